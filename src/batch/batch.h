@@ -1,0 +1,64 @@
+// velkor-batch: load a datafile (or the default problem), apply operations in order, produce
+// outputs. Each group of operations lives in a file of its own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/problem.h"
+
+namespace velkor::batch {
+
+struct Options {
+    std::string input;             // path, or "-" for the default problem
+    std::string output;            // -o: datafile written last
+    std::optional<Limits> limits;  // --limits BMAX,NMAX,MMAX,PMAX
+    bool summary = false;          // --summary
+    bool verbose = false;          // --verbose: status texts to standard error
+    std::vector<std::string> operations;
+
+    // Pictures and tracks, produced after all operations.
+    std::string contoursSvg;       // --contours-svg FILE
+    int width = 1024, height = 768; // --size WxH
+    std::string threeDSvg;         // --3d-svg FILE
+    double angle = 45;             // --angle DEG
+    std::string surfaces = "water,contours,bottom"; // --surfaces
+    std::string trackCsv;          // --track-csv FILE
+    std::optional<double> trackH;  // --track-h H
+    bool levels = false;           // --levels
+};
+
+struct CycleLine {
+    int32_t iterations = 0;
+    double log10Measure = 0;
+};
+
+// What the operations leave for the summary.
+struct State {
+    Problem& problem;
+    const Options& options;
+    int64_t entries = 0;                 // stored matrix entries of the last solve
+    std::vector<CycleLine> cycles;       // of the last solve
+    std::vector<std::pair<std::string, double>> times; // "time PHASE seconds"
+};
+
+enum class OperationResult {
+    NotMine, // the operation name belongs to another group
+    Done,    // ran (refusal messages, if any, already written to standard error)
+    Failed   // could not run (bad arguments); a message was written
+};
+
+// Mesh operations: reset, split4, split2, addwell:X,Y, newnode:X,Y, newline:..., drag:...
+OperationResult runMeshOperation(State& state, std::string_view operation);
+// Solver operations: solve, solve:precond.
+OperationResult runSolverOperation(State& state, std::string_view operation);
+// Tracking, levels and pictures, in this order. Returns false when an output could not be written.
+bool produceResultOutputs(State& state);
+
+// Writes text to standard error, one message per line as the program's own text.
+void reportMessage(std::string_view message);
+
+} // namespace velkor::batch

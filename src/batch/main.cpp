@@ -1,0 +1,232 @@
+// velkor-batch: the computing core from the command line, for scripted studies and checks.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "batch/batch.h"
+#include "io/datafile.h"
+#include "io/installation_file.h"
+#include "model/number_text.h"
+
+namespace velkor::batch {
+
+void reportMessage(std::string_view message) {
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+} // namespace velkor::batch
+
+namespace {
+
+using namespace velkor;
+using namespace velkor::batch;
+
+const char* const kUsage =
+    "usage: velkor-batch IN.fem|- [OPERATION ...] [-o OUT.fem] [--limits BMAX,NMAX,MMAX,PMAX]\n"
+    "                    [--summary] [--verbose] [--levels] [--track-csv FILE] [--track-h H]\n"
+    "                    [--contours-svg FILE] [--size WxH] [--3d-svg FILE] [--angle DEG]\n"
+    "                    [--surfaces water,contours,bottom,top]\n"
+    "\n"
+    "  IN.fem     datafile to load; - starts from the default problem\n"
+    "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
+    "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, solve, solve:precond\n"
+    "  -o FILE    write the datafile after everything else\n"
+    "  --limits   capacity limits (otherwise from VELKOR.txt in the working directory)\n"
+    "\n"
+    "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
+
+int usageError(const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "velkor-batch: %s\n", why.c_str());
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+bool parseLimits(std::string_view text, Limits& limits) {
+    int32_t values[4];
+    std::size_t position = 0;
+    for (int k = 0; k < 4; ++k) {
+        const ScannedNumber number = scanInteger(text.substr(position));
+        if (!number.found || number.overflow) return false;
+        values[k] = static_cast<int32_t>(number.value);
+        position += number.length;
+        if (k < 3) {
+            if (position >= text.size() || text[position] != ',') return false;
+            ++position;
+        }
+    }
+    if (position != text.size()) return false;
+    limits.BMAX = values[0];
+    limits.NMAX = values[1];
+    limits.MMAX = values[2];
+    limits.PMAX = values[3];
+    return true;
+}
+
+bool parseReal(std::string_view text, double& value) {
+    const ScannedNumber number = scanReal(text);
+    if (!number.found || number.overflow || number.length != text.size()) return false;
+    value = number.value;
+    return true;
+}
+
+bool parseSize(std::string_view text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) return false;
+    const ScannedNumber w = scanInteger(text.substr(0, x));
+    const ScannedNumber h = scanInteger(text.substr(x + 1));
+    if (!w.found || !h.found || w.length != x || h.length != text.size() - x - 1) return false;
+    if (w.value < 1 || h.value < 1 || w.value > 20000 || h.value > 20000) return false;
+    width = static_cast<int>(w.value);
+    height = static_cast<int>(h.value);
+    return true;
+}
+
+// Returns 0 when the options are complete, else the exit status of a usage error.
+int parseArguments(int argc, char** argv, Options& options) {
+    bool haveInput = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&](std::string_view& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        std::string_view v;
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (arg == "-o") {
+            if (!value(v)) return usageError("-o needs a file name");
+            options.output = v;
+        } else if (arg == "--limits") {
+            Limits limits;
+            if (!value(v) || !parseLimits(v, limits)) return usageError("--limits needs BMAX,NMAX,MMAX,PMAX");
+            options.limits = limits;
+        } else if (arg == "--summary") {
+            options.summary = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg == "--levels") {
+            options.levels = true;
+        } else if (arg == "--contours-svg") {
+            if (!value(v)) return usageError("--contours-svg needs a file name");
+            options.contoursSvg = v;
+        } else if (arg == "--3d-svg") {
+            if (!value(v)) return usageError("--3d-svg needs a file name");
+            options.threeDSvg = v;
+        } else if (arg == "--track-csv") {
+            if (!value(v)) return usageError("--track-csv needs a file name");
+            options.trackCsv = v;
+        } else if (arg == "--size") {
+            if (!value(v) || !parseSize(v, options.width, options.height))
+                return usageError("--size needs WxH, for example 1024x768");
+        } else if (arg == "--angle") {
+            double angle = 0;
+            if (!value(v) || !parseReal(v, angle)) return usageError("--angle needs a number of degrees");
+            options.angle = angle;
+        } else if (arg == "--track-h") {
+            double h = 0;
+            if (!value(v) || !parseReal(v, h) || !(h > 0)) return usageError("--track-h needs a positive length");
+            options.trackH = h;
+        } else if (arg == "--surfaces") {
+            if (!value(v)) return usageError("--surfaces needs a list");
+            options.surfaces = v;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            return usageError("unknown option " + std::string(arg));
+        } else if (!haveInput) {
+            options.input = arg;
+            haveInput = true;
+        } else {
+            options.operations.emplace_back(arg);
+        }
+    }
+    if (!haveInput) return usageError("no input datafile");
+    return 0;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void printSummary(const State& state) {
+    const Problem& p = state.problem;
+    std::printf("NN %d\n", p.NN);
+    std::printf("NM %d\n", p.NM);
+    std::printf("entries %lld\n", static_cast<long long>(state.entries));
+    for (std::size_t c = 0; c < state.cycles.size(); ++c)
+        std::printf("cycle %zu iterations %d log10rho %.2f\n", c + 1, state.cycles[c].iterations,
+                    state.cycles[c].log10Measure);
+    std::printf("warning %d\n", p.warning ? 1 : 0);
+    double fmin = 0, fmax = 0, sumQ = 0, sumQPrescribed = 0;
+    for (int32_t i = 0; i < p.NN; ++i) {
+        const Node& node = p.nodes[static_cast<std::size_t>(i)];
+        if (i == 0 || node.F < fmin) fmin = node.F;
+        if (i == 0 || node.F > fmax) fmax = node.F;
+        sumQ += node.Q;
+        if (node.Type > 0) sumQPrescribed += node.Q;
+    }
+    std::printf("Fmin %.9g\n", fmin);
+    std::printf("Fmax %.9g\n", fmax);
+    std::printf("sumQ %.9g\n", sumQ);
+    std::printf("sumQprescribed %.9g\n", sumQPrescribed);
+    for (const auto& [phase, seconds] : state.times) std::printf("time %s %.9g\n", phase.c_str(), seconds);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const int status = parseArguments(argc, argv, options); status != 0) return status;
+
+    Problem problem;
+    State state{problem, options, 0, {}, {}};
+
+    InstallationData installation;
+    if (options.limits) {
+        installation.limits = *options.limits;
+    } else if (auto read = readInstallationFile(kInstallationFileName)) {
+        installation = *read;
+    }
+    problem.userName = installation.userName;
+    if (!problem.allocateTables(installation.limits)) {
+        reportMessage("Not enough memory for the tables of these capacity limits.");
+        return 1;
+    }
+    problem.resetToDefaultProblem();
+    problem.buildColoursAndDefaultSoils();
+
+    if (options.input != "-") {
+        const auto start = std::chrono::steady_clock::now();
+        const DatafileResult loaded = readDatafile(problem, options.input);
+        if (!loaded.ok) {
+            reportMessage(loaded.message);
+            return 1;
+        }
+        state.times.emplace_back("load", secondsSince(start));
+    }
+
+    for (const std::string& operation : options.operations) {
+        OperationResult result = runMeshOperation(state, operation);
+        if (result == OperationResult::NotMine) result = runSolverOperation(state, operation);
+        if (result == OperationResult::NotMine) return usageError("unknown operation " + operation);
+        if (result == OperationResult::Failed) return 3;
+    }
+
+    if (!produceResultOutputs(state)) return 3;
+
+    if (options.summary) printSummary(state);
+
+    if (!options.output.empty()) {
+        const DatafileResult written = writeDatafile(problem, options.output);
+        if (!written.ok) {
+            reportMessage(written.message);
+            return 3;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,7 @@
+#include "batch/batch.h"
+
+namespace velkor::batch {
+
+OperationResult runMeshOperation(State&, std::string_view) { return OperationResult::NotMine; }
+
+} // namespace velkor::batch

@@ -1,0 +1,151 @@
+#include "model/number_text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace velkor {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t skipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    return i;
+}
+
+} // namespace
+
+ScannedNumber scanReal(std::string_view text) {
+    ScannedNumber result;
+    std::size_t i = skipBlanks(text);
+    const std::size_t start = i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t digits = 0;
+    while (i < text.size() && isDigit(text[i])) ++i, ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && isDigit(text[i])) ++i, ++digits;
+    }
+    if (digits == 0) return result;
+    // An exponent counts only when at least one digit follows it.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && isDigit(text[j])) {
+            while (j < text.size() && isDigit(text[j])) ++j;
+            i = j;
+        }
+    }
+    double magnitude = 0;
+    const char* first = text.data() + mantissaStart;
+    const char* last = text.data() + i;
+    const auto [ptr, error] = std::from_chars(first, last, magnitude, std::chars_format::general);
+    (void)start;
+    if (error == std::errc::result_out_of_range) {
+        // Either far too large or a denormal underflow; from_chars leaves the value unset.
+        // Decide by the decimal exponent: a huge number overflows, a tiny one reads as 0.
+        std::size_t e = mantissaStart;
+        while (e < i && text[e] != 'e' && text[e] != 'E') ++e;
+        long exponent = 0;
+        if (e < i) {
+            std::string_view exponentText = text.substr(e + 1, i - e - 1);
+            long value = 0;
+            bool expNegative = false;
+            std::size_t k = 0;
+            if (k < exponentText.size() && (exponentText[k] == '+' || exponentText[k] == '-'))
+                expNegative = exponentText[k++] == '-';
+            for (; k < exponentText.size(); ++k) {
+                if (value < 100000) value = value * 10 + (exponentText[k] - '0');
+            }
+            exponent = expNegative ? -value : value;
+        }
+        if (exponent < 0) {
+            magnitude = 0;
+        } else {
+            magnitude = std::numeric_limits<double>::max();
+            result.overflow = true;
+        }
+    } else if (ptr != last) {
+        // from_chars took less than we scanned (cannot happen for the forms above).
+        return result;
+    }
+    result.value = negative ? -magnitude : magnitude;
+    result.length = i;
+    result.found = true;
+    return result;
+}
+
+ScannedNumber scanInteger(std::string_view text) {
+    ScannedNumber result;
+    std::size_t i = skipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size() || !isDigit(text[i])) return result;
+    int64_t value = 0;
+    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                   : std::numeric_limits<int32_t>::max();
+    while (i < text.size() && isDigit(text[i])) {
+        if (!result.overflow) {
+            value = value * 10 + (text[i] - '0');
+            if (value > limit) {
+                value = limit;
+                result.overflow = true;
+            }
+        }
+        ++i;
+    }
+    result.value = static_cast<double>(negative ? -value : value);
+    result.length = i;
+    result.found = true;
+    return result;
+}
+
+double readReal(std::string_view text) { return scanReal(text).value; }
+
+int32_t readInteger(std::string_view text) { return static_cast<int32_t>(scanInteger(text).value); }
+
+std::string format(const char* pattern, ...) {
+    char small[256];
+    va_list args;
+    va_start(args, pattern);
+    va_list copy;
+    va_copy(copy, args);
+    const int needed = std::vsnprintf(small, sizeof small, pattern, args);
+    va_end(args);
+    if (needed < 0) {
+        va_end(copy);
+        return {};
+    }
+    if (static_cast<std::size_t>(needed) < sizeof small) {
+        va_end(copy);
+        return std::string(small, static_cast<std::size_t>(needed));
+    }
+    std::string big(static_cast<std::size_t>(needed) + 1, '\0');
+    std::vsnprintf(big.data(), big.size(), pattern, copy);
+    va_end(copy);
+    big.resize(static_cast<std::size_t>(needed));
+    return big;
+}
+
+std::string cutTo(std::string_view text, std::size_t count) {
+    return std::string(text.substr(0, std::min(count, text.size())));
+}
+
+} // namespace velkor
