@@ -1,10 +1,570 @@
 #include "io/datafile.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "io/line_reader.h"
+#include "io/text_file.h"
+#include "model/number_text.h"
+#include "solver/element_velocities.h"
+
 namespace velkor {
 
-DatafileResult readDatafile(Problem&, const std::string&) { return {false, "Reading datafile failed.  Unknown name ?"}; }
-DatafileResult readDatafileText(Problem&, std::string_view) { return {false, "Reading datafile failed.  Unknown name ?"}; }
-DatafileResult writeDatafile(Problem&, const std::string&) { return {false, "Writing datafile failed.  Disk full ?"}; }
-std::string datafileText(const Problem&) { return {}; }
+namespace {
+
+constexpr const char* kReadFailed = "Reading datafile failed.  Unknown name ?";
+constexpr const char* kWriteFailed = "Writing datafile failed.  Disk full ?";
+// Names on the two name lines are kept to 40 characters when read.
+constexpr std::size_t kNameReadLength = 40;
+
+// ---- writing ---------------------------------------------------------------------------------
+
+// Appends comma-terminated fields in the fixed printf widths of the file. The digits come from
+// std::to_chars, which produces exactly what printf("%*.*f") / printf("%*d") produce in the C
+// locale, so the file is the same whatever locale the program runs in, and much faster to build.
+class FieldWriter {
+  public:
+    explicit FieldWriter(std::string& out) : out_(out) {}
+
+    void integer(int64_t value, int width) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        append(buffer, result.ptr, width);
+    }
+
+    void real(double value, int width, int precision) {
+        // The longest fixed form of a finite double has 309 integer digits.
+        char buffer[400];
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+        if (result.ec != std::errc{}) {
+            const int length = std::snprintf(buffer, sizeof buffer, "%.*f", precision, value);
+            append(buffer, buffer + std::clamp(length, 0, static_cast<int>(sizeof buffer) - 1), width);
+            return;
+        }
+        append(buffer, result.ptr, width);
+    }
+
+    void endLine() { out_ += "\r\n"; }
+
+  private:
+    void append(const char* first, const char* last, int width) {
+        const auto length = static_cast<int>(last - first);
+        if (length < width) out_.append(static_cast<std::size_t>(width - length), ' ');
+        out_.append(first, last);
+        out_ += ',';
+    }
+
+    std::string& out_;
+};
+
+// A count as far as its table can hold it; a valid model never needs the clamp.
+int32_t usedCount(int32_t count, std::size_t capacity) {
+    if (count < 0) return 0;
+    return static_cast<std::size_t>(count) > capacity ? static_cast<int32_t>(capacity) : count;
+}
+
+std::string buildDatafileText(const Problem& problem, std::string_view fileName) {
+    const int32_t NN = usedCount(problem.NN, problem.nodes.size());
+    const int32_t NA = usedCount(problem.NA, problem.nodes.size());
+    const int32_t NB = usedCount(problem.NB, std::min(problem.blocks.size(), problem.soils.size()));
+    const int32_t NM = usedCount(problem.NM, problem.elements.size());
+    const int32_t NW = usedCount(problem.NW, std::min(problem.wellNodes.size(), problem.wellQ.size()));
+    const int32_t NP = usedCount(problem.NP, problem.particles.size());
+
+    std::string out;
+    out.reserve(1024 + 80 * static_cast<std::size_t>(NN) + 100 * static_cast<std::size_t>(NB) +
+                45 * static_cast<std::size_t>(NM) + 60 * static_cast<std::size_t>(NW) +
+                50 * static_cast<std::size_t>(NP));
+    FieldWriter field(out);
+
+    out += "#  VELKOR -- Finite Element Method for Plane Groundwater Flow\r\n";
+    out += "#  File Name\r\n";
+    out += nameLineText(fileName);
+    out += ",\r\n";
+    out += "#  Problem Name\r\n";
+    out += nameLineText(problem.problemName);
+    out += ",\r\n";
+
+    out += "#        LX (m)          LY (m)\r\n";
+    field.real(problem.LX, 15, 3);
+    field.real(problem.LY, 15, 3);
+    field.endLine();
+
+    out += "#      NA        NB        NN        NM        NW        NP       TM (d)\r\n";
+    for (const int32_t count : {NA, NB, NN, NM, NW, NP})
+        field.integer(count, 9);
+    field.real(problem.TM, 12, 3);
+    field.endLine();
+
+    out += "#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n";
+    for (int32_t i = 0; i < NN; ++i) {
+        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        field.integer(i + 1, 8);
+        field.real(node.X, 10, 3);
+        field.real(node.Y, 10, 3);
+        field.real(node.B, 8, 3);
+        field.real(node.T, 8, 3);
+        field.real(node.F, 8, 3);
+        field.real(node.Q, 8, 3);
+        field.integer(node.Type, 4);
+        field.endLine();
+    }
+
+    out += "#  Block    Node 1   Node 2   Node 3     Soil\r\n";
+    for (int32_t i = 0; i < NB; ++i) {
+        const Block& block = problem.blocks[static_cast<std::size_t>(i)];
+        field.integer(i + 1, 8);
+        for (const int32_t node : block.node)
+            field.integer(int64_t{node} + 1, 8);
+        field.integer(int64_t{block.soil} + 1, 8);
+        field.endLine();
+    }
+
+    out += "#   Soil     K (m/d)       n            R           I (m/d)\r\n";
+    for (int32_t i = 0; i < NB; ++i) {
+        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        field.integer(i + 1, 8);
+        field.real(soil.K, 12, 6);
+        field.real(soil.n, 12, 6);
+        field.real(soil.R, 12, 6);
+        field.real(soil.I, 12, 6);
+        field.endLine();
+    }
+
+    out += "# Element   Node 1   Node 2   Node 3     Soil\r\n";
+    for (int32_t i = 0; i < NM; ++i) {
+        const Element& element = problem.elements[static_cast<std::size_t>(i)];
+        field.integer(i + 1, 8);
+        for (const int32_t node : element.node)
+            field.integer(int64_t{node} + 1, 8);
+        field.integer(int64_t{element.soil} + 1, 8);
+        field.endLine();
+    }
+
+    if (NW > 0) {
+        out += "#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n";
+        for (int32_t i = 0; i < NW; ++i) {
+            const int32_t nodeIndex = problem.wellNodes[static_cast<std::size_t>(i)];
+            // A well has no head or type of its own: they are its node's.
+            const bool known = nodeIndex >= 0 && static_cast<std::size_t>(nodeIndex) < problem.nodes.size();
+            const Node* node = known ? &problem.nodes[static_cast<std::size_t>(nodeIndex)] : nullptr;
+            field.integer(i + 1, 8);
+            field.integer(int64_t{nodeIndex} + 1, 8);
+            field.real(node ? node->F : 0.0, 12, 6);
+            field.real(problem.wellQ[static_cast<std::size_t>(i)], 12, 6);
+            field.integer(node ? node->Type : 0, 4);
+            field.endLine();
+        }
+    }
+
+    if (NP > 0) {
+        out += "#  Particle   X (m)        Y (m)        Z (m)\r\n";
+        for (int32_t i = 0; i < NP; ++i) {
+            const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+            field.integer(i + 1, 8);
+            field.real(particle.X, 12, 6);
+            field.real(particle.Y, 12, 6);
+            field.real(particle.Z, 12, 6);
+            field.endLine();
+        }
+    }
+    return out;
+}
+
+// ---- reading ---------------------------------------------------------------------------------
+
+struct NodeFields {
+    double X, Y, B, T, F, Q;
+    int32_t Type;
+};
+
+struct ElementFields {
+    int32_t node[3];
+    int32_t soil;
+};
+
+struct ParticleFields {
+    double X, Y, Z;
+};
+
+// Everything a file holds, read aside so that a file that fails half-way leaves the problem as
+// it was.
+struct DatafileContent {
+    std::string fileName, problemName;
+    double LX = 0, LY = 0, TM = 0;
+    int32_t NA = 0, NB = 0, NN = 0, NM = 0, NW = 0, NP = 0;
+    std::vector<NodeFields> nodes;
+    std::vector<Block> blocks;
+    std::vector<Soil> soils;
+    std::vector<ElementFields> elements;
+    std::vector<int32_t> wellNodes;
+    std::vector<double> wellQ;
+    std::vector<ParticleFields> particles;
+    bool headBelowBottom = false;
+};
+
+std::string capacityMessage(const char* table, const char* limit) {
+    std::string message = "Capacity exceeded\n\n";
+    message += "The number of ";
+    message += table;
+    message += " in the problem is too large.\n\n";
+    message += "The capacity of the program can be increased by increasing the value of ";
+    message += limit;
+    message += " in the Installation Grid.";
+    return message;
+}
+
+// A field as it may be quoted in a message: short, and without control characters.
+std::string quoted(std::string_view field) {
+    std::string text = "\"";
+    for (const char c : field.substr(0, 20)) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += (byte < 0x20 || byte == 0x7F) ? '?' : c;
+    }
+    if (field.size() > 20) text += "...";
+    text += '"';
+    return text;
+}
+
+// Reads the data lines of a datafile one record at a time; every failure leaves a message that
+// names the line.
+class DatafileParser {
+  public:
+    explicit DatafileParser(std::string_view text) : reader_(text) {}
+
+    const std::string& error() const { return error_; }
+    int lineNumber() const { return reader_.lineNumber(); }
+
+    bool fail(const std::string& sentence) {
+        error_ =
+            "Reading datafile failed.\n\nLine " + std::to_string(reader_.lineNumber()) + " : " + sentence;
+        return false;
+    }
+
+    bool nameLine(std::string& name) {
+        if (!dataLine()) return false;
+        name = cutTo(nameField(line_), kNameReadLength);
+        return true;
+    }
+
+    // Reads the next data line and splits it into at least wanted fields.
+    bool numberLine(std::size_t wanted) {
+        if (!dataLine()) return false;
+        const std::size_t found = splitFields(line_, fields_, wanted);
+        if (found < wanted)
+            return fail(
+                format("%d numbers expected, %d found.", static_cast<int>(wanted), static_cast<int>(found)));
+        return true;
+    }
+
+    bool real(std::size_t k, double& value) {
+        const ScannedNumber number = scanReal(fields_[k]);
+        if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
+        if (number.overflow) return fail(quoted(fields_[k]) + " is too large.");
+        value = number.value;
+        return true;
+    }
+
+    bool integer(std::size_t k, int32_t& value) {
+        const ScannedNumber number = scanInteger(fields_[k]);
+        if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
+        if (number.overflow) return fail(quoted(fields_[k]) + " is too large for an integer.");
+        value = static_cast<int32_t>(number.value);
+        return true;
+    }
+
+    // A 1-based reference on file, checked against the count it refers to and made 0-based.
+    bool reference(std::size_t k, int32_t count, const char* what, int32_t record, const char* target,
+                   int32_t& index) {
+        int32_t number = 0;
+        if (!integer(k, number)) return false;
+        if (number < 1 || number > count) {
+            const std::string existing = count == 0   ? format("there are no %ss", target)
+                                         : count == 1 ? format("there is only 1 %s", target)
+                                                      : format("there are only %d %ss", count, target);
+            return fail(
+                format("%s %d refers to %s %d, but %s.", what, record, target, number, existing.c_str()));
+        }
+        index = number - 1;
+        return true;
+    }
+
+  private:
+    bool dataLine() {
+        if (!reader_.nextDataLine(line_)) {
+            error_ = kReadFailed;
+            return false;
+        }
+        // A zero byte never occurs in a text datafile; C string handling would silently cut the
+        // line there, so the file is refused instead.
+        if (std::memchr(line_.data(), '\0', line_.size()) != nullptr)
+            return fail("the line holds a zero byte; this is not a text datafile.");
+        return true;
+    }
+
+    LineReader reader_;
+    std::string_view line_;
+    std::string_view fields_[8];
+    std::string error_;
+};
+
+enum class ParseOutcome { Read, CapacityRefused, Failed };
+
+ParseOutcome parseDatafile(std::string_view text, const Limits& limits, DatafileContent& content,
+                           std::string& message) {
+    DatafileParser parser(text);
+    auto failed = [&] {
+        message = parser.error();
+        return ParseOutcome::Failed;
+    };
+
+    if (!parser.nameLine(content.fileName) || !parser.nameLine(content.problemName)) return failed();
+
+    if (!parser.numberLine(2) || !parser.real(0, content.LX) || !parser.real(1, content.LY)) return failed();
+
+    if (!parser.numberLine(7)) return failed();
+    int32_t* const counts[6] = {&content.NA, &content.NB, &content.NN, &content.NM, &content.NW, &content.NP};
+    for (std::size_t k = 0; k < 6; ++k)
+        if (!parser.integer(k, *counts[k])) return failed();
+    if (!parser.real(6, content.TM)) return failed();
+
+    // The tables are never reallocated by reading: a file larger than them is refused first.
+    const char* table = nullptr;
+    const char* limit = nullptr;
+    if (content.NP > limits.PMAX) {
+        table = "particles", limit = "PMAX";
+    } else if (content.NW > limits.BMAX) {
+        table = "wells", limit = "BMAX";
+    } else if (content.NN > limits.NMAX || content.NA > limits.NMAX) {
+        table = "nodes", limit = "NMAX";
+    } else if (content.NM > limits.MMAX) {
+        table = "elements", limit = "MMAX";
+    } else if (content.NB > limits.BMAX) {
+        table = "blocks", limit = "BMAX";
+    }
+    if (table) {
+        message = capacityMessage(table, limit);
+        return ParseOutcome::CapacityRefused;
+    }
+
+    const char* const countNames[6] = {"NA", "NB", "NN", "NM", "NW", "NP"};
+    for (std::size_t k = 0; k < 6; ++k) {
+        if (*counts[k] < 0) {
+            parser.fail(format("%s is %d, but a count cannot be negative.", countNames[k], *counts[k]));
+            return failed();
+        }
+    }
+    if (content.NA > content.NN) {
+        parser.fail(format("NA (%d) is larger than NN (%d); the main nodes are the first nodes.", content.NA,
+                           content.NN));
+        return failed();
+    }
+
+    content.nodes.resize(static_cast<std::size_t>(content.NN));
+    for (int32_t i = 0; i < content.NN; ++i) {
+        NodeFields& node = content.nodes[static_cast<std::size_t>(i)];
+        if (!parser.numberLine(8) || !parser.real(1, node.X) || !parser.real(2, node.Y) ||
+            !parser.real(3, node.B) || !parser.real(4, node.T) || !parser.real(5, node.F) ||
+            !parser.real(6, node.Q) || !parser.integer(7, node.Type))
+            return failed();
+        // Only 0 (computed) and 1 (prescribed) are defined; larger types act as prescribed in the
+        // solver and are kept, a negative one has no meaning at all.
+        if (node.Type < 0) {
+            parser.fail(format("node %d has type %d, but a type cannot be negative.", i + 1, node.Type));
+            return failed();
+        }
+        if (!(node.F >= node.B)) content.headBelowBottom = true;
+    }
+
+    content.blocks.resize(static_cast<std::size_t>(content.NB));
+    for (int32_t i = 0; i < content.NB; ++i) {
+        Block& block = content.blocks[static_cast<std::size_t>(i)];
+        if (!parser.numberLine(5)) return failed();
+        for (std::size_t k = 0; k < 3; ++k)
+            if (!parser.reference(k + 1, content.NA, "block", i + 1, "main node", block.node[k]))
+                return failed();
+        if (!parser.reference(4, content.NB, "block", i + 1, "soil", block.soil)) return failed();
+    }
+
+    content.soils.resize(static_cast<std::size_t>(content.NB));
+    for (int32_t i = 0; i < content.NB; ++i) {
+        Soil& soil = content.soils[static_cast<std::size_t>(i)];
+        if (!parser.numberLine(5) || !parser.real(1, soil.K) || !parser.real(2, soil.n) ||
+            !parser.real(3, soil.R) || !parser.real(4, soil.I))
+            return failed();
+    }
+
+    content.elements.resize(static_cast<std::size_t>(content.NM));
+    for (int32_t i = 0; i < content.NM; ++i) {
+        ElementFields& element = content.elements[static_cast<std::size_t>(i)];
+        if (!parser.numberLine(5)) return failed();
+        for (std::size_t k = 0; k < 3; ++k)
+            if (!parser.reference(k + 1, content.NN, "element", i + 1, "node", element.node[k]))
+                return failed();
+        if (!parser.reference(4, content.NB, "element", i + 1, "soil", element.soil)) return failed();
+    }
+
+    content.wellNodes.resize(static_cast<std::size_t>(content.NW));
+    content.wellQ.resize(static_cast<std::size_t>(content.NW));
+    for (int32_t i = 0; i < content.NW; ++i) {
+        int32_t node = 0, type = 0;
+        double head = 0;
+        if (!parser.numberLine(5) || !parser.reference(1, content.NN, "well", i + 1, "node", node) ||
+            !parser.real(2, head) || !parser.real(3, content.wellQ[static_cast<std::size_t>(i)]) ||
+            !parser.integer(4, type))
+            return failed();
+        if (type < 0) {
+            parser.fail(format("well %d has type %d, but a type cannot be negative.", i + 1, type));
+            return failed();
+        }
+        // A well's head and type are those of its node: the well line overrides the node line.
+        content.wellNodes[static_cast<std::size_t>(i)] = node;
+        content.nodes[static_cast<std::size_t>(node)].F = head;
+        content.nodes[static_cast<std::size_t>(node)].Type = type;
+    }
+
+    content.particles.resize(static_cast<std::size_t>(content.NP));
+    for (int32_t i = 0; i < content.NP; ++i) {
+        ParticleFields& particle = content.particles[static_cast<std::size_t>(i)];
+        if (!parser.numberLine(4) || !parser.real(1, particle.X) || !parser.real(2, particle.Y) ||
+            !parser.real(3, particle.Z))
+            return failed();
+    }
+    return ParseOutcome::Read;
+}
+
+void commit(const DatafileContent& content, Problem& problem) {
+    problem.fileName = content.fileName;
+    problem.problemName = content.problemName;
+    problem.LX = content.LX;
+    problem.LY = content.LY;
+    problem.TM = content.TM;
+    problem.NA = content.NA;
+    problem.NB = content.NB;
+    problem.NN = content.NN;
+    problem.NM = content.NM;
+    problem.NW = content.NW;
+    problem.NP = content.NP;
+
+    // Only the fields the file holds are replaced; solver bookkeeping and results stay as they were.
+    for (std::size_t i = 0; i < content.nodes.size(); ++i) {
+        const NodeFields& in = content.nodes[i];
+        Node& node = problem.nodes[i];
+        node.X = in.X;
+        node.Y = in.Y;
+        node.B = in.B;
+        node.T = in.T;
+        node.F = in.F;
+        node.Q = in.Q;
+        node.Type = in.Type;
+    }
+    std::copy(content.blocks.begin(), content.blocks.end(), problem.blocks.begin());
+    std::copy(content.soils.begin(), content.soils.end(), problem.soils.begin());
+    for (std::size_t i = 0; i < content.elements.size(); ++i) {
+        Element& element = problem.elements[i];
+        std::copy(std::begin(content.elements[i].node), std::end(content.elements[i].node), element.node);
+        element.soil = content.elements[i].soil;
+    }
+    std::copy(content.wellNodes.begin(), content.wellNodes.end(), problem.wellNodes.begin());
+    std::copy(content.wellQ.begin(), content.wellQ.end(), problem.wellQ.begin());
+    for (std::size_t i = 0; i < content.particles.size(); ++i) {
+        Particle& particle = problem.particles[i];
+        particle.X = content.particles[i].X;
+        particle.Y = content.particles[i].Y;
+        particle.Z = content.particles[i].Z;
+    }
+    // The flag is only ever set here; the solver clears it when it recomputes the heads.
+    if (content.headBelowBottom) problem.warning = true;
+}
+
+// Whether every used element refers to records inside the tables, so that the velocities of a
+// restored problem can be computed without leaving them.
+bool elementsInsideTables(const Problem& problem) {
+    if (problem.NM < 0 || static_cast<std::size_t>(problem.NM) > problem.elements.size()) return false;
+    for (int32_t m = 0; m < problem.NM; ++m) {
+        const Element& element = problem.elements[static_cast<std::size_t>(m)];
+        for (const int32_t node : element.node)
+            if (node < 0 || static_cast<std::size_t>(node) >= problem.nodes.size()) return false;
+        if (element.soil < 0 || static_cast<std::size_t>(element.soil) >= problem.soils.size()) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+DatafileResult readDatafileText(Problem& problem, std::string_view text) {
+    if (text.empty()) return {false, "Reading datafile failed.\n\nThe file is empty."};
+
+    // The limits checked are those of the tables as they are actually allocated.
+    Limits limits;
+    limits.NMAX = static_cast<int32_t>(std::min<std::size_t>(problem.nodes.size(), INT32_MAX));
+    limits.MMAX = static_cast<int32_t>(std::min<std::size_t>(problem.elements.size(), INT32_MAX));
+    limits.BMAX =
+        static_cast<int32_t>(std::min({problem.blocks.size(), problem.soils.size(), problem.wellNodes.size(),
+                                       problem.wellQ.size(), std::size_t{INT32_MAX}}));
+    limits.PMAX = static_cast<int32_t>(std::min<std::size_t>(problem.particles.size(), INT32_MAX));
+
+    DatafileContent content;
+    std::string message;
+    ParseOutcome outcome = ParseOutcome::Failed;
+    try {
+        outcome = parseDatafile(text, limits, content, message);
+    } catch (const std::bad_alloc&) {
+        return {false, "Reading datafile failed.\n\nNot enough memory for the file's tables."};
+    } catch (const std::length_error&) {
+        return {false, "Reading datafile failed.\n\nNot enough memory for the file's tables."};
+    }
+
+    switch (outcome) {
+    case ParseOutcome::Failed:
+        return {false, message};
+    case ParseOutcome::CapacityRefused:
+        // The previous records stay under the counts of the last restore point.
+        problem.fileName = "Data1.fem";
+        problem.problemName = "Example 1";
+        problem.restoreCountsFromSaved();
+        problem.copyCountsToSaved();
+        if (elementsInsideTables(problem)) computeElementVelocities(problem);
+        return {false, message};
+    case ParseOutcome::Read:
+        break;
+    }
+    commit(content, problem);
+    problem.copyCountsToSaved();
+    computeElementVelocities(problem);
+    return {true, {}};
+}
+
+DatafileResult readDatafile(Problem& problem, const std::string& path) {
+    std::string text;
+    if (!readWholeFile(path, text)) return {false, kReadFailed};
+    return readDatafileText(problem, text);
+}
+
+std::string datafileText(const Problem& problem) {
+    return buildDatafileText(problem, problem.fileName);
+}
+
+DatafileResult writeDatafile(Problem& problem, const std::string& path) {
+    const std::string name = cutTo(baseName(path), kNameLength);
+    bool written = false;
+    try {
+        written = replaceFileContent(path, buildDatafileText(problem, name));
+    } catch (const std::bad_alloc&) {
+        written = false;
+    } catch (const std::length_error&) {
+        written = false;
+    }
+    if (!written) return {false, kWriteFailed};
+    problem.fileName = name;
+    return {true, {}};
+}
 
 } // namespace velkor

@@ -1,0 +1,65 @@
+// Helpers shared by the io tests: a scratch directory per test, file contents, model problems.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "model/problem.h"
+
+namespace velkor::testing {
+
+// A fresh directory under the system temporary directory, removed with everything in it.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::random_device seed;
+        path_ = std::filesystem::temp_directory_path() /
+                ("velkor-io-" + std::string(info ? info->name() : "test") + "-" + std::to_string(seed()));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& path() const { return path_; }
+    // Names of everything in the directory, to see that no temporary file was left behind.
+    std::size_t entryCount() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_), {}));
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline std::string fileContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+// The problem the program starts with, under the names the main window gives it.
+inline Problem defaultProblem(const Limits& limits = Limits{}) {
+    Problem problem;
+    EXPECT_TRUE(problem.allocateTables(limits));
+    problem.resetToDefaultProblem();
+    problem.buildColoursAndDefaultSoils();
+    problem.fileName = "Data1.fem";
+    problem.problemName = "Default Datafile";
+    return problem;
+}
+
+} // namespace velkor::testing
