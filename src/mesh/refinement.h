@@ -23,6 +23,14 @@ struct MeshResult {
     std::string message;
 };
 
+// Refusal of the Add Well button when NW = BMAX (checked by the caller before the mode starts;
+// addWell refuses with it too).
+inline constexpr const char* kWellCapacityMessage =
+    "Capacity exceeded\n\n"
+    "The number of wells can not be increased further.\n\n"
+    "The capacity of the program can be increased by increasing the value of "
+    "BMAX in the main window.";
+
 // Element table := blocks, NN := NA, NM := NB, NW := 0.
 void resetMesh(Problem& problem);
 
@@ -33,7 +41,14 @@ MeshResult splitAllInTwo(Problem& problem, const SplitProgress& progress = {});
 // element holding the point with a local refinement; else a refusal message.
 MeshResult addWell(Problem& problem, double x, double y);
 
-void renumberNodes(Problem& problem);
-void renumberElements(Problem& problem);
+// Order of the nodes behind the main nodes, then order of the elements; both by the carried
+// heapsort on the order key X + 0.001 Y. Tables that fail meshTablesAreSound are left alone.
+// Both return false, with the tables untouched, when their work arrays cannot be had.
+bool renumberNodes(Problem& problem);
+bool renumberElements(Problem& problem);
+
+// True when the counts fit the tables and every element and well refers to a node below NN.
+// The operations above refuse to touch tables that fail this test.
+bool meshTablesAreSound(const Problem& problem);
 
 } // namespace velkor
