@@ -1,16 +1,25 @@
 #include "solver/element_velocities.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velkor {
 
 void computeElementVelocities(Problem& problem) {
     double sumX = 0, sumY = 0;
-    for (int32_t m = 0; m < problem.NM; ++m) {
+    const int32_t count = std::min<int32_t>(problem.NM, static_cast<int32_t>(problem.elements.size()));
+    const int32_t nodeCount = std::min<int32_t>(problem.NN, static_cast<int32_t>(problem.nodes.size()));
+    for (int32_t m = 0; m < count; ++m) {
         Element& e = problem.elements[static_cast<std::size_t>(m)];
         e.qx = e.qy = e.bottomSlopeFlow = e.topSlopeFlow = 0;
+        // An element that names a node or soil outside the tables keeps zero results.
+        if (e.node[0] < 0 || e.node[0] >= nodeCount || e.node[1] < 0 || e.node[1] >= nodeCount ||
+            e.node[2] < 0 || e.node[2] >= nodeCount || e.soil < 0 ||
+            static_cast<std::size_t>(e.soil) >= problem.soils.size())
+            continue;
         const Node* corner[3];
-        for (int k = 0; k < 3; ++k) corner[k] = &problem.nodes[static_cast<std::size_t>(e.node[k])];
+        for (int k = 0; k < 3; ++k)
+            corner[k] = &problem.nodes[static_cast<std::size_t>(e.node[k])];
 
         // Coordinates relative to the centroid keep the gradients accurate far from the origin.
         const double cx = (corner[0]->X + corner[1]->X + corner[2]->X) / 3;

@@ -12,12 +12,14 @@ namespace velkor {
 
 // Progress of a solve, for the progress grid. Called on the caller's thread.
 class SolveObserver {
-public:
+  public:
     virtual ~SolveObserver() = default;
     // Element number (1-based) and cycle number (1-based) of the assembly.
     virtual void assemblyProgress(int32_t element, int32_t cycle) { (void)element, (void)cycle; }
     // Iteration count and log10 of the convergence measure, after every iteration and once at the end.
-    virtual void iterationProgress(int32_t iteration, double log10Measure) { (void)iteration, (void)log10Measure; }
+    virtual void iterationProgress(int32_t iteration, double log10Measure) {
+        (void)iteration, (void)log10Measure;
+    }
 };
 
 struct CycleReport {

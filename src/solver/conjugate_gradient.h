@@ -1,0 +1,59 @@
+// Conjugate gradients on the stored upper triangle, plain or with a diagonal preconditioner,
+// for the heads of the free nodes (Type 0); prescribed heads stay fixed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "solver/system_matrix.h"
+
+namespace velkor {
+
+// How the iteration treats a node, from its Type: 0 free (start value and update), positive
+// prescribed (residual zeroed, no update), negative: residual kept but no update.
+enum NodeRole : uint8_t { FreeNode = 0, PrescribedNode = 1, OtherNode = 2 };
+NodeRole nodeRole(int32_t type);
+
+// Iteration count and log10 of the convergence measure, after every iteration and once at the end.
+using IterationProgress = std::function<void(int32_t iteration, double log10Measure)>;
+
+// log10 of a convergence measure. A measure of exactly 0 (nothing left to solve) gives the
+// logarithm of the smallest positive double instead of minus infinity.
+double measureLogarithm(double measure);
+
+// Tolerance of cycle c: 1e-4 multiplied by 1e-4 once per earlier cycle.
+double cycleTolerance(int32_t cycle);
+
+// The vectors of one solve, kept between cycles so that nothing is allocated per cycle.
+struct ConjugateGradientWork {
+    std::vector<double> r, p, q;
+};
+
+struct ConjugateGradientResult {
+    bool ok = true;      // false: broke down (p.q = 0 or a value that is not finite)
+    std::string message; // why, when not ok
+    int32_t iterations = 0;
+    double measure = 0;      // r.r (plain) or r.D^-1.r (preconditioned) at the end
+    double log10Measure = 0; // measureLogarithm(measure)
+    bool warning = false;    // some head below the aquifer bottom
+};
+
+struct ConjugateGradientInput {
+    const SystemMatrix* matrix = nullptr;
+    const double* supply = nullptr; // right-hand side, NN values
+    const uint8_t* roles = nullptr; // NodeRole per node
+    const double* bottom = nullptr; // B per node, for the warning
+    int32_t cycle = 0;
+    bool preconditioned = false;
+};
+
+// Solves for heads (NN values, prescribed ones given) in place. The caller has made sure that
+// every diagonal the variant divides by is non-zero (free nodes in the plain variant, all nodes
+// in the preconditioned one). On a breakdown the heads hold whatever the iteration reached.
+ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& input, double* heads,
+                                               ConjugateGradientWork& work,
+                                               const IterationProgress& progress = {});
+
+} // namespace velkor

@@ -1,0 +1,30 @@
+// Structured triangulated meshes written straight into the problem tables, so the solver tests
+// do not depend on the mesh code.
+#pragma once
+
+#include <cstdint>
+
+#include "model/problem.h"
+
+namespace velkor::test {
+
+struct GridSpec {
+    int32_t cellsX = 1, cellsY = 1;
+    double lengthX = 1, lengthY = 1;
+    double originX = 0, originY = 0;
+    double bottom = 0, top = 10, head = 10;
+    double K = 1, I = 0;
+};
+
+// Nodes column by column (y fastest), each cell split into two triangles by its rising diagonal.
+// All nodes free (Type 0), one block and soil, no wells or particles. Tables are allocated with
+// room for the grid (and a spare node).
+void makeGrid(Problem& problem, const GridSpec& spec);
+
+// Node index of grid point (i, j), 0 <= i <= cellsX, 0 <= j <= cellsY.
+int32_t gridNode(const GridSpec& spec, int32_t i, int32_t j);
+
+// Prescribes head F at every node of the grid column i.
+void prescribeColumn(Problem& problem, const GridSpec& spec, int32_t i, double head);
+
+} // namespace velkor::test

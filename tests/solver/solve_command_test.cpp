@@ -1,0 +1,274 @@
+// The solve command: six cycles, both variants, results written back, refusals that leave the
+// heads alone.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "solver/conjugate_gradient.h"
+#include "solver/grid_support.h"
+#include "solver/reference_support.h"
+#include "solver/solve_command.h"
+
+using namespace velkor;
+
+namespace {
+
+Problem defaultProblem() {
+    Problem problem;
+    problem.allocateTables(Limits{});
+    problem.resetToDefaultProblem();
+    problem.buildColoursAndDefaultSoils();
+    return problem;
+}
+
+struct Recorder : SolveObserver {
+    std::vector<std::pair<int32_t, int32_t>> elements;
+    std::vector<std::pair<int32_t, double>> iterations;
+    void assemblyProgress(int32_t element, int32_t cycle) override { elements.emplace_back(element, cycle); }
+    void iterationProgress(int32_t iteration, double log10Measure) override {
+        iterations.emplace_back(iteration, log10Measure);
+    }
+};
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// An irregular, partly unconfined problem: a distorted grid numbered at random, two soils with
+// infiltration and evaporation, a pumping and an injection well, heads on both ends that put
+// part of the aquifer below its top and one corner below its bottom.
+Problem irregularProblem(bool shuffled) {
+    test::GridSpec spec;
+    spec.cellsX = 60;
+    spec.cellsY = 14;
+    spec.lengthX = 3000;
+    spec.lengthY = 450;
+    spec.bottom = 2;
+    spec.top = 12;
+    spec.head = 11;
+    spec.K = 3;
+    spec.I = 0.0008;
+    Problem problem;
+    test::makeGrid(problem, spec);
+    problem.NB = 2;
+    problem.soils[1] = Soil{0.5, 0.3, 1.0, -0.0004};
+    uint32_t seed = 2024;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / 16777216.0;
+    };
+    for (int32_t i = 1; i < spec.cellsX; ++i)
+        for (int32_t j = 1; j < spec.cellsY; ++j) {
+            Node& node = problem.nodes[static_cast<std::size_t>(test::gridNode(spec, i, j))];
+            node.X += (next() - 0.5) * 20;
+            node.Y += (next() - 0.5) * 20;
+            node.B = 2 + next();
+            node.T = 12 - next();
+        }
+    for (int32_t m = 0; m < problem.NM; ++m)
+        if (problem.nodes[static_cast<std::size_t>(problem.elements[static_cast<std::size_t>(m)].node[0])].X >
+            700)
+            problem.elements[static_cast<std::size_t>(m)].soil = 1;
+    test::prescribeColumn(problem, spec, 0, 16);
+    test::prescribeColumn(problem, spec, spec.cellsX, 4);
+    problem.nodes[static_cast<std::size_t>(test::gridNode(spec, spec.cellsX, 0))].F = 1.5; // below its bottom
+    problem.NW = 2;
+    problem.wellNodes[0] = test::gridNode(spec, 16, 4);
+    problem.wellQ[0] = -40;
+    problem.wellNodes[1] = test::gridNode(spec, 47, 5);
+    problem.wellQ[1] = 15;
+
+    if (!shuffled) return problem;
+    std::vector<int32_t> order(static_cast<std::size_t>(problem.NN));
+    std::iota(order.begin(), order.end(), 0);
+    for (std::size_t i = order.size() - 1; i > 0; --i)
+        std::swap(order[i], order[static_cast<std::size_t>(next() * (i + 1))]);
+    std::vector<Node> nodes(problem.nodes.begin(), problem.nodes.begin() + problem.NN);
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        problem.nodes[static_cast<std::size_t>(order[i])] = nodes[i];
+    for (int32_t m = 0; m < problem.NM; ++m)
+        for (int32_t& node : problem.elements[static_cast<std::size_t>(m)].node)
+            node = order[static_cast<std::size_t>(node)];
+    for (int32_t w = 0; w < problem.NW; ++w)
+        problem.wellNodes[static_cast<std::size_t>(w)] =
+            order[static_cast<std::size_t>(problem.wellNodes[static_cast<std::size_t>(w)])];
+    return problem;
+}
+
+} // namespace
+
+TEST(SolveCommand, DefaultProblemReachesTheNeighbourHeadsInOneIterationPerCycle) {
+    Problem problem = defaultProblem();
+    Recorder recorder;
+    const SolveReport report = solveProblem(problem, false, &recorder);
+    ASSERT_EQ(report.status, SolveReport::Status::Solved);
+    EXPECT_EQ(report.entries, 6);
+    EXPECT_EQ(problem.matrixEntryCount, 6);
+    ASSERT_EQ(report.cycles.size(), 6u);
+    for (const CycleReport& cycle : report.cycles)
+        EXPECT_EQ(cycle.iterations, 1);
+    EXPECT_NEAR(problem.nodes[2].F, 20.0, 1e-12);
+    EXPECT_EQ(problem.nodes[0].F, 20.0);
+    EXPECT_FALSE(problem.warning);
+    // One assembly report per cycle (one element), two iteration reports per cycle.
+    ASSERT_EQ(recorder.elements.size(), 6u);
+    EXPECT_EQ(recorder.elements[5], (std::pair<int32_t, int32_t>{1, 6}));
+    EXPECT_EQ(recorder.iterations.size(), 12u);
+    EXPECT_EQ(recorder.iterations.back().second, problem.errorLog);
+}
+
+TEST(SolveCommand, AllNodesPrescribedRunsNoIteration) {
+    Problem problem = defaultProblem();
+    problem.nodes[2].Type = 1;
+    Recorder recorder;
+    const SolveReport report = solveProblem(problem, true, &recorder);
+    ASSERT_EQ(report.status, SolveReport::Status::Solved);
+    for (const CycleReport& cycle : report.cycles)
+        EXPECT_EQ(cycle.iterations, 0);
+    EXPECT_EQ(problem.nodes[2].F, 10.0);
+    ASSERT_EQ(recorder.iterations.size(), 6u);
+    EXPECT_EQ(recorder.iterations[0].first, 0);
+    // The measure is exactly 0; its logarithm stays a finite number.
+    EXPECT_TRUE(std::isfinite(problem.errorLog));
+    EXPECT_LT(problem.errorLog, -300);
+    // Q holds the discharges that keep the heads: 20 m at nodes 1 and 2 against 10 m at node 3.
+    EXPECT_GT(problem.nodes[0].Q + problem.nodes[1].Q, 0);
+    EXPECT_NEAR(problem.nodes[0].Q + problem.nodes[1].Q + problem.nodes[2].Q, 0, 1e-12);
+}
+
+TEST(SolveCommand, MatchesTheLiteralAlgorithmBitForBit) {
+    for (const int variant : {0, 1, 2, 3}) {
+        const bool preconditioned = variant % 2 == 1;
+        SCOPED_TRACE(variant);
+        Problem fast = irregularProblem(variant >= 2);
+        Problem literal = fast;
+        const SolveReport report = solveProblem(fast, preconditioned);
+        const test::ReferenceRun reference = test::referenceSolve(literal, preconditioned);
+        ASSERT_EQ(report.status, SolveReport::Status::Solved) << report.message;
+        EXPECT_EQ(report.entries, reference.entries);
+        ASSERT_EQ(report.cycles.size(), reference.cycles.size());
+        for (std::size_t c = 0; c < report.cycles.size(); ++c) {
+            EXPECT_EQ(report.cycles[c].iterations, reference.cycles[c].iterations) << "cycle " << c;
+            EXPECT_TRUE(sameBits(report.cycles[c].log10Measure, std::log10(reference.cycles[c].measure)));
+        }
+        EXPECT_GT(report.cycles[0].iterations, 10);
+        int mismatches = 0;
+        for (int32_t i = 0; i < fast.NN; ++i) {
+            const Node& a = fast.nodes[static_cast<std::size_t>(i)];
+            const Node& b = literal.nodes[static_cast<std::size_t>(i)];
+            if (!sameBits(a.F, b.F) || !sameBits(a.Q, b.Q) || !sameBits(a.supply, b.supply) ||
+                a.rowEnd != b.rowEnd)
+                ++mismatches;
+        }
+        EXPECT_EQ(mismatches, 0);
+        EXPECT_TRUE(fast.warning);
+        EXPECT_EQ(fast.warning, literal.warning);
+    }
+}
+
+TEST(SolveCommand, WarnsWhenAHeadEndsBelowTheBottom) {
+    Problem problem = defaultProblem();
+    problem.nodes[2].B = 25; // the computed head 20 lies below this bottom
+    EXPECT_TRUE(solveProblem(problem, false).warning);
+    EXPECT_TRUE(problem.warning);
+    problem.nodes[2].B = 0;
+    EXPECT_FALSE(solveProblem(problem, false).warning);
+    EXPECT_FALSE(problem.warning);
+}
+
+TEST(SolveCommand, StructureTooLargeLeavesHeadsAndReportsTheCapacityMessage) {
+    test::GridSpec spec;
+    spec.cellsX = 3;
+    spec.cellsY = 3;
+    Problem problem;
+    test::makeGrid(problem, spec);
+    test::prescribeColumn(problem, spec, 0, 12);
+    problem.limits.NMAX = 9; // 45 entries for a structure of 49
+    const SolveReport report = solveProblem(problem, false);
+    EXPECT_EQ(report.status, SolveReport::Status::StructureTooLarge);
+    EXPECT_EQ(report.message.rfind("Capacity exceeded\n\n", 0), 0u);
+    EXPECT_GE(problem.matrixEntryCount, 45);
+    EXPECT_TRUE(report.cycles.empty());
+    EXPECT_EQ(problem.nodes[5].F, 10.0);
+}
+
+TEST(SolveCommand, RefusesAFreeNodeInNoElementWithoutTouchingTheModel) {
+    // Regression: a free node in no element has a zero diagonal; its start value was 0/0.
+    for (const bool preconditioned : {false, true}) {
+        Problem problem = defaultProblem();
+        problem.NN = 4;
+        problem.nodes[3] = Node{700, 300, 0, 10, 13, 0, 0, 0, 0};
+        problem.nodes[2].F = 11;
+        const SolveReport report = solveProblem(problem, preconditioned);
+        EXPECT_EQ(report.status, SolveReport::Status::Refused);
+        EXPECT_NE(report.message.find("node 4"), std::string::npos) << report.message;
+        EXPECT_EQ(problem.nodes[2].F, 11.0);
+        EXPECT_EQ(problem.nodes[3].F, 13.0);
+        EXPECT_EQ(problem.nodes[2].Q, 0.0);
+    }
+}
+
+TEST(SolveCommand, PrescribedNodeInNoElementOnlyStopsThePreconditionedVariant) {
+    // The preconditioner divides every residual by its diagonal, 0/0 for such a node.
+    Problem problem = defaultProblem();
+    problem.NN = 4;
+    problem.nodes[3] = Node{700, 300, 0, 10, 13, 0, 0, 1, 0};
+    EXPECT_EQ(solveProblem(problem, false).status, SolveReport::Status::Solved);
+    EXPECT_NEAR(problem.nodes[2].F, 20, 1e-12);
+    EXPECT_EQ(solveProblem(problem, true).status, SolveReport::Status::Refused);
+}
+
+TEST(SolveCommand, RefusesZeroAreaElementsAndOutOfTableReferences) {
+    Problem collinear = defaultProblem();
+    collinear.nodes[1].Y = 0; // nodes 1, 2, 3 on the line y = 0
+    collinear.nodes[1].X = 200;
+    SolveReport report = solveProblem(collinear, false);
+    EXPECT_EQ(report.status, SolveReport::Status::Refused);
+    EXPECT_EQ(report.message.rfind("Element 1 has no area", 0), 0u);
+    EXPECT_EQ(collinear.nodes[2].F, 10.0);
+
+    Problem outside = defaultProblem();
+    outside.elements[0].node[2] = 7;
+    report = solveProblem(outside, false);
+    EXPECT_EQ(report.status, SolveReport::Status::Refused);
+    EXPECT_EQ(report.message.rfind("Element 1 refers to node 8", 0), 0u);
+
+    Problem well = defaultProblem();
+    well.NW = 1;
+    well.wellNodes[0] = -1;
+    EXPECT_EQ(solveProblem(well, false).status, SolveReport::Status::Refused);
+}
+
+TEST(SolveCommand, OverflowingCoefficientsAreRefusedNotWritten) {
+    Problem problem = defaultProblem();
+    problem.soils[0].K = 1e308;
+    problem.nodes[0].T = problem.nodes[1].T = problem.nodes[2].T = 1e308;
+    const SolveReport report = solveProblem(problem, false);
+    EXPECT_EQ(report.status, SolveReport::Status::Refused);
+    EXPECT_EQ(problem.nodes[2].F, 10.0);
+    EXPECT_TRUE(std::isfinite(problem.errorLog));
+}
+
+TEST(SolveCommand, NegativeTypeKeepsItsHeadAndItsResidual) {
+    // A node of Type -1 is neither updated nor has its residual cleared: the iteration cannot
+    // converge and stops at its limit of 2 NN + 1 iterations, heads of free nodes kept.
+    Problem problem = defaultProblem();
+    problem.nodes[1].Type = -1;
+    const SolveReport report = solveProblem(problem, false);
+    ASSERT_EQ(report.status, SolveReport::Status::Solved) << report.message;
+    EXPECT_EQ(problem.nodes[1].F, 20.0);
+    for (const CycleReport& cycle : report.cycles)
+        EXPECT_LE(cycle.iterations, 7);
+}
+
+TEST(ConjugateGradient, ToleranceShrinksByTenThousandPerCycle) {
+    EXPECT_EQ(cycleTolerance(0), 1e-4);
+    EXPECT_EQ(cycleTolerance(1), 1e-4 * 1e-4);
+    double expected = 1e-4;
+    for (int c = 1; c <= 5; ++c)
+        expected *= 1e-4;
+    EXPECT_EQ(cycleTolerance(5), expected);
+}
