@@ -1,7 +1,70 @@
+// velkor-batch solver operations: solve (variant from the preconditioner flag) and solve:precond.
+#include <chrono>
+#include <cstdio>
+
 #include "batch/batch.h"
+#include "model/number_text.h"
+#include "solver/solve_command.h"
 
 namespace velkor::batch {
 
-OperationResult runSolverOperation(State&, std::string_view) { return OperationResult::NotMine; }
+namespace {
+
+// With --verbose, the progress grid's last values of every cycle go to standard error.
+class VerboseObserver : public SolveObserver {
+  public:
+    void iterationProgress(int32_t iteration, double log10Measure) override {
+        iteration_ = iteration;
+        log10Measure_ = log10Measure;
+    }
+    void assemblyProgress(int32_t element, int32_t cycle) override {
+        (void)element;
+        if (cycle != cycle_) {
+            if (cycle_ > 0) report();
+            cycle_ = cycle;
+        }
+    }
+    void report() const {
+        reportMessage(
+            format("Cycle %12d  Iteration %12d  Log(error) %12.2f", cycle_, iteration_, log10Measure_));
+    }
+
+  private:
+    int32_t cycle_ = 0;
+    int32_t iteration_ = 0;
+    double log10Measure_ = 0;
+};
+
+} // namespace
+
+OperationResult runSolverOperation(State& state, std::string_view operation) {
+    bool preconditioned = false;
+    if (operation == "solve")
+        preconditioned = state.problem.preconditioner;
+    else if (operation == "solve:precond")
+        preconditioned = true;
+    else
+        return OperationResult::NotMine;
+
+    VerboseObserver verbose;
+    const auto start = std::chrono::steady_clock::now();
+    const SolveReport report =
+        solveProblem(state.problem, preconditioned, state.options.verbose ? &verbose : nullptr);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    state.entries = report.entries;
+    state.cycles.clear();
+    if (report.status != SolveReport::Status::Solved) {
+        reportMessage(report.message);
+        return OperationResult::Failed;
+    }
+    if (state.options.verbose) verbose.report();
+    for (const CycleReport& cycle : report.cycles)
+        state.cycles.push_back({cycle.iterations, cycle.log10Measure});
+    state.times.emplace_back("solve", seconds);
+    if (report.warning && state.options.verbose)
+        reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");
+    return OperationResult::Done;
+}
 
 } // namespace velkor::batch
