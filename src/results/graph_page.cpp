@@ -1,0 +1,25 @@
+#include "results/graph_page.h"
+
+#include <string>
+
+#include "model/number_text.h"
+
+namespace velkor {
+
+void drawGraphPageHeader(Canvas& canvas, int pageNumber, int leftMargin, int pageWidth,
+                         std::string_view problemName, std::string_view title) {
+    canvas.setFont(FontNormal);
+    canvas.setBrush(kWhite);
+    canvas.setPenColour(kBlack);
+    const int lineHeight = canvas.textHeight("W");
+    canvas.setFont(FontBold);
+    canvas.text(leftMargin, 2 * lineHeight, "VELKOR : " + std::string(problemName));
+    const int pageX = pageWidth - canvas.textWidth("Page 9999");
+    canvas.setFont(FontSmallBold);
+    canvas.text(pageX, 2 * lineHeight, format("Page %d", pageNumber));
+    canvas.setFont(FontBold);
+    canvas.text(leftMargin, 5 * lineHeight, title);
+    canvas.setFont(FontNormal);
+}
+
+} // namespace velkor

@@ -1,0 +1,63 @@
+// What the contour plot and the 3D graph share: their callbacks and report, the page header of the
+// printed graph pages, and the conversion of computed positions into canvas units.
+#pragma once
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "results/canvas.h"
+#include "results/particle_tracker.h"
+
+namespace velkor {
+
+struct PlotCallbacks {
+    // The contour legend, as soon as the levels are known (the window puts it in its panel and
+    // repaints the panel at once, before the contours are drawn).
+    std::function<void(const std::string&)> legendReady;
+    // After every tracking sweep; the window lets its event loop run. Return false to stop.
+    std::function<bool()> sweepFinished;
+    TrackLimits limits;
+};
+
+struct PlotReport {
+    bool geometry = false;      // a scale was found; false draws only frame and text
+    bool contoursDrawn = false; // the contour step ran (the 3D graph has it switched off or on)
+    std::string legend;         // contour legend, when the levels were computed
+    TrackReport track;          // outcome Busy: another run was going on, no pathlines drawn
+};
+
+// Header of a printed graph page on lines 2 and 5 (line height: "W" in FontNormal): the problem
+// name in FontBold, the page number in FontSmallBold ending where "Page 9999" in FontBold would,
+// the title in FontBold. Leaves FontNormal, a white brush and a black pen.
+void drawGraphPageHeader(Canvas& canvas, int pageNumber, int leftMargin, int pageWidth,
+                         std::string_view problemName, std::string_view title);
+
+// Truncation toward zero into a canvas coordinate. False for a value that is not a number or
+// infinite; finite values beyond the range a canvas can take are held at +-1e9.
+inline bool toCanvasUnit(double value, int& unit) {
+    if (!std::isfinite(value)) return false;
+    const double cut = std::trunc(value);
+    unit = cut > 1e9 ? 1000000000 : cut < -1e9 ? -1000000000 : static_cast<int>(cut);
+    return true;
+}
+
+// Truncation toward zero into an int32 for the integer quantities of the geometry (held at the
+// int32 range; 0 for a value that is not a number).
+inline int truncToInt(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483647.0) return 2147483647;
+    if (value <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(value);
+}
+
+// The small square of four lines that marks a pathline point at (column, row).
+inline void drawMark(Canvas& canvas, int column, int row, int half) {
+    canvas.line(column - half, row - half, column + half, row - half);
+    canvas.line(column + half, row - half, column + half, row + half);
+    canvas.line(column + half, row + half, column - half, row + half);
+    canvas.line(column - half, row + half, column - half, row - half);
+}
+
+} // namespace velkor

@@ -1,0 +1,225 @@
+#include "results/particle_tracker.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <vector>
+
+#include "results/element_locator.h"
+
+namespace velkor {
+
+namespace {
+
+std::atomic<bool> runInProgress{false};
+
+class RunGuard {
+  public:
+    RunGuard() : owner_(!runInProgress.exchange(true)) {}
+    ~RunGuard() {
+        if (owner_) runInProgress.store(false);
+    }
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+    bool owner() const { return owner_; }
+
+  private:
+    bool owner_;
+};
+
+int32_t clampedCount(int32_t count, std::size_t capacity) {
+    return static_cast<int32_t>(std::clamp<int64_t>(count, 0, static_cast<int64_t>(capacity)));
+}
+
+// Element averages of bottom, top and head, each corner value weighted by one third.
+struct Averages {
+    double B, T, F;
+};
+
+Averages elementAverages(const Problem& problem, int32_t element) {
+    const Element& e = problem.elements[static_cast<std::size_t>(element)];
+    const Node& a = problem.nodes[static_cast<std::size_t>(e.node[0])];
+    const Node& b = problem.nodes[static_cast<std::size_t>(e.node[1])];
+    const Node& c = problem.nodes[static_cast<std::size_t>(e.node[2])];
+    const double third = 1.0 / 3.0;
+    return Averages{a.B * third + b.B * third + c.B * third, a.T * third + b.T * third + c.T * third,
+                    a.F * third + b.F * third + c.F * third};
+}
+
+} // namespace
+
+bool trackingInProgress() {
+    return runInProgress.load();
+}
+
+void placeParticles(Problem& problem) {
+    const ElementLocator locator(problem);
+    placeParticles(problem, locator);
+}
+
+void placeParticles(Problem& problem, const ElementLocator& locator) {
+    const int32_t count = clampedCount(problem.NP, problem.particles.size());
+    for (int32_t p = 0; p < count; ++p) {
+        Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+        const int32_t m = locator.elementForPlacement(particle.X, particle.Y);
+        particle.element = m;
+        if (m < 0) continue;
+        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Node& first = problem.nodes[static_cast<std::size_t>(e.node[0])];
+        double bottomMax = first.B, headMin = first.F, topMin = first.T;
+        for (int k = 1; k < 3; ++k) {
+            const Node& corner = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            if (corner.B > bottomMax) bottomMax = corner.B;
+            if (corner.F < headMin) headMin = corner.F;
+            if (corner.T < topMin) topMin = corner.T;
+        }
+        double z = particle.Z;
+        if (z < bottomMax) z = bottomMax;
+        if (z > headMin) z = headMin;
+        if (z > topMin) z = topMin;
+        particle.Z = z;
+    }
+}
+
+int32_t searchElementAround(const Problem& problem, const ElementLocator& locator, double x, double y,
+                            double z, int32_t start) {
+    const int32_t m = locator.elementAround(x, y, start);
+    if (m < 0) return -1;
+    const Averages average = elementAverages(problem, m);
+    // Written so that a height that is not a number lies outside every element.
+    if (!(z >= average.B) || z > average.F || z > average.T) return -1;
+    return m;
+}
+
+double trackingTimeStep(const Problem& problem, double h) {
+    double meanDischarge = std::sqrt(problem.meanQx * problem.meanQx + problem.meanQy * problem.meanQy);
+    if (meanDischarge < 1e-6) meanDischarge = 1e-6;
+    return 0.01 * h / meanDischarge;
+}
+
+TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, const TrackLimits& limits) {
+    TrackReport report;
+    if (problem.NP <= 0) return report;
+    const RunGuard guard;
+    if (!guard.owner()) {
+        report.outcome = TrackOutcome::Busy;
+        return report;
+    }
+
+    const ElementLocator locator(problem);
+    placeParticles(problem, locator);
+
+    const int32_t count = clampedCount(problem.NP, problem.particles.size());
+    const int32_t wells = clampedCount(problem.NW, std::min(problem.wellNodes.size(), problem.wellQ.size()));
+    const int32_t nodes = clampedCount(problem.NN, problem.nodes.size());
+    std::vector<double> px(static_cast<std::size_t>(count)), py(px.size()), pz(px.size());
+    int32_t active = 0;
+    for (int32_t p = 0; p < count; ++p) {
+        const Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+        px[static_cast<std::size_t>(p)] = particle.X;
+        py[static_cast<std::size_t>(p)] = particle.Y;
+        pz[static_cast<std::size_t>(p)] = particle.Z;
+        if (particle.element != -1) ++active;
+    }
+
+    const double dt = trackingTimeStep(problem, h);
+    report.timeStep = dt;
+    double elapsed = 0;
+    int64_t sweepsSinceMark = 0;
+    report.outcome = TrackOutcome::Finished;
+
+    while (active > 0) {
+        if (report.sweeps >= limits.maxSweeps) {
+            report.outcome = TrackOutcome::SweepLimit;
+            break;
+        }
+        for (int32_t p = 0; p < count; ++p) {
+            Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+            if (particle.element == -1) continue;
+            const int32_t e = particle.element;
+            const Element& element = problem.elements[static_cast<std::size_t>(e)];
+            const std::size_t soilIndex = static_cast<std::size_t>(element.soil);
+            if (element.soil < 0 || soilIndex >= problem.soils.size()) {
+                // No soil, no porosity: the particle cannot be moved.
+                particle.element = -1;
+                --active;
+                continue;
+            }
+            const Soil& soil = problem.soils[soilIndex];
+            const double c = soil.n * soil.R;
+            const Averages average = elementAverages(problem, e);
+            const double saturatedTop = average.T < average.F ? average.T : average.F;
+
+            const double x = px[static_cast<std::size_t>(p)];
+            const double y = py[static_cast<std::size_t>(p)];
+            const double z = pz[static_cast<std::size_t>(p)];
+            double xn = x + element.qx * dt / c;
+            double yn = y + element.qy * dt / c;
+            // Where the saturated thickness vanishes the vertical discharge has no profile: the
+            // particle moves horizontally there.
+            double dz = 0;
+            if (saturatedTop != average.B) {
+                const double w = element.bottomSlopeFlow + (element.topSlopeFlow - element.bottomSlopeFlow) *
+                                                               (z - average.B) / (saturatedTop - average.B);
+                dz = w * dt / c;
+                if (!std::isfinite(dz)) dz = 0;
+            }
+            double zn = z + dz;
+
+            const int32_t m = searchElementAround(problem, locator, xn, yn, zn, e);
+            if (m == -1) {
+                particle.element = -1;
+                --active;
+                continue;
+            }
+
+            bool captured = false;
+            for (int32_t i = 0; i < wells; ++i) {
+                const int32_t node = problem.wellNodes[static_cast<std::size_t>(i)];
+                if (node < 0 || node >= nodes) continue;
+                const Node& well = problem.nodes[static_cast<std::size_t>(node)];
+                const double d = std::fabs(well.X - xn) + std::fabs(well.Y - yn);
+                if (d < 10 * h && problem.wellQ[static_cast<std::size_t>(i)] < 0) {
+                    xn = well.X;
+                    yn = well.Y;
+                    zn = z + dz * d / h;
+                    captured = true;
+                }
+            }
+
+            const TrackPoint from{x, y, z}, to{xn, yn, zn};
+            consumer.segment(p, from, to);
+            ++report.steps;
+            if (sweepsSinceMark == 0) consumer.mark(p, to);
+
+            px[static_cast<std::size_t>(p)] = xn;
+            py[static_cast<std::size_t>(p)] = yn;
+            pz[static_cast<std::size_t>(p)] = zn;
+            const bool standing = xn == x && yn == y && zn == z;
+            if (captured || standing) {
+                if (standing && !captured) ++report.stagnant;
+                particle.element = -1;
+                --active;
+            } else {
+                particle.element = m;
+            }
+        }
+        elapsed = elapsed + dt;
+        ++sweepsSinceMark;
+        ++report.sweeps;
+        if (elapsed > problem.TM) {
+            elapsed = 0;
+            sweepsSinceMark = 0;
+        }
+        if (!consumer.sweepFinished()) {
+            report.outcome = TrackOutcome::Cancelled;
+            break;
+        }
+    }
+
+    for (int32_t p = 0; p < count; ++p)
+        problem.particles[static_cast<std::size_t>(p)].element = -1;
+    return report;
+}
+
+} // namespace velkor

@@ -1,0 +1,78 @@
+// Pathlines of the particles through the aquifer, in three dimensions.
+//
+// Horizontal motion follows the specific discharge of the element that holds a particle; the
+// vertical discharge varies linearly over the saturated thickness, from the flow along the sloping
+// bottom to the flow along the sloping water table (or confining top) less the infiltration. The
+// particle velocity is the discharge divided by porosity times retardation. Nothing of a pathline
+// is stored: every drawing runs the tracker from the start points and draws each step at once.
+#pragma once
+
+#include <cstdint>
+
+#include "model/problem.h"
+
+namespace velkor {
+
+class ElementLocator;
+
+struct TrackPoint {
+    double x = 0, y = 0, z = 0;
+};
+
+// Receives the steps of a run in the order they are taken. Particles are 0-based table indices.
+class TrackConsumer {
+  public:
+    virtual ~TrackConsumer() = default;
+    virtual void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) = 0;
+    virtual void mark(int32_t particle, const TrackPoint& at) = 0;
+    // Called after every sweep over the particles; the windows let their event loop run here.
+    // Returning false ends the run (Escape, a closing window).
+    virtual bool sweepFinished() { return true; }
+};
+
+// Bounds of a run. A particle in a stagnant zone takes steps of zero length and one on a closed
+// circulation never leaves the aquifer, so a run ends after maxSweeps sweeps whatever happens.
+struct TrackLimits {
+    int64_t maxSweeps = 1000000;
+};
+
+enum class TrackOutcome {
+    NoParticles, // NP <= 0: nothing was done, not even the placement
+    Finished,    // every particle stopped
+    Cancelled,   // the consumer asked to stop
+    SweepLimit,  // maxSweeps sweeps were run with particles still moving
+    Busy         // another run was going on; nothing was done
+};
+
+struct TrackReport {
+    TrackOutcome outcome = TrackOutcome::NoParticles;
+    double timeStep = 0; // days
+    int64_t sweeps = 0;
+    int64_t steps = 0;    // segments handed to the consumer
+    int32_t stagnant = 0; // particles stopped because a step left them where they were
+};
+
+// Finds the element of every particle and clamps its Z into the saturated zone of that element
+// (between the highest corner bottom and the lowest corner head and top); writes both back.
+void placeParticles(Problem& problem);
+void placeParticles(Problem& problem, const ElementLocator& locator);
+
+// The element around start that holds (x, y), provided z lies between the element's average
+// bottom and the lower of its average head and top; else -1.
+int32_t searchElementAround(const Problem& problem, const ElementLocator& locator, double x, double y,
+                            double z, int32_t start);
+
+// Time step for tracking length h: 0.01 h over the mean discharge (at least 1e-6 m/d).
+double trackingTimeStep(const Problem& problem, double h);
+
+// Places the particles and moves them all, one step per sweep, until every one has stopped (or
+// the run is cancelled or reaches its sweep limit). Every particle's element is -1 afterwards.
+TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer,
+                           const TrackLimits& limits = {});
+
+// True while a run is going on. The particle table is shared by every window, so a paint that
+// comes in during a run (the run lets the event loop work after each sweep) must not start a
+// second one; trackParticles refuses with TrackOutcome::Busy.
+bool trackingInProgress();
+
+} // namespace velkor

@@ -1,0 +1,53 @@
+// The option settings that the plots read: the 3D-graph choices, the viewing angle and the size of
+// printed graphs. The options window owns one of these and edits it; the drawings only read it.
+#pragma once
+
+namespace velkor {
+
+// Both track bars run over whole positions in this range.
+inline constexpr int kTrackBarMinimum = 0;
+inline constexpr int kTrackBarMaximum = 10;
+
+// Viewing angle of the 3D graph in degrees for a track position: 90 x position / range, kept
+// within 1..89 so that the plan never lies flat or edge-on.
+inline double viewingAngleDegrees(int position, int minimum = kTrackBarMinimum,
+                                  int maximum = kTrackBarMaximum) {
+    const int range = maximum - minimum;
+    double angle = range != 0 ? 90.0 * position / range : 45.0;
+    if (angle < 1) angle = 1;
+    if (angle > 89) angle = 89;
+    return angle;
+}
+
+// Fraction of the printable width and height that a printed graph fills: position / (1.1 x range),
+// so position 10 of 0..10 gives 10/11 and position 0 gives an empty drawing area.
+inline double printScaleFactor(int position, int minimum = kTrackBarMinimum, int maximum = kTrackBarMaximum) {
+    const int range = maximum - minimum;
+    return range != 0 ? position / (1.1 * range) : 0.0;
+}
+
+// What the 3D graph shows and from which angle.
+struct GraphChoices {
+    bool CheckWater = true;  // groundwater table mesh
+    bool CheckCont = true;   // head contours on the groundwater table
+    bool CheckBottom = true; // mesh on the aquifer bottom
+    bool CheckTop = false;   // mesh on the aquifer top
+    double angleDegrees = 45;
+};
+
+struct PlotOptions {
+    bool CheckWater = true;
+    bool CheckCont = true;
+    bool CheckBottom = true;
+    bool CheckTop = false;
+    int AngleScale = 5; // 0..10
+    int GraphScale = 5; // 0..10
+
+    double viewingAngle() const { return viewingAngleDegrees(AngleScale); }
+    double printScale() const { return printScaleFactor(GraphScale); }
+    GraphChoices graphChoices() const {
+        return GraphChoices{CheckWater, CheckCont, CheckBottom, CheckTop, viewingAngle()};
+    }
+};
+
+} // namespace velkor
