@@ -1,182 +1,120 @@
 #include "mesh/mesh_search.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <new>
 
 namespace velkor {
 
 namespace {
 
-uint64_t mix(uint64_t key) {
-    key ^= key >> 30;
-    key *= 0xbf58476d1ce4e5b9ull;
-    key ^= key >> 27;
-    key *= 0x94d049bb133111ebull;
-    key ^= key >> 31;
-    return key;
-}
-
 std::size_t at(int32_t index) {
     return static_cast<std::size_t>(index);
 }
 
-// Cell coordinates are kept inside 32 bits; coordinates beyond that share the outermost cells,
-// which stays exact because the clamp never separates two points that were one cell apart.
-constexpr double kCellLimit = 2147483000.0;
+// Coordinates up to 2^40 cells from the origin keep the cell arithmetic exact to far better than
+// the quarter cell that separates a match from the next cell.
+constexpr double kLargestCellCoordinate = 1099511627776.0;
 
-int64_t cellOf(double u) {
-    if (u >= kCellLimit) return static_cast<int64_t>(kCellLimit);
-    if (u <= -kCellLimit) return -static_cast<int64_t>(kCellLimit);
-    return static_cast<int64_t>(std::floor(u));
-}
-
-uint64_t packCell(int64_t cx, int64_t cy) {
-    const uint64_t ux = static_cast<uint64_t>(cx + 2147483648LL);
-    const uint64_t uy = static_cast<uint64_t>(cy + 2147483648LL);
-    return (ux << 32) | uy;
-}
-
-// The two cells per axis that can hold a point within a quarter cell of u (three where the
-// clamp makes the fraction meaningless).
-void nearCells(double u, int64_t& low, int64_t& high) {
-    const int64_t c = cellOf(u);
-    if (std::fabs(u) < kCellLimit - 2) {
-        low = (u - std::floor(u) < 0.5) ? c - 1 : c;
-        high = low + 1;
-    } else {
-        low = c - 1;
-        high = c + 1;
-    }
+// Cell index along one axis: floor(u) counted from `first`, clamped into 0 .. count-1. The clamp
+// is monotone and never separates two points that were one cell apart, so it keeps the search
+// exact for points beyond the grid.
+int64_t clampedCell(double u, int64_t first, int64_t count) {
+    const double f = std::floor(u) - static_cast<double>(first);
+    if (!(f > 0)) return 0;
+    if (f >= static_cast<double>(count - 1)) return count - 1;
+    return static_cast<int64_t>(f);
 }
 
 } // namespace
 
-// ---- HeadTable -----------------------------------------------------------------------------------
-
-bool HeadTable::reserve(std::size_t expected) {
-    std::size_t slots = 16;
-    while (slots < 2 * expected + 2)
-        slots *= 2;
-    if (slots <= keys_.size()) return true;
-    return rehash(slots);
-}
-
-std::size_t HeadTable::slotOf(uint64_t key) const {
-    std::size_t slot = static_cast<std::size_t>(mix(key)) & mask_;
-    while (keys_[slot] != key && keys_[slot] != kEmpty)
-        slot = (slot + 1) & mask_;
-    return slot;
-}
-
-bool HeadTable::rehash(std::size_t slotCount) {
-    std::vector<uint64_t> oldKeys;
-    std::vector<int32_t> oldHeads;
-    try {
-        std::vector<uint64_t> newKeys(slotCount, kEmpty);
-        std::vector<int32_t> newHeads(slotCount, -1);
-        oldKeys.swap(keys_);
-        oldHeads.swap(heads_);
-        keys_.swap(newKeys);
-        heads_.swap(newHeads);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    mask_ = slotCount - 1;
-    for (std::size_t i = 0; i < oldKeys.size(); ++i) {
-        if (oldKeys[i] == kEmpty) continue;
-        const std::size_t slot = slotOf(oldKeys[i]);
-        keys_[slot] = oldKeys[i];
-        heads_[slot] = oldHeads[i];
-    }
-    return true;
-}
-
-int32_t* HeadTable::find(uint64_t key) {
-    if (keys_.empty()) return nullptr;
-    const std::size_t slot = slotOf(key);
-    return keys_[slot] == key ? &heads_[slot] : nullptr;
-}
-
-const int32_t* HeadTable::find(uint64_t key) const {
-    if (keys_.empty()) return nullptr;
-    const std::size_t slot = slotOf(key);
-    return keys_[slot] == key ? &heads_[slot] : nullptr;
-}
-
-int32_t* HeadTable::findOrInsert(uint64_t key) {
-    if (keys_.empty() && !rehash(16)) return nullptr;
-    std::size_t slot = slotOf(key);
-    if (keys_[slot] == key) return &heads_[slot];
-    if (2 * (count_ + 1) > keys_.size()) {
-        if (!rehash(2 * keys_.size())) return nullptr;
-        slot = slotOf(key);
-    }
-    keys_[slot] = key;
-    heads_[slot] = -1;
-    ++count_;
-    return &heads_[slot];
-}
-
 // ---- MidpointSearch ------------------------------------------------------------------------------
 
-void MidpointSearch::start(double tolerance, int32_t first, std::size_t expectedNodes) {
+void MidpointSearch::start(double tolerance, int32_t first, std::size_t expectedNodes,
+                           const std::vector<Node>& nodes, int32_t count) {
     tolerance_ = tolerance;
     first_ = first;
-    cellSize_ = 4 * tolerance;
+    heads_.clear();
     nodeCell_.clear();
     next_.clear();
     if (!(tolerance > 0)) {
         mode_ = Mode::NeverFound; // no distance is below zero (or below NaN)
         return;
     }
-    mode_ = Mode::Cells;
-    if (!std::isfinite(cellSize_)) {
-        mode_ = Mode::Scan;
-        return;
+    mode_ = Mode::Scan;
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    bool any = false;
+    for (int32_t i = 0; i < count; ++i) {
+        const Node& n = nodes[at(i)];
+        if (!std::isfinite(n.X) || !std::isfinite(n.Y)) continue;
+        if (!any || n.X < xmin) xmin = n.X;
+        if (!any || n.X > xmax) xmax = n.X;
+        if (!any || n.Y < ymin) ymin = n.Y;
+        if (!any || n.Y > ymax) ymax = n.Y;
+        any = true;
     }
+    if (!any) return;
+    const double expected = static_cast<double>(expectedNodes) + 1;
+    double size = std::max(4 * tolerance, std::sqrt((xmax - xmin) * (ymax - ymin) / expected));
+    if (!std::isfinite(size)) return;
+    const double budget = 2 * expected + 1024;
+    auto span = [&](double low, double high) { return std::floor(high / size) - std::floor(low / size) + 1; };
+    while (span(xmin, xmax) * span(ymin, ymax) > budget)
+        size *= 2;
+    const double largest =
+        std::max(std::max(std::fabs(xmin), std::fabs(xmax)), std::max(std::fabs(ymin), std::fabs(ymax)));
+    if (!std::isfinite(size) || largest / size > kLargestCellCoordinate) return;
+
+    cellSize_ = size;
+    firstColumn_ = static_cast<int64_t>(std::floor(xmin / size));
+    firstRow_ = static_cast<int64_t>(std::floor(ymin / size));
+    columns_ = static_cast<int64_t>(span(xmin, xmax));
+    rows_ = static_cast<int64_t>(span(ymin, ymax));
     try {
+        heads_.assign(static_cast<std::size_t>(columns_ * rows_), -1);
         nodeCell_.reserve(expectedNodes);
         next_.reserve(expectedNodes);
     } catch (const std::bad_alloc&) {
         fallBackToScan();
         return;
     }
-    if (!cells_.reserve(expectedNodes)) fallBackToScan();
+    mode_ = Mode::Cells;
 }
 
 void MidpointSearch::fallBackToScan() {
     mode_ = Mode::Scan;
+    heads_ = {};
     nodeCell_ = {};
     next_ = {};
-    cells_ = HeadTable{};
 }
 
-uint64_t MidpointSearch::cellKey(double x, double y) const {
+int64_t MidpointSearch::column(double x) const {
+    return clampedCell(x / cellSize_, firstColumn_, columns_);
+}
+int64_t MidpointSearch::row(double y) const {
+    return clampedCell(y / cellSize_, firstRow_, rows_);
+}
+
+int32_t MidpointSearch::cellOf(double x, double y) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return kNoCell; // such a node is never within reach
-    return packCell(cellOf(x / cellSize_), cellOf(y / cellSize_));
+    return static_cast<int32_t>(column(x) * rows_ + row(y));
 }
 
-void MidpointSearch::link(int32_t index, uint64_t key) {
+void MidpointSearch::link(int32_t index, int32_t cell) {
     const std::size_t local = at(index - first_);
-    nodeCell_[local] = key;
+    nodeCell_[local] = cell;
     next_[local] = -1;
-    if (key == kNoCell) return;
-    int32_t* head = cells_.findOrInsert(key);
-    if (head == nullptr) {
-        fallBackToScan();
-        return;
-    }
-    next_[local] = *head;
-    *head = index;
+    if (cell == kNoCell) return;
+    next_[local] = heads_[at(cell)];
+    heads_[at(cell)] = index;
 }
 
-void MidpointSearch::unlink(int32_t index, uint64_t key) {
-    if (key == kNoCell) return;
-    int32_t* link = cells_.find(key);
-    while (link != nullptr && *link != -1) {
+void MidpointSearch::unlink(int32_t index, int32_t cell) {
+    if (cell == kNoCell) return;
+    int32_t* link = &heads_[at(cell)];
+    while (*link != -1) {
         if (*link == index) {
-            *link = next_[at(*link - first_)];
+            *link = next_[at(index - first_)];
             return;
         }
         link = &next_[at(*link - first_)];
@@ -192,29 +130,21 @@ void MidpointSearch::add(int32_t index, double x, double y) {
         fallBackToScan();
         return;
     }
-    link(index, cellKey(x, y));
+    link(index, cellOf(x, y));
 }
 
 void MidpointSearch::moved(int32_t index, double x, double y) {
     if (mode_ != Mode::Cells) return;
     const std::size_t local = at(index - first_);
-    const uint64_t key = cellKey(x, y);
-    if (key == nodeCell_[local]) return;
+    const int32_t cell = cellOf(x, y);
+    if (cell == nodeCell_[local]) return;
     unlink(index, nodeCell_[local]);
-    link(index, key);
+    link(index, cell);
 }
 
 int32_t MidpointSearch::find(const std::vector<Node>& nodes, int32_t end, double x, double y) const {
     int32_t best = -1;
     double bestDistance = tolerance_;
-    auto consider = [&](int32_t i) {
-        const Node& node = nodes[at(i)];
-        const double distance = std::fabs(node.X - x) + std::fabs(node.Y - y);
-        if (distance < bestDistance || (best >= 0 && distance == bestDistance && i < best)) {
-            bestDistance = distance;
-            best = i;
-        }
-    };
     switch (mode_) {
     case Mode::NeverFound:
         return -1;
@@ -232,14 +162,23 @@ int32_t MidpointSearch::find(const std::vector<Node>& nodes, int32_t end, double
         break;
     }
     if (!std::isfinite(x) || !std::isfinite(y)) return -1;
-    int64_t xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
-    nearCells(x / cellSize_, xLow, xHigh);
-    nearCells(y / cellSize_, yLow, yHigh);
-    for (int64_t cx = xLow; cx <= xHigh; ++cx) {
-        for (int64_t cy = yLow; cy <= yHigh; ++cy) {
-            const int32_t* head = cells_.find(packCell(cx, cy));
-            for (int32_t i = head ? *head : -1; i != -1; i = next_[at(i - first_)])
-                consider(i);
+    // A match differs by less than a quarter cell along each axis.
+    const double u = x / cellSize_, v = y / cellSize_;
+    const int64_t c0 = clampedCell(u - 0.375, firstColumn_, columns_);
+    const int64_t c1 = clampedCell(u + 0.375, firstColumn_, columns_);
+    const int64_t r0 = clampedCell(v - 0.375, firstRow_, rows_);
+    const int64_t r1 = clampedCell(v + 0.375, firstRow_, rows_);
+    for (int64_t c = c0; c <= c1; ++c) {
+        for (int64_t r = r0; r <= r1; ++r) {
+            for (int32_t i = heads_[static_cast<std::size_t>(c * rows_ + r)]; i != -1;
+                 i = next_[at(i - first_)]) {
+                const Node& node = nodes[at(i)];
+                const double distance = std::fabs(node.X - x) + std::fabs(node.Y - y);
+                if (distance < bestDistance || (best >= 0 && distance == bestDistance && i < best)) {
+                    bestDistance = distance;
+                    best = i;
+                }
+            }
         }
     }
     return best;
@@ -247,55 +186,51 @@ int32_t MidpointSearch::find(const std::vector<Node>& nodes, int32_t end, double
 
 // ---- EdgeMap -------------------------------------------------------------------------------------
 
-uint64_t EdgeMap::pairKey(int32_t p, int32_t q) {
-    const uint32_t low = static_cast<uint32_t>(p < q ? p : q);
-    const uint32_t high = static_cast<uint32_t>(p < q ? q : p);
-    return (uint64_t{low} << 32) | high;
-}
-
 void EdgeMap::fallBackToScan() {
     scan_ = true;
-    pairs_ = HeadTable{};
+    heads_ = {};
+    upper_ = {};
     next_ = {};
 }
 
-bool EdgeMap::build(const Problem& problem, int32_t count) {
+void EdgeMap::build(const Problem& problem, int32_t count) {
     scan_ = false;
-    next_.clear();
     try {
+        heads_.assign(at(problem.NN), -1);
+        upper_.clear();
+        next_.clear();
+        upper_.reserve(at(count) * 3 * 2);
         next_.reserve(at(count) * 3 * 2);
     } catch (const std::bad_alloc&) {
         fallBackToScan();
-        return false;
-    }
-    if (!pairs_.reserve(at(count) * 3)) {
-        fallBackToScan();
-        return false;
+        return;
     }
     for (int32_t e = 0; e < count && !scan_; ++e)
         add(e, problem.elements[at(e)]);
-    return !scan_;
 }
 
 void EdgeMap::add(int32_t element, const Element& record) {
     if (scan_) return;
     const std::size_t base = at(element) * 3;
-    if (next_.size() < base + 3) {
-        try {
+    try {
+        if (upper_.size() < base + 3) {
+            upper_.resize(base + 3, -1);
             next_.resize(base + 3, -1);
-        } catch (const std::bad_alloc&) {
-            fallBackToScan();
-            return;
         }
+        for (const int32_t n : record.node)
+            if (at(n) >= heads_.size())
+                heads_.resize(std::max(at(n) + 1, heads_.size() + heads_.size() / 2), -1);
+    } catch (const std::bad_alloc&) {
+        fallBackToScan();
+        return;
     }
     for (int side = 0; side < 3; ++side) {
-        int32_t* head = pairs_.findOrInsert(pairKey(record.node[side], record.node[(side + 1) % 3]));
-        if (head == nullptr) {
-            fallBackToScan();
-            return;
-        }
-        next_[base + at(side)] = *head;
-        *head = static_cast<int32_t>(base) + side;
+        const int32_t p = record.node[side], q = record.node[(side + 1) % 3];
+        const int32_t low = std::min(p, q);
+        const std::size_t slot = base + at(side);
+        upper_[slot] = std::max(p, q);
+        next_[slot] = heads_[at(low)];
+        heads_[at(low)] = static_cast<int32_t>(slot);
     }
 }
 
@@ -303,8 +238,9 @@ void EdgeMap::remove(int32_t element, const Element& record) {
     if (scan_) return;
     const int32_t base = element * 3;
     for (int side = 0; side < 3; ++side) {
-        int32_t* link = pairs_.find(pairKey(record.node[side], record.node[(side + 1) % 3]));
-        while (link != nullptr && *link != -1) {
+        const int32_t low = std::min(record.node[side], record.node[(side + 1) % 3]);
+        int32_t* link = &heads_[at(low)];
+        while (*link != -1) {
             if (*link == base + side) {
                 *link = next_[at(*link)];
                 break;
@@ -318,15 +254,16 @@ int32_t EdgeMap::neighbour(const Problem& problem, int32_t p, int32_t q, int32_t
     // A side that starts and ends at the same node is contained in every element that holds that
     // node; such sides come only from degenerate elements and are left to the scan.
     if (scan_ || p == q) return scanForNeighbour(problem, p, q, skip);
-    const int32_t* head = pairs_.find(pairKey(p, q));
+    const int32_t low = std::min(p, q), high = std::max(p, q);
+    if (at(low) >= heads_.size()) return -1;
     int32_t best = -1;
-    for (int32_t slot = head ? *head : -1; slot != -1; slot = next_[at(slot)]) {
+    for (int32_t slot = heads_[at(low)]; slot != -1; slot = next_[at(slot)]) {
+        if (upper_[at(slot)] != high) continue;
         const int32_t element = slot / 3;
         if (element != skip && (best < 0 || element < best)) best = element;
     }
     return best;
 }
-
 int32_t scanForNeighbour(const Problem& problem, int32_t p, int32_t q, int32_t skip) {
     for (int32_t e = 0; e < problem.NM; ++e) {
         if (e == skip) continue;

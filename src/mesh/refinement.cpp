@@ -173,7 +173,7 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
     } else {
         MidpointSearch search;
         const int64_t expected = std::min<int64_t>(2 * int64_t{p.NM} + 16, NMAX - p.NN);
-        search.start(tolerance, p.saved.NN, static_cast<std::size_t>(expected));
+        search.start(tolerance, p.saved.NN, static_cast<std::size_t>(expected), p.nodes, p.NN);
         for (int32_t e = 0; e < p.saved.NM; ++e) {
             // The written threshold holds for every plane mesh; a tangle of overlapping elements
             // could still need more sides than that, and the pass stops before the tables end.
@@ -238,7 +238,8 @@ MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
         result.message = kSplitTwoCapacityMessage;
     } else {
         MidpointSearch search;
-        search.start(tolerance, p.saved.NN, static_cast<std::size_t>(std::min<int64_t>(p.NM, NMAX - p.NN)));
+        search.start(tolerance, p.saved.NN, static_cast<std::size_t>(std::min<int64_t>(p.NM, NMAX - p.NN)),
+                     p.nodes, p.NN);
         EdgeMap edges;
         edges.build(p, p.NM);
         // Element rewrites go through here so that the edge map follows every change.
