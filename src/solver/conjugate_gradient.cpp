@@ -30,22 +30,50 @@ namespace {
 // Rows are handled in blocks; before a block's product, the search direction is brought up to
 // date for every column the block (or an earlier one) reaches. The direction update is then done
 // on data that the product is about to read anyway, and the two need one sweep instead of two.
-constexpr int32_t kBlockRows = 512;
+// A few rows reach far ahead of the others (the main nodes, numbered first, connect to nodes
+// anywhere in the mesh); their far columns are updated before the sweep, so that they do not
+// pull the whole update forward.
+constexpr int32_t kBlockRows = 256;
 
-// reach[b]: one past the largest column used by rows of blocks 0..b (and past their own rows).
-void computeBlockReach(const SystemMatrix& matrix, std::vector<int32_t>& reach) {
+void planSweep(const SystemMatrix& matrix, std::vector<int32_t>& reach, std::vector<int32_t>& early) {
     const int32_t n = matrix.rows;
     reach.assign(static_cast<std::size_t>((n + kBlockRows - 1) / kBlockRows), 0);
-    int32_t far = 0;
+    early.clear();
+    if (n == 0) return;
+
+    // A row's span is its farthest column less the row; rows spanning more than twice the 99th
+    // percentile are the exceptions.
+    std::vector<int32_t> span(static_cast<std::size_t>(n), 0);
     int32_t begin = 0;
     for (int32_t k = 0; k < n; ++k) {
         const int32_t end = matrix.offEnd[static_cast<std::size_t>(k)];
-        far = std::max(far, k + 1);
         for (int32_t e = begin; e < end; ++e)
-            far = std::max(far, matrix.columns[static_cast<std::size_t>(e)] + 1);
+            span[static_cast<std::size_t>(k)] =
+                std::max(span[static_cast<std::size_t>(k)], matrix.columns[static_cast<std::size_t>(e)] - k);
+        begin = end;
+    }
+    const auto percentile = span.begin() + static_cast<std::ptrdiff_t>((static_cast<int64_t>(n) * 99) / 100);
+    std::nth_element(span.begin(), percentile, span.end());
+    const int64_t window = 2 * static_cast<int64_t>(*percentile) + 16;
+
+    std::vector<uint8_t> isEarly(static_cast<std::size_t>(n), 0);
+    int32_t far = 0;
+    begin = 0;
+    for (int32_t k = 0; k < n; ++k) {
+        const int32_t end = matrix.offEnd[static_cast<std::size_t>(k)];
+        far = std::max(far, k + 1);
+        for (int32_t e = begin; e < end; ++e) {
+            const int32_t j = matrix.columns[static_cast<std::size_t>(e)];
+            if (j - static_cast<int64_t>(k) > window)
+                isEarly[static_cast<std::size_t>(j)] = 1;
+            else
+                far = std::max(far, j + 1);
+        }
         begin = end;
         reach[static_cast<std::size_t>(k / kBlockRows)] = far;
     }
+    for (int32_t j = 0; j < n; ++j)
+        if (isEarly[static_cast<std::size_t>(j)]) early.push_back(j);
 }
 
 // Everything one sweep needs, as plain pointers to contiguous arrays.
@@ -73,21 +101,38 @@ inline void updateDirection(const Arrays& a, double beta, int32_t from, int32_t 
     }
 }
 
+struct SweepPlan {
+    const int32_t* reach;
+    const int32_t* early;
+    int32_t earlyCount;
+};
+
 // q = A p (q arrives zeroed) and returns p.q, summed in row order: q_k is complete once row k is
 // done, because later rows only add to larger indices. With UpdateFirst the direction update of
-// the previous iteration is folded in ahead of the product.
+// the previous iteration is folded in ahead of the product, each index updated exactly once.
 template <bool UpdateFirst, bool Preconditioned>
-double multiplyDirection(const Arrays& a, const int32_t* reach, double beta) {
+double multiplyDirection(const Arrays& a, const SweepPlan& plan, double beta) {
+    int32_t ready = 0;     // p is up to date below this index, apart from the early ones
+    int32_t nextEarly = 0; // first early index not yet passed by the sweep
+    if constexpr (UpdateFirst) {
+        for (int32_t e = 0; e < plan.earlyCount; ++e)
+            updateDirection<Preconditioned>(a, beta, plan.early[e], plan.early[e] + 1);
+    }
     double pq = 0;
-    int32_t ready = 0; // p is up to date below this index
     int32_t begin = 0;
     for (int32_t first = 0; first < a.n; first += kBlockRows) {
         const int32_t last = std::min(a.n, first + kBlockRows);
         if constexpr (UpdateFirst) {
-            const int32_t need = reach[first / kBlockRows];
-            if (need > ready) {
-                updateDirection<Preconditioned>(a, beta, ready, need);
-                ready = need;
+            const int32_t need = plan.reach[first / kBlockRows];
+            while (ready < need) {
+                const int32_t skip = nextEarly < plan.earlyCount ? plan.early[nextEarly] : a.n;
+                const int32_t to = std::min(need, skip);
+                updateDirection<Preconditioned>(a, beta, ready, to);
+                ready = to;
+                if (ready == skip && nextEarly < plan.earlyCount) {
+                    ++ready;
+                    ++nextEarly;
+                }
             }
         }
         for (int32_t k = first; k < last; ++k) {
@@ -133,11 +178,11 @@ std::string breakdownMessage(int32_t cycle) {
 }
 
 template <bool Preconditioned>
-ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Arrays& a, const int32_t* reach,
+ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Arrays& a, const SweepPlan& plan,
                                 const IterationProgress& progress) {
     ConjugateGradientResult result;
     const double tolerance = cycleTolerance(input.cycle);
-    const int64_t limit = 2 * static_cast<int64_t>(a.n);
+    const int64_t limit = input.iterationLimit >= 0 ? input.iterationLimit : 2 * static_cast<int64_t>(a.n);
     const int32_t n = a.n;
 
     // Start value: supply over diagonal for the free nodes.
@@ -180,8 +225,8 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
     int64_t iteration = 0;
     double beta = 0;
     while (iteration <= limit && std::fabs(rho) > tolerance) {
-        const double pq = iteration == 0 ? multiplyDirection<false, Preconditioned>(a, reach, 0)
-                                         : multiplyDirection<true, Preconditioned>(a, reach, beta);
+        const double pq = iteration == 0 ? multiplyDirection<false, Preconditioned>(a, plan, 0)
+                                         : multiplyDirection<true, Preconditioned>(a, plan, beta);
         const double alpha = rho / pq;
         if (pq == 0 || !std::isfinite(alpha)) {
             result.ok = false;
@@ -234,8 +279,8 @@ ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& inp
     work.r.assign(n, 0.0);
     work.p.assign(n, 0.0);
     work.q.assign(n, 0.0);
-    std::vector<int32_t> reach;
-    computeBlockReach(matrix, reach);
+    planSweep(matrix, work.reach, work.early);
+    const SweepPlan plan{work.reach.data(), work.early.data(), static_cast<int32_t>(work.early.size())};
 
     const Arrays arrays{matrix.rows,
                         matrix.offEnd.data(),
@@ -247,8 +292,8 @@ ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& inp
                         work.r.data(),
                         work.p.data(),
                         work.q.data()};
-    return input.preconditioned ? iterate<true>(input, arrays, reach.data(), progress)
-                                : iterate<false>(input, arrays, reach.data(), progress);
+    return input.preconditioned ? iterate<true>(input, arrays, plan, progress)
+                                : iterate<false>(input, arrays, plan, progress);
 }
 
 } // namespace velkor

@@ -26,9 +26,12 @@ double measureLogarithm(double measure);
 // Tolerance of cycle c: 1e-4 multiplied by 1e-4 once per earlier cycle.
 double cycleTolerance(int32_t cycle);
 
-// The vectors of one solve, kept between cycles so that nothing is allocated per cycle.
+// The vectors of one solve, kept between cycles so that nothing is allocated per cycle, and the
+// plan of the fused direction update (see conjugate_gradient.cpp).
 struct ConjugateGradientWork {
     std::vector<double> r, p, q;
+    std::vector<int32_t> reach; // per block of rows: p must be current below this index
+    std::vector<int32_t> early; // columns far ahead of their row, brought up to date first
 };
 
 struct ConjugateGradientResult {
@@ -47,6 +50,7 @@ struct ConjugateGradientInput {
     const double* bottom = nullptr; // B per node, for the warning
     int32_t cycle = 0;
     bool preconditioned = false;
+    int64_t iterationLimit = -1; // the loop runs while iterations <= limit; -1 means 2 NN
 };
 
 // Solves for heads (NN values, prescribed ones given) in place. The caller has made sure that
