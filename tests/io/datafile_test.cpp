@@ -138,6 +138,12 @@ TEST(DatafileText, DefaultProblemMatchesGoldenBytes) {
     EXPECT_EQ(datafileText(defaultProblem()), golden);
 }
 
+TEST(DatafileText, ProblemWithWellsAndParticlesMatchesGoldenBytes) {
+    const std::string golden = fileContent(VELKOR_TEST_DATA_DIR "/io_wells_particles.fem");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(datafileText(sampleProblem()), golden);
+}
+
 TEST(DatafileText, WellAndParticleSectionsOnlyWhenPresent) {
     const std::string plain = datafileText(defaultProblem());
     EXPECT_EQ(plain.find("#    Well"), std::string::npos);
@@ -282,6 +288,13 @@ TEST(ReadDatafile, RoundTripWithinPrintedPrecision) {
     // the well head raised by 0.0004 m tilts qy by only 3.2e-6 m/d.
     EXPECT_NEAR(p.elements[0].qx, 0.02, 1e-5);
     EXPECT_NEAR(p.elements[0].qy, 0.0, 1e-5);
+}
+
+TEST(ReadDatafile, StoredFileReadsToTheSameProblem) {
+    Problem p = defaultProblem(kSmallLimits);
+    const std::string path = VELKOR_TEST_DATA_DIR "/io_wells_particles.fem";
+    ASSERT_TRUE(readDatafile(p, path).ok);
+    EXPECT_EQ(datafileText(p), fileContent(path));
 }
 
 TEST(ReadDatafile, LongLinesReadBackAsWritten) {
