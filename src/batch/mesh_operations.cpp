@@ -1,7 +1,136 @@
+// Mesh operations of velkor-batch, each run as the editor windows run it: the mesh editor's
+// buttons and click, the block editor opened, used once and closed.
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "batch/batch.h"
+#include "mesh/block_editor.h"
+#include "mesh/refinement.h"
+#include "model/number_text.h"
 
 namespace velkor::batch {
 
-OperationResult runMeshOperation(State&, std::string_view) { return OperationResult::NotMine; }
+namespace {
+
+// Comma-separated reals, exactly `count` of them and nothing else.
+bool parseReals(std::string_view text, std::size_t count, std::vector<double>& values) {
+    values.clear();
+    std::size_t position = 0;
+    while (values.size() < count) {
+        const ScannedNumber number = scanReal(text.substr(position));
+        if (!number.found || number.overflow) return false;
+        values.push_back(number.value);
+        position += number.length;
+        if (values.size() < count) {
+            if (position >= text.size() || text[position] != ',') return false;
+            ++position;
+        }
+    }
+    return position == text.size();
+}
+
+double clampTo(double value, double limit) {
+    if (value < 0) return 0;
+    if (value > limit) return limit;
+    return value;
+}
+
+// The mesh editor closes: its counts become the restore point.
+void closeMeshEditor(Problem& p) {
+    p.saved.NN = p.NN;
+    p.saved.NM = p.NM;
+}
+
+void openBlockEditor(Problem& p) {
+    p.copyCountsToSaved();
+    resetMesh(p); // its first paint
+}
+
+void closeBlockEditor(Problem& p) {
+    resetMesh(p); // the redraw after the operation
+    resetMesh(p); // FormClose
+    p.resultsStale = true;
+}
+
+void reportIfAny(const std::string& message) {
+    if (!message.empty()) reportMessage(message);
+}
+
+OperationResult split(State& state, SplitKind kind) {
+    Problem& p = state.problem;
+    SplitProgress progress;
+    if (state.options.verbose)
+        progress = [kind](int32_t NN, int32_t NM) { reportMessage(splitStatusText(kind, NN, NM)); };
+    const MeshResult result =
+        kind == SplitKind::Four ? splitAllInFour(p, progress) : splitAllInTwo(p, progress);
+    reportIfAny(result.message);
+    closeMeshEditor(p);
+    return OperationResult::Done;
+}
+
+OperationResult failed(std::string_view operation, const char* form) {
+    reportMessage("velkor-batch: " + std::string(operation) + ": expected " + form);
+    return OperationResult::Failed;
+}
+
+} // namespace
+
+OperationResult runMeshOperation(State& state, std::string_view operation) {
+    Problem& p = state.problem;
+    const std::size_t colon = operation.find(':');
+    const std::string_view name = operation.substr(0, colon);
+    const std::string_view arguments =
+        colon == std::string_view::npos ? std::string_view{} : operation.substr(colon + 1);
+    const bool hasArguments = colon != std::string_view::npos;
+    std::vector<double> v;
+
+    if (name == "reset") {
+        if (hasArguments) return failed(operation, "reset without arguments");
+        openBlockEditor(p);
+        closeBlockEditor(p);
+        return OperationResult::Done;
+    }
+    if (name == "split4" || name == "split2") {
+        if (hasArguments) return failed(operation, "no arguments");
+        return split(state, name == "split4" ? SplitKind::Four : SplitKind::Two);
+    }
+    if (name == "addwell") {
+        if (!parseReals(arguments, 2, v)) return failed(operation, "addwell:X,Y");
+        if (p.NW >= static_cast<int32_t>(p.wellNodes.size())) {
+            reportMessage(kWellCapacityMessage); // the button refuses; no click follows
+        } else {
+            reportIfAny(addWell(p, v[0], v[1]).message);
+        }
+        closeMeshEditor(p);
+        return OperationResult::Done;
+    }
+    if (name == "newnode" || name == "newline" || name == "drag") {
+        const bool twoPoints = name != "newnode";
+        if (!parseReals(arguments, twoPoints ? 4 : 2, v))
+            return failed(operation, twoPoints ? "X1,Y1,X2,Y2" : "X,Y");
+        openBlockEditor(p);
+        BlockEditorState editor;
+        editor.activate();
+        const double x1 = clampTo(v[0], p.LX), y1 = clampTo(v[1], p.LY);
+        if (name == "newnode") {
+            editor.nodeButton(p);
+            editor.mouseMove(p, x1, y1);
+            reportIfAny(editor.mouseDown(p, x1, y1).message);
+        } else {
+            const double x2 = clampTo(v[2], p.LX), y2 = clampTo(v[3], p.LY);
+            if (name == "newline")
+                editor.lineButton(p);
+            else
+                editor.dragButton(p);
+            reportIfAny(editor.mouseDown(p, x1, y1).message);
+            editor.mouseMove(p, x2, y2);
+            reportIfAny(editor.mouseUp(p, x2, y2).message);
+        }
+        closeBlockEditor(p);
+        return OperationResult::Done;
+    }
+    return OperationResult::NotMine;
+}
 
 } // namespace velkor::batch

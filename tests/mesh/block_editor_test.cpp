@@ -1,0 +1,228 @@
+#include "mesh/block_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "io/datafile.h"
+#include "mesh/mesh_test_support.h"
+#include "mesh/refinement.h"
+
+namespace velkor {
+namespace {
+
+using test::defaultProblem;
+
+// Main nodes at the given points, no blocks yet.
+Problem withMainNodes(std::initializer_list<std::pair<double, double>> points,
+                      const Limits& limits = Limits{}) {
+    Problem p = defaultProblem(limits);
+    p.NA = 0;
+    for (const auto& [x, y] : points) {
+        Node& n = p.nodes[static_cast<std::size_t>(p.NA++)];
+        n = Node{};
+        n.X = x;
+        n.Y = y;
+    }
+    p.NN = p.NA;
+    p.NB = 0;
+    resetMesh(p);
+    return p;
+}
+
+void addBlock(Problem& p, int32_t a, int32_t b, int32_t c) {
+    p.blocks[static_cast<std::size_t>(p.NB)] = Block{{a, b, c}, p.NB};
+    ++p.NB;
+    resetMesh(p);
+}
+
+Block blockAt(const Problem& p, int32_t b) {
+    return p.blocks[static_cast<std::size_t>(b)];
+}
+
+TEST(ViewMapping, CentresTheAreaAndClampsClicksOntoIt) {
+    const ViewMapping v = ViewMapping::compute(1001, 600, 2000, 1000);
+    EXPECT_EQ(v.ox, 50);
+    EXPECT_EQ(v.oy, 574);
+    // W = 900, H = 545: the width decides, 0.45 pixels per metre; y is centred.
+    EXPECT_DOUBLE_EQ(v.scale, 0.45);
+    EXPECT_NEAR(v.xmin, 0, 1e-9);
+    EXPECT_NEAR(v.ymin, -(545 / 0.45 - 1000) * 0.5, 1e-9);
+    EXPECT_NEAR(v.screenX(1000), 500, 1);
+    EXPECT_NEAR(v.worldX(v.screenX(1000)), 1000, 1 / 0.45);
+    // A click left of and below the area lands on its border in the block editor only.
+    EXPECT_LT(v.worldX(10), 0);
+    EXPECT_EQ(v.clampedWorldX(10), 0);
+    EXPECT_EQ(v.clampedWorldY(599), 0);
+    EXPECT_EQ(v.clampedWorldY(0), 1000);
+    EXPECT_EQ(v.clampedWorldX(5000), 2000);
+    // Equal scales take the width's.
+    const ViewMapping square = ViewMapping::compute(1001, 600, 900, 545);
+    EXPECT_EQ(square.scale, 1.0);
+    // Absurd sizes stay inside the int range instead of overflowing.
+    const ViewMapping tiny = ViewMapping::compute(1001, 600, 1e-300, 1e-300);
+    EXPECT_EQ(tiny.screenX(1), INT_MAX);
+}
+
+TEST(PickMainNode, NearestWithinOnePercentOfTheDiagonalLowerIndexOnTies) {
+    Problem p = withMainNodes({{100, 100}, {120, 100}, {500, 500}});
+    EXPECT_EQ(pickMainNode(p, 110, 100), 0); // exactly between nodes 1 and 2
+    EXPECT_EQ(pickMainNode(p, 119, 100), 1);
+    // Diagonal of 2000 x 1000 is 2236.07: 22.36 m reaches, 22.4 does not.
+    EXPECT_EQ(pickMainNode(p, 500, 522.3), 2);
+    EXPECT_EQ(pickMainNode(p, 500, 522.4), -1);
+}
+
+TEST(NewNode, PointOnASideIsInsideAndRefused) {
+    Problem p = defaultProblem();
+    EXPECT_EQ(addNodeAndBlock(p, 250, 250), "Node inside block\n\nA new node must be located outside all "
+                                            "existing blocks.");
+    EXPECT_EQ(p.NA, 3);
+    EXPECT_EQ(p.NB, 1);
+}
+
+TEST(NewNode, JoinsTheNearestSideMidpointFirstMetOnTies) {
+    // Mirror-image blocks; (150, 50) is 100 m from the midpoints of both blocks' sides 2-3.
+    Problem p = withMainNodes({{0, 0}, {100, 0}, {0, 100}, {300, 0}, {200, 0}, {300, 100}});
+    addBlock(p, 0, 1, 2);
+    addBlock(p, 3, 4, 5);
+    ASSERT_EQ(addNodeAndBlock(p, 150, 50), "");
+    EXPECT_EQ(p.NA, 7);
+    EXPECT_EQ(p.NN, 7);
+    EXPECT_EQ(p.NB, 3);
+    EXPECT_EQ(p.NM, 3);
+    const Block b = blockAt(p, 2);
+    EXPECT_EQ(b.node[0], 1);
+    EXPECT_EQ(b.node[1], 2);
+    EXPECT_EQ(b.node[2], 6);
+    EXPECT_EQ(b.soil, 2);
+    EXPECT_EQ(p.elements[2].node[2], 6);
+    const Node& n = p.nodes[6];
+    EXPECT_EQ(n.X, 150);
+    EXPECT_EQ(n.T, 10);
+    EXPECT_EQ(n.F, 10);
+    EXPECT_EQ(n.Type, 0);
+}
+
+TEST(NewNode, CapacityRefusalAndAPreviewThatNeverPassesTheTable) {
+    Limits limits;
+    limits.NMAX = 3; // the default problem fills the node table
+    Problem p = defaultProblem(limits);
+    BlockEditorState editor;
+    editor.activate();
+    editor.nodeButton(p);
+    EXPECT_EQ(editor.label, "New Node 4");
+    editor.mouseMove(p, 1500, 800); // row 3 does not exist: no preview row is written
+    const BlockEditorState::Response r = editor.mouseDown(p, 1500, 800);
+    EXPECT_NE(r.message.find("too large to add another node or block"), std::string::npos);
+    EXPECT_FALSE(r.redraw);
+    EXPECT_FALSE(editor.newNodeMode);
+    EXPECT_EQ(p.NA, 3);
+}
+
+TEST(NewLine, ThirdNodeFollowsTheOverrideOrder) {
+    Problem p = withMainNodes({{0, 0}, {100, 0}, {100, 100}, {0, 100}});
+    addBlock(p, 0, 1, 2);
+    addBlock(p, 0, 2, 3);
+    // From node 2 the candidates are 3 and 1 (in that order of assignment); the later wins.
+    ASSERT_EQ(addLineBlock(p, 1, 0, 100), "");
+    ASSERT_EQ(p.NB, 3);
+    const Block b = blockAt(p, 2);
+    EXPECT_EQ(b.node[0], 1);
+    EXPECT_EQ(b.node[1], 3);
+    EXPECT_EQ(b.node[2], 0);
+    EXPECT_EQ(p.NM, 3);
+}
+
+TEST(NewLine, RefusedWithoutAThirdNodeSilentOnTheStartNode) {
+    Problem p = withMainNodes({{0, 0}, {100, 0}, {0, 100}, {500, 500}, {600, 500}, {500, 600}});
+    addBlock(p, 0, 1, 2);
+    addBlock(p, 3, 4, 5);
+    EXPECT_EQ(addLineBlock(p, 0, 500, 500),
+              "No triangle created.\n\nA new line must create a new triangular block.");
+    EXPECT_EQ(addLineBlock(p, 0, 0, 0), "");    // released on the start node
+    EXPECT_EQ(addLineBlock(p, 0, 1000, 0), ""); // released far from every node
+    EXPECT_EQ(p.NB, 2);
+
+    Limits limits;
+    limits.BMAX = 1;
+    Problem full = defaultProblem(limits);
+    EXPECT_NE(addLineBlock(full, 0, 0, 500).find("too large to add another block"), std::string::npos);
+}
+
+TEST(BlockEditorState, DragMovesOneNodePerPressAndLineEndsAtRelease) {
+    Problem p = defaultProblem();
+    BlockEditorState editor;
+    editor.activate();
+    editor.dragButton(p);
+    EXPECT_TRUE(editor.dragMode);
+    EXPECT_EQ(editor.label, "Drag Node");
+    editor.mouseDown(p, 5, 495); // near node 2
+    EXPECT_TRUE(editor.dragging);
+    EXPECT_EQ(editor.editY, "   500.000");
+    EXPECT_TRUE(editor.mouseMove(p, 0, 700).redraw);
+    EXPECT_EQ(editor.label, "Drag Node 2");
+    editor.mouseUp(p, 0, 700);
+    EXPECT_EQ(p.nodes[1].Y, 700);
+    EXPECT_FALSE(editor.dragMode);
+    editor.mouseMove(p, 0, 900); // no longer dragging
+    EXPECT_EQ(p.nodes[1].Y, 700);
+
+    editor.lineButton(p);
+    editor.mouseDown(p, 1000, 1000); // far from every node: no line starts
+    EXPECT_FALSE(editor.lineStarted);
+    EXPECT_TRUE(editor.mouseUp(p, 0, 0).redraw);
+    EXPECT_FALSE(editor.lineMode);
+}
+
+TEST(BlockEditorState, BoxExitsClampAndHideThePanelFromTheSecondOn) {
+    Problem p = defaultProblem();
+    BlockEditorState editor;
+    editor.activate();
+    editor.dragButton(p);
+    editor.mouseDown(p, 500, 0);
+    editor.editExit(p, true, "  2500abc");
+    EXPECT_EQ(p.nodes[2].X, 2000);
+    EXPECT_EQ(editor.editX, "  2000.000");
+    EXPECT_TRUE(editor.panelShown);
+    p.resultsStale = false;
+    editor.editExit(p, false, "x");
+    EXPECT_EQ(p.nodes[2].Y, 0);
+    EXPECT_FALSE(editor.panelShown);
+    EXPECT_TRUE(p.resultsStale);
+}
+
+// The batch program runs the block operations as the editor would, clamping both points.
+TEST(BatchMeshOperations, BlockOperationsAndMalformedArguments) {
+    const std::string out = testing::TempDir() + "velkor_mesh_batch.fem";
+    const std::string command =
+        std::string(VELKOR_BATCH_PROGRAM) +
+        " - split4 addwell:100,100 drag:0,500,-100,2000 newnode:1500,100 newline:500,0,0,1000 -o " + out +
+        " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    Problem p = defaultProblem();
+    ASSERT_TRUE(readDatafile(p, out).ok);
+    // The block edits threw the refinement and the well away.
+    EXPECT_EQ(p.NW, 0);
+    EXPECT_EQ(p.NA, 4);
+    // The line closes on the first block's third node: a copy of block 1, which nothing prevents.
+    EXPECT_EQ(p.NB, 3);
+    EXPECT_EQ(p.NN, 4);
+    EXPECT_EQ(p.nodes[1].X, 0);
+    EXPECT_EQ(p.nodes[1].Y, 1000);
+    EXPECT_EQ(p.nodes[3].X, 1500);
+    std::remove(out.c_str());
+
+    const std::string bad = std::string(VELKOR_BATCH_PROGRAM) + " - addwell:1,2,3 2>/dev/null";
+    const int status = std::system(bad.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+}
+
+} // namespace
+} // namespace velkor
