@@ -1,10 +1,18 @@
-// Placeholder until the main window exists.
+// VELKOR: steady plane groundwater flow by the finite element method.
 #include <QApplication>
-#include <QLabel>
+
+#include <clocale>
+
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("VELKOR"));
-    label.show();
-    return app.exec();
+    QApplication qtApplication(argc, argv);
+    // Numbers are shown and written with a decimal point whatever the desktop's language is.
+    std::setlocale(LC_NUMERIC, "C");
+    velkor::QtDialogs dialogs;
+    velkor::Application program(dialogs);
+    program.mainWindow().show();
+    return qtApplication.exec();
 }

@@ -1,0 +1,69 @@
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace velkor {
+
+namespace {
+
+QString programCaption() {
+    return QStringLiteral("VELKOR");
+}
+
+// "FEM(*.fem)|*.fem" -> "FEM(*.fem) (*.fem)", the form the desktop dialogs understand.
+QString dialogFilter(const std::string& filter) {
+    const QString text = QString::fromLatin1(filter);
+    const qsizetype bar = text.indexOf(QLatin1Char('|'));
+    if (bar < 0) return text;
+    return text.left(bar) + QStringLiteral(" (") + text.mid(bar + 1) + QLatin1Char(')');
+}
+
+QString defaultSuffix(const std::string& extension) {
+    QString suffix = QString::fromLatin1(extension);
+    while (suffix.startsWith(QLatin1Char('*')) || suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    return suffix;
+}
+
+QString proposedPath(const FileDialogRequest& request) {
+    const QString name = QFile::decodeName(request.fileName.c_str());
+    const QString directory = QFile::decodeName(request.initialDirectory.c_str());
+    if (name.isEmpty() || QFileInfo(name).isAbsolute() || directory.isEmpty()) return name;
+    return QDir(directory).filePath(name);
+}
+
+std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow(), programCaption(),
+                       QFile::decodeName(request.initialDirectory.c_str()), dialogFilter(request.filter));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix(request.defaultExtension));
+    const QString proposal = proposedPath(request);
+    if (!proposal.isEmpty()) dialog.selectFile(proposal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QByteArray path = QFile::encodeName(dialog.selectedFiles().constFirst());
+    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+}
+
+} // namespace
+
+void QtDialogs::message(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, programCaption(), QString::fromLatin1(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+} // namespace velkor

@@ -1,0 +1,41 @@
+// Message boxes and file dialogs behind one interface, so that windows never open a modal box
+// themselves and tests can answer them from a script.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace velkor {
+
+// What a file dialog is asked to show. Texts are the program's own single-byte texts.
+struct FileDialogRequest {
+    std::string filter;           // "Description|pattern", e.g. "FEM(*.fem)|*.fem"
+    std::string defaultExtension; // "*.fem"
+    std::string initialDirectory;
+    std::string fileName; // proposed name or full path
+};
+
+inline constexpr const char* kDatafileFilter = "FEM(*.fem)|*.fem";
+inline constexpr const char* kDatafileExtension = "*.fem";
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // A modal message box with the text (Windows-1252 bytes) and an OK button.
+    virtual void message(const std::string& text) = 0;
+    // The chosen path, or nothing when the dialog was cancelled.
+    virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+};
+
+// The real boxes and dialogs of the desktop, parented to the active window.
+class QtDialogs : public Dialogs {
+  public:
+    void message(const std::string& text) override;
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+};
+
+} // namespace velkor

@@ -1,0 +1,17 @@
+// The node table: one row per node, edited in place.
+#pragma once
+
+#include "ui/secondary_window.h"
+#include "ui/string_grid.h"
+
+namespace velkor {
+
+class TFormNod : public SecondaryWindow {
+    Q_OBJECT
+  public:
+    explicit TFormNod(Application& app);
+
+    StringGrid* NodesGrid = nullptr;
+};
+
+} // namespace velkor

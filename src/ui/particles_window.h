@@ -1,0 +1,17 @@
+// The particles table: start points of the particle pathlines.
+#pragma once
+
+#include "ui/secondary_window.h"
+#include "ui/string_grid.h"
+
+namespace velkor {
+
+class TFormParticles : public SecondaryWindow {
+    Q_OBJECT
+  public:
+    explicit TFormParticles(Application& app);
+
+    StringGrid* ParticlesGrid = nullptr;
+};
+
+} // namespace velkor

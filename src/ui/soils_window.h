@@ -1,0 +1,17 @@
+// The soils table: K, n, R and I of every block.
+#pragma once
+
+#include "ui/secondary_window.h"
+#include "ui/string_grid.h"
+
+namespace velkor {
+
+class TFormSoils : public SecondaryWindow {
+    Q_OBJECT
+  public:
+    explicit TFormSoils(Application& app);
+
+    StringGrid* SoilsGrid = nullptr;
+};
+
+} // namespace velkor

@@ -1,0 +1,57 @@
+// Program-wide state of the windows, owned by the application object: which secondary windows
+// are shown, the remembered grid cell of the table windows, and the datafile paths in use.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace velkor {
+
+// The secondary windows, in the order in which they are created.
+enum class WindowId {
+    Nodes,
+    Elements,
+    Mesh,
+    Options,
+    EditBlocks,
+    Properties,
+    Contours,
+    Manual,
+    Wells,
+    Graph3D,
+    Particles
+};
+
+inline constexpr int kSecondaryWindowCount = 11;
+
+struct ShownFlags {
+    std::array<bool, kSecondaryWindowCount> flags{};
+
+    bool& operator[](WindowId id) { return flags[static_cast<std::size_t>(id)]; }
+    bool operator[](WindowId id) const { return flags[static_cast<std::size_t>(id)]; }
+    void clear() { flags.fill(false); }
+};
+
+// The one cell being edited in a table window; activating a table window resets it.
+struct GridCursor {
+    int col = 1;
+    int row = 1;
+};
+
+// Paths chosen in the datafile dialogs. A chosen path may be far longer than the 60 characters
+// of the problem's file name, which only ever holds the base name; the path lives here.
+struct DatafilePaths {
+    std::string initialDirectory;
+    std::string openProposal = "Data1.fem";
+    std::string saveProposal = "Data1.fem";
+};
+
+struct UiState {
+    ShownFlags shown;
+    GridCursor cursor;
+    DatafilePaths paths;
+    // A read, save or solve is running; commands wait for it to end.
+    bool busy = false;
+};
+
+} // namespace velkor

@@ -1,0 +1,413 @@
+#include <QLabel>
+#include <QToolButton>
+
+#include <fstream>
+#include <sstream>
+
+#include "model/general_data.h"
+#include "ui/nodes_window.h"
+#include "ui/particles_window.h"
+#include "ui/secondary_window.h"
+#include "ui_support.h"
+
+using namespace velkor;
+using namespace velkor::testing;
+
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+constexpr int kLX = static_cast<int>(GeneralRow::LX);
+constexpr int kNP = static_cast<int>(GeneralRow::NP);
+constexpr int kTM = static_cast<int>(GeneralRow::TM);
+constexpr int kProblemName = static_cast<int>(GeneralRow::ProblemName);
+
+} // namespace
+
+using StartUp = ProgramTest;
+
+TEST_F(StartUp, WindowsAreCreatedHiddenWithTheirCaptions) {
+    EXPECT_EQ(main().windowTitle(), QStringLiteral("VELKOR"));
+    const char* captions[] = {"Nodes",       "Elements",         "Edit Mesh", "Options",
+                              "Edit Blocks", "Block Properties", "Contours",  "Manual",
+                              "Wells",       "3D-Graph",         "Particles"};
+    for (int i = 0; i < kSecondaryWindowCount; ++i) {
+        SecondaryWindow& w = app->window(static_cast<WindowId>(i));
+        EXPECT_EQ(w.windowTitle(), QString::fromLatin1(captions[i]));
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_FALSE(app->isShown(static_cast<WindowId>(i)));
+    }
+    EXPECT_FALSE(main().ProgressPanel->isVisible());
+    EXPECT_FALSE(main().PanelWarning->isVisible());
+    EXPECT_FALSE(main().PanelRead->isVisible());
+}
+
+TEST_F(StartUp, GridsShowTheDefaultProblemAndInstallation) {
+    StringGrid& general = *main().GeneralGrid;
+    EXPECT_EQ(general.cellText(0, 7), "LX (m)");
+    EXPECT_EQ(general.cellText(1, 0), "Data1.fem");
+    EXPECT_EQ(general.cellText(1, 4), "           3");
+    EXPECT_EQ(general.cellText(1, kProblemName), "Default Datafile");
+    EXPECT_EQ(general.cellText(1, kLX), "       2000.000");
+    EXPECT_EQ(general.col(), 1);
+    EXPECT_EQ(general.row(), kProblemName);
+
+    StringGrid& installation = *main().InstallationGrid;
+    EXPECT_EQ(installation.cellText(0, 0), "User Name");
+    EXPECT_EQ(installation.cellText(1, 0), "Students of Geotechnics");
+    EXPECT_EQ(installation.cellText(1, 2), "       12000");
+    EXPECT_EQ(main().ProgressGrid->cellText(0, 3), "Log(error)");
+}
+
+TEST_F(StartUp, ToolBarLayoutAndButtonStates) {
+    EXPECT_EQ(main().SpeedButtonOpen->geometry(), QRect(0, 0, 25, 25));
+    EXPECT_EQ(main().SpeedButtonCalc->x(), 300);
+    EXPECT_EQ(main().SpeedButtonManual->x(), 375);
+    EXPECT_EQ(main().SpeedButtonHelp->x(), main().centralWidget()->width() - 25 - 8);
+    EXPECT_EQ(main().SpeedButtonNode->toolTip(), QStringLiteral("List of Nodes"));
+
+    // The first repaint has enabled the data buttons; wells and particles need some.
+    main().FormPaint();
+    EXPECT_TRUE(main().SpeedButtonNode->isEnabled());
+    EXPECT_TRUE(main().SpeedButtonSave->isEnabled());
+    EXPECT_FALSE(main().SpeedButtonWells->isEnabled());
+    EXPECT_FALSE(main().SpeedButtonParticles->isEnabled());
+
+    // Leaving an installation cell disables them again until the refill re-enables them; New
+    // starts from the disabled state of the start-up sequence.
+    app->hideSecondaryWindows();
+    main().FormCreate();
+    EXPECT_FALSE(main().SpeedButtonNode->isEnabled());
+    EXPECT_FALSE(main().SpeedButtonPrint->isEnabled());
+    main().Nodes1Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Open datafile first");
+    EXPECT_FALSE(app->isShown(WindowId::Nodes));
+}
+
+using OpenCommand = ProgramTest;
+
+TEST_F(OpenCommand, FillsTheGridsAndEnablesTheButtons) {
+    const std::string path = testData("ui_square.fem");
+    openFile(path);
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].filter, "FEM(*.fem)|*.fem");
+    EXPECT_EQ(dialogs.openRequests[0].defaultExtension, "*.fem");
+    EXPECT_EQ(dialogs.openRequests[0].fileName, "Data1.fem");
+
+    StringGrid& general = *main().GeneralGrid;
+    EXPECT_EQ(general.cellText(1, 0), "ui_square.fem");
+    EXPECT_EQ(general.cellText(1, 3), "           1"); // NW
+    EXPECT_EQ(general.cellText(1, 4), "           4"); // NN
+    EXPECT_EQ(general.cellText(1, kProblemName), "Square with a well");
+    EXPECT_EQ(general.cellText(1, kNP), "           2");
+    EXPECT_TRUE(main().SpeedButtonWells->isEnabled());
+    EXPECT_TRUE(main().SpeedButtonParticles->isEnabled());
+    EXPECT_TRUE(main().SpeedButtonSave->isEnabled());
+    EXPECT_FALSE(main().PanelRead->isVisible());
+
+    // The next Save proposes the file just read.
+    main().SpeedButtonSaveClick();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, path);
+}
+
+TEST_F(OpenCommand, CancelAndUnknownFileKeepTheProblem) {
+    main().SpeedButtonOpenClick();
+    openFile("/nonexistent/velkor/none.fem");
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0], "Opening datafile failed or canceled");
+    EXPECT_EQ(dialogs.messages[1], "Reading datafile failed.  Unknown name ?");
+    EXPECT_EQ(problem().NN, 3);
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 0), "Data1.fem");
+}
+
+TEST_F(OpenCommand, CapacityRefusalShowsItsMessageAndKeepsThePreviousProblem) {
+    openFile(testData("ui_square.fem"));
+    openFile(testData("ui_too_many_particles.fem"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Capacity exceeded\n\n"
+                                   "The number of particles in the problem is too large.\n\n"
+                                   "The capacity of the program can be increased by increasing the value of "
+                                   "PMAX in the Installation Grid.");
+    EXPECT_EQ(problem().NN, 4);
+    EXPECT_EQ(problem().NP, 2);
+    EXPECT_EQ(problem().nodes[3].X, 100);
+    StringGrid& general = *main().GeneralGrid;
+    EXPECT_EQ(general.cellText(1, 0), "Data1.fem");
+    EXPECT_EQ(general.cellText(1, kProblemName), "Example 1");
+    EXPECT_EQ(general.cellText(1, 4), "           4");
+}
+
+TEST_F(OpenCommand, LongPathsStayOutOfTheFileName) {
+    std::filesystem::path directory = std::filesystem::current_path() / std::string(70, 'd');
+    std::filesystem::create_directories(directory);
+    const std::filesystem::path path = directory / "long.fem";
+    std::filesystem::copy_file(testData("ui_square.fem"), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    openFile(path.string());
+    EXPECT_EQ(problem().fileName, "ui_square.fem");
+
+    dialogs.saveAnswers.push_back(path.string());
+    main().SpeedButtonSaveClick();
+    EXPECT_EQ(dialogs.saveRequests.back().fileName, path.string());
+    EXPECT_EQ(problem().fileName, "long.fem");
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 0), "long.fem");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+using SolveCommand = ProgramTest;
+
+TEST_F(SolveCommand, ShowsProgressThenOffersToSave) {
+    openFile(testData("ui_square.fem"));
+    bool progressShown = false;
+    dialogs.whileSaveDialogOpen = [&] { progressShown = main().ProgressPanel->isVisible(); };
+    const std::string out = (std::filesystem::current_path() / "solved.fem").string();
+    dialogs.saveAnswers.push_back(out);
+    main().SpeedButtonCalcClick();
+
+    EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(main().ProgressPanel->isVisible());
+    StringGrid& progress = *main().ProgressGrid;
+    EXPECT_EQ(progress.cellText(1, 0), "           2"); // last element assembled
+    EXPECT_EQ(progress.cellText(1, 1), "           6"); // last cycle
+    EXPECT_NE(progress.cellText(1, 2), "  ");
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 0), "solved.fem");
+    EXPECT_NE(problem().nodes[2].F, 15); // the unknown head was computed
+}
+
+TEST_F(SolveCommand, WarningPanelWhileSavingAndCancelledSaveKeepsResults) {
+    openFile(testData("ui_pumped.fem"));
+    bool warningShown = false;
+    dialogs.whileSaveDialogOpen = [&] { warningShown = main().PanelWarning->isVisible(); };
+    main().SpeedButtonCalcClick();
+
+    EXPECT_TRUE(warningShown);
+    EXPECT_EQ(main().PanelWarning->text(),
+              QStringLiteral("Warning : Water level locally below bottom of aquifer. Results invalid."));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Saving datafile failed or canceled");
+    EXPECT_FALSE(main().PanelWarning->isVisible());
+    EXPECT_TRUE(problem().warning);
+    EXPECT_LT(problem().nodes[3].F, problem().nodes[3].B); // results kept
+    EXPECT_NE(problem().elements[0].qx, 0);
+}
+
+TEST_F(SolveCommand, CommandsWaitWhileASolveRuns) {
+    openFile(testData("ui_square.fem"));
+    int progressCalls = 0;
+    main().onSolveProgress = [&] {
+        ++progressCalls;
+        main().SpeedButtonOpenClick();
+        main().SpeedButtonContoursClick();
+    };
+    main().SpeedButtonCalcClick();
+    EXPECT_GT(progressCalls, 0);
+    EXPECT_EQ(dialogs.openRequests.size(), 1u); // only the open that loaded the file
+    EXPECT_FALSE(app->isShown(WindowId::Contours));
+}
+
+using GeneralGrid = ProgramTest;
+
+TEST_F(GeneralGrid, ZeroSizeIsRefusedAndTheCellKept) {
+    StringGrid& grid = *main().GeneralGrid;
+    grid.setCurrentCell(1, kLX);
+    typeIntoCell(grid, QStringLiteral("0"));
+    pressKey(grid, Qt::Key_Down);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Enter positive real number");
+    EXPECT_EQ(grid.row(), kLX);
+    EXPECT_EQ(grid.cellText(1, kLX), "        100.000");
+    EXPECT_EQ(grid.cellEditor()->text(), QStringLiteral("        100.000"));
+    EXPECT_EQ(problem().LX, 2000);
+
+    // Confirming the offered value moves on and stores it.
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(grid.row(), kLX + 1);
+    EXPECT_EQ(problem().LX, 100);
+}
+
+TEST_F(GeneralGrid, ParticleCountAbovePmaxIsClampedAndNewParticlesStartAtZero) {
+    problem().particles[0] = Particle{5, 6, 7, -1};
+    StringGrid& grid = *main().GeneralGrid;
+    grid.setCurrentCell(1, kNP);
+    typeIntoCell(grid, QStringLiteral("500"));
+    pressKey(grid, Qt::Key_Return);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Enter integer value <= PMAX");
+    EXPECT_EQ(problem().NP, 100);
+    EXPECT_EQ(grid.cellText(1, kNP), "         100");
+    EXPECT_EQ(grid.row(), kTM);
+    EXPECT_EQ(problem().particles[0].X, 0);
+
+    main().FormPaint();
+    EXPECT_TRUE(main().SpeedButtonParticles->isEnabled());
+    EXPECT_EQ(app->particlesWindow().ParticlesGrid->rowCount(), 101);
+}
+
+TEST_F(GeneralGrid, EnterWrapsFromTheLastRowToProblemName) {
+    StringGrid& grid = *main().GeneralGrid;
+    grid.setCurrentCell(1, kTM);
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(grid.row(), kProblemName);
+    EXPECT_EQ(grid.col(), 1);
+    pressKey(grid, Qt::Key_Up); // the shown-only rows cannot be entered
+    EXPECT_EQ(grid.row(), kProblemName);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(GeneralGrid, TypedTextSurvivesARepaintUntilTheCellIsLeft) {
+    StringGrid& grid = *main().GeneralGrid;
+    typeIntoCell(grid, QStringLiteral("My aquifer"));
+    main().FormPaint();
+    EXPECT_EQ(grid.cellText(1, kProblemName), "My aquifer");
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(problem().problemName, "My aquifer");
+}
+
+using InstallationGrid = ProgramTest;
+
+TEST_F(InstallationGrid, LeavingACellRewritesTheFileAndResetsTheProblem) {
+    openFile(testData("ui_square.fem"));
+    StringGrid& grid = *main().InstallationGrid;
+    grid.setCurrentCell(1, 1);
+    typeIntoCell(grid, QStringLiteral("19"));
+    pressKey(grid, Qt::Key_Return);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Enter integer value > 20");
+    EXPECT_EQ(grid.row(), 2);
+    EXPECT_EQ(grid.cellText(1, 1), "          20");
+    EXPECT_EQ(problem().limits.BMAX, 20);
+    EXPECT_EQ(problem().NN, 3); // default problem again
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 4), "           3");
+    EXPECT_NE(fileText(kInstallationFileName).find("          20,       12000,"), std::string::npos);
+
+    // Moving on without a change writes the file again all the same.
+    std::filesystem::remove(kInstallationFileName);
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_TRUE(std::filesystem::exists(kInstallationFileName));
+}
+
+TEST_F(InstallationGrid, EnterWrapsToTheFirstRow) {
+    StringGrid& grid = *main().InstallationGrid;
+    grid.setCurrentCell(1, 4);
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(grid.row(), 0);
+    EXPECT_EQ(grid.col(), 1);
+}
+
+TEST_F(InstallationGrid, LeavingTheGridKeepsWhatWasTyped) {
+    StringGrid& grid = *main().InstallationGrid;
+    grid.setCurrentCell(1, 4);
+    grid.setFocus();
+    typeIntoCell(grid, QStringLiteral("250"));
+    main().GeneralGrid->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(problem().limits.PMAX, 250);
+    EXPECT_EQ(grid.cellText(1, 4), "         250");
+    EXPECT_NE(fileText(kInstallationFileName).find("         250,"), std::string::npos);
+}
+
+using WindowCommands = ProgramTest;
+
+TEST_F(WindowCommands, ContoursAndOptionsCloseTheirGroups) {
+    main().FormPaint();
+    main().SpeedButtonMeshClick();
+    app->showWindow(WindowId::Options);
+    ASSERT_TRUE(app->window(WindowId::Mesh).isVisible());
+    main().SpeedButtonContoursClick();
+    EXPECT_TRUE(app->isShown(WindowId::Contours));
+    EXPECT_FALSE(app->isShown(WindowId::Mesh));
+    EXPECT_FALSE(app->isShown(WindowId::Options));
+    EXPECT_FALSE(app->window(WindowId::Mesh).isVisible());
+
+    app->showWindow(WindowId::Graph3D);
+    main().SpeedButtonOptionsClick();
+    EXPECT_TRUE(app->isShown(WindowId::Options));
+    EXPECT_FALSE(app->isShown(WindowId::Contours));
+    EXPECT_FALSE(app->isShown(WindowId::Graph3D));
+    EXPECT_FALSE(app->window(WindowId::Contours).isVisible());
+
+    main().SpeedButtonOptionsClick(); // toggles off
+    EXPECT_FALSE(app->isShown(WindowId::Options));
+}
+
+TEST_F(WindowCommands, WellsDoNothingWithoutWells) {
+    main().FormPaint();
+    main().WellsClick();
+    main().ParticlesClick();
+    EXPECT_FALSE(app->isShown(WindowId::Wells));
+    EXPECT_FALSE(app->isShown(WindowId::Particles));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    openFile(testData("ui_square.fem"));
+    main().WellsClick();
+    EXPECT_TRUE(app->isShown(WindowId::Wells));
+}
+
+TEST_F(WindowCommands, ClosingAWindowClearsItsFlag) {
+    main().SpeedButtonManualClick();
+    ASSERT_TRUE(app->isShown(WindowId::Manual));
+    app->window(WindowId::Manual).close();
+    EXPECT_FALSE(app->isShown(WindowId::Manual));
+    EXPECT_FALSE(app->window(WindowId::Manual).isVisible());
+}
+
+TEST_F(WindowCommands, EditBlocksClosesThroughItsOwnCloseAndResetsTheMesh) {
+    openFile(testData("ui_square.fem"));
+    problem().elements[0].qx = 1; // a result of some earlier solve
+    main().SpeedButtonEditClick();
+    EXPECT_TRUE(app->isShown(WindowId::EditBlocks));
+    main().SpeedButtonEditClick();
+    EXPECT_FALSE(app->isShown(WindowId::EditBlocks));
+    EXPECT_EQ(problem().NW, 0);
+    EXPECT_EQ(problem().NN, problem().NA);
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 3), "           0");
+    EXPECT_FALSE(problem().resultsStale); // the main window's repaint cleared them
+    EXPECT_EQ(problem().elements[0].qx, 0);
+}
+
+TEST_F(WindowCommands, NewStartsOverAndOpensTheBlockEditor) {
+    openFile(testData("ui_square.fem"));
+    main().SpeedButtonManualClick();
+    main().New1Click();
+    EXPECT_EQ(problem().NN, 3);
+    EXPECT_EQ(problem().fileName, "Data1.fem");
+    EXPECT_TRUE(app->isShown(WindowId::EditBlocks));
+    EXPECT_FALSE(app->window(WindowId::Manual).isVisible());
+}
+
+TEST_F(WindowCommands, QuitAndClosingEndTheProgramWithoutAsking) {
+    main().Quit2Click();
+    EXPECT_EQ(endRequests, 1);
+    EXPECT_FALSE(problem().tablesAllocated);
+    main().close();
+    EXPECT_EQ(endRequests, 2);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.saveRequests.empty());
+}
+
+TEST_F(WindowCommands, HelpTextsListTheCommands) {
+    main().SpeedButtonHelpClick();
+    main().GeneralHelpButtonClick();
+    main().InstallationHelpButtonClick();
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_NE(dialogs.messages[0].find("List of Commands :\n- Open : Open existing datafile,\n"),
+              std::string::npos);
+    EXPECT_NE(dialogs.messages[0].find("- Quit : Exit program.\n"), std::string::npos);
+    EXPECT_EQ(
+        dialogs.messages[1].rfind("General Data\n\nTo be modified during execution of the program :\n\n", 0),
+        0u);
+    EXPECT_NE(
+        dialogs.messages[2].find("These data are stored in the file VELKOR.txt, which is read and saved "
+                                 "automatically."),
+        std::string::npos);
+}

@@ -1,0 +1,102 @@
+// Shared pieces of the window tests: scripted dialogs and a fresh program per test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/string_grid.h"
+
+namespace velkor::testing {
+
+// Answers dialogs from queues and records every message; nothing ever waits for a user.
+class ScriptedDialogs : public Dialogs {
+  public:
+    std::vector<std::string> messages;
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<FileDialogRequest> openRequests;
+    std::vector<FileDialogRequest> saveRequests;
+    // Runs while a dialog is "open", to look at the windows behind it.
+    std::function<void()> whileSaveDialogOpen;
+    std::function<void(const std::string&)> whileMessageOpen;
+
+    void message(const std::string& text) override {
+        messages.push_back(text);
+        if (whileMessageOpen) whileMessageOpen(text);
+    }
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override {
+        openRequests.push_back(request);
+        return next(openAnswers);
+    }
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override {
+        saveRequests.push_back(request);
+        if (whileSaveDialogOpen) whileSaveDialogOpen();
+        return next(saveAnswers);
+    }
+
+  private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& answers) {
+        if (answers.empty()) return std::nullopt;
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+inline std::string testData(const char* name) {
+    return std::string(VELKOR_TEST_DATA_DIR) + "/" + name;
+}
+
+// A whole program, as main() builds it, with scripted dialogs and without ending the process.
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::remove(kInstallationFileName);
+        app = std::make_unique<Application>(dialogs);
+        app->endProgram = [this] { ++endRequests; };
+        main().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main()));
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override { app.reset(); }
+
+    TFormFem& main() { return app->mainWindow(); }
+    Problem& problem() { return app->problem; }
+
+    void openFile(const std::string& path) {
+        dialogs.openAnswers.push_back(path);
+        main().SpeedButtonOpenClick();
+    }
+
+    // Types into the editor of the grid's current cell, replacing its text, as a user would.
+    static void typeIntoCell(StringGrid& grid, const QString& text) {
+        QLineEdit* editor = grid.cellEditor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+    }
+    static void pressKey(StringGrid& grid, Qt::Key key) {
+        QWidget* target = grid.cellEditor() ? static_cast<QWidget*>(grid.cellEditor()) : &grid;
+        QTest::keyClick(target, key);
+    }
+
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+    int endRequests = 0;
+};
+
+} // namespace velkor::testing
