@@ -144,23 +144,6 @@ TEST(DatafileText, ProblemWithWellsAndParticlesMatchesGoldenBytes) {
     EXPECT_EQ(datafileText(sampleProblem()), golden);
 }
 
-TEST(DatafileText, WellAndParticleSectionsOnlyWhenPresent) {
-    const std::string plain = datafileText(defaultProblem());
-    EXPECT_EQ(plain.find("#    Well"), std::string::npos);
-    EXPECT_EQ(plain.find("#  Particle"), std::string::npos);
-
-    const std::string text = datafileText(sampleProblem());
-    const std::vector<std::string> lines = splitLines(text);
-    ASSERT_EQ(lines.size(), 32u);
-    EXPECT_EQ(lines[26], "#    Well     Node    F (m)       Q (m\xB3/d)    Type\r");
-    // The well shows the head and type of its node.
-    EXPECT_EQ(lines[27], "       1,       5,   15.000000, -100.123456,   0,\r");
-    EXPECT_EQ(lines[28], "       2,       3,   10.000000,   50.500000,   1,\r");
-    EXPECT_EQ(lines[29], "#  Particle   X (m)        Y (m)        Z (m)\r");
-    EXPECT_EQ(lines[30], "       1,  100.123456,  200.654321,    5.500000,\r");
-    EXPECT_EQ(lines[14], "       5,   500.000,   250.000,  -1.250,  10.500,  15.000, -12.345,   0,\r");
-}
-
 TEST(DatafileText, NumbersAreExactlyThoseOfPrintf) {
     Problem p = defaultProblem();
     // Halfway cases, negative zero, rounding to zero and values wider than their column.
@@ -234,52 +217,16 @@ TEST(WriteDatafile, NameBeginningWithHashOrHoldingLineBreaksReadsBack) {
 TEST(ReadDatafile, RoundTripWithinPrintedPrecision) {
     ScratchDirectory dir;
     Problem original = sampleProblem();
-    original.nodes[4].F = 15.0004; // the well line carries the head with 6 decimals
+    original.nodes[4].F = 15.0004; // the node line shows 15.000, the well line 15.000400
     ASSERT_TRUE(writeDatafile(original, dir.file("strip.fem")).ok);
 
     Problem p = defaultProblem(kSmallLimits);
     const DatafileResult result = readDatafile(p, dir.file("strip.fem"));
     ASSERT_TRUE(result.ok) << result.message;
+    // Equal texts mean equal counts and references and values equal to the printed decimals.
+    EXPECT_EQ(datafileText(p), datafileText(original));
     EXPECT_EQ(p.fileName, "strip.fem");
-    EXPECT_EQ(p.problemName, "Linear strip");
-    EXPECT_EQ(p.NA, 4);
-    EXPECT_EQ(p.NB, 2);
-    EXPECT_EQ(p.NN, 5);
-    EXPECT_EQ(p.NM, 4);
-    EXPECT_EQ(p.NW, 2);
-    EXPECT_EQ(p.NP, 2);
-    EXPECT_EQ(p.LX, 1000);
-    EXPECT_EQ(p.TM, 20000);
-    for (int i = 0; i < 5; ++i) {
-        const Node &a = original.nodes[i], &b = p.nodes[i];
-        EXPECT_NEAR(a.X, b.X, 5e-4);
-        EXPECT_NEAR(a.Y, b.Y, 5e-4);
-        EXPECT_NEAR(a.B, b.B, 5e-4);
-        EXPECT_NEAR(a.T, b.T, 5e-4);
-        EXPECT_NEAR(a.Q, b.Q, 5e-4);
-        EXPECT_EQ(a.Type, b.Type);
-    }
     EXPECT_NEAR(p.nodes[4].F, 15.0004, 5e-7);
-    for (int b = 0; b < 2; ++b) {
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(p.blocks[b].node[k], original.blocks[b].node[k]);
-        EXPECT_EQ(p.blocks[b].soil, b);
-        EXPECT_NEAR(p.soils[b].K, original.soils[b].K, 5e-7);
-        EXPECT_NEAR(p.soils[b].n, original.soils[b].n, 5e-7);
-        EXPECT_NEAR(p.soils[b].R, original.soils[b].R, 5e-7);
-        EXPECT_NEAR(p.soils[b].I, original.soils[b].I, 5e-7);
-    }
-    for (int m = 0; m < 4; ++m) {
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(p.elements[m].node[k], original.elements[m].node[k]);
-        EXPECT_EQ(p.elements[m].soil, original.elements[m].soil);
-    }
-    EXPECT_EQ(p.wellNodes[0], 4);
-    EXPECT_EQ(p.wellNodes[1], 2);
-    EXPECT_NEAR(p.wellQ[0], -100.123456, 5e-7);
-    EXPECT_NEAR(p.particles[0].X, 100.123456, 5e-7);
-    EXPECT_NEAR(p.particles[0].Y, 200.654321, 5e-7);
-    EXPECT_NEAR(p.particles[1].Z, 1, 5e-7);
     EXPECT_EQ(p.saved.NN, 5);
     EXPECT_EQ(p.saved.NP, 2);
     EXPECT_EQ(p.saved.LY, 500);
@@ -288,13 +235,11 @@ TEST(ReadDatafile, RoundTripWithinPrintedPrecision) {
     // the well head raised by 0.0004 m tilts qy by only 3.2e-6 m/d.
     EXPECT_NEAR(p.elements[0].qx, 0.02, 1e-5);
     EXPECT_NEAR(p.elements[0].qy, 0.0, 1e-5);
-}
 
-TEST(ReadDatafile, StoredFileReadsToTheSameProblem) {
-    Problem p = defaultProblem(kSmallLimits);
-    const std::string path = VELKOR_TEST_DATA_DIR "/io_wells_particles.fem";
-    ASSERT_TRUE(readDatafile(p, path).ok);
-    EXPECT_EQ(datafileText(p), fileContent(path));
+    // A stored file reads to a problem that writes it again byte for byte.
+    const std::string stored = VELKOR_TEST_DATA_DIR "/io_wells_particles.fem";
+    ASSERT_TRUE(readDatafile(p, stored).ok);
+    EXPECT_EQ(datafileText(p), fileContent(stored));
 }
 
 TEST(ReadDatafile, LongLinesReadBackAsWritten) {
@@ -487,15 +432,6 @@ TEST(ReadDatafile, BadFilesLeaveTheProblemAsItWas) {
         EXPECT_EQ(result.message, c.message);
         expectSameProblem(p, before);
     }
-}
-
-TEST(ReadDatafile, SingularCountsAreWordedAsSuch) {
-    const std::string text = datafileText(defaultProblem(kSmallLimits));
-    Problem p = defaultProblem(kSmallLimits);
-    EXPECT_EQ(readDatafileText(p, withLine(text, 19, "1,1,2,3,2,")).message,
-              "Reading datafile failed.\n\nLine 19 : element 1 refers to soil 2, but there is only 1 soil.");
-    EXPECT_EQ(readDatafileText(p, withLine(withLine(text, 9, "3,0,3,1,0,0,365,"), 15, "1,1,2,3,1,")).message,
-              "Reading datafile failed.\n\nLine 15 : element 1 refers to soil 1, but there are no soils.");
 }
 
 TEST(ReadDatafile, MissingFileLeavesTheProblemAsItWas) {
