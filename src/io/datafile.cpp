@@ -240,7 +240,6 @@ class DatafileParser {
     explicit DatafileParser(std::string_view text) : reader_(text) {}
 
     const std::string& error() const { return error_; }
-    int lineNumber() const { return reader_.lineNumber(); }
 
     bool fail(const std::string& sentence) {
         error_ =
@@ -302,8 +301,8 @@ class DatafileParser {
             error_ = kReadFailed;
             return false;
         }
-        // A zero byte never occurs in a text datafile; C string handling would silently cut the
-        // line there, so the file is refused instead.
+        // A zero byte never occurs in a text datafile: it marks a binary file, which is refused
+        // rather than read as a string of zeros.
         if (std::memchr(line_.data(), '\0', line_.size()) != nullptr)
             return fail("the line holds a zero byte; this is not a text datafile.");
         return true;

@@ -8,7 +8,7 @@
 namespace velkor {
 
 // Reads the whole file into content in one pass. False when it cannot be opened or read
-// (a directory, a missing file, an I/O error); content is then unspecified.
+// (a directory, a missing file, an I/O error); content is then not to be used.
 bool readWholeFile(const std::string& path, std::string& content);
 
 // Writes content to a new file beside path and renames it over path, so that a reader never sees
