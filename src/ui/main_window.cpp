@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -392,6 +393,7 @@ void TFormFem::FormCreate() {
     for (int row = 0; row < kGeneralRowCount; ++row)
         GeneralGrid->setCellText(0, row, generalRowLabel(static_cast<GeneralRow>(row)));
     GeneralGrid->setCurrentCell(1, static_cast<int>(GeneralRow::ProblemName));
+    if (QWidget* editor = GeneralGrid->cellEditor()) editor->setFocus();
 }
 
 void TFormFem::layoutPanels() {

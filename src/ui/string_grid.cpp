@@ -11,6 +11,12 @@ namespace velkor {
 
 namespace {
 
+// The whole text selected, ready to be typed over, and shown from its start.
+void showInEditor(QLineEdit* editor, const QString& text) {
+    editor->setText(text);
+    editor->setSelection(static_cast<int>(text.size()), -static_cast<int>(text.size()));
+}
+
 // Every change of the current cell passes here, whatever started it, so that the grid's hook
 // can refuse it before anything moves.
 class GridSelectionModel : public QItemSelectionModel {
@@ -46,7 +52,7 @@ class GridDelegate : public QStyledItemDelegate {
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* line = static_cast<QLineEdit*>(editor);
         const QString text = index.data(Qt::EditRole).toString();
-        if (line->text() != text) line->setText(text);
+        if (line->text() != text) showInEditor(line, text);
     }
 
     // Typing already reaches the cell as it happens.
@@ -94,6 +100,10 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent), fixedColour_(Qt:
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
     setWordWrap(false);
+    // Grid lines in grey, whatever colour the panel around the grid has.
+    QPalette linePalette = palette();
+    linePalette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(linePalette);
     verticalHeader()->setMinimumSectionSize(8);
     setDefaultRowHeight(19);
     horizontalHeader()->setMinimumSectionSize(8);
@@ -202,7 +212,7 @@ void StringGrid::setCellText(int col, int row, std::string_view text) {
     // A persistent editor is not refreshed by the view; keep it in step with the cell.
     if (editor_ && editorIndex_.isValid() && editorIndex_.row() == row && editorIndex_.column() == col &&
         editor_->text() != value)
-        editor_->setText(value);
+        showInEditor(editor_, value);
 }
 
 void StringGrid::refreshCellText(int col, int row, std::string_view text) {
