@@ -76,7 +76,9 @@ void planSweep(const SystemMatrix& matrix, std::vector<int32_t>& reach, std::vec
         if (isEarly[static_cast<std::size_t>(j)]) early.push_back(j);
 }
 
-// Everything one sweep needs, as plain pointers to contiguous arrays.
+// Everything one sweep needs, as plain pointers to contiguous arrays. The sweeps are kept out of
+// line so that each gets the registers to itself: inlined into the driver, the running sums and
+// the array pointers were spilled to the stack inside the loops.
 struct Arrays {
     int32_t n;
     const int32_t* __restrict offEnd;
@@ -93,11 +95,14 @@ struct Arrays {
 // p = r + beta p (plain) or p = r / d + beta p (preconditioned) for the indices [from, to).
 template <bool Preconditioned>
 inline void updateDirection(const Arrays& a, double beta, int32_t from, int32_t to) {
+    double* __restrict p = a.p;
+    const double* __restrict r = a.r;
+    const double* __restrict d = a.diagonal;
     for (int32_t k = from; k < to; ++k) {
         if constexpr (Preconditioned)
-            a.p[k] = a.r[k] / a.diagonal[k] + beta * a.p[k];
+            p[k] = r[k] / d[k] + beta * p[k];
         else
-            a.p[k] = a.r[k] + beta * a.p[k];
+            p[k] = r[k] + beta * p[k];
     }
 }
 
@@ -111,7 +116,7 @@ struct SweepPlan {
 // done, because later rows only add to larger indices. With UpdateFirst the direction update of
 // the previous iteration is folded in ahead of the product, each index updated exactly once.
 template <bool UpdateFirst, bool Preconditioned>
-double multiplyDirection(const Arrays& a, const SweepPlan& plan, double beta) {
+[[gnu::noinline]] double multiplyDirection(const Arrays& a, const SweepPlan& plan, double beta) {
     int32_t ready = 0;     // p is up to date below this index, apart from the early ones
     int32_t nextEarly = 0; // first early index not yet passed by the sweep
     if constexpr (UpdateFirst) {
@@ -135,17 +140,24 @@ double multiplyDirection(const Arrays& a, const SweepPlan& plan, double beta) {
                 }
             }
         }
+        // Local copies of the pointers: stores through q must not force them to be reloaded.
+        const int32_t* __restrict offEnd = a.offEnd;
+        const int32_t* __restrict columns = a.columns;
+        const double* __restrict values = a.values;
+        const double* __restrict diagonal = a.diagonal;
+        const double* __restrict p = a.p;
+        double* __restrict q = a.q;
         for (int32_t k = first; k < last; ++k) {
-            const int32_t end = a.offEnd[k];
-            const double pk = a.p[k];
-            double qk = a.q[k] + a.diagonal[k] * pk;
+            const int32_t end = offEnd[k];
+            const double pk = p[k];
+            double qk = q[k] + diagonal[k] * pk;
             for (int32_t e = begin; e < end; ++e) {
-                const int32_t j = a.columns[e];
-                const double v = a.values[e];
-                qk += v * a.p[j];
-                a.q[j] += v * pk;
+                const int32_t j = columns[e];
+                const double v = values[e];
+                qk += v * p[j];
+                q[j] += v * pk;
             }
-            a.q[k] = qk;
+            q[k] = qk;
             pq += pk * qk;
             begin = end;
         }
@@ -155,18 +167,29 @@ double multiplyDirection(const Arrays& a, const SweepPlan& plan, double beta) {
 
 // F += alpha p and r -= alpha q on free nodes; q is cleared for the next product. Returns the new
 // measure r.r (plain) or sum r_k^2 / d_k (preconditioned).
-template <bool Preconditioned> double updateHeadsAndResidual(const Arrays& a, double alpha) {
+template <bool Preconditioned>
+[[gnu::noinline]] double updateHeadsAndResidual(const Arrays& a, double alpha) {
+    const uint8_t* __restrict roles = a.roles;
+    const double* __restrict diagonal = a.diagonal;
+    const double* __restrict p = a.p;
+    double* __restrict F = a.F;
+    double* __restrict r = a.r;
+    double* __restrict q = a.q;
+    const int32_t n = a.n;
     double measure = 0;
-    for (int32_t k = 0; k < a.n; ++k) {
-        if (a.roles[k] == FreeNode) {
-            a.F[k] += alpha * a.p[k];
-            a.r[k] -= alpha * a.q[k];
+    for (int32_t k = 0; k < n; ++k) {
+        const double qk = q[k];
+        q[k] = 0;
+        double rk = r[k];
+        if (roles[k] == FreeNode) {
+            F[k] += alpha * p[k];
+            rk -= alpha * qk;
+            r[k] = rk;
         }
-        a.q[k] = 0;
         if constexpr (Preconditioned)
-            measure += a.r[k] * a.r[k] / a.diagonal[k];
+            measure += rk * rk / diagonal[k];
         else
-            measure += a.r[k] * a.r[k];
+            measure += rk * rk;
     }
     return measure;
 }

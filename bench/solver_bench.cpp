@@ -1,0 +1,253 @@
+// Solver benchmark: structure build, one assembly and one conjugate gradient iteration of each
+// variant on structured triangulated grids of 10^4, 10^5 and 10^6 nodes (numbered by the
+// program's renumbering), against the time to stream the bytes one iteration moves at the rate of
+// a triad loop over as many bytes, and against Eigen's diagonally preconditioned conjugate gradients on the same
+// matrix.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "mesh/refinement.h"
+#include "model/problem.h"
+#include "solver/assembly.h"
+#include "solver/conjugate_gradient.h"
+#include "solver/system_matrix.h"
+
+#if defined(VELKOR_HAVE_EIGEN)
+#include <Eigen/IterativeLinearSolvers>
+#include <Eigen/Sparse>
+#endif
+
+using namespace velkor;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+template <class Work> double best(int repeats, Work work) {
+    double fastest = 1e300;
+    for (int k = 0; k < repeats; ++k)
+        fastest = std::min(fastest, work());
+    return fastest;
+}
+
+// (side + 1)^2 nodes, 2 side^2 elements over 2000 m x 2000 m; the four corners are the main nodes
+// (numbered first), heads prescribed on the left and right edges, a little infiltration.
+Problem grid(int32_t side) {
+    const int32_t nodes = (side + 1) * (side + 1);
+    Limits limits;
+    limits.NMAX = nodes + 8;
+    limits.MMAX = 2 * side * side + 8;
+    Problem p;
+    if (!p.allocateTables(limits)) {
+        std::fprintf(stderr, "cannot allocate the tables\n");
+        std::exit(1);
+    }
+    p.resetToDefaultProblem();
+    p.buildColoursAndDefaultSoils();
+    p.soils[0].I = 0.0001;
+    const double h = 2000.0 / side;
+    std::vector<int32_t> number(static_cast<std::size_t>(nodes));
+    auto natural = [side](int32_t i, int32_t j) { return i * (side + 1) + j; };
+    const int32_t corners[4] = {natural(0, 0), natural(side, 0), natural(side, side), natural(0, side)};
+    int32_t next = 4;
+    for (int32_t k = 0; k < nodes; ++k) {
+        const int32_t* corner = std::find(corners, corners + 4, k);
+        number[static_cast<std::size_t>(k)] =
+            corner != corners + 4 ? static_cast<int32_t>(corner - corners) : next++;
+    }
+    for (int32_t i = 0; i <= side; ++i)
+        for (int32_t j = 0; j <= side; ++j) {
+            Node& n = p.nodes[static_cast<std::size_t>(number[static_cast<std::size_t>(natural(i, j))])];
+            n = Node{};
+            n.X = i * h;
+            n.Y = j * h;
+            n.B = 0;
+            n.T = 10;
+            n.F = i == 0 ? 20 : (i == side ? 10 : 15);
+            n.Type = (i == 0 || i == side) ? 1 : 0;
+        }
+    int32_t m = 0;
+    for (int32_t i = 0; i < side; ++i)
+        for (int32_t j = 0; j < side; ++j) {
+            const int32_t a = number[static_cast<std::size_t>(natural(i, j))];
+            const int32_t b = number[static_cast<std::size_t>(natural(i + 1, j))];
+            const int32_t c = number[static_cast<std::size_t>(natural(i + 1, j + 1))];
+            const int32_t d = number[static_cast<std::size_t>(natural(i, j + 1))];
+            p.elements[static_cast<std::size_t>(m++)] = Element{{a, b, c}, 0};
+            p.elements[static_cast<std::size_t>(m++)] = Element{{a, c, d}, 0};
+        }
+    p.NA = 4;
+    p.NB = 1;
+    p.NN = nodes;
+    p.NM = m;
+    renumberNodes(p);
+    renumberElements(p);
+    return p;
+}
+
+// Bytes per second of a[i] = b[i] + s c[i] over three arrays of n doubles (24 bytes per element).
+double triadRate(int64_t n) {
+    std::vector<double> a(static_cast<std::size_t>(n), 1.0), b(static_cast<std::size_t>(n), 2.0),
+        c(static_cast<std::size_t>(n), 3.0);
+    const int repeats = static_cast<int>(std::max<int64_t>(5, 20'000'000 / n));
+    const double s = best(5, [&] {
+        const auto start = Clock::now();
+        for (int r = 0; r < repeats; ++r) {
+            double* __restrict pa = a.data();
+            const double* __restrict pb = b.data();
+            const double* __restrict pc = c.data();
+            for (int32_t i = 0; i < n; ++i)
+                pa[i] = pb[i] + 0.5 * pc[i];
+            asm volatile("" : : "r"(pa) : "memory");
+        }
+        return seconds(start) / repeats;
+    });
+    return 24.0 * n / s;
+}
+
+struct Measured {
+    int32_t nodes = 0;
+    double structure = 0, assembly = 0, plain = 0, preconditioned = 0, floorPlain = 0, floorPre = 0,
+           eigen = -1;
+};
+
+Measured measure(int32_t side) {
+    Measured out;
+    Problem p = grid(side);
+    out.nodes = p.NN;
+    const auto n = static_cast<std::size_t>(p.NN);
+
+    SystemMatrix matrix;
+    out.structure = best(3, [&] {
+        const auto start = Clock::now();
+        buildStructure(p, matrix);
+        return seconds(start);
+    });
+    std::vector<double> heads(n), bottom(n), supply;
+    std::vector<uint8_t> roles(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        heads[i] = p.nodes[i].F;
+        bottom[i] = p.nodes[i].B;
+        roles[i] = nodeRole(p.nodes[i].Type);
+    }
+    out.assembly = best(3, [&] {
+        const auto start = Clock::now();
+        assembleSystem(p, 1, heads.data(), matrix, supply);
+        return seconds(start);
+    });
+
+    // One iteration: the difference of runs with 25 and 5 iterations, over 20.
+    ConjugateGradientWork work;
+    auto iteration = [&](bool preconditioned) {
+        auto run = [&](int64_t limit) {
+            std::vector<double> F = heads;
+            ConjugateGradientInput input;
+            input.matrix = &matrix;
+            input.supply = supply.data();
+            input.roles = roles.data();
+            input.bottom = bottom.data();
+            input.cycle = 5;
+            input.preconditioned = preconditioned;
+            input.iterationLimit = limit;
+            const auto start = Clock::now();
+            const ConjugateGradientResult result = solveConjugateGradient(input, F.data(), work);
+            const double elapsed = seconds(start);
+            if (result.iterations != limit + 1)
+                std::fprintf(stderr, "stopped early: %d\n", result.iterations);
+            return elapsed;
+        };
+        return best(3, [&] { return (run(24) - run(4)) / 20; });
+    };
+    out.plain = iteration(false);
+    out.preconditioned = iteration(true);
+
+    // Bytes one iteration moves. Product sweep: row ends 4, diagonal 8, columns 4 and values 8 per
+    // entry, p read and written 16, r 8, q read and written 16. Update sweep: roles 1, F 16, p 8,
+    // q read and cleared 16, r 16 (and the diagonal 8 more with the preconditioner).
+    const double entries = static_cast<double>(matrix.columns.size());
+    const double bytesPlain =
+        12 * entries + (4 + 8 + 16 + 8 + 16 + 1 + 16 + 8 + 16 + 16) * static_cast<double>(n);
+    const double bytesPre = bytesPlain + 8 * static_cast<double>(n);
+    // The triad runs over the same number of bytes, so both stream from the same level of memory.
+    const double rate = triadRate(static_cast<int64_t>(bytesPlain / 24));
+    out.floorPlain = bytesPlain / rate;
+    out.floorPre = bytesPre / rate;
+
+#if defined(VELKOR_HAVE_EIGEN)
+    {
+        // The same system with the prescribed rows and columns replaced by the identity.
+        std::vector<Eigen::Triplet<double>> triplets;
+        triplets.reserve(n + 2 * matrix.columns.size());
+        Eigen::VectorXd rhs(static_cast<Eigen::Index>(n));
+        int32_t begin = 0;
+        for (int32_t k = 0; k < p.NN; ++k) {
+            const bool freeK = roles[static_cast<std::size_t>(k)] == FreeNode;
+            triplets.emplace_back(k, k, freeK ? matrix.diagonal[static_cast<std::size_t>(k)] : 1.0);
+            rhs[k] = freeK ? supply[static_cast<std::size_t>(k)] : heads[static_cast<std::size_t>(k)];
+            const int32_t end = matrix.offEnd[static_cast<std::size_t>(k)];
+            for (int32_t e = begin; e < end; ++e) {
+                const int32_t j = matrix.columns[static_cast<std::size_t>(e)];
+                if (!freeK || roles[static_cast<std::size_t>(j)] != FreeNode) continue;
+                triplets.emplace_back(k, j, matrix.values[static_cast<std::size_t>(e)]);
+                triplets.emplace_back(j, k, matrix.values[static_cast<std::size_t>(e)]);
+            }
+            begin = end;
+        }
+        Eigen::SparseMatrix<double> A(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+        A.setFromTriplets(triplets.begin(), triplets.end());
+        Eigen::ConjugateGradient<Eigen::SparseMatrix<double>, Eigen::Lower | Eigen::Upper,
+                                 Eigen::DiagonalPreconditioner<double>>
+            cg;
+        cg.compute(A);
+        cg.setTolerance(1e-300);
+        auto run = [&](int iterations) {
+            cg.setMaxIterations(iterations);
+            const auto start = Clock::now();
+            Eigen::VectorXd x = cg.solve(rhs);
+            const double elapsed = seconds(start);
+            asm volatile("" : : "r"(x.data()) : "memory");
+            return elapsed;
+        };
+        out.eigen = best(3, [&] { return (run(25) - run(5)) / 20; });
+    }
+#endif
+    return out;
+}
+
+} // namespace
+
+int main() {
+    std::printf("Solver: structured triangulated grids, program numbering; times in ms\n");
+    std::printf("%9s %9s %9s %9s %9s %9s %9s %9s %8s %8s %8s %8s\n", "nodes", "struct", "assemble",
+                "plain it", "pre it", "floor pl", "floor pr", "eigen it", "pl/floor", "pr/floor", "pl/eigen",
+                "pr/eigen");
+    std::vector<Measured> rows;
+    for (const int32_t side : {99, 315, 999}) {
+        const Measured m = measure(side);
+        rows.push_back(m);
+        std::printf("%9d %9.2f %9.2f %9.3f %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f %8.2f %8.2f\n", m.nodes,
+                    1e3 * m.structure, 1e3 * m.assembly, 1e3 * m.plain, 1e3 * m.preconditioned,
+                    1e3 * m.floorPlain, 1e3 * m.floorPre, 1e3 * m.eigen, m.plain / m.floorPlain,
+                    m.preconditioned / m.floorPre, m.eigen > 0 ? m.plain / m.eigen : 0.0,
+                    m.eigen > 0 ? m.preconditioned / m.eigen : 0.0);
+        std::fflush(stdout);
+    }
+    std::printf("\nGrowth per tenfold nodes (structure + assembly)\n");
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        const double nodes = static_cast<double>(rows[k].nodes) / rows[k - 1].nodes;
+        const double time =
+            (rows[k].structure + rows[k].assembly) / (rows[k - 1].structure + rows[k - 1].assembly);
+        std::printf("%9d -> %9d nodes: x%.2f nodes, x%.2f time\n", rows[k - 1].nodes, rows[k].nodes, nodes,
+                    time);
+    }
+    std::printf("structure + assembly at %d nodes: %.3f s\n", rows.back().nodes,
+                rows.back().structure + rows.back().assembly);
+    return 0;
+}
