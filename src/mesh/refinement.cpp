@@ -175,12 +175,6 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
         const int64_t expected = std::min<int64_t>(2 * int64_t{p.NM} + 16, NMAX - p.NN);
         search.start(tolerance, p.saved.NN, static_cast<std::size_t>(expected), p.nodes, p.NN);
         for (int32_t e = 0; e < p.saved.NM; ++e) {
-            // The written threshold holds for every plane mesh; a tangle of overlapping elements
-            // could still need more sides than that, and the pass stops before the tables end.
-            if (p.NN > NMAX - 3 || p.NM > MMAX - 3) {
-                result.message = kSplitFourCapacityMessage;
-                break;
-            }
             Element& element = p.elements[at(e)];
             const int32_t n1 = element.node[0], n2 = element.node[1], n3 = element.node[2];
             const Node &v1 = p.nodes[at(n1)], &v2 = p.nodes[at(n2)], &v3 = p.nodes[at(n3)];
@@ -188,6 +182,13 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
             int32_t found[3];
             for (int s = 0; s < 3; ++s)
                 found[s] = search.find(p.nodes, p.NN, mid[s].X, mid[s].Y);
+            // The written threshold holds for every plane mesh; a tangle of overlapping elements
+            // could still need more sides than that, and the pass stops before the tables end.
+            const int32_t added = (found[0] < 0) + (found[1] < 0) + (found[2] < 0);
+            if (p.NN > NMAX - added || p.NM > MMAX - 3) {
+                result.message = kSplitFourCapacityMessage;
+                break;
+            }
             int32_t index[3];
             for (int s = 0; s < 3; ++s) {
                 if (found[s] < 0) {
@@ -257,12 +258,6 @@ MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
 
         for (int32_t i = 0; i < p.saved.NM; ++i) {
             if (done[at(i)]) continue;
-            // A neighbour cut a second time makes the pass outgrow twice its start; it stops
-            // between elements, where the mesh is conforming, before a table would overflow.
-            if (p.NN > NMAX - 1 || p.NM > MMAX - 2) {
-                result.message = kSplitTwoCapacityMessage;
-                break;
-            }
             const Element& element = p.elements[at(i)];
             const int32_t n1 = element.node[0], n2 = element.node[1], n3 = element.node[2];
             const int32_t soil = element.soil;
@@ -281,7 +276,14 @@ MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
                 side = 0;
             }
 
+            // A neighbour cut a second time makes the pass outgrow twice its start; it stops
+            // between elements, where the mesh is conforming, before a table would overflow.
+            const auto stop = [&]() {
+                result.message = kSplitTwoCapacityMessage;
+                return true;
+            };
             if (m >= 0) {
+                if (p.NM > MMAX - 1 && stop()) break;
                 // The side was cut already: join its midpoint to the opposite corner.
                 if (side == 0) {
                     rewrite(i, n1, n2, m);
@@ -310,9 +312,10 @@ MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
                     a = n3, b = n1, r = n2;
                     cut = &m12;
                 }
+                const int32_t k = edges.neighbour(p, b, r, i);
+                if ((p.NN > NMAX - 1 || p.NM > MMAX - (k >= 0 ? 2 : 1)) && stop()) break;
                 const int32_t mid = p.NN;
                 writeNode(p.nodes[at(mid)], *cut);
-                const int32_t k = edges.neighbour(p, b, r, i);
                 rewrite(i, a, b, mid);
                 append(a, r, mid, soil);
                 ++p.NN;

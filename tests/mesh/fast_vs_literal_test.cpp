@@ -73,8 +73,8 @@ TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
         Limits limits;
         limits.BMAX = 64;
         // Some layouts run into the capacity on the way, to hold the stopping rules against each other.
-        limits.NMAX = (layout % 3 == 0) ? 400 : 20000;
-        limits.MMAX = (layout % 3 == 0) ? 700 : 40000;
+        limits.NMAX = (layout % 3 == 0) ? 150 + static_cast<int32_t>(random() % 400) : 20000;
+        limits.MMAX = (layout % 3 == 0) ? 250 + static_cast<int32_t>(random() % 600) : 40000;
         Problem fast = randomLayout(random, limits, layout % 5 == 4);
         Problem slow = fast;
         std::uniform_int_distribution<int> pick(0, 5);
@@ -111,6 +111,36 @@ TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
         }
     }
     EXPECT_GT(operations, 800);
+}
+
+// Split 2 passes that outgrow twice their start, with the element table cut just above twice the
+// count: both versions must stop at the same element.
+TEST(FastAgreesWithLiteral, SplitTwoStopsAtTheSameElement) {
+    std::mt19937 random(77);
+    int stops = 0;
+    for (int layout = 0; layout < 120; ++layout) {
+        Limits limits;
+        limits.BMAX = 64;
+        Problem fast = randomLayout(random, limits, layout % 4 == 3);
+        for (int step = 0; step < 1 + layout % 3; ++step) {
+            if (random() % 2)
+                splitAllInTwo(fast);
+            else
+                splitAllInFour(fast);
+        }
+        const int32_t cut = 2 * fast.NM + static_cast<int32_t>(random() % 3);
+        fast.limits.MMAX = cut;
+        fast.elements.resize(static_cast<std::size_t>(cut));
+        Problem slow = fast;
+        const int32_t before = fast.NM;
+        const MeshResult a = splitAllInTwo(fast);
+        const MeshResult b = test::literal::splitAllInTwo(slow);
+        ASSERT_EQ(a.message, b.message) << "layout " << layout;
+        ASSERT_EQ(firstDifference(fast, slow), "") << "layout " << layout;
+        ASSERT_TRUE(meshTablesAreSound(fast));
+        if (!a.message.empty() && before <= cut / 2) ++stops;
+    }
+    EXPECT_GT(stops, 10);
 }
 
 } // namespace

@@ -231,10 +231,6 @@ MeshResult splitAllInFour(Problem& p) {
         r.message = kSplit4;
     } else {
         for (int32_t e = 0; e < p.saved.NM; ++e) {
-            if (p.NN > NMAX - 3 || p.NM > MMAX - 3) {
-                r.message = kSplit4;
-                break;
-            }
             const int32_t n1 = p.elements[at(e)].node[0], n2 = p.elements[at(e)].node[1],
                           n3 = p.elements[at(e)].node[2];
             Node m[3];
@@ -244,6 +240,10 @@ MeshResult splitAllInFour(Problem& p) {
             int32_t f[3];
             for (int s = 0; s < 3; ++s)
                 f[s] = newNode(p, m[s].X, m[s].Y, t, p.saved.NN, p.NN);
+            if (p.NN + (f[0] < 0) + (f[1] < 0) + (f[2] < 0) > NMAX || p.NM + 3 > MMAX) {
+                r.message = kSplit4;
+                break;
+            }
             int32_t idx[3];
             for (int s = 0; s < 3; ++s) {
                 if (f[s] < 0) {
@@ -283,10 +283,6 @@ MeshResult splitAllInTwo(Problem& p) {
     } else {
         for (int32_t i = 0; i < p.saved.NM; ++i) {
             if (done[at(i)]) continue;
-            if (p.NN > NMAX - 1 || p.NM > MMAX - 2) {
-                r.message = kSplit2;
-                break;
-            }
             const int32_t n1 = p.elements[at(i)].node[0], n2 = p.elements[at(i)].node[1],
                           n3 = p.elements[at(i)].node[2], soil = p.elements[at(i)].soil;
             Node m23, m31, m12;
@@ -301,6 +297,10 @@ MeshResult splitAllInTwo(Problem& p) {
             k = newNode(p, m12.X, m12.Y, t, p.saved.NN, p.NN);
             if (k >= 0) found = k, side = 2;
             if (found >= 0) {
+                if (p.NM + 1 > MMAX) {
+                    r.message = kSplit2;
+                    break;
+                }
                 if (side == 0) put(p, i, n1, n2, found, soil), put(p, p.NM, n1, n3, found, soil);
                 if (side == 1) put(p, i, n2, n3, found, soil), put(p, p.NM, n2, n1, found, soil);
                 if (side == 2) put(p, i, n3, n1, found, soil), put(p, p.NM, n3, n2, found, soil);
@@ -317,11 +317,15 @@ MeshResult splitAllInTwo(Problem& p) {
             double len = l23;
             if (l31 > len) a = n2, b = n3, c = n1, mid = m31, len = l31;
             if (l12 > len) a = n3, b = n1, c = n2, mid = m12;
+            const int32_t nb = neighbour(p, b, c, i);
+            if (p.NN + 1 > NMAX || p.NM + (nb >= 0 ? 2 : 1) > MMAX) {
+                r.message = kSplit2;
+                break;
+            }
             const int32_t m = p.NN;
             Node& row = p.nodes[at(m)];
             row.X = mid.X, row.Y = mid.Y, row.B = mid.B, row.T = mid.T, row.F = mid.F, row.Q = 0;
             row.Type = mid.Type;
-            const int32_t nb = neighbour(p, b, c, i);
             put(p, i, a, b, m, soil);
             put(p, p.NM, a, c, m, soil);
             ++p.NM;
