@@ -110,6 +110,14 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent), fixedColour_(Qt:
     connect(qApp, &QApplication::focusChanged, this, &StringGrid::focusChanged);
 }
 
+// The focus moves while the editor is torn down; this grid must not hear of it any more.
+StringGrid::~StringGrid() {
+    disconnect(qApp, nullptr, this, nullptr);
+    onSelectCell = nullptr;
+    onKeyPress = nullptr;
+    onExit = nullptr;
+}
+
 void StringGrid::setGridSize(int colCount, int rowCount) {
     programMove_ = true;
     setColumnCount(colCount);

@@ -18,6 +18,7 @@ class StringGrid : public QTableWidget {
     Q_OBJECT
   public:
     explicit StringGrid(QWidget* parent = nullptr);
+    ~StringGrid() override;
 
     // Called before the selection moves to (col, row) by mouse, keys, Tab or selectCell. The
     // grid's col() and row() still name the cell being left; clearing canSelect keeps them.
