@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "ui/contours_window.h"
@@ -141,7 +142,10 @@ void Application::repaintMainWindow() {
 
 void Application::quit() {
     problem.releaseTables();
-    if (state.busy) std::exit(EXIT_SUCCESS);
+    if (state.busy) {
+        std::fflush(nullptr);
+        std::_Exit(EXIT_SUCCESS);
+    }
     hideSecondaryWindows();
     if (endProgram) endProgram();
 }

@@ -1,10 +1,12 @@
 #include <QLabel>
+#include <QScreen>
 #include <QToolButton>
 
 #include <fstream>
 #include <sstream>
 
 #include "model/general_data.h"
+#include "model/number_text.h"
 #include "ui/nodes_window.h"
 #include "ui/particles_window.h"
 #include "ui/secondary_window.h"
@@ -85,9 +87,23 @@ TEST_F(StartUp, ToolBarLayoutAndButtonStates) {
     EXPECT_FALSE(main().SpeedButtonNode->isEnabled());
     EXPECT_FALSE(main().SpeedButtonPrint->isEnabled());
     main().Nodes1Click();
+    main().WellsClick();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "Open datafile first");
     EXPECT_FALSE(app->isShown(WindowId::Nodes));
+}
+
+TEST_F(StartUp, WindowKeepsHalfTheScreenAndTheHelpButtonFollowsTheEdge) {
+    const QSize screen = main().screen()->geometry().size();
+    main().resize(100, 100);
+    EXPECT_GE(main().width(), screen.width() / 2);
+    EXPECT_GE(main().height(), screen.height() / 2);
+    main().resize(screen.width() - 50, screen.height() - 60);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main().SpeedButtonHelp->x(), main().centralWidget()->width() - 33);
+    const QWidget* panel = main().ProgressPanel;
+    EXPECT_EQ(panel->x(), (main().centralWidget()->width() - panel->width()) / 2);
+    EXPECT_EQ(panel->y(), (main().centralWidget()->height() - panel->height()) * 3 / 4);
 }
 
 using OpenCommand = ProgramTest;
@@ -116,6 +132,20 @@ TEST_F(OpenCommand, FillsTheGridsAndEnablesTheButtons) {
     main().SpeedButtonSaveClick();
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].fileName, path);
+}
+
+TEST_F(OpenCommand, ExampleWithParticlesButNoWells) {
+    const std::string example = std::string(VELKOR_EXAMPLES_DIR) + "/Val3.fem";
+    if (!std::filesystem::exists(example)) GTEST_SKIP() << "no example Val3.fem";
+    openFile(example);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 0), "Val3.fem");
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 4), format("%12d", problem().NN));
+    EXPECT_GT(problem().NN, 3);
+    EXPECT_EQ(main().SpeedButtonWells->isEnabled(), problem().NW > 0);
+    EXPECT_EQ(main().SpeedButtonParticles->isEnabled(), problem().NP > 0);
+    main().FormPaint();
+    EXPECT_EQ(app->nodesWindow().NodesGrid->rowCount(), problem().NN + 1);
 }
 
 TEST_F(OpenCommand, CancelAndUnknownFileKeepTheProblem) {
