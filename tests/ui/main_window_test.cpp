@@ -425,6 +425,12 @@ TEST_F(WindowCommands, QuitAndClosingEndTheProgramWithoutAsking) {
     EXPECT_TRUE(dialogs.saveRequests.empty());
 }
 
+TEST_F(WindowCommands, ClosingTheWindowDuringASolveEndsAtOnce) {
+    openFile(testData("ui_square.fem"));
+    main().onSolveProgress = [this] { main().close(); };
+    EXPECT_EXIT(main().SpeedButtonCalcClick(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(WindowCommands, HelpTextsListTheCommands) {
     main().SpeedButtonHelpClick();
     main().GeneralHelpButtonClick();
