@@ -325,7 +325,7 @@ void TFormFem::buildPanels() {
     GeneralGrid->onKeyPress = [this](char& key) { GeneralGridKeyPress(key); };
 
     ProgressPanel = new QFrame(surface_);
-    static_cast<QFrame*>(ProgressPanel)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    ProgressPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     setBackground(ProgressPanel, kRed);
     ProgressLabel = new QLabel(QStringLiteral("Progress of Computations"), ProgressPanel);
     QFont bold = ProgressLabel->font();

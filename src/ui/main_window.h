@@ -7,6 +7,7 @@
 #include <functional>
 
 class QAction;
+class QFrame;
 class QLabel;
 class QToolButton;
 
@@ -113,13 +114,13 @@ class TFormFem : public QMainWindow {
     QAction* Graph3d1 = nullptr;
     QAction* Manual1 = nullptr;
 
-    QWidget* PanelInstallation = nullptr;
+    QFrame* PanelInstallation = nullptr;
     StringGrid* InstallationGrid = nullptr;
     QToolButton* InstallationHelpButton = nullptr;
-    QWidget* PanelGeneral = nullptr;
+    QFrame* PanelGeneral = nullptr;
     StringGrid* GeneralGrid = nullptr;
     QToolButton* GeneralHelpButton = nullptr;
-    QWidget* ProgressPanel = nullptr;
+    QFrame* ProgressPanel = nullptr;
     QLabel* ProgressLabel = nullptr;
     StringGrid* ProgressGrid = nullptr;
     QLabel* PanelRead = nullptr;

@@ -184,18 +184,21 @@ void paintGlyph(QPainter& p, ToolGlyph glyph) {
         break;
     }
     case ToolGlyph::Graph3D: {
-        p.setPen(QPen(kInk, 1));
-        for (int i = 0; i < 4; ++i) {
-            QPainterPath line;
-            const double x0 = 2 + 2.5 * i, y0 = 16 - 2.5 * i;
-            line.moveTo(x0, y0);
-            line.cubicTo(x0 + 4, y0 - 8 + i, x0 + 7, y0 + 2, x0 + 11, y0 - 5);
-            p.setPen(QPen(i == 0 ? kWater : kInk, 1));
-            p.drawPath(line);
-        }
+        // A small head surface in the oblique view: a 4 x 4 net with a dip where a well pumps.
+        auto point = [](int i, int j) {
+            const double dip = (i == 1 || i == 2) && (j == 1 || j == 2) ? 4.0 : 0.0;
+            return QPointF(2 + 3.6 * i + 2.2 * j, 17 - 2.6 * j - 6 + dip);
+        };
         p.setPen(QPen(kRedMark, 1));
         p.drawLine(QPointF(1.5, 19.5), QPointF(19.5, 19.5));
-        p.drawLine(QPointF(1.5, 19.5), QPointF(1.5, 3));
+        p.drawLine(QPointF(1.5, 19.5), QPointF(1.5, 2));
+        p.setPen(QPen(kWater, 1));
+        for (int k = 0; k < 4; ++k) {
+            for (int m = 0; m < 3; ++m) {
+                p.drawLine(point(m, k), point(m + 1, k));
+                p.drawLine(point(k, m), point(k, m + 1));
+            }
+        }
         break;
     }
     case ToolGlyph::Manual:
