@@ -182,7 +182,9 @@ ElementLocator::ElementLocator(const Problem& problem)
     if (!widths.empty()) {
         auto middle = widths.begin() + static_cast<std::ptrdiff_t>(widths.size() / 2);
         std::nth_element(widths.begin(), middle, widths.end());
-        cell0_ = *middle;
+        // A little over the typical width, so that typical elements sit in the finest level,
+        // a few to a cell.
+        cell0_ = 1.02 * *middle;
     }
     cell0_ = std::max(cell0_, std::ldexp(extent, -20));
     std::vector<double>().swap(widths);
@@ -209,15 +211,51 @@ ElementLocator::ElementLocator(const Problem& problem)
         entries.emplace_back(cellKey(level, ix, iy), m);
     }
     std::sort(entries.begin(), entries.end());
-    cellElements_.reserve(entries.size());
+
+    // Candidates carry copies of their corner coordinates, so that a query reads one or two
+    // contiguous runs per cell instead of chasing elements and nodes across the tables. The copies
+    // are exact, so the point-in-element test gives the same answer as on the tables.
+    candidates_.resize(entries.size());
+    std::size_t cells = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (i == 0 || entries[i].first != entries[i - 1].first) {
-            cellKeys_.push_back(entries[i].first);
-            cellStart_.push_back(static_cast<int32_t>(i));
+        if (i == 0 || entries[i].first != entries[i - 1].first) ++cells;
+        Candidate& candidate = candidates_[i];
+        candidate.element = entries[i].second;
+        const Element& e = problem.elements[static_cast<std::size_t>(candidate.element)];
+        for (int k = 0; k < 3; ++k) {
+            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            candidate.x[k] = node.X;
+            candidate.y[k] = node.Y;
         }
-        cellElements_.push_back(entries[i].second);
     }
-    cellStart_.push_back(static_cast<int32_t>(entries.size()));
+
+    // Open addressing from cell key to the cell's run of candidates: one probe per cell.
+    std::size_t slots = 16;
+    while (slots < 2 * cells)
+        slots *= 2;
+    slotMask_ = slots - 1;
+    slots_.assign(slots, Slot{kEmptySlot, 0, 0});
+    for (std::size_t i = 0; i < entries.size();) {
+        std::size_t j = i;
+        while (j < entries.size() && entries[j].first == entries[i].first)
+            ++j;
+        std::size_t slot = slotOf(entries[i].first);
+        while (slots_[slot].key != kEmptySlot)
+            slot = (slot + 1) & slotMask_;
+        slots_[slot] = Slot{entries[i].first, static_cast<int32_t>(i), static_cast<int32_t>(j)};
+        i = j;
+    }
+}
+
+std::size_t ElementLocator::slotOf(uint64_t key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & slotMask_;
+}
+
+const ElementLocator::Slot* ElementLocator::cellOf(uint64_t key) const {
+    for (std::size_t slot = slotOf(key);; slot = (slot + 1) & slotMask_) {
+        if (slots_[slot].key == key) return &slots_[slot];
+        if (slots_[slot].key == kEmptySlot) return nullptr;
+    }
 }
 
 bool ElementLocator::holds(int32_t element, double x, double y) const {
@@ -249,12 +287,17 @@ template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Ran
         const auto cy = static_cast<int64_t>(std::floor((y - originY_) / cell));
         for (int64_t ix = cx - 1; ix <= cx; ++ix) {
             for (int64_t iy = cy - 1; iy <= cy; ++iy) {
-                const uint64_t key = cellKey(level, ix, iy);
-                const auto found = std::lower_bound(cellKeys_.begin(), cellKeys_.end(), key);
-                if (found == cellKeys_.end() || *found != key) continue;
-                const auto cellIndex = static_cast<std::size_t>(found - cellKeys_.begin());
-                for (int32_t k = cellStart_[cellIndex]; k < cellStart_[cellIndex + 1]; ++k)
-                    consider(cellElements_[static_cast<std::size_t>(k)]);
+                const Slot* cell = cellOf(cellKey(level, ix, iy));
+                if (cell == nullptr) continue;
+                for (int32_t k = cell->begin; k < cell->end; ++k) {
+                    const Candidate& c = candidates_[static_cast<std::size_t>(k)];
+                    const int64_t r = rank(c.element);
+                    if (r < bestRank &&
+                        pointInTriangle(x, y, c.x[0], c.y[0], c.x[1], c.y[1], c.x[2], c.y[2])) {
+                        best = c.element;
+                        bestRank = r;
+                    }
+                }
             }
         }
     }

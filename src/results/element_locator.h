@@ -51,10 +51,22 @@ class ElementLocator {
     double originX_ = 0, originY_ = 0, cell0_ = 1;
     double nearMinX_ = 0, nearMinY_ = 0, nearMaxX_ = 0, nearMaxY_ = 0; // region answered by the grid
     uint64_t levelsUsed_ = 0;
-    std::vector<uint64_t> cellKeys_;    // sorted
-    std::vector<int32_t> cellStart_;    // cellKeys_.size() + 1 offsets into cellElements_
-    std::vector<int32_t> cellElements_; // ascending within a cell
-    std::vector<int32_t> irregular_;    // ascending
+    struct Candidate {
+        double x[3], y[3]; // corner coordinates, copied
+        int32_t element;
+    };
+    std::vector<Candidate> candidates_; // grouped by cell, ascending element within a cell
+    struct Slot {
+        uint64_t key;
+        int32_t begin, end; // run of the cell in candidates_
+    };
+    static constexpr uint64_t kEmptySlot = ~uint64_t{0};
+    std::size_t slotMask_ = 0;
+    std::vector<Slot> slots_;        // open addressing on the cell key
+    std::vector<int32_t> irregular_; // ascending
+
+    std::size_t slotOf(uint64_t key) const;
+    const Slot* cellOf(uint64_t key) const; // nullptr for an empty cell
 };
 
 // The searches as plain scans, for tests and benchmarks.
