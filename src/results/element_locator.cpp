@@ -287,9 +287,9 @@ template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Ran
         const auto cy = static_cast<int64_t>(std::floor((y - originY_) / cell));
         for (int64_t ix = cx - 1; ix <= cx; ++ix) {
             for (int64_t iy = cy - 1; iy <= cy; ++iy) {
-                const Slot* cell = cellOf(cellKey(level, ix, iy));
-                if (cell == nullptr) continue;
-                for (int32_t k = cell->begin; k < cell->end; ++k) {
+                const Slot* run = cellOf(cellKey(level, ix, iy));
+                if (run == nullptr) continue;
+                for (int32_t k = run->begin; k < run->end; ++k) {
                     const Candidate& c = candidates_[static_cast<std::size_t>(k)];
                     const int64_t r = rank(c.element);
                     if (r < bestRank &&
