@@ -223,9 +223,11 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
 MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
     MeshResult result;
     if (!meshTablesAreSound(p)) return MeshResult{kUnsoundTablesMessage};
+    // One done mark per element slot the pass can reach: a visit appends at most two elements,
+    // so no element index reaches three times the count at the start.
     std::vector<uint8_t> done;
     try {
-        done.assign(p.elements.size(), 0);
+        done.assign(std::min<std::size_t>(p.elements.size(), 3 * static_cast<std::size_t>(p.NM)), 0);
     } catch (const std::bad_alloc&) {
         return MeshResult{kNoMemoryMessage};
     }
