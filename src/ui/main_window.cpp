@@ -390,6 +390,9 @@ void TFormFem::FormCreate() {
     for (int row = 0; row < 5; ++row)
         InstallationGrid->setCellText(0, row, installationRowLabel(static_cast<InstallationRow>(row)));
     fillInstallationGrid(true);
+    // A grid without a current cell would pick one itself when it first gets the focus, and
+    // that pick would count as leaving a cell.
+    InstallationGrid->setCurrentCell(1, static_cast<int>(InstallationRow::UserName));
     for (int row = 0; row < kGeneralRowCount; ++row)
         GeneralGrid->setCellText(0, row, generalRowLabel(static_cast<GeneralRow>(row)));
     GeneralGrid->setCurrentCell(1, static_cast<int>(GeneralRow::ProblemName));

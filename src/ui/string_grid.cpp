@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QStyledItemDelegate>
 
 namespace velkor {
@@ -332,7 +333,8 @@ void StringGrid::openEditorOnCurrent() {
 
 void StringGrid::focusChanged(QWidget* old, QWidget* now) {
     if (!onExit || !now || !isInside(old, this) || isInside(now, this)) return;
-    if (now->window() != window()) return; // a message box or another window: still in the cell
+    if (now->window() != window()) return;    // a message box or another window: still in the cell
+    if (qobject_cast<QMenuBar*>(now)) return; // the menu borrows the keyboard, not the focus
     onExit();
 }
 

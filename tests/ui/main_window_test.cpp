@@ -326,6 +326,23 @@ TEST_F(InstallationGrid, LeavingACellRewritesTheFileAndResetsTheProblem) {
     EXPECT_TRUE(std::filesystem::exists(kInstallationFileName));
 }
 
+TEST_F(InstallationGrid, EnteringTheGridChangesNothing) {
+    openFile(testData("ui_square.fem"));
+    main().InstallationGrid->setFocus();
+    QCoreApplication::processEvents();
+    main().GeneralGrid->setFocus(); // left without typing: the file is written, as on every exit
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(std::filesystem::exists(kInstallationFileName));
+    EXPECT_EQ(problem().NN, 3);
+
+    openFile(testData("ui_square.fem"));
+    std::filesystem::remove(kInstallationFileName);
+    main().InstallationGrid->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(problem().NN, 4);
+    EXPECT_FALSE(std::filesystem::exists(kInstallationFileName));
+}
+
 TEST_F(InstallationGrid, EnterWrapsToTheFirstRow) {
     StringGrid& grid = *main().InstallationGrid;
     grid.setCurrentCell(1, 4);
