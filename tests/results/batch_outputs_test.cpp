@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+namespace {
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class BatchOutputs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("velkor_results_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                   "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    // Runs velkor-batch on the first validation example; returns the exit status.
+    int run(const std::string& arguments) {
+        const std::string command = std::string(VELKOR_BATCH_PROGRAM) + " " + VELKOR_EXAMPLES_DIR +
+                                    "/Val1.fem " + arguments + " >" + (folder_ / "out.txt").string() + " 2>" +
+                                    (folder_ / "err.txt").string();
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::filesystem::path folder_;
+};
+
+TEST_F(BatchOutputs, TrackRowsComeInEmissionOrderWithOneBasedParticles) {
+    const auto csv = folder_ / "track.csv";
+    ASSERT_EQ(run("--track-csv " + csv.string()), 0);
+    std::istringstream rows(readText(csv));
+    std::string first, second, third;
+    std::getline(rows, first);
+    std::getline(rows, second);
+    std::getline(rows, third);
+    EXPECT_EQ(first.rfind("seg,1,0,25,5,", 0), 0u) << first;
+    EXPECT_EQ(second.rfind("mark,1,", 0), 0u) << second;
+    EXPECT_EQ(third.rfind("seg,2,0,50,5,", 0), 0u) << third;
+    // The mark lies at the end of the step before it.
+    const auto fields = [](const std::string& row) {
+        std::vector<std::string> out;
+        std::istringstream in(row);
+        for (std::string field; std::getline(in, field, ',');)
+            out.push_back(field);
+        return out;
+    };
+    const auto segment = fields(first), mark = fields(second);
+    ASSERT_EQ(segment.size(), 8u);
+    ASSERT_EQ(mark.size(), 5u);
+    EXPECT_EQ(mark[2], segment[5]);
+    EXPECT_EQ(mark[3], segment[6]);
+    EXPECT_EQ(mark[4], segment[7]);
+}
+
+TEST_F(BatchOutputs, LevelsAsDrawnThenTheLegend) {
+    ASSERT_EQ(run("--levels"), 0);
+    const std::string out = readText(folder_ / "out.txt");
+    EXPECT_EQ(out.rfind("10.000030000000001\n10.300000000000001\n", 0), 0u) << out;
+    EXPECT_NE(out.find("14.799970000000011\nMinimum Contour : 10 m, Maximum Contour : 14.8 m, Contour "
+                       "Interval : 0.3 m\n"),
+              std::string::npos)
+        << out;
+}
+
+TEST_F(BatchOutputs, PicturesAreWrittenAndUnwritableFilesFail) {
+    const auto plan = folder_ / "plan.svg", graph = folder_ / "graph.svg";
+    ASSERT_EQ(run("--contours-svg " + plan.string() + " --3d-svg " + graph.string() +
+                  " --size 640x480 --angle 30 --surfaces water,top"),
+              0);
+    const std::string svg = readText(plan);
+    EXPECT_NE(svg.find("width=\"640\" height=\"480\""), std::string::npos);
+    EXPECT_NE(svg.find("Contour Interval : 0.3 m"), std::string::npos);
+    EXPECT_NE(readText(graph).find("</svg>"), std::string::npos);
+
+    EXPECT_EQ(run("--contours-svg " + (folder_ / "missing" / "plan.svg").string()), 3);
+    EXPECT_NE(readText(folder_ / "err.txt").find("Cannot write the file"), std::string::npos);
+    EXPECT_EQ(run("--3d-svg " + graph.string() + " --surfaces water,roof"), 3);
+    EXPECT_NE(readText(folder_ / "err.txt").find("Unknown surface \"roof\""), std::string::npos);
+}
+
+} // namespace
