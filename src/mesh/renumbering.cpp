@@ -1,7 +1,7 @@
 // Node and element renumbering: nodes behind the main nodes in ascending order key, elements in
 // ascending order of their lowest-keyed node.
+#include <memory>
 #include <new>
-#include <vector>
 
 #include "mesh/carried_heapsort.h"
 #include "mesh/refinement.h"
@@ -24,6 +24,11 @@ struct NodeValues {
     int32_t Type;
 };
 
+// Work array of n records, left uninitialised: every record is written before it is read.
+template <typename T> std::unique_ptr<T[]> workArray(int32_t n) {
+    return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(n)]);
+}
+
 } // namespace
 
 bool meshTablesAreSound(const Problem& p) {
@@ -43,21 +48,15 @@ bool renumberNodes(Problem& p) {
     if (!meshTablesAreSound(p)) return false;
     const int32_t count = p.NN - p.NA;
     if (count < 2) return true;
-    std::vector<KeyedIndex> order;
-    std::vector<int32_t> newNumber;
-    std::vector<NodeValues> values;
-    try {
-        order.resize(at(count));
-        newNumber.resize(at(count));
-        values.resize(at(count));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    const auto order = workArray<KeyedIndex>(count);
+    const auto newNumber = workArray<int32_t>(count);
+    const auto values = workArray<NodeValues>(count);
+    if (!order || !newNumber || !values) return false;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t old = p.NA + i;
         order[at(i)] = KeyedIndex{orderKey(p.nodes[at(old)]), old};
     }
-    carriedHeapsort(order.data(), order.size());
+    carriedHeapsort(order.get(), at(count));
 
     for (int32_t i = 0; i < count; ++i) {
         const Node& n = p.nodes[at(order[at(i)].index)];
@@ -92,14 +91,9 @@ bool renumberElements(Problem& p) {
         int32_t node[3];
         int32_t soil;
     };
-    std::vector<KeyedIndex> order;
-    std::vector<Corners> moved;
-    try {
-        order.resize(at(count));
-        moved.resize(at(count));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    const auto order = workArray<KeyedIndex>(count);
+    const auto moved = workArray<Corners>(count);
+    if (!order || !moved) return false;
     for (int32_t e = 0; e < count; ++e) {
         const Element& element = p.elements[at(e)];
         double key = orderKey(p.nodes[at(element.node[0])]);
@@ -109,7 +103,7 @@ bool renumberElements(Problem& p) {
         if (key3 < key) key = key3;
         order[at(e)] = KeyedIndex{key, e};
     }
-    carriedHeapsort(order.data(), order.size());
+    carriedHeapsort(order.get(), at(count));
 
     for (int32_t e = 0; e < count; ++e) {
         const Element& old = p.elements[at(order[at(e)].index)];
