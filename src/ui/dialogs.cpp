@@ -55,6 +55,8 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFile
 void QtDialogs::message(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, programCaption(), QString::fromLatin1(text), QMessageBox::Ok,
                     QApplication::activeWindow());
+    // The texts are plain: "<=" in a message must never be taken for markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

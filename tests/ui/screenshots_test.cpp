@@ -1,7 +1,9 @@
 // Pictures of the main window for a person to look at: run by `make screenshots` on a virtual
 // screen with VELKOR_SCREENSHOT_DIR naming the folder; skipped in the ordinary test run.
+#include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -62,4 +64,22 @@ TEST_F(Screenshots, MainWindow) {
     dialogs.whileSaveDialogOpen = [&] { save("06_warning_panel.png"); };
     main().SpeedButtonCalcClick();
     save("07_after_warning.png");
+}
+
+// The real message box of the desktop, with the longest text of the program.
+TEST_F(Screenshots, HelpMessageBox) {
+    QtDialogs desktop;
+    Application program(desktop);
+    program.endProgram = [] {};
+    program.mainWindow().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program.mainWindow()));
+    bool grabbed = false;
+    QTimer::singleShot(300, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        grabbed = box->grab().save(QDir(folder).filePath(QStringLiteral("08_help_box.png")));
+        box->close();
+    });
+    program.mainWindow().SpeedButtonHelpClick();
+    EXPECT_TRUE(grabbed);
 }
