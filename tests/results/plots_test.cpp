@@ -336,6 +336,22 @@ TEST(Pictures, WrittenOnRequest) {
     draw3DGraph(problem, graph, 800, 600, choices);
     std::ofstream(std::string(folder) + "/well_strip_plan.svg") << plan.document();
     std::ofstream(std::string(folder) + "/well_strip_3d.svg") << graph.document();
+
+    // The two printed pages, on pages of 800 by 1100 units.
+    struct SvgSink : PageSink {
+        SvgCanvas page{800, 1100};
+        bool beginDocument() override { return true; }
+        void newPage() override {}
+        void endDocument() override {}
+        int pageWidth() const override { return 800; }
+        int pageHeight() const override { return 1100; }
+        Canvas& canvas() override { return page; }
+    } contourPage, graphPage;
+    int pageCounter = 1;
+    printContourPage(problem, contourPage, pageCounter, 80, printScaleFactor(10));
+    print3DPage(problem, graphPage, pageCounter, 80, choices, printScaleFactor(10));
+    std::ofstream(std::string(folder) + "/well_strip_contour_page.svg") << contourPage.page.document();
+    std::ofstream(std::string(folder) + "/well_strip_3d_page.svg") << graphPage.page.document();
 }
 
 } // namespace
