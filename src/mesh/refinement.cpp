@@ -182,7 +182,7 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
             int32_t found[3];
             for (int s = 0; s < 3; ++s)
                 found[s] = search.find(p.nodes, p.NN, mid[s].X, mid[s].Y);
-            // The written threshold holds for every plane mesh; a tangle of overlapping elements
+            // The threshold above holds for every plane mesh; a tangle of overlapping elements
             // could still need more sides than that, and the pass stops before the tables end.
             const int32_t added = (found[0] < 0) + (found[1] < 0) + (found[2] < 0);
             if (p.NN > NMAX - added || p.NM > MMAX - 3) {
