@@ -137,6 +137,21 @@ TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
     EXPECT_GT(passing.segmentsOf(0).back().to.x, 990);
 }
 
+TEST(ParticleTracker, EveryWellIsExaminedSoALaterWellCapturesAgain) {
+    StripSpec spec = validationStrip();
+    Problem problem;
+    makeStrip(problem, spec);
+    addWell(problem, testing::stripNode(spec, 10, 1), -100); // (500, 50)
+    addWell(problem, testing::stripNode(spec, 11, 1), -100); // (550, 50), within 10 h of the first
+    addParticle(problem, 300, 50, 5);
+    StepRecorder recorder;
+    trackParticles(problem, planTrackingLength(problem), recorder);
+    const auto segments = recorder.segmentsOf(0);
+    ASSERT_FALSE(segments.empty());
+    EXPECT_EQ(segments.back().to.x, 550);
+    EXPECT_EQ(segments.back().to.y, 50);
+}
+
 TEST(ParticleTracker, EveryStepIsMarkedWhenTheTimeBetweenMarksIsNotPositive) {
     Problem problem;
     makeStrip(problem, validationStrip());
