@@ -542,6 +542,9 @@ void TFormFem::openDatafile() {
         return;
     }
     paths.openProposal = *path;
+    // Results made stale by an editor belong to the problem being replaced; clearing them at a
+    // repaint after the read would wipe the velocities just computed for the new one.
+    if (problem.resultsStale) clearStaleResults();
     showPanelNow(PanelRead);
     const DatafileResult result = readDatafile(problem, *path);
     // The next Save proposes the file just read, also when its problem was too large to load.

@@ -148,6 +148,15 @@ TEST_F(OpenCommand, ExampleWithParticlesButNoWells) {
     EXPECT_EQ(app->nodesWindow().NodesGrid->rowCount(), problem().NN + 1);
 }
 
+// Regression: staleness left by an editor cleared the velocities of the newly read problem.
+TEST_F(OpenCommand, VelocitiesOfTheReadProblemSurviveStaleResults) {
+    problem().resultsStale = true;
+    openFile(testData("ui_square.fem"));
+    main().FormPaint();
+    EXPECT_FALSE(problem().resultsStale);
+    EXPECT_NE(problem().elements[0].qx, 0);
+}
+
 TEST_F(OpenCommand, CancelAndUnknownFileKeepTheProblem) {
     main().SpeedButtonOpenClick();
     openFile("/nonexistent/velkor/none.fem");
