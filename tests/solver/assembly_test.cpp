@@ -103,15 +103,6 @@ TEST(Assembly, ZeroAreaElementIsRefusedByNumber) {
     EXPECT_EQ(result.message.rfind("Element 3 has no area", 0), 0u) << result.message;
 }
 
-TEST(AssemblyProgress, IntervalGrowsWithTheElementCount) {
-    EXPECT_EQ(assemblyProgressInterval(100), 1);
-    EXPECT_EQ(assemblyProgressInterval(101), 10);
-    EXPECT_EQ(assemblyProgressInterval(1000), 10);
-    EXPECT_EQ(assemblyProgressInterval(1001), 100);
-    EXPECT_EQ(assemblyProgressInterval(10000), 100);
-    EXPECT_EQ(assemblyProgressInterval(10001), 1000);
-}
-
 TEST(AssemblyProgress, ReportsEveryTenthElementAndTheLastOne) {
     for (const auto& [cellsX, last] : {std::pair{15, 150}, std::pair{21, 210}, std::pair{7, 70}}) {
         test::GridSpec spec;

@@ -8,7 +8,6 @@
 #include <numeric>
 #include <vector>
 
-#include "solver/conjugate_gradient.h"
 #include "solver/grid_support.h"
 #include "solver/reference_support.h"
 #include "solver/solve_command.h"
@@ -292,13 +291,4 @@ TEST(SolveCommand, EmptyProblemSolvesToNothing) {
     EXPECT_EQ(report.status, SolveReport::Status::Solved);
     EXPECT_EQ(report.entries, 0);
     EXPECT_EQ(report.cycles.size(), 6u);
-}
-
-TEST(ConjugateGradient, ToleranceShrinksByTenThousandPerCycle) {
-    EXPECT_EQ(cycleTolerance(0), 1e-4);
-    EXPECT_EQ(cycleTolerance(1), 1e-4 * 1e-4);
-    double expected = 1e-4;
-    for (int c = 1; c <= 5; ++c)
-        expected *= 1e-4;
-    EXPECT_EQ(cycleTolerance(5), expected);
 }
