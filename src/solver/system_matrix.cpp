@@ -1,6 +1,7 @@
 #include "solver/system_matrix.h"
 
 #include <algorithm>
+#include <array>
 
 namespace velkor {
 
@@ -19,20 +20,23 @@ StructureResult buildStructure(Problem& problem, SystemMatrix& matrix) {
     // The elements that contain each node, in ascending order. The scan "from the node's first
     // element upwards, until its element count is reached" visits exactly these, so a list per
     // node gives the same rows without walking the elements in between.
-    std::vector<int32_t> listBegin(n + 1, 0);
+    // The corners alone, so that the passes below do not drag whole element records along.
+    std::vector<std::array<int32_t, 3>> corners(static_cast<std::size_t>(elementCount));
     for (int32_t m = 0; m < elementCount; ++m) {
         const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        for (int corner = 0; corner < 3; ++corner)
-            ++listBegin[static_cast<std::size_t>(e.node[corner]) + 1];
+        corners[static_cast<std::size_t>(m)] = {e.node[0], e.node[1], e.node[2]};
     }
+    std::vector<int32_t> listBegin(n + 1, 0);
+    for (const auto& element : corners)
+        for (const int32_t node : element)
+            ++listBegin[static_cast<std::size_t>(node) + 1];
     for (std::size_t i = 0; i < n; ++i)
         listBegin[i + 1] += listBegin[i];
     std::vector<int32_t> incidence(static_cast<std::size_t>(listBegin[n]));
     std::vector<int32_t> listEnd(listBegin.begin(), listBegin.end() - 1);
     for (int32_t m = 0; m < elementCount; ++m) {
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        for (int corner = 0; corner < 3; ++corner) {
-            const auto i = static_cast<std::size_t>(e.node[corner]);
+        for (const int32_t node : corners[static_cast<std::size_t>(m)]) {
+            const auto i = static_cast<std::size_t>(node);
             // An element that names the same node twice is listed once.
             if (listEnd[i] > listBegin[i] && incidence[static_cast<std::size_t>(listEnd[i] - 1)] == m)
                 continue;
@@ -55,10 +59,8 @@ StructureResult buildStructure(Problem& problem, SystemMatrix& matrix) {
         ++total; // the diagonal
         lastRow[row] = i;
         for (int32_t k = listBegin[row]; k < listEnd[row]; ++k) {
-            const Element& e =
-                problem.elements[static_cast<std::size_t>(incidence[static_cast<std::size_t>(k)])];
-            for (int corner = 0; corner < 3; ++corner) {
-                const int32_t column = e.node[corner];
+            for (const int32_t column :
+                 corners[static_cast<std::size_t>(incidence[static_cast<std::size_t>(k)])]) {
                 if (column <= i || lastRow[static_cast<std::size_t>(column)] == i) continue;
                 lastRow[static_cast<std::size_t>(column)] = i;
                 // Never store past the capacity; the row is still counted to its end.
