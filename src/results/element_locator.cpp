@@ -105,6 +105,16 @@ uint64_t cellKey(int level, int64_t ix, int64_t iy) {
            (static_cast<uint64_t>(ix + kCellOffset) << kCellBits) | static_cast<uint64_t>(iy + kCellOffset);
 }
 
+int levelOfKey(uint64_t key) {
+    return static_cast<int>(key >> (2 * kCellBits));
+}
+int64_t cellXOfKey(uint64_t key) {
+    return static_cast<int64_t>((key >> kCellBits) & ((uint64_t{1} << kCellBits) - 1)) - kCellOffset;
+}
+int64_t cellYOfKey(uint64_t key) {
+    return static_cast<int64_t>(key & ((uint64_t{1} << kCellBits) - 1)) - kCellOffset;
+}
+
 } // namespace
 
 bool elementNodesUsable(const Problem& problem, int32_t element) {
@@ -229,7 +239,45 @@ ElementLocator::ElementLocator(const Problem& problem)
         }
     }
 
-    // Open addressing from cell key to the cell's run of candidates: one probe per cell.
+    // A level whose occupied cells fill a good part of their bounding rectangle gets a dense
+    // table of runs, in which neighbouring cells are neighbours in memory; the cells of the other
+    // levels are found by open addressing on their key. Either way a query costs a fixed number
+    // of probes per level.
+    for (std::size_t first = 0; first < entries.size();) {
+        const int level = levelOfKey(entries[first].first);
+        std::size_t last = first;
+        int64_t ixMin = 0, ixMax = 0, iyMin = 0, iyMax = 0;
+        for (; last < entries.size() && levelOfKey(entries[last].first) == level; ++last) {
+            const int64_t ix = cellXOfKey(entries[last].first), iy = cellYOfKey(entries[last].first);
+            if (last == first || ix < ixMin) ixMin = ix;
+            if (last == first || ix > ixMax) ixMax = ix;
+            if (last == first || iy < iyMin) iyMin = iy;
+            if (last == first || iy > iyMax) iyMax = iy;
+        }
+        const int64_t nx = ixMax - ixMin + 1, ny = iyMax - iyMin + 1;
+        const auto count = static_cast<int64_t>(last - first);
+        if (nx * ny <= 4 * count + 1024) {
+            DenseLevel& dense = dense_[static_cast<std::size_t>(level)];
+            dense.present = true;
+            dense.ixMin = ixMin;
+            dense.iyMin = iyMin;
+            dense.nx = nx;
+            dense.ny = ny;
+            dense.begin.assign(static_cast<std::size_t>(nx * ny + 1), 0);
+            for (std::size_t i = first; i < last; ++i) {
+                const int64_t c =
+                    (cellXOfKey(entries[i].first) - ixMin) * ny + (cellYOfKey(entries[i].first) - iyMin);
+                ++dense.begin[static_cast<std::size_t>(c + 1)];
+            }
+            dense.begin[0] = static_cast<int32_t>(first);
+            for (std::size_t c = 1; c < dense.begin.size(); ++c)
+                dense.begin[c] += dense.begin[c - 1];
+            for (std::size_t i = first; i < last; ++i)
+                if (i == first || entries[i].first != entries[i - 1].first) --cells;
+        }
+        first = last;
+    }
+
     std::size_t slots = 16;
     while (slots < 2 * cells)
         slots *= 2;
@@ -239,6 +287,10 @@ ElementLocator::ElementLocator(const Problem& problem)
         std::size_t j = i;
         while (j < entries.size() && entries[j].first == entries[i].first)
             ++j;
+        if (dense_[static_cast<std::size_t>(levelOfKey(entries[i].first))].present) {
+            i = j;
+            continue;
+        }
         std::size_t slot = slotOf(entries[i].first);
         while (slots_[slot].key != kEmptySlot)
             slot = (slot + 1) & slotMask_;
@@ -285,19 +337,31 @@ template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Ran
         const double cell = std::ldexp(cell0_, level);
         const auto cx = static_cast<int64_t>(std::floor((x - originX_) / cell));
         const auto cy = static_cast<int64_t>(std::floor((y - originY_) / cell));
+        const auto considerRun = [&](int32_t begin, int32_t end) {
+            for (int32_t k = begin; k < end; ++k) {
+                const Candidate& c = candidates_[static_cast<std::size_t>(k)];
+                const int64_t r = rank(c.element);
+                if (r < bestRank && pointInTriangle(x, y, c.x[0], c.y[0], c.x[1], c.y[1], c.x[2], c.y[2])) {
+                    best = c.element;
+                    bestRank = r;
+                }
+            }
+        };
+        const DenseLevel& dense = dense_[static_cast<std::size_t>(level)];
         for (int64_t ix = cx - 1; ix <= cx; ++ix) {
+            if (dense.present) {
+                // The two cells (ix, cy - 1) and (ix, cy) are one run of the dense table.
+                const int64_t low = std::max(cy - 1, dense.iyMin),
+                              high = std::min(cy, dense.iyMin + dense.ny - 1);
+                if (ix < dense.ixMin || ix >= dense.ixMin + dense.nx || low > high) continue;
+                const int64_t row = (ix - dense.ixMin) * dense.ny - dense.iyMin;
+                considerRun(dense.begin[static_cast<std::size_t>(row + low)],
+                            dense.begin[static_cast<std::size_t>(row + high + 1)]);
+                continue;
+            }
             for (int64_t iy = cy - 1; iy <= cy; ++iy) {
                 const Slot* run = cellOf(cellKey(level, ix, iy));
-                if (run == nullptr) continue;
-                for (int32_t k = run->begin; k < run->end; ++k) {
-                    const Candidate& c = candidates_[static_cast<std::size_t>(k)];
-                    const int64_t r = rank(c.element);
-                    if (r < bestRank &&
-                        pointInTriangle(x, y, c.x[0], c.y[0], c.x[1], c.y[1], c.x[2], c.y[2])) {
-                        best = c.element;
-                        bestRank = r;
-                    }
-                }
+                if (run != nullptr) considerRun(run->begin, run->end);
             }
         }
     }

@@ -64,6 +64,12 @@ class ElementLocator {
     std::size_t slotMask_ = 0;
     std::vector<Slot> slots_;        // open addressing on the cell key
     std::vector<int32_t> irregular_; // ascending
+    struct DenseLevel {
+        bool present = false;
+        int64_t ixMin = 0, iyMin = 0, nx = 0, ny = 0;
+        std::vector<int32_t> begin; // nx * ny + 1 offsets into candidates_, cell (ix, iy) at ix * ny + iy
+    };
+    DenseLevel dense_[32];
 
     std::size_t slotOf(uint64_t key) const;
     const Slot* cellOf(uint64_t key) const; // nullptr for an empty cell

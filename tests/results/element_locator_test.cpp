@@ -135,6 +135,35 @@ TEST(ElementLocator, DegenerateElementsAndFarPointsMatchTheScans) {
     expectSameAsScans(problem, locator, 35, 15.0000005);
 }
 
+TEST(ElementLocator, ClustersFarApartMatchTheScans) {
+    // Two groups of small elements 100 km apart, joined by a column of very long ones: the small
+    // elements occupy few cells of a wide rectangle and are found through the sparse table.
+    Problem problem;
+    StripSpec spec;
+    spec.nx = 8;
+    spec.ny = 2;
+    spec.lx = 80;
+    spec.ly = 20;
+    makeStrip(problem, spec);
+    for (int i = 5; i <= spec.nx; ++i)
+        for (int j = 0; j <= spec.ny; ++j)
+            problem.nodes[static_cast<std::size_t>(testing::stripNode(spec, i, j))].X += 1e5;
+    const ElementLocator locator(problem);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> nearX(-5, 45), farX(1e5 + 45, 1e5 + 85), middleX(40, 1e5 + 50),
+        anyY(-2, 22);
+    for (int k = 0; k < 1000; ++k) {
+        expectSameAsScans(problem, locator, nearX(random), anyY(random));
+        expectSameAsScans(problem, locator, farX(random), anyY(random));
+        expectSameAsScans(problem, locator, middleX(random), anyY(random));
+    }
+    for (int i = 0; i <= spec.nx; ++i)
+        for (int j = 0; j <= spec.ny; ++j) {
+            const Node& node = problem.nodes[static_cast<std::size_t>(testing::stripNode(spec, i, j))];
+            expectSameAsScans(problem, locator, node.X, node.Y);
+        }
+}
+
 TEST(ElementLocator, PointsThatAreNotNumbersLieInNoElement) {
     Problem problem;
     makeStrip(problem, StripSpec{});
