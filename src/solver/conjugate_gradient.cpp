@@ -239,7 +239,9 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
             rho += a.r[k] * a.r[k];
         }
     }
-    if (!std::isfinite(rho)) {
+    // A negative measure can only come from a negative diagonal (with the preconditioner): the
+    // matrix is then not positive definite and the iteration meaningless.
+    if (!std::isfinite(rho) || rho < 0) {
         result.ok = false;
         result.message = breakdownMessage(input.cycle);
         return result;
@@ -258,7 +260,7 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
             return result;
         }
         const double next = updateHeadsAndResidual<Preconditioned>(a, alpha);
-        if (!std::isfinite(next)) {
+        if (!std::isfinite(next) || next < 0) {
             result.ok = false;
             result.message = breakdownMessage(input.cycle);
             result.iterations = static_cast<int32_t>(iteration);
@@ -273,13 +275,6 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
     result.iterations = static_cast<int32_t>(iteration);
     result.measure = rho;
     result.log10Measure = measureLogarithm(rho);
-    if (std::isnan(result.log10Measure)) {
-        // A negative measure: the preconditioned product r.D^-1.r of a matrix that is not
-        // positive definite.
-        result.ok = false;
-        result.message = breakdownMessage(input.cycle);
-        return result;
-    }
     for (int32_t k = 0; k < n; ++k) {
         if (!std::isfinite(a.F[k])) {
             result.ok = false;
