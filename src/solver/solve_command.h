@@ -31,8 +31,9 @@ struct SolveReport {
     enum class Status {
         Solved,            // heads, discharges and velocities written into the problem
         StructureTooLarge, // matrix entry capacity exceeded; message holds the capacity text
-        Refused            // degenerate problem (zero-area element, free node in no element, ...);
-                           // message says which; the problem is unchanged
+        Refused            // degenerate problem (zero-area element, free node in no element, a
+                           // value that overflows, ...); message says which; heads, discharges,
+                           // supplies, element results, warning flag and error logarithm unchanged
     };
     Status status = Status::Solved;
     std::string message;
@@ -42,6 +43,9 @@ struct SolveReport {
 };
 
 // Runs the whole command on the problem. preconditioned chooses the variant of every cycle.
+// Always sets problem.matrixEntryCount (and the row ends of the nodes) once the structure is
+// built; on success also F, Q and supply of the nodes, the element results, the mean discharges,
+// the warning flag and problem.errorLog (log10 of the last cycle's final measure).
 SolveReport solveProblem(Problem& problem, bool preconditioned, SolveObserver* observer = nullptr);
 
 } // namespace velkor
