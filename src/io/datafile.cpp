@@ -64,19 +64,14 @@ class FieldWriter {
     std::string& out_;
 };
 
-// A count as far as its table can hold it; a valid model never needs the clamp.
-int32_t usedCount(int32_t count, std::size_t capacity) {
-    if (count < 0) return 0;
-    return static_cast<std::size_t>(count) > capacity ? static_cast<int32_t>(capacity) : count;
-}
-
 std::string buildDatafileText(const Problem& problem, std::string_view fileName) {
-    const int32_t NN = usedCount(problem.NN, problem.nodes.size());
-    const int32_t NA = usedCount(problem.NA, problem.nodes.size());
-    const int32_t NB = usedCount(problem.NB, std::min(problem.blocks.size(), problem.soils.size()));
-    const int32_t NM = usedCount(problem.NM, problem.elements.size());
-    const int32_t NW = usedCount(problem.NW, std::min(problem.wellNodes.size(), problem.wellQ.size()));
-    const int32_t NP = usedCount(problem.NP, problem.particles.size());
+    // Counts as far as the tables hold them; a valid model never needs the clamp.
+    const int32_t NN = problem.usedNodeCount();
+    const int32_t NA = problem.usedMainNodeCount();
+    const int32_t NB = problem.usedBlockCount();
+    const int32_t NM = problem.usedElementCount();
+    const int32_t NW = problem.usedWellCount();
+    const int32_t NP = problem.usedParticleCount();
 
     std::string out;
     out.reserve(1024 + 80 * static_cast<std::size_t>(NN) + 100 * static_cast<std::size_t>(NB) +

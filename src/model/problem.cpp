@@ -140,7 +140,7 @@ uint32_t Problem::blockColour(int32_t block) const {
 }
 
 void Problem::clearResults() {
-    const int32_t count = std::min<int32_t>(NM, static_cast<int32_t>(elements.size()));
+    const int32_t count = usedElementCount();
     for (int32_t m = 0; m < count; ++m) {
         Element& e = elements[static_cast<std::size_t>(m)];
         e.qx = e.qy = e.spare = e.bottomSlopeFlow = e.topSlopeFlow = 0;

@@ -1,6 +1,7 @@
 // The one problem model: general data, fixed-capacity tables, derived values and flags.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -41,11 +42,11 @@ struct Soil {
 
 struct Element {
     int32_t node[3] = {0, 0, 0};
-    int32_t soil = 0;             // index of the block (and soil) the element belongs to
-    double qx = 0, qy = 0;        // specific discharge (m/d)
-    double spare = 0;             // cleared with the other results, otherwise unused
-    double bottomSlopeFlow = 0;   // qx dB/dx + qy dB/dy
-    double topSlopeFlow = 0;      // qx dS/dx - I + qy dS/dy, S = min(F, T)
+    int32_t soil = 0;           // index of the block (and soil) the element belongs to
+    double qx = 0, qy = 0;      // specific discharge (m/d)
+    double spare = 0;           // cleared with the other results, otherwise unused
+    double bottomSlopeFlow = 0; // qx dB/dx + qy dB/dy
+    double topSlopeFlow = 0;    // qx dS/dx - I + qy dS/dy, S = min(F, T)
 };
 
 struct Particle {
@@ -63,7 +64,7 @@ inline constexpr int kColourCount = 255;
 inline constexpr std::size_t kNameLength = 60;
 
 class Problem {
-public:
+  public:
     // General data.
     std::string fileName = "Data1.fem";
     std::string problemName = "Default Datafile";
@@ -74,13 +75,13 @@ public:
     Limits limits;
 
     // Tables, each allocated to its capacity; the counts above say how much is used.
-    std::vector<Node> nodes;           // NMAX
-    std::vector<Block> blocks;         // BMAX
-    std::vector<Soil> soils;           // BMAX, soil i belongs to block i
-    std::vector<Element> elements;     // MMAX
-    std::vector<int32_t> wellNodes;    // BMAX
-    std::vector<double> wellQ;         // BMAX
-    std::vector<Particle> particles;   // PMAX
+    std::vector<Node> nodes;               // NMAX
+    std::vector<Block> blocks;             // BMAX
+    std::vector<Soil> soils;               // BMAX, soil i belongs to block i
+    std::vector<Element> elements;         // MMAX
+    std::vector<int32_t> wellNodes;        // BMAX
+    std::vector<double> wellQ;             // BMAX
+    std::vector<Particle> particles;       // PMAX
     std::vector<int32_t> blockColourIndex; // BMAX
     std::array<uint32_t, kColourCount> colourTable{};
 
@@ -97,6 +98,15 @@ public:
     bool tablesAllocated = false;
 
     int64_t matrixEntryCapacity() const { return 5 * static_cast<int64_t>(limits.NMAX); }
+
+    // Counts held to their table's capacity (and to 0 from below), for code that must stay
+    // inside the tables whatever a count says.
+    int32_t usedNodeCount() const { return heldCount(NN, nodes.size()); }
+    int32_t usedMainNodeCount() const { return heldCount(NA, nodes.size()); }
+    int32_t usedBlockCount() const { return heldCount(NB, std::min(blocks.size(), soils.size())); }
+    int32_t usedElementCount() const { return heldCount(NM, elements.size()); }
+    int32_t usedWellCount() const { return heldCount(NW, std::min(wellNodes.size(), wellQ.size())); }
+    int32_t usedParticleCount() const { return heldCount(NP, particles.size()); }
 
     // (Re)creates every table for the given limits; the contents are lost. Returns false (and
     // leaves the previous tables and limits in place) when the memory cannot be had.
@@ -116,6 +126,12 @@ public:
 
     // Colour (0x00BBGGRR) of block or soil index i.
     uint32_t blockColour(int32_t block) const;
+
+  private:
+    static int32_t heldCount(int32_t count, std::size_t capacity) {
+        if (count <= 0) return 0;
+        return static_cast<std::size_t>(count) < capacity ? count : static_cast<int32_t>(capacity);
+    }
 };
 
 // Smallest limits with which the default problem fits, and largest ones whose index arithmetic

@@ -9,8 +9,7 @@ namespace velkor {
 
 ContourLevels computeContourLevels(const Problem& problem) {
     ContourLevels result;
-    const auto nodes =
-        static_cast<int32_t>(std::clamp<int64_t>(problem.NN, 0, static_cast<int64_t>(problem.nodes.size())));
+    const int32_t nodes = problem.usedNodeCount();
     double headMin = 0, headMax = 0;
     for (int32_t i = 0; i < nodes; ++i) {
         const double f = problem.nodes[static_cast<std::size_t>(i)].F;

@@ -11,16 +11,6 @@ namespace velkor {
 
 namespace {
 
-int32_t usedNodes(const Problem& problem) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(problem.NN, 0, static_cast<int64_t>(problem.nodes.size())));
-}
-
-int32_t usedElements(const Problem& problem) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(problem.NM, 0, static_cast<int64_t>(problem.elements.size())));
-}
-
 struct Extents {
     bool any = false;
     int32_t xmin = 0, xmax = 0, ymin = 0, ymax = 0;
@@ -28,7 +18,7 @@ struct Extents {
 
 Extents nodeExtents(const Problem& problem) {
     Extents ext;
-    const int32_t count = usedNodes(problem);
+    const int32_t count = problem.usedNodeCount();
     if (count == 0) return ext;
     ext.any = true;
     ext.xmin = ext.xmax = truncToInt(problem.nodes[0].X);
@@ -54,7 +44,7 @@ void fillScale(const Problem& problem, PlanView& view) {
     view.ymax = ext.ymax;
     view.dx = static_cast<double>(ext.xmax) - ext.xmin;
     view.dy = static_cast<double>(ext.ymax) - ext.ymin;
-    view.h = 0.1 * std::sqrt((view.dx * view.dx + view.dy * view.dy) / usedNodes(problem));
+    view.h = 0.1 * std::sqrt((view.dx * view.dx + view.dy * view.dy) / problem.usedNodeCount());
     const double infinite = std::numeric_limits<double>::infinity();
     const double sx = view.dx != 0 ? view.dw / view.dx : infinite;
     const double sy = view.dy != 0 ? view.dh / view.dy : infinite;
@@ -87,7 +77,7 @@ class PlanPathlines : public TrackConsumer {
 // Mesh, contours (element by element, levels rising within each) and pathlines.
 void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
               int markHalf, const PlotCallbacks& callbacks, bool announceLegend, PlotReport& report) {
-    const int32_t elements = usedElements(problem);
+    const int32_t elements = problem.usedElementCount();
     canvas.setPenColour(kAqua);
     canvas.setBrush(kWhite);
     for (int32_t m = 0; m < elements; ++m) {

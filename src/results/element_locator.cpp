@@ -14,16 +14,6 @@ constexpr int kCellBits = 29;
 constexpr int64_t kCellOffset = int64_t{1} << 28;
 constexpr int kMaxLevel = 31;
 
-int32_t usedElementCount(const Problem& problem) {
-    const auto capacity = static_cast<int64_t>(problem.elements.size());
-    return static_cast<int32_t>(std::clamp<int64_t>(problem.NM, 0, capacity));
-}
-
-int32_t usedNodeCount(const Problem& problem) {
-    const auto capacity = static_cast<int64_t>(problem.nodes.size());
-    return static_cast<int32_t>(std::clamp<int64_t>(problem.NN, 0, capacity));
-}
-
 bool holdsPoint(const Problem& problem, int32_t element, double x, double y) {
     return elementNodesUsable(problem, element) && pointInElement(problem, x, y, element) >= 0;
 }
@@ -118,15 +108,15 @@ int64_t cellYOfKey(uint64_t key) {
 } // namespace
 
 bool elementNodesUsable(const Problem& problem, int32_t element) {
-    if (element < 0 || element >= usedElementCount(problem)) return false;
-    const int32_t nodes = usedNodeCount(problem);
+    if (element < 0 || element >= problem.usedElementCount()) return false;
+    const int32_t nodes = problem.usedNodeCount();
     const Element& e = problem.elements[static_cast<std::size_t>(element)];
     return e.node[0] >= 0 && e.node[0] < nodes && e.node[1] >= 0 && e.node[1] < nodes && e.node[2] >= 0 &&
            e.node[2] < nodes;
 }
 
 int32_t walkElementAround(const Problem& problem, double x, double y, int32_t start) {
-    const int32_t count = usedElementCount(problem);
+    const int32_t count = problem.usedElementCount();
     const int64_t s = start;
     for (int64_t n = 0; n < count; ++n) {
         if (s + n < count && s + n >= 0 && holdsPoint(problem, static_cast<int32_t>(s + n), x, y))
@@ -138,7 +128,7 @@ int32_t walkElementAround(const Problem& problem, double x, double y, int32_t st
 }
 
 int32_t probeElementForPlacement(const Problem& problem, double x, double y) {
-    const int32_t count = usedElementCount(problem);
+    const int32_t count = problem.usedElementCount();
     const int32_t half = count / 2;
     int32_t found = -1;
     for (int32_t j = 0; found < 0 && j < count / 4 + 2; ++j) {
@@ -152,7 +142,7 @@ int32_t probeElementForPlacement(const Problem& problem, double x, double y) {
 }
 
 ElementLocator::ElementLocator(const Problem& problem)
-    : problem_(problem), count_(usedElementCount(problem)) {
+    : problem_(problem), count_(problem.usedElementCount()) {
     usable_.assign(static_cast<std::size_t>(count_), 0);
 
     // Extent of the mesh and the typical element size.

@@ -27,10 +27,6 @@ class RunGuard {
     bool owner_;
 };
 
-int32_t clampedCount(int32_t count, std::size_t capacity) {
-    return static_cast<int32_t>(std::clamp<int64_t>(count, 0, static_cast<int64_t>(capacity)));
-}
-
 // Element averages of bottom, top and head, each corner value weighted by one third.
 struct Averages {
     double B, T, F;
@@ -58,7 +54,7 @@ void placeParticles(Problem& problem) {
 }
 
 void placeParticles(Problem& problem, const ElementLocator& locator) {
-    const int32_t count = clampedCount(problem.NP, problem.particles.size());
+    const int32_t count = problem.usedParticleCount();
     for (int32_t p = 0; p < count; ++p) {
         Particle& particle = problem.particles[static_cast<std::size_t>(p)];
         const int32_t m = locator.elementForPlacement(particle.X, particle.Y);
@@ -109,9 +105,9 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
     const ElementLocator locator(problem);
     placeParticles(problem, locator);
 
-    const int32_t count = clampedCount(problem.NP, problem.particles.size());
-    const int32_t wells = clampedCount(problem.NW, std::min(problem.wellNodes.size(), problem.wellQ.size()));
-    const int32_t nodes = clampedCount(problem.NN, problem.nodes.size());
+    const int32_t count = problem.usedParticleCount();
+    const int32_t wells = problem.usedWellCount();
+    const int32_t nodes = problem.usedNodeCount();
     std::vector<double> px(static_cast<std::size_t>(count)), py(px.size()), pz(px.size());
     int32_t active = 0;
     for (int32_t p = 0; p < count; ++p) {

@@ -12,28 +12,13 @@ namespace velkor {
 
 namespace {
 
-int32_t usedNodes(const Problem& problem) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(problem.NN, 0, static_cast<int64_t>(problem.nodes.size())));
-}
-
-int32_t usedElements(const Problem& problem) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(problem.NM, 0, static_cast<int64_t>(problem.elements.size())));
-}
-
-int32_t usedWells(const Problem& problem) {
-    const auto capacity = static_cast<int64_t>(std::min(problem.wellNodes.size(), problem.wellQ.size()));
-    return static_cast<int32_t>(std::clamp<int64_t>(problem.NW, 0, capacity));
-}
-
 // Extents, A, P, Zr, h and, for a drawing area of dw by dh, s, e, x0, x1, y0, y1.
 void fillGeometry(const Problem& problem, double angleDegrees, GraphView& view) {
     const double pi = 4 * std::atan(1.0);
     const double theta = angleDegrees * pi / 180;
     view.cosTheta = std::cos(theta);
     view.sinTheta = std::sin(theta);
-    const int32_t count = usedNodes(problem);
+    const int32_t count = problem.usedNodeCount();
     if (count == 0) return;
     const Node& first = problem.nodes[0];
     view.xmin = view.xmax = first.X;
@@ -100,7 +85,7 @@ class GraphPathlines : public TrackConsumer {
 enum class Surface { Bottom, Top, Water };
 
 void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, Surface surface) {
-    const int32_t elements = usedElements(problem);
+    const int32_t elements = problem.usedElementCount();
     for (int32_t m = 0; m < elements; ++m) {
         if (!elementNodesUsable(problem, m)) continue;
         const Element& e = problem.elements[static_cast<std::size_t>(m)];
@@ -117,7 +102,7 @@ void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, 
 
 // Each well as a vertical line from the lower of head and top down to the bottom.
 void drawWells(const Problem& problem, Canvas& canvas, const GraphView& view) {
-    const int32_t wells = usedWells(problem), nodes = usedNodes(problem);
+    const int32_t wells = problem.usedWellCount(), nodes = problem.usedNodeCount();
     for (int32_t i = 0; i < wells; ++i) {
         const int32_t index = problem.wellNodes[static_cast<std::size_t>(i)];
         if (index < 0 || index >= nodes) continue;
@@ -134,7 +119,7 @@ void drawWells(const Problem& problem, Canvas& canvas, const GraphView& view) {
 // level crosses are visited: they are sorted by level first.
 void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
                   const ContourLevels& levels) {
-    const int32_t elements = usedElements(problem);
+    const int32_t elements = problem.usedElementCount();
     const std::size_t levelCount = levels.levels.size();
     if (levelCount == 0) return;
     std::vector<int32_t> start(levelCount + 1, 0);

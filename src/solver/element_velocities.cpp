@@ -7,8 +7,8 @@ namespace velkor {
 
 void computeElementVelocities(Problem& problem) {
     double sumX = 0, sumY = 0;
-    const int32_t count = std::min<int32_t>(problem.NM, static_cast<int32_t>(problem.elements.size()));
-    const int32_t nodeCount = std::min<int32_t>(problem.NN, static_cast<int32_t>(problem.nodes.size()));
+    const int32_t count = problem.usedElementCount();
+    const int32_t nodeCount = problem.usedNodeCount();
     for (int32_t m = 0; m < count; ++m) {
         Element& e = problem.elements[static_cast<std::size_t>(m)];
         e.qx = e.qy = e.bottomSlopeFlow = e.topSlopeFlow = 0;

@@ -460,7 +460,7 @@ void TFormFem::clearStaleResults() {
     Problem& problem = app_.problem;
     if (app_.secondaryWindowsCreated() && problem.NP > problem.saved.NP) {
         StringGrid& grid = *app_.particlesWindow().ParticlesGrid;
-        const int32_t last = std::min<int32_t>(problem.NP, static_cast<int32_t>(problem.particles.size()));
+        const int32_t last = problem.usedParticleCount();
         for (int32_t row = std::max<int32_t>(problem.saved.NP, 0) + 1; row <= last; ++row) {
             const Particle& particle = problem.particles[static_cast<std::size_t>(row - 1)];
             grid.setCellText(0, row, format("%6d", row));
