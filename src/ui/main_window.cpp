@@ -208,13 +208,13 @@ void TFormFem::buildToolBar() {
     setBackground(ToolBar, kLime);
     ToolBar->setGeometry(0, 0, 800, kButtonSize);
 
-    struct ButtonSpec {
+    struct ToolButtonEntry {
         QToolButton** button;
         ToolGlyph glyph;
         const char* hint;
         void (TFormFem::*handler)();
     };
-    const ButtonSpec specs[] = {
+    const ToolButtonEntry toolButtons[] = {
         {&SpeedButtonOpen, ToolGlyph::Open, "Open", &TFormFem::SpeedButtonOpenClick},
         {&SpeedButtonNew, ToolGlyph::New, "New Mesh", &TFormFem::New1Click},
         {&SpeedButtonEdit, ToolGlyph::Edit, "Edit Blocks", &TFormFem::SpeedButtonEditClick},
@@ -234,17 +234,17 @@ void TFormFem::buildToolBar() {
         {&SpeedButtonHelp, ToolGlyph::Help, "Help", &TFormFem::SpeedButtonHelpClick},
     };
     int left = 0;
-    for (const ButtonSpec& spec : specs) {
+    for (const ToolButtonEntry& entry : toolButtons) {
         auto* button = new QToolButton(ToolBar);
-        button->setIcon(toolGlyph(spec.glyph));
+        button->setIcon(toolGlyph(entry.glyph));
         button->setIconSize(QSize(21, 21));
-        button->setToolTip(QString::fromLatin1(spec.hint));
+        button->setToolTip(QString::fromLatin1(entry.hint));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(left, 0, kButtonSize, kButtonSize);
         left += kButtonSize;
-        connect(button, &QToolButton::clicked, this, spec.handler);
-        *spec.button = button;
+        connect(button, &QToolButton::clicked, this, entry.handler);
+        *entry.button = button;
     }
 }
 

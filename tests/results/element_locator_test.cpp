@@ -10,7 +10,7 @@ namespace velkor {
 namespace {
 
 using testing::makeStrip;
-using testing::StripSpec;
+using testing::StripLayout;
 
 // Checks locator answers against the plain scans for one point and several start elements.
 void expectSameAsScans(const Problem& problem, const ElementLocator& locator, double x, double y) {
@@ -23,12 +23,12 @@ void expectSameAsScans(const Problem& problem, const ElementLocator& locator, do
 
 TEST(ElementLocator, SharedEdgesAndCornersGoToTheElementReachedFirst) {
     Problem problem;
-    StripSpec spec;
-    spec.nx = 8;
-    spec.ny = 4;
-    spec.lx = 80;
-    spec.ly = 40;
-    makeStrip(problem, spec);
+    StripLayout layout;
+    layout.nx = 8;
+    layout.ny = 4;
+    layout.lx = 80;
+    layout.ly = 40;
+    makeStrip(problem, layout);
     const ElementLocator locator(problem);
     EXPECT_EQ(locator.irregularCount(), 0u);
     // Every node (a corner of up to six elements) and every edge midpoint, from every start.
@@ -45,12 +45,12 @@ TEST(ElementLocator, SharedEdgesAndCornersGoToTheElementReachedFirst) {
 
 TEST(ElementLocator, WalkOrderIsStartThenAlternatelyAboveAndBelow) {
     Problem problem;
-    StripSpec spec;
-    spec.nx = 4;
-    spec.ny = 1;
-    spec.lx = 40;
-    spec.ly = 10;
-    makeStrip(problem, spec);
+    StripLayout layout;
+    layout.nx = 4;
+    layout.ny = 1;
+    layout.lx = 40;
+    layout.ly = 10;
+    makeStrip(problem, layout);
     const ElementLocator locator(problem);
     // Node (10, 0) is a corner of elements 0, 2 and 3; element 1 does not hold it.
     EXPECT_EQ(locator.elementAround(10, 0, 0), 0);
@@ -64,18 +64,18 @@ TEST(ElementLocator, WalkOrderIsStartThenAlternatelyAboveAndBelow) {
 
 TEST(ElementLocator, RandomPointsMatchTheScansOnAnIrregularMesh) {
     Problem problem;
-    StripSpec spec;
-    spec.nx = 12;
-    spec.ny = 6;
-    spec.lx = 1200;
-    spec.ly = 600;
-    makeStrip(problem, spec);
+    StripLayout layout;
+    layout.nx = 12;
+    layout.ny = 6;
+    layout.lx = 1200;
+    layout.ly = 600;
+    makeStrip(problem, layout);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> shift(-30, 30);
     // Move the inner nodes so that elements differ in size and shape.
-    for (int i = 1; i < spec.nx; ++i)
-        for (int j = 1; j < spec.ny; ++j) {
-            Node& node = problem.nodes[static_cast<std::size_t>(testing::stripNode(spec, i, j))];
+    for (int i = 1; i < layout.nx; ++i)
+        for (int j = 1; j < layout.ny; ++j) {
+            Node& node = problem.nodes[static_cast<std::size_t>(testing::stripNode(layout, i, j))];
             node.X += shift(random);
             node.Y += shift(random);
         }
@@ -96,12 +96,12 @@ TEST(ElementLocator, RandomPointsMatchTheScansOnAnIrregularMesh) {
 
 TEST(ElementLocator, DegenerateElementsAndFarPointsMatchTheScans) {
     Problem problem;
-    StripSpec spec;
-    spec.nx = 6;
-    spec.ny = 3;
-    spec.lx = 60;
-    spec.ly = 30;
-    makeStrip(problem, spec);
+    StripLayout layout;
+    layout.nx = 6;
+    layout.ny = 3;
+    layout.lx = 60;
+    layout.ly = 30;
+    makeStrip(problem, layout);
     // Element 5 collapses onto a line (it then holds points on the whole line through it), element
     // 9 onto a point (its corner quantities vanish: it holds every point), element 12 is a sliver,
     // element 14 refers to a node past the used table and holds nothing.
@@ -139,15 +139,15 @@ TEST(ElementLocator, ClustersFarApartMatchTheScans) {
     // Two groups of small elements 100 km apart, joined by a column of very long ones: the small
     // elements occupy few cells of a wide rectangle and are found through the sparse table.
     Problem problem;
-    StripSpec spec;
-    spec.nx = 8;
-    spec.ny = 2;
-    spec.lx = 80;
-    spec.ly = 20;
-    makeStrip(problem, spec);
-    for (int i = 5; i <= spec.nx; ++i)
-        for (int j = 0; j <= spec.ny; ++j)
-            problem.nodes[static_cast<std::size_t>(testing::stripNode(spec, i, j))].X += 1e5;
+    StripLayout layout;
+    layout.nx = 8;
+    layout.ny = 2;
+    layout.lx = 80;
+    layout.ly = 20;
+    makeStrip(problem, layout);
+    for (int i = 5; i <= layout.nx; ++i)
+        for (int j = 0; j <= layout.ny; ++j)
+            problem.nodes[static_cast<std::size_t>(testing::stripNode(layout, i, j))].X += 1e5;
     const ElementLocator locator(problem);
     std::mt19937 random(11);
     std::uniform_real_distribution<double> nearX(-5, 45), farX(1e5 + 45, 1e5 + 85), middleX(40, 1e5 + 50),
@@ -157,16 +157,16 @@ TEST(ElementLocator, ClustersFarApartMatchTheScans) {
         expectSameAsScans(problem, locator, farX(random), anyY(random));
         expectSameAsScans(problem, locator, middleX(random), anyY(random));
     }
-    for (int i = 0; i <= spec.nx; ++i)
-        for (int j = 0; j <= spec.ny; ++j) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(testing::stripNode(spec, i, j))];
+    for (int i = 0; i <= layout.nx; ++i)
+        for (int j = 0; j <= layout.ny; ++j) {
+            const Node& node = problem.nodes[static_cast<std::size_t>(testing::stripNode(layout, i, j))];
             expectSameAsScans(problem, locator, node.X, node.Y);
         }
 }
 
 TEST(ElementLocator, PointsThatAreNotNumbersLieInNoElement) {
     Problem problem;
-    makeStrip(problem, StripSpec{});
+    makeStrip(problem, StripLayout{});
     const ElementLocator locator(problem);
     const double inf = INFINITY;
     for (const auto& [x, y] :
@@ -180,12 +180,12 @@ TEST(ElementLocator, PointsThatAreNotNumbersLieInNoElement) {
 
 TEST(ElementLocator, PlacementProbesFromBothEndsAndTheMiddle) {
     Problem problem;
-    StripSpec spec;
-    spec.nx = 10;
-    spec.ny = 1;
-    spec.lx = 100;
-    spec.ly = 10;
-    makeStrip(problem, spec);
+    StripLayout layout;
+    layout.nx = 10;
+    layout.ny = 1;
+    layout.lx = 100;
+    layout.ly = 10;
+    makeStrip(problem, layout);
     // NM = 20: pass 0 probes 0, 10, 10, 19; pass 1 probes 1, 11, 9, 18.
     // Node (50, 0) lies in elements 8, 9 and 10: probe 10 of pass 0 comes first.
     EXPECT_EQ(probeElementForPlacement(problem, 50, 0), 10);

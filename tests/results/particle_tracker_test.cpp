@@ -16,15 +16,15 @@ using testing::addWell;
 using testing::makeStrip;
 using testing::RecordedStep;
 using testing::StepRecorder;
-using testing::StripSpec;
+using testing::StripLayout;
 
 // The confined strip of the first validation problem: 1000 m long, heads 15 -> 10, K 1, n 0.4,
 // so the particle velocity is 0.0125 m/d.
-StripSpec validationStrip() {
-    StripSpec spec;
-    spec.nx = 20;
-    spec.ny = 2;
-    return spec;
+StripLayout validationStrip() {
+    StripLayout layout;
+    layout.nx = 20;
+    layout.ny = 2;
+    return layout;
 }
 
 TEST(ParticleTracker, MarksOfTheValidationStripLieAboutTwoHundredFiftyMetresApart) {
@@ -58,10 +58,10 @@ TEST(ParticleTracker, MarksOfTheValidationStripLieAboutTwoHundredFiftyMetresApar
 }
 
 TEST(ParticleTracker, ParticleAboveTheWaterTableIsLoweredAndKeepsItsNewHeight) {
-    StripSpec spec = validationStrip();
-    spec.top = 30; // unconfined: the head is the saturated top
+    StripLayout layout = validationStrip();
+    layout.top = 30; // unconfined: the head is the saturated top
     Problem problem;
-    makeStrip(problem, spec);
+    makeStrip(problem, layout);
     addParticle(problem, 120, 20, 40);
     StepRecorder recorder;
     trackParticles(problem, planTrackingLength(problem), recorder);
@@ -111,10 +111,10 @@ TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
 }
 
 TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
-    StripSpec spec = validationStrip();
+    StripLayout layout = validationStrip();
     Problem problem;
-    makeStrip(problem, spec);
-    const int32_t wellNode = testing::stripNode(spec, 10, 1); // (500, 50)
+    makeStrip(problem, layout);
+    const int32_t wellNode = testing::stripNode(layout, 10, 1); // (500, 50)
     addWell(problem, wellNode, -100);
     addParticle(problem, 300, 50, 5);
     const double h = planTrackingLength(problem);
@@ -138,11 +138,11 @@ TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
 }
 
 TEST(ParticleTracker, EveryWellIsExaminedSoALaterWellCapturesAgain) {
-    StripSpec spec = validationStrip();
+    StripLayout layout = validationStrip();
     Problem problem;
-    makeStrip(problem, spec);
-    addWell(problem, testing::stripNode(spec, 10, 1), -100); // (500, 50)
-    addWell(problem, testing::stripNode(spec, 11, 1), -100); // (550, 50), within 10 h of the first
+    makeStrip(problem, layout);
+    addWell(problem, testing::stripNode(layout, 10, 1), -100); // (500, 50)
+    addWell(problem, testing::stripNode(layout, 11, 1), -100); // (550, 50), within 10 h of the first
     addParticle(problem, 300, 50, 5);
     StepRecorder recorder;
     trackParticles(problem, planTrackingLength(problem), recorder);
@@ -168,10 +168,10 @@ TEST(ParticleTracker, EveryStepIsMarkedWhenTheTimeBetweenMarksIsNotPositive) {
 }
 
 TEST(ParticleTracker, ParticleOnAHorizontalBottomStaysOnIt) {
-    StripSpec spec = validationStrip();
-    spec.top = 30; // unconfined, so the top slope flow is not zero
+    StripLayout layout = validationStrip();
+    layout.top = 30; // unconfined, so the top slope flow is not zero
     Problem problem;
-    makeStrip(problem, spec);
+    makeStrip(problem, layout);
     addParticle(problem, 200, 50, -3); // raised to the bottom by the placement
     StepRecorder recorder;
     trackParticles(problem, planTrackingLength(problem), recorder);
@@ -182,10 +182,10 @@ TEST(ParticleTracker, ParticleOnAHorizontalBottomStaysOnIt) {
 }
 
 TEST(ParticleTracker, ParticleRisesOrSinksWithTheSlopeFlows) {
-    StripSpec spec = validationStrip();
-    spec.top = 30;
+    StripLayout layout = validationStrip();
+    layout.top = 30;
     Problem problem;
-    makeStrip(problem, spec);
+    makeStrip(problem, layout);
     // Halfway between bottom and water table the vertical discharge is halfway between the bottom
     // slope flow (0) and the top slope flow (qx dF/dx < 0): the particle sinks.
     addParticle(problem, 200, 50, 7);
@@ -199,10 +199,10 @@ TEST(ParticleTracker, ParticleRisesOrSinksWithTheSlopeFlows) {
 }
 
 TEST(ParticleTracker, WithoutSaturatedThicknessParticleMovesHorizontally) {
-    StripSpec spec = validationStrip();
-    spec.top = 0; // top on the bottom: no saturated thickness anywhere
+    StripLayout layout = validationStrip();
+    layout.top = 0; // top on the bottom: no saturated thickness anywhere
     Problem problem;
-    makeStrip(problem, spec);
+    makeStrip(problem, layout);
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
     recorder.cancelAfter = 20;
@@ -216,10 +216,10 @@ TEST(ParticleTracker, WithoutSaturatedThicknessParticleMovesHorizontally) {
 }
 
 TEST(ParticleTracker, StagnantParticleStopsAfterOneStep) {
-    StripSpec spec = validationStrip();
-    spec.hL = spec.h0; // no flow
+    StripLayout layout = validationStrip();
+    layout.hL = layout.h0; // no flow
     Problem problem;
-    makeStrip(problem, spec);
+    makeStrip(problem, layout);
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
     const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder);

@@ -18,7 +18,7 @@ using testing::addWell;
 using testing::compareWithGolden;
 using testing::makeDefaultProblem;
 using testing::makeStrip;
-using testing::StripSpec;
+using testing::StripLayout;
 
 class RecordingSink : public PageSink {
   public:
@@ -34,15 +34,15 @@ class RecordingSink : public PageSink {
 
 // A small strip with a pumping well in its middle and two particles, one of them captured.
 void makeWellStrip(Problem& problem) {
-    StripSpec spec;
-    spec.nx = 4;
-    spec.ny = 2;
-    spec.lx = 400;
-    spec.ly = 100;
-    spec.top = 14; // confined upstream, unconfined downstream
-    spec.TM = 2000;
-    makeStrip(problem, spec);
-    addWell(problem, testing::stripNode(spec, 2, 1), -50);
+    StripLayout layout;
+    layout.nx = 4;
+    layout.ny = 2;
+    layout.lx = 400;
+    layout.ly = 100;
+    layout.top = 14; // confined upstream, unconfined downstream
+    layout.TM = 2000;
+    makeStrip(problem, layout);
+    addWell(problem, testing::stripNode(layout, 2, 1), -50);
     addParticle(problem, 20, 50, 4);
     addParticle(problem, 230, 10, 8);
 }

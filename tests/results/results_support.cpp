@@ -8,17 +8,17 @@
 
 namespace velkor::testing {
 
-int32_t stripNode(const StripSpec& spec, int i, int j) {
-    return i * (spec.ny + 1) + j;
+int32_t stripNode(const StripLayout& layout, int i, int j) {
+    return i * (layout.ny + 1) + j;
 }
 
-void makeStrip(Problem& problem, const StripSpec& spec) {
-    const int nodes = (spec.nx + 1) * (spec.ny + 1);
-    const int elements = 2 * spec.nx * spec.ny;
+void makeStrip(Problem& problem, const StripLayout& layout) {
+    const int nodes = (layout.nx + 1) * (layout.ny + 1);
+    const int elements = 2 * layout.nx * layout.ny;
     Limits limits;
     limits.NMAX = nodes + 4;
     limits.MMAX = elements + 4;
-    limits.PMAX = spec.particleCapacity;
+    limits.PMAX = layout.particleCapacity;
     problem.allocateTables(limits);
     problem.NA = 4;
     problem.NB = 1;
@@ -26,27 +26,27 @@ void makeStrip(Problem& problem, const StripSpec& spec) {
     problem.NM = elements;
     problem.NW = 0;
     problem.NP = 0;
-    problem.LX = spec.lx;
-    problem.LY = spec.ly;
-    problem.TM = spec.TM;
+    problem.LX = layout.lx;
+    problem.LY = layout.ly;
+    problem.TM = layout.TM;
     problem.problemName = "Strip";
-    problem.soils[0] = Soil{spec.K, spec.n, spec.R, spec.I};
-    for (int i = 0; i <= spec.nx; ++i) {
-        for (int j = 0; j <= spec.ny; ++j) {
-            Node& node = problem.nodes[static_cast<std::size_t>(stripNode(spec, i, j))];
-            node.X = spec.lx * i / spec.nx;
-            node.Y = spec.ly * j / spec.ny;
-            node.B = spec.bottom;
-            node.T = spec.top;
-            node.F = spec.h0 + (spec.hL - spec.h0) * node.X / spec.lx;
-            node.Type = (i == 0 || i == spec.nx) ? 1 : 0;
+    problem.soils[0] = Soil{layout.K, layout.n, layout.R, layout.I};
+    for (int i = 0; i <= layout.nx; ++i) {
+        for (int j = 0; j <= layout.ny; ++j) {
+            Node& node = problem.nodes[static_cast<std::size_t>(stripNode(layout, i, j))];
+            node.X = layout.lx * i / layout.nx;
+            node.Y = layout.ly * j / layout.ny;
+            node.B = layout.bottom;
+            node.T = layout.top;
+            node.F = layout.h0 + (layout.hL - layout.h0) * node.X / layout.lx;
+            node.Type = (i == 0 || i == layout.nx) ? 1 : 0;
         }
     }
     int m = 0;
-    for (int i = 0; i < spec.nx; ++i) {
-        for (int j = 0; j < spec.ny; ++j) {
-            const int32_t a = stripNode(spec, i, j), b = stripNode(spec, i + 1, j);
-            const int32_t c = stripNode(spec, i + 1, j + 1), d = stripNode(spec, i, j + 1);
+    for (int i = 0; i < layout.nx; ++i) {
+        for (int j = 0; j < layout.ny; ++j) {
+            const int32_t a = stripNode(layout, i, j), b = stripNode(layout, i + 1, j);
+            const int32_t c = stripNode(layout, i + 1, j + 1), d = stripNode(layout, i, j + 1);
             problem.elements[static_cast<std::size_t>(m++)] = Element{{a, b, c}, 0, 0, 0, 0, 0, 0};
             problem.elements[static_cast<std::size_t>(m++)] = Element{{a, c, d}, 0, 0, 0, 0, 0, 0};
         }

@@ -10,7 +10,7 @@
 
 namespace velkor::testing {
 
-struct StripSpec {
+struct StripLayout {
     int nx = 10, ny = 2;        // cells along x and y; two triangles per cell
     double lx = 1000, ly = 100; // size (m), from the origin
     double h0 = 15, hL = 10;    // heads at x = 0 and x = lx, linear in between
@@ -22,10 +22,10 @@ struct StripSpec {
 
 // Fills the problem (tables reallocated) with the strip, heads from the closed form, and computes
 // the element velocities.
-void makeStrip(Problem& problem, const StripSpec& spec);
+void makeStrip(Problem& problem, const StripLayout& layout);
 
 // Node index of grid point (i, j) of a strip.
-int32_t stripNode(const StripSpec& spec, int i, int j);
+int32_t stripNode(const StripLayout& layout, int i, int j);
 
 // The default problem with its stored heads (20, 20, 10) and velocities.
 void makeDefaultProblem(Problem& problem);

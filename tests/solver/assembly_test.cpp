@@ -89,10 +89,10 @@ TEST(Assembly, SupplyHoldsWellsAndAThirdOfTheInfiltrationPerCorner) {
 }
 
 TEST(Assembly, ZeroAreaElementIsRefusedByNumber) {
-    test::GridSpec spec;
-    spec.cellsX = 2;
+    test::GridLayout layout;
+    layout.cellsX = 2;
     Problem problem;
-    test::makeGrid(problem, spec);
+    test::makeGrid(problem, layout);
     // Element 3 (1-based) gets three nodes on the line y = 0.
     problem.elements[2] = Element{{0, 2, 4}, 0};
     SystemMatrix matrix;
@@ -105,11 +105,11 @@ TEST(Assembly, ZeroAreaElementIsRefusedByNumber) {
 
 TEST(AssemblyProgress, ReportsEveryTenthElementAndTheLastOne) {
     for (const auto& [cellsX, last] : {std::pair{15, 150}, std::pair{21, 210}, std::pair{7, 70}}) {
-        test::GridSpec spec;
-        spec.cellsX = cellsX;
-        spec.cellsY = 5;
+        test::GridLayout layout;
+        layout.cellsX = cellsX;
+        layout.cellsY = 5;
         Problem problem;
-        test::makeGrid(problem, spec);
+        test::makeGrid(problem, layout);
         SystemMatrix matrix;
         buildStructure(problem, matrix);
         std::vector<double> heads(static_cast<std::size_t>(problem.NN), 10.0), supply;

@@ -8,7 +8,7 @@
 
 namespace velkor::test {
 
-struct GridSpec {
+struct GridLayout {
     int32_t cellsX = 1, cellsY = 1;
     double lengthX = 1, lengthY = 1;
     double originX = 0, originY = 0;
@@ -19,12 +19,12 @@ struct GridSpec {
 // Nodes column by column (y fastest), each cell split into two triangles by its rising diagonal.
 // All nodes free (Type 0), one block and soil, no wells or particles. Tables are allocated with
 // room for the grid (and a spare node).
-void makeGrid(Problem& problem, const GridSpec& spec);
+void makeGrid(Problem& problem, const GridLayout& layout);
 
 // Node index of grid point (i, j), 0 <= i <= cellsX, 0 <= j <= cellsY.
-int32_t gridNode(const GridSpec& spec, int32_t i, int32_t j);
+int32_t gridNode(const GridLayout& layout, int32_t i, int32_t j);
 
 // Prescribes head F at every node of the grid column i.
-void prescribeColumn(Problem& problem, const GridSpec& spec, int32_t i, double head);
+void prescribeColumn(Problem& problem, const GridLayout& layout, int32_t i, double head);
 
 } // namespace velkor::test

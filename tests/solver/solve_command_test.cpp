@@ -43,18 +43,18 @@ bool sameBits(double a, double b) {
 enum class Numbering { Natural, CornersFirst, Random };
 
 Problem irregularProblem(Numbering numbering) {
-    test::GridSpec spec;
-    spec.cellsX = 60;
-    spec.cellsY = 14;
-    spec.lengthX = 3000;
-    spec.lengthY = 450;
-    spec.bottom = 2;
-    spec.top = 12;
-    spec.head = 11;
-    spec.K = 3;
-    spec.I = 0.0008;
+    test::GridLayout layout;
+    layout.cellsX = 60;
+    layout.cellsY = 14;
+    layout.lengthX = 3000;
+    layout.lengthY = 450;
+    layout.bottom = 2;
+    layout.top = 12;
+    layout.head = 11;
+    layout.K = 3;
+    layout.I = 0.0008;
     Problem problem;
-    test::makeGrid(problem, spec);
+    test::makeGrid(problem, layout);
     problem.NB = 2;
     problem.soils[1] = Soil{0.5, 0.3, 1.0, -0.0004};
     uint32_t seed = 2024;
@@ -62,9 +62,9 @@ Problem irregularProblem(Numbering numbering) {
         seed = seed * 1664525u + 1013904223u;
         return (seed >> 8) / 16777216.0;
     };
-    for (int32_t i = 1; i < spec.cellsX; ++i)
-        for (int32_t j = 1; j < spec.cellsY; ++j) {
-            Node& node = problem.nodes[static_cast<std::size_t>(test::gridNode(spec, i, j))];
+    for (int32_t i = 1; i < layout.cellsX; ++i)
+        for (int32_t j = 1; j < layout.cellsY; ++j) {
+            Node& node = problem.nodes[static_cast<std::size_t>(test::gridNode(layout, i, j))];
             node.X += (next() - 0.5) * 20;
             node.Y += (next() - 0.5) * 20;
             node.B = 2 + next();
@@ -74,13 +74,14 @@ Problem irregularProblem(Numbering numbering) {
         if (problem.nodes[static_cast<std::size_t>(problem.elements[static_cast<std::size_t>(m)].node[0])].X >
             700)
             problem.elements[static_cast<std::size_t>(m)].soil = 1;
-    test::prescribeColumn(problem, spec, 0, 16);
-    test::prescribeColumn(problem, spec, spec.cellsX, 4);
-    problem.nodes[static_cast<std::size_t>(test::gridNode(spec, spec.cellsX, 0))].F = 1.5; // below its bottom
+    test::prescribeColumn(problem, layout, 0, 16);
+    test::prescribeColumn(problem, layout, layout.cellsX, 4);
+    problem.nodes[static_cast<std::size_t>(test::gridNode(layout, layout.cellsX, 0))].F =
+        1.5; // below its bottom
     problem.NW = 2;
-    problem.wellNodes[0] = test::gridNode(spec, 16, 4);
+    problem.wellNodes[0] = test::gridNode(layout, 16, 4);
     problem.wellQ[0] = -40;
-    problem.wellNodes[1] = test::gridNode(spec, 47, 5);
+    problem.wellNodes[1] = test::gridNode(layout, 47, 5);
     problem.wellQ[1] = 15;
 
     if (numbering == Numbering::Natural) return problem;
@@ -91,9 +92,9 @@ Problem irregularProblem(Numbering numbering) {
             std::swap(order[i], order[static_cast<std::size_t>(next() * (i + 1))]);
     } else {
         // The four corners first, as main nodes are, the others in their natural order after them.
-        const int32_t corners[4] = {test::gridNode(spec, 0, 0), test::gridNode(spec, spec.cellsX, 0),
-                                    test::gridNode(spec, spec.cellsX, spec.cellsY),
-                                    test::gridNode(spec, 0, spec.cellsY)};
+        const int32_t corners[4] = {test::gridNode(layout, 0, 0), test::gridNode(layout, layout.cellsX, 0),
+                                    test::gridNode(layout, layout.cellsX, layout.cellsY),
+                                    test::gridNode(layout, 0, layout.cellsY)};
         int32_t following = 4;
         for (int32_t i = 0; i < problem.NN; ++i) {
             const int32_t* corner = std::find(corners, corners + 4, i);
@@ -195,12 +196,12 @@ TEST(SolveCommand, WarnsWhenAHeadEndsBelowTheBottom) {
 }
 
 TEST(SolveCommand, StructureTooLargeLeavesHeadsAndReportsTheCapacityMessage) {
-    test::GridSpec spec;
-    spec.cellsX = 3;
-    spec.cellsY = 3;
+    test::GridLayout layout;
+    layout.cellsX = 3;
+    layout.cellsY = 3;
     Problem problem;
-    test::makeGrid(problem, spec);
-    test::prescribeColumn(problem, spec, 0, 12);
+    test::makeGrid(problem, layout);
+    test::prescribeColumn(problem, layout, 0, 12);
     problem.limits.NMAX = 9; // 45 entries for a structure of 49
     const SolveReport report = solveProblem(problem, false);
     EXPECT_EQ(report.status, SolveReport::Status::StructureTooLarge);

@@ -46,11 +46,11 @@ TEST(MatrixStructure, DefaultProblemHasSixEntriesInThreeRows) {
 
 TEST(MatrixStructure, ColumnsInFirstMetOrderAsTheElementScanFindsThem) {
     // A grid with its nodes numbered at random: rows are long, unsorted and far apart.
-    test::GridSpec spec;
-    spec.cellsX = 7;
-    spec.cellsY = 5;
+    test::GridLayout layout;
+    layout.cellsX = 7;
+    layout.cellsY = 5;
     Problem problem;
-    test::makeGrid(problem, spec);
+    test::makeGrid(problem, layout);
     std::vector<int32_t> order(static_cast<std::size_t>(problem.NN));
     std::iota(order.begin(), order.end(), 0);
     uint32_t seed = 12345;
@@ -87,11 +87,11 @@ TEST(MatrixStructure, ColumnsInFirstMetOrderAsTheElementScanFindsThem) {
 
 TEST(MatrixStructure, RefusesAtTheEntryCapacityWithTheCapacityMessage) {
     // A 3 x 3 cell grid: 16 nodes, 16 + 33 = 49 entries. NMAX = 10 allows 50 entries, NMAX = 9 only 45.
-    test::GridSpec spec;
-    spec.cellsX = 3;
-    spec.cellsY = 3;
+    test::GridLayout layout;
+    layout.cellsX = 3;
+    layout.cellsY = 3;
     Problem problem;
-    test::makeGrid(problem, spec);
+    test::makeGrid(problem, layout);
     SystemMatrix matrix;
     StructureResult fitting = buildStructure(problem, matrix);
     ASSERT_TRUE(fitting.fits);
