@@ -64,6 +64,47 @@ std::string firstDifference(const Problem& a, const Problem& b) {
 
 namespace literal {
 
+void heapsort(std::vector<double>& key, std::vector<int32_t>& perm, int32_t first, int32_t last) {
+    if (first >= last) return;
+    const int32_t n = last - first + 1;
+    auto k = [&](int32_t i) -> double& { return key[at(first + i - 1)]; };
+    auto q = [&](int32_t i) -> int32_t& { return perm[at(first + i - 1)]; };
+    int32_t l = n / 2 + 1, ir = n;
+    for (;;) {
+        double rk;
+        int32_t rq;
+        if (l > 1) {
+            --l;
+            rk = k(l);
+            rq = q(l);
+        } else {
+            rk = k(ir);
+            rq = q(ir);
+            k(ir) = k(1);
+            q(ir) = q(1);
+            if (--ir == 1) {
+                k(1) = rk;
+                q(1) = rq;
+                break;
+            }
+        }
+        int32_t i = l, j = l + l;
+        while (j <= ir) {
+            if (j < ir && k(j) < k(j + 1)) ++j;
+            if (rk < k(j)) {
+                k(i) = k(j);
+                q(i) = q(j);
+                i = j;
+                j = j + j;
+            } else {
+                j = ir + 1;
+            }
+        }
+        k(i) = rk;
+        q(i) = rq;
+    }
+}
+
 namespace {
 
 const char* const kSplit4 =
@@ -128,47 +169,6 @@ void put(Problem& p, int32_t e, int32_t a, int32_t b, int32_t c, int32_t soil) {
     m.node[1] = b;
     m.node[2] = c;
     m.soil = soil;
-}
-
-void heapsort(std::vector<double>& key, std::vector<int32_t>& perm, int32_t first, int32_t last) {
-    if (first >= last) return;
-    const int32_t n = last - first + 1;
-    auto k = [&](int32_t i) -> double& { return key[at(first + i - 1)]; };
-    auto q = [&](int32_t i) -> int32_t& { return perm[at(first + i - 1)]; };
-    int32_t l = n / 2 + 1, ir = n;
-    for (;;) {
-        double rk;
-        int32_t rq;
-        if (l > 1) {
-            --l;
-            rk = k(l);
-            rq = q(l);
-        } else {
-            rk = k(ir);
-            rq = q(ir);
-            k(ir) = k(1);
-            q(ir) = q(1);
-            if (--ir == 1) {
-                k(1) = rk;
-                q(1) = rq;
-                break;
-            }
-        }
-        int32_t i = l, j = l + l;
-        while (j <= ir) {
-            if (j < ir && k(j) < k(j + 1)) ++j;
-            if (rk < k(j)) {
-                k(i) = k(j);
-                q(i) = q(j);
-                i = j;
-                j = j + j;
-            } else {
-                j = ir + 1;
-            }
-        }
-        k(i) = rk;
-        q(i) = rq;
-    }
 }
 
 void renumberBoth(Problem& p) {

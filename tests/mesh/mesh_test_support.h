@@ -31,6 +31,8 @@ MeshResult splitAllInTwo(Problem& p);
 MeshResult addWell(Problem& p, double x, double y);
 void renumberNodes(Problem& p);
 void renumberElements(Problem& p);
+// The carried heapsort over key[first .. last], perm carried along, one step at a time as written.
+void heapsort(std::vector<double>& key, std::vector<int32_t>& perm, int32_t first, int32_t last);
 } // namespace literal
 
 } // namespace velkor::test
