@@ -112,14 +112,19 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
         field.endLine();
     }
 
+    // Blocks and elements share one line layout: number, three nodes and soil, all 1-based.
+    auto writeCornerLine = [&field](int32_t index, const int32_t(&nodes)[3], int32_t soil) {
+        field.integer(index + 1, 8);
+        for (const int32_t node : nodes)
+            field.integer(int64_t{node} + 1, 8);
+        field.integer(int64_t{soil} + 1, 8);
+        field.endLine();
+    };
+
     out += "#  Block    Node 1   Node 2   Node 3     Soil\r\n";
     for (int32_t i = 0; i < NB; ++i) {
         const Block& block = problem.blocks[static_cast<std::size_t>(i)];
-        field.integer(i + 1, 8);
-        for (const int32_t node : block.node)
-            field.integer(int64_t{node} + 1, 8);
-        field.integer(int64_t{block.soil} + 1, 8);
-        field.endLine();
+        writeCornerLine(i, block.node, block.soil);
     }
 
     out += "#   Soil     K (m/d)       n            R           I (m/d)\r\n";
@@ -136,11 +141,7 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
     out += "# Element   Node 1   Node 2   Node 3     Soil\r\n";
     for (int32_t i = 0; i < NM; ++i) {
         const Element& element = problem.elements[static_cast<std::size_t>(i)];
-        field.integer(i + 1, 8);
-        for (const int32_t node : element.node)
-            field.integer(int64_t{node} + 1, 8);
-        field.integer(int64_t{element.soil} + 1, 8);
-        field.endLine();
+        writeCornerLine(i, element.node, element.soil);
     }
 
     if (NW > 0) {
