@@ -132,7 +132,7 @@ void splitFourSeries(Problem& p, const Limits& limits) {
     for (int repeat = 0; repeat < kRepeats; ++repeat) {
         fourBlocks(p, limits);
         for (std::size_t k = 0; 4 * int64_t{p.NM} <= limits.MMAX && 4 * int64_t{p.NN} <= limits.NMAX; ++k) {
-            MeshResult result;
+            Result result;
             const auto start = std::chrono::steady_clock::now();
             const std::size_t work = workBytes([&] { result = splitAllInFour(p); });
             Row row;
@@ -155,7 +155,7 @@ void splitTwoSeries(Problem& p, const Limits& limits) {
         fourBlocks(p, limits);
         std::size_t k = 0;
         while (p.NM < 1'000'000) {
-            MeshResult result;
+            Result result;
             const auto start = std::chrono::steady_clock::now();
             const std::size_t work = workBytes([&] { result = splitAllInTwo(p); });
             Row row;

@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string defaultText = velkor::datafileText(problem);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    const velkor::DatafileResult result = velkor::readDatafileText(problem, input);
+    const velkor::Result result = velkor::readDatafileText(problem, input);
     if (!withinCapacity(problem)) std::abort();
-    if (!result.ok) {
+    if (!result.ok()) {
         if (result.message.empty()) std::abort();
         // Anything but a capacity refusal leaves the problem exactly as it was.
         const bool capacity = result.message.rfind("Capacity exceeded", 0) == 0;
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // What was read writes back to a text that reads again to the same problem.
     const std::string written = velkor::datafileText(problem);
     velkor::Problem& again = freshProblem(1);
-    if (!velkor::readDatafileText(again, written).ok) std::abort();
+    if (!velkor::readDatafileText(again, written).ok()) std::abort();
     if (velkor::datafileText(again) != written) std::abort();
     return 0;
 }

@@ -69,8 +69,8 @@ bool build(const Example& example, Problem& p, std::string& why) {
     p.NN = 4;
     resetMesh(p);
     for (int s = 0; s < example.splits; ++s) {
-        const MeshResult split = splitAllInFour(p);
-        if (!split.message.empty()) {
+        const Result split = splitAllInFour(p);
+        if (!split.ok()) {
             why = split.message;
             return false;
         }
@@ -99,7 +99,7 @@ bool build(const Example& example, Problem& p, std::string& why) {
     p.copyCountsToSaved();
 
     const SolveReport report = solveProblem(p, false);
-    if (report.status != SolveReport::Status::Solved) {
+    if (report.outcome != Outcome::Done) {
         why = report.message;
         return false;
     }
@@ -160,8 +160,8 @@ int main(int argc, char** argv) {
             status = 1;
             continue;
         }
-        const DatafileResult written = writeDatafile(problem, folder + "/" + example.file);
-        if (!written.ok) {
+        const Result written = writeDatafile(problem, folder + "/" + example.file);
+        if (!written.ok()) {
             std::fprintf(stderr, "%s: %s\n", example.file, written.message.c_str());
             status = 1;
             continue;

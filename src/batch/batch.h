@@ -13,42 +13,45 @@
 namespace velkor::batch {
 
 struct Options {
-    std::string input;             // path, or "-" for the default problem
-    std::string output;            // -o: datafile written last
-    std::optional<Limits> limits;  // --limits BMAX,NMAX,MMAX,PMAX
-    bool summary = false;          // --summary
-    bool verbose = false;          // --verbose: status texts to standard error
+    std::string input;            // path, or "-" for the default problem
+    std::string output;           // -o: datafile written last
+    std::optional<Limits> limits; // --limits BMAX,NMAX,MMAX,PMAX
+    bool summary = false;         // --summary
+    bool verbose = false;         // --verbose: status texts to standard error
     std::vector<std::string> operations;
 
     // Pictures and tracks, produced after all operations.
-    std::string contoursSvg;       // --contours-svg FILE
-    int width = 1024, height = 768; // --size WxH
-    std::string threeDSvg;         // --3d-svg FILE
-    double angle = 45;             // --angle DEG
+    std::string contoursSvg;                        // --contours-svg FILE
+    int width = 1024, height = 768;                 // --size WxH
+    std::string threeDSvg;                          // --3d-svg FILE
+    double angle = 45;                              // --angle DEG
     std::string surfaces = "water,contours,bottom"; // --surfaces
-    std::string trackCsv;          // --track-csv FILE
-    std::optional<double> trackH;  // --track-h H
-    bool levels = false;           // --levels
+    std::string trackCsv;                           // --track-csv FILE
+    std::optional<double> trackH;                   // --track-h H
+    bool levels = false;                            // --levels
 };
 
 struct CycleLine {
     int32_t iterations = 0;
     double log10Measure = 0;
+    bool converged = false;
 };
 
 // What the operations leave for the summary.
 struct State {
     Problem& problem;
     const Options& options;
-    int64_t entries = 0;                 // stored matrix entries of the last solve
-    std::vector<CycleLine> cycles;       // of the last solve
+    int64_t entries = 0;           // stored matrix entries of the last solve
+    std::vector<CycleLine> cycles; // of the last solve
+    bool refused = false;          // an operation was refused by the program (exit status 3)
     std::vector<std::pair<std::string, double>> times; // "time PHASE seconds"
 };
 
 enum class OperationResult {
-    NotMine, // the operation name belongs to another group
-    Done,    // ran (refusal messages, if any, already written to standard error)
-    Failed   // could not run (bad arguments); a message was written
+    NotMine,     // the operation name belongs to another group
+    Done,        // ran; a refusal by the program has been written to standard error and noted in
+                 // State::refused, and the next operation runs all the same
+    BadArguments // could not run: its arguments are malformed (a usage error); a message was written
 };
 
 // Mesh operations: reset, split4, split2, addwell:X,Y, newnode:X,Y, newline:..., drag:...

@@ -9,6 +9,7 @@
 #include "io/datafile.h"
 #include "io/installation_file.h"
 #include "model/number_text.h"
+#include "solver/element_velocities.h"
 
 namespace velkor::batch {
 
@@ -126,11 +127,13 @@ int parseArguments(int argc, char** argv, Options& options) {
                 return usageError("--size needs WxH, for example 1024x768");
         } else if (arg == "--angle") {
             double angle = 0;
-            if (!value(v) || !parseReal(v, angle)) return usageError("--angle needs a number of degrees");
+            if (!value(v) || !parseReal(v, angle) || !(angle >= 1 && angle <= 89))
+                return usageError("--angle needs a number of degrees from 1 to 89");
             options.angle = angle;
         } else if (arg == "--track-h") {
             double h = 0;
-            if (!value(v) || !parseReal(v, h) || !(h > 0)) return usageError("--track-h needs a positive length");
+            if (!value(v) || !parseReal(v, h) || !(h > 0))
+                return usageError("--track-h needs a positive length");
             options.trackH = h;
         } else if (arg == "--surfaces") {
             if (!value(v)) return usageError("--surfaces needs a list");
@@ -158,8 +161,8 @@ void printSummary(const State& state) {
     std::printf("NM %d\n", p.NM);
     std::printf("entries %lld\n", static_cast<long long>(state.entries));
     for (std::size_t c = 0; c < state.cycles.size(); ++c)
-        std::printf("cycle %zu iterations %d log10rho %.2f\n", c + 1, state.cycles[c].iterations,
-                    state.cycles[c].log10Measure);
+        std::printf("cycle %zu iterations %d log10rho %.2f converged %d\n", c + 1, state.cycles[c].iterations,
+                    state.cycles[c].log10Measure, state.cycles[c].converged ? 1 : 0);
     std::printf("warning %d\n", p.warning ? 1 : 0);
     double fmin = 0, fmax = 0, sumQ = 0, sumQPrescribed = 0;
     for (int32_t i = 0; i < p.NN; ++i) {
@@ -173,7 +176,8 @@ void printSummary(const State& state) {
     std::printf("Fmax %.9g\n", fmax);
     std::printf("sumQ %.9g\n", sumQ);
     std::printf("sumQprescribed %.9g\n", sumQPrescribed);
-    for (const auto& [phase, seconds] : state.times) std::printf("time %s %.9g\n", phase.c_str(), seconds);
+    for (const auto& [phase, seconds] : state.times)
+        std::printf("time %s %.9g\n", phase.c_str(), seconds);
     std::fflush(stdout);
 }
 
@@ -202,11 +206,12 @@ int main(int argc, char** argv) {
 
     if (options.input != "-") {
         const auto start = std::chrono::steady_clock::now();
-        const DatafileResult loaded = readDatafile(problem, options.input);
-        if (!loaded.ok) {
+        const Result loaded = readDatafile(problem, options.input);
+        if (!loaded.ok()) {
             reportMessage(loaded.message);
             return 1;
         }
+        computeElementVelocities(problem);
         state.times.emplace_back("load", secondsSince(start));
     }
 
@@ -214,19 +219,19 @@ int main(int argc, char** argv) {
         OperationResult result = runMeshOperation(state, operation);
         if (result == OperationResult::NotMine) result = runSolverOperation(state, operation);
         if (result == OperationResult::NotMine) return usageError("unknown operation " + operation);
-        if (result == OperationResult::Failed) return 3;
+        if (result == OperationResult::BadArguments) return usageError({});
     }
 
-    if (!produceResultOutputs(state)) return 3;
+    const bool outputsWritten = produceResultOutputs(state);
 
     if (options.summary) printSummary(state);
 
     if (!options.output.empty()) {
-        const DatafileResult written = writeDatafile(problem, options.output);
-        if (!written.ok) {
+        const Result written = writeDatafile(problem, options.output);
+        if (!written.ok()) {
             reportMessage(written.message);
             return 3;
         }
     }
-    return 0;
+    return outputsWritten && !state.refused ? 0 : 3;
 }

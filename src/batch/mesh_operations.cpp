@@ -53,25 +53,32 @@ void closeBlockEditor(Problem& p) {
     p.resultsStale = true;
 }
 
-void reportIfAny(const std::string& message) {
-    if (!message.empty()) reportMessage(message);
+// Every message an editor shows is a refusal: it goes to standard error and sets the exit status.
+void reportIfAny(State& state, const std::string& message) {
+    if (message.empty()) return;
+    reportMessage(message);
+    state.refused = true;
 }
 
-OperationResult split(State& state, SplitKind kind) {
+// With --verbose, the status text of every element of a pass goes to standard error.
+class SplitStatus : public Feedback {
+  public:
+    void progress(const Progress& progress) override { reportMessage(progress.statusText()); }
+};
+
+OperationResult split(State& state, bool intoFour) {
     Problem& p = state.problem;
-    SplitProgress progress;
-    if (state.options.verbose)
-        progress = [kind](int32_t NN, int32_t NM) { reportMessage(splitStatusText(kind, NN, NM)); };
-    const MeshResult result =
-        kind == SplitKind::Four ? splitAllInFour(p, progress) : splitAllInTwo(p, progress);
-    reportIfAny(result.message);
+    SplitStatus status;
+    Feedback* feedback = state.options.verbose ? &status : nullptr;
+    const Result result = intoFour ? splitAllInFour(p, feedback) : splitAllInTwo(p, feedback);
+    reportIfAny(state, result.message);
     closeMeshEditor(p);
     return OperationResult::Done;
 }
 
 OperationResult failed(std::string_view operation, const char* form) {
     reportMessage("velkor-batch: " + std::string(operation) + ": expected " + form);
-    return OperationResult::Failed;
+    return OperationResult::BadArguments;
 }
 
 } // namespace
@@ -93,14 +100,14 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
     }
     if (name == "split4" || name == "split2") {
         if (hasArguments) return failed(operation, "no arguments");
-        return split(state, name == "split4" ? SplitKind::Four : SplitKind::Two);
+        return split(state, name == "split4");
     }
     if (name == "addwell") {
         if (!parseReals(arguments, 2, v)) return failed(operation, "addwell:X,Y");
         if (p.NW >= static_cast<int32_t>(p.wellNodes.size())) {
-            reportMessage(kWellCapacityMessage); // the button refuses; no click follows
+            reportIfAny(state, kWellCapacityMessage); // the button refuses; no click follows
         } else {
-            reportIfAny(addWell(p, v[0], v[1]).message);
+            reportIfAny(state, addWell(p, v[0], v[1]).message);
         }
         closeMeshEditor(p);
         return OperationResult::Done;
@@ -116,16 +123,16 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
         if (name == "newnode") {
             editor.nodeButton(p);
             editor.mouseMove(p, x1, y1);
-            reportIfAny(editor.mouseDown(p, x1, y1).message);
+            reportIfAny(state, editor.mouseDown(p, x1, y1).message);
         } else {
             const double x2 = clampTo(v[2], p.LX), y2 = clampTo(v[3], p.LY);
             if (name == "newline")
                 editor.lineButton(p);
             else
                 editor.dragButton(p);
-            reportIfAny(editor.mouseDown(p, x1, y1).message);
+            reportIfAny(state, editor.mouseDown(p, x1, y1).message);
             editor.mouseMove(p, x2, y2);
-            reportIfAny(editor.mouseUp(p, x2, y2).message);
+            reportIfAny(state, editor.mouseUp(p, x2, y2).message);
         }
         closeBlockEditor(p);
         return OperationResult::Done;

@@ -110,7 +110,7 @@ void drawCaptionPanel(SvgCanvas& canvas, int width, const std::string& caption) 
 }
 
 void reportUnfinishedRun(const TrackReport& report) {
-    if (report.outcome == TrackOutcome::SweepLimit)
+    if (report.outcome == Outcome::LimitReached)
         reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
                              static_cast<long long>(report.sweeps)));
 }

@@ -11,17 +11,15 @@ namespace velkor::batch {
 namespace {
 
 // With --verbose, the progress grid's last values of every cycle go to standard error.
-class VerboseObserver : public SolveObserver {
+class VerboseFeedback : public Feedback {
   public:
-    void iterationProgress(int32_t iteration, double log10Measure) override {
-        iteration_ = iteration;
-        log10Measure_ = log10Measure;
-    }
-    void assemblyProgress(int32_t element, int32_t cycle) override {
-        (void)element;
-        if (cycle != cycle_) {
+    void progress(const Progress& progress) override {
+        if (progress.stage == Stage::Iteration) {
+            iteration_ = progress.iteration;
+            log10Measure_ = progress.log10Measure;
+        } else if (progress.stage == Stage::Assembly && progress.cycle != cycle_) {
             if (cycle_ > 0) report();
-            cycle_ = cycle;
+            cycle_ = progress.cycle;
         }
     }
     void report() const {
@@ -46,7 +44,7 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
     else
         return OperationResult::NotMine;
 
-    VerboseObserver verbose;
+    VerboseFeedback verbose;
     const auto start = std::chrono::steady_clock::now();
     const SolveReport report =
         solveProblem(state.problem, preconditioned, state.options.verbose ? &verbose : nullptr);
@@ -54,13 +52,14 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
 
     state.entries = report.entries;
     state.cycles.clear();
-    if (report.status != SolveReport::Status::Solved) {
+    if (report.outcome != Outcome::Done) {
         reportMessage(report.message);
-        return OperationResult::Failed;
+        state.refused = true;
+        return OperationResult::Done;
     }
     if (state.options.verbose) verbose.report();
     for (const CycleReport& cycle : report.cycles)
-        state.cycles.push_back({cycle.iterations, cycle.log10Measure});
+        state.cycles.push_back({cycle.iterations, cycle.log10Measure, cycle.converged});
     state.times.emplace_back("solve", seconds);
     if (report.warning && state.options.verbose)
         reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");

@@ -12,7 +12,6 @@
 #include "io/line_reader.h"
 #include "io/text_file.h"
 #include "model/number_text.h"
-#include "solver/element_velocities.h"
 
 namespace velkor {
 
@@ -20,6 +19,8 @@ namespace {
 
 constexpr const char* kReadFailed = "Reading datafile failed.  Unknown name ?";
 constexpr const char* kWriteFailed = "Writing datafile failed.  Disk full ?";
+constexpr const char* kNoMemoryForTables =
+    "Reading datafile failed.\n\nNot enough memory for the file's tables.";
 // Names on the two name lines are kept to 40 characters when read.
 constexpr std::size_t kNameReadLength = 40;
 
@@ -479,23 +480,11 @@ void commit(const DatafileContent& content, Problem& problem) {
     if (content.headBelowBottom) problem.warning = true;
 }
 
-// Whether every used element refers to records inside the tables, so that the velocities of a
-// restored problem can be computed without leaving them.
-bool elementsInsideTables(const Problem& problem) {
-    if (problem.NM < 0 || static_cast<std::size_t>(problem.NM) > problem.elements.size()) return false;
-    for (int32_t m = 0; m < problem.NM; ++m) {
-        const Element& element = problem.elements[static_cast<std::size_t>(m)];
-        for (const int32_t node : element.node)
-            if (node < 0 || static_cast<std::size_t>(node) >= problem.nodes.size()) return false;
-        if (element.soil < 0 || static_cast<std::size_t>(element.soil) >= problem.soils.size()) return false;
-    }
-    return true;
-}
-
 } // namespace
 
-DatafileResult readDatafileText(Problem& problem, std::string_view text) {
-    if (text.empty()) return {false, "Reading datafile failed.\n\nThe file is empty."};
+Result readDatafileText(Problem& problem, std::string_view text) {
+    if (text.empty())
+        return Result::failed(Outcome::BadInput, "Reading datafile failed.\n\nThe file is empty.");
 
     // The limits checked are those of the tables as they are actually allocated.
     Limits limits;
@@ -512,34 +501,32 @@ DatafileResult readDatafileText(Problem& problem, std::string_view text) {
     try {
         outcome = parseDatafile(text, limits, content, message);
     } catch (const std::bad_alloc&) {
-        return {false, "Reading datafile failed.\n\nNot enough memory for the file's tables."};
+        return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     } catch (const std::length_error&) {
-        return {false, "Reading datafile failed.\n\nNot enough memory for the file's tables."};
+        return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     }
 
     switch (outcome) {
     case ParseOutcome::Failed:
-        return {false, message};
+        return Result::failed(Outcome::BadInput, message);
     case ParseOutcome::CapacityRefused:
         // The previous records stay under the counts of the last restore point.
         problem.fileName = "Data1.fem";
         problem.problemName = "Example 1";
         problem.restoreCountsFromSaved();
         problem.copyCountsToSaved();
-        if (elementsInsideTables(problem)) computeElementVelocities(problem);
-        return {false, message};
+        return Result::failed(Outcome::RefusedCapacity, message);
     case ParseOutcome::Read:
         break;
     }
     commit(content, problem);
     problem.copyCountsToSaved();
-    computeElementVelocities(problem);
-    return {true, {}};
+    return Result::done();
 }
 
-DatafileResult readDatafile(Problem& problem, const std::string& path) {
+Result readDatafile(Problem& problem, const std::string& path) {
     std::string text;
-    if (!readWholeFile(path, text)) return {false, kReadFailed};
+    if (!readWholeFile(path, text)) return Result::failed(Outcome::FileError, kReadFailed);
     return readDatafileText(problem, text);
 }
 
@@ -547,7 +534,7 @@ std::string datafileText(const Problem& problem) {
     return buildDatafileText(problem, problem.fileName);
 }
 
-DatafileResult writeDatafile(Problem& problem, const std::string& path) {
+Result writeDatafile(Problem& problem, const std::string& path) {
     const std::string name = cutTo(baseName(path), kNameLength);
     bool written = false;
     try {
@@ -557,9 +544,9 @@ DatafileResult writeDatafile(Problem& problem, const std::string& path) {
     } catch (const std::length_error&) {
         written = false;
     }
-    if (!written) return {false, kWriteFailed};
+    if (!written) return Result::failed(Outcome::FileError, kWriteFailed);
     problem.fileName = name;
-    return {true, {}};
+    return Result::done();
 }
 
 } // namespace velkor

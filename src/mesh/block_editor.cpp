@@ -165,14 +165,15 @@ void setNewNodeRow(Node& row, double x, double y) {
     row.Type = 0;
 }
 
-std::string addNodeAndBlock(Problem& p, double x, double y) {
-    if (!nodeAndBlockFit(p)) return kNodeOrBlockCapacityMessage;
-    if (!blockNodesValid(p)) return {};
+Result addNodeAndBlock(Problem& p, double x, double y) {
+    if (!nodeAndBlockFit(p)) return Result::failed(Outcome::RefusedCapacity, kNodeOrBlockCapacityMessage);
+    if (!blockNodesValid(p)) return Result::failed(Outcome::BadInput, {});
     for (int32_t b = 0; b < p.NB; ++b) {
         const Block& block = p.blocks[at(b)];
         const Node &n1 = p.nodes[at(block.node[0])], &n2 = p.nodes[at(block.node[1])],
                    &n3 = p.nodes[at(block.node[2])];
-        if (pointInTriangle(x, y, n1.X, n1.Y, n2.X, n2.Y, n3.X, n3.Y)) return kNodeInsideBlockMessage;
+        if (pointInTriangle(x, y, n1.X, n1.Y, n2.X, n2.Y, n3.X, n3.Y))
+            return Result::failed(Outcome::RefusedGeometry, kNodeInsideBlockMessage);
     }
     setNewNodeRow(p.nodes[at(p.NA)], x, y);
     // The new node joins the side whose midpoint is nearest; ties keep the side met first.
@@ -192,18 +193,18 @@ std::string addNodeAndBlock(Problem& p, double x, double y) {
         }
     }
     // Without any side nearer than the diagonal (no blocks at all) there is nothing to join.
-    if (first < 0) return {};
+    if (first < 0) return Result::failed(Outcome::NothingToDo, {});
     appendBlock(p, first, second, p.NA);
     p.NA += 1;
     p.NN = p.NA;
     return {};
 }
 
-std::string addLineBlock(Problem& p, int32_t start, double x, double y) {
-    if (!blockFits(p)) return kBlockCapacityMessage;
-    if (!blockNodesValid(p)) return {};
+Result addLineBlock(Problem& p, int32_t start, double x, double y) {
+    if (!blockFits(p)) return Result::failed(Outcome::RefusedCapacity, kBlockCapacityMessage);
+    if (!blockNodesValid(p)) return Result::failed(Outcome::BadInput, {});
     const int32_t end = pickMainNode(p, x, y);
-    if (end < 0 || end == start) return {};
+    if (end < 0 || end == start) return Result::failed(Outcome::NothingToDo, {});
     int32_t third = -1;
     for (int32_t z = 0; z < p.NB; ++z) {
         int32_t a = 0, b = 0;
@@ -218,7 +219,7 @@ std::string addLineBlock(Problem& p, int32_t start, double x, double y) {
                 third = b;
         }
     }
-    if (third < 0) return kNoTriangleMessage;
+    if (third < 0) return Result::failed(Outcome::RefusedGeometry, kNoTriangleMessage);
     appendBlock(p, start, end, third);
     return {};
 }
@@ -296,7 +297,7 @@ BlockEditorState::Response BlockEditorState::mouseDown(Problem& p, double x, dou
             hideModeDisplay();
             return response;
         }
-        response.message = addNodeAndBlock(p, x, y);
+        response.message = addNodeAndBlock(p, x, y).message;
         response.redraw = true;
         newNodeMode = false;
         hideModeDisplay();
@@ -355,7 +356,7 @@ BlockEditorState::Response BlockEditorState::mouseUp(Problem& p, double x, doubl
                 response.eraseRubber = true;
                 response.previousEndX = x;
                 response.previousEndY = y;
-                response.message = addLineBlock(p, lineStartNode, x, y);
+                response.message = addLineBlock(p, lineStartNode, x, y).message;
             }
         }
         lineStarted = false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/outcome.h"
 #include "model/problem.h"
 
 namespace velkor {
@@ -39,13 +40,15 @@ int32_t pickMainNode(const Problem& problem, double x, double y);
 void setNewNodeRow(Node& row, double x, double y);
 
 // A new main node at (x, y), joined by a new block to the block side whose midpoint is nearest.
-// Returns the refusal message (capacity, inside a block), empty when the block was added.
-std::string addNodeAndBlock(Problem& problem, double x, double y);
+// Refused for capacity or because the point lies in a block; NothingToDo when there is no block
+// side to join.
+Result addNodeAndBlock(Problem& problem, double x, double y);
 
 // A new block on the line from main node `start` to the main node picked at (x, y), closed by a
-// third node that shares a block with each end. Returns the refusal message, empty when the block
-// was added or when nothing was picked (a release far from any node ends the line silently).
-std::string addLineBlock(Problem& problem, int32_t start, double x, double y);
+// third node that shares a block with each end. Refused for capacity or when no triangle closes;
+// NothingToDo (no message) when no other node was picked: a release far from any node, or on the
+// start node, ends the line silently.
+Result addLineBlock(Problem& problem, int32_t start, double x, double y);
 
 // Editor state, shared with the mesh editor (pending node, exit count). Points handed to the
 // mouse methods are world points already clamped by the window (ViewMapping::clampedWorld*).

@@ -120,25 +120,26 @@ double mergeTolerance(const Problem& p) {
     return 0.00001 * std::sqrt(p.LX * p.LY / p.NN);
 }
 
-void report(const SplitProgress& progress, const Problem& p) {
-    if (progress) progress(p.NN, p.NM);
+void report(Feedback* feedback, Stage stage, const Problem& p) {
+    if (!feedback) return;
+    Progress progress;
+    progress.stage = stage;
+    progress.nodes = p.NN;
+    progress.elements = p.NM;
+    feedback->progress(progress);
 }
 
 // Both renumberings, which close every operation whatever its outcome.
-void renumber(Problem& p, MeshResult& result) {
+void renumber(Problem& p, Result& result) {
     if (!renumberNodes(p) || !renumberElements(p)) {
-        if (result.message.empty())
-            result.message = meshTablesAreSound(p) ? kNoMemoryMessage : kUnsoundTablesMessage;
+        if (result.ok()) {
+            result = meshTablesAreSound(p) ? Result::failed(Outcome::OutOfMemory, kNoMemoryMessage)
+                                           : Result::failed(Outcome::BadInput, kUnsoundTablesMessage);
+        }
     }
 }
 
 } // namespace
-
-std::string splitStatusText(SplitKind kind, int32_t NN, int32_t NM) {
-    return format(kind == SplitKind::Four ? "Split 4 : %d Nodes, %d Elements"
-                                          : "Split 2 : %d Nodes, %d Elements",
-                  NN, NM);
-}
 
 void resetMesh(Problem& p) {
     // Every change of blocks throws the refinement away: the mesh is the blocks again.
@@ -159,17 +160,17 @@ void resetMesh(Problem& p) {
     }
 }
 
-MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
-    MeshResult result;
-    if (!meshTablesAreSound(p)) return MeshResult{kUnsoundTablesMessage};
+Result splitAllInFour(Problem& p, Feedback* feedback) {
+    Result result;
+    if (!meshTablesAreSound(p)) return Result::failed(Outcome::BadInput, kUnsoundTablesMessage);
     p.saved.NN = p.NN;
     p.saved.NM = p.NM;
     const double tolerance = mergeTolerance(p);
-    report(progress, p);
+    report(feedback, Stage::Split4, p);
 
     const int32_t NMAX = capacity(p.nodes), MMAX = capacity(p.elements);
     if (NMAX / 4 < p.NN || MMAX / 4 < p.NM) {
-        result.message = kSplitFourCapacityMessage;
+        result = Result::failed(Outcome::RefusedCapacity, kSplitFourCapacityMessage);
     } else {
         MidpointSearch search;
         const int64_t expected = std::min<int64_t>(2 * int64_t{p.NM} + 16, NMAX - p.NN);
@@ -186,7 +187,7 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
             // could still need more sides than that, and the pass stops before the tables end.
             const int32_t added = (found[0] < 0) + (found[1] < 0) + (found[2] < 0);
             if (p.NN > NMAX - added || p.NM > MMAX - 3) {
-                result.message = kSplitFourCapacityMessage;
+                result = Result::failed(Outcome::RefusedCapacity, kSplitFourCapacityMessage);
                 break;
             }
             int32_t index[3];
@@ -211,34 +212,34 @@ MeshResult splitAllInFour(Problem& p, const SplitProgress& progress) {
             appendElement(p, n1, m12, m31, soil);
             appendElement(p, n2, m23, m12, soil);
             appendElement(p, n3, m31, m23, soil);
-            report(progress, p);
+            report(feedback, Stage::Split4, p);
         }
     }
-    report(progress, p);
+    report(feedback, Stage::Split4, p);
     p.resultsStale = true;
     renumber(p, result);
     return result;
 }
 
-MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
-    MeshResult result;
-    if (!meshTablesAreSound(p)) return MeshResult{kUnsoundTablesMessage};
+Result splitAllInTwo(Problem& p, Feedback* feedback) {
+    Result result;
+    if (!meshTablesAreSound(p)) return Result::failed(Outcome::BadInput, kUnsoundTablesMessage);
     // One done mark per element slot the pass can reach: a visit appends at most two elements,
     // so no element index reaches three times the count at the start.
     std::vector<uint8_t> done;
     try {
         done.assign(std::min<std::size_t>(p.elements.size(), 3 * static_cast<std::size_t>(p.NM)), 0);
     } catch (const std::bad_alloc&) {
-        return MeshResult{kNoMemoryMessage};
+        return Result::failed(Outcome::OutOfMemory, kNoMemoryMessage);
     }
     p.saved.NN = p.NN;
     p.saved.NM = p.NM;
     const double tolerance = mergeTolerance(p);
-    report(progress, p);
+    report(feedback, Stage::Split2, p);
 
     const int32_t NMAX = capacity(p.nodes), MMAX = capacity(p.elements);
     if (NMAX / 2 < p.NN || MMAX / 2 < p.NM) {
-        result.message = kSplitTwoCapacityMessage;
+        result = Result::failed(Outcome::RefusedCapacity, kSplitTwoCapacityMessage);
     } else {
         MidpointSearch search;
         search.start(tolerance, p.saved.NN, static_cast<std::size_t>(std::min<int64_t>(p.NM, NMAX - p.NN)),
@@ -281,7 +282,7 @@ MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
             // A neighbour cut a second time makes the pass outgrow twice its start; it stops
             // between elements, where the mesh is conforming, before a table would overflow.
             const auto stop = [&]() {
-                result.message = kSplitTwoCapacityMessage;
+                result = Result::failed(Outcome::RefusedCapacity, kSplitTwoCapacityMessage);
                 return true;
             };
             if (m >= 0) {
@@ -332,19 +333,19 @@ MeshResult splitAllInTwo(Problem& p, const SplitProgress& progress) {
                     done[at(k)] = 1;
                 }
             }
-            report(progress, p);
+            report(feedback, Stage::Split2, p);
         }
     }
     done = {};
-    report(progress, p);
+    report(feedback, Stage::Split2, p);
     p.resultsStale = true;
     renumber(p, result);
     return result;
 }
 
-MeshResult addWell(Problem& p, double x, double y) {
-    MeshResult result;
-    if (!meshTablesAreSound(p)) return MeshResult{kUnsoundTablesMessage};
+Result addWell(Problem& p, double x, double y) {
+    Result result;
+    if (!meshTablesAreSound(p)) return Result::failed(Outcome::BadInput, kUnsoundTablesMessage);
     const int32_t NMAX = capacity(p.nodes), MMAX = capacity(p.elements);
     const int32_t BMAX = static_cast<int32_t>(std::min(p.wellNodes.size(), p.wellQ.size()));
 
@@ -359,19 +360,19 @@ MeshResult addWell(Problem& p, double x, double y) {
     }
 
     if (p.NW >= BMAX) {
-        result.message = kWellCapacityMessage;
+        result = Result::failed(Outcome::RefusedCapacity, kWellCapacityMessage);
     } else if (snapped >= 0) {
         p.wellNodes[at(p.NW++)] = snapped;
     } else if (p.NM > MMAX - 5 || p.NN > NMAX - 3 || p.NM > MMAX - 8 || p.NN > NMAX - 4) {
         // The written limits leave room for five elements and three nodes, but an insertion
         // with three neighbours makes eight and four: refuse the worst case that does not fit.
-        result.message = kInteriorNodeCapacityMessage;
+        result = Result::failed(Outcome::RefusedCapacity, kInteriorNodeCapacityMessage);
     } else {
         int32_t j = -1;
         for (int32_t e = 0; e < p.NM && j < 0; ++e)
             j = pointInElement(p, x, y, e);
         if (j < 0) {
-            result.message = kOutsideMeshMessage;
+            result = Result::failed(Outcome::RefusedGeometry, kOutsideMeshMessage);
         } else {
             Element& clicked = p.elements[at(j)];
             const int32_t n1 = clicked.node[0], n2 = clicked.node[1], n3 = clicked.node[2];

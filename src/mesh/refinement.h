@@ -2,26 +2,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
+#include "model/feedback.h"
+#include "model/outcome.h"
 #include "model/problem.h"
 
 namespace velkor {
-
-// Current NN and NM, handed out after every element of a Split pass. The caller formats the
-// status text (splitStatusText) only when it shows it.
-using SplitProgress = std::function<void(int32_t NN, int32_t NM)>;
-
-enum class SplitKind { Four, Two };
-
-// "Split 4 : %d Nodes, %d Elements" or "Split 2 : %d Nodes, %d Elements".
-std::string splitStatusText(SplitKind kind, int32_t NN, int32_t NM);
-
-// Outcome of a mesh operation: the refusal message to show, empty when there is none.
-struct MeshResult {
-    std::string message;
-};
 
 // Refusal of the Add Well button when NW = BMAX (checked by the caller before the mode starts;
 // addWell refuses with it too).
@@ -34,12 +21,14 @@ inline constexpr const char* kWellCapacityMessage =
 // Element table := blocks, NN := NA, NM := NB, NW := 0.
 void resetMesh(Problem& problem);
 
-MeshResult splitAllInFour(Problem& problem, const SplitProgress& progress = {});
-MeshResult splitAllInTwo(Problem& problem, const SplitProgress& progress = {});
+// A Split pass reports the current NN and NM (Stage::Split4 or Split2) after every element to the
+// feedback, which formats the status text only when it shows it. A pass never stops part-way.
+Result splitAllInFour(Problem& problem, Feedback* feedback = nullptr);
+Result splitAllInTwo(Problem& problem, Feedback* feedback = nullptr);
 
 // A well at world point (x, y): on a node within the snap radius, else at the centre of the
 // element holding the point with a local refinement; else a refusal message.
-MeshResult addWell(Problem& problem, double x, double y);
+Result addWell(Problem& problem, double x, double y);
 
 // Order of the nodes behind the main nodes, then order of the elements; both by the carried
 // heapsort on the order key X + 0.001 Y. Tables that fail meshTablesAreSound are left alone.

@@ -54,8 +54,8 @@ void fillScale(const Problem& problem, PlanView& view) {
 
 class PlanPathlines : public TrackConsumer {
   public:
-    PlanPathlines(Canvas& canvas, const PlanView& view, int markHalf, const PlotCallbacks& callbacks)
-        : canvas_(canvas), view_(view), half_(markHalf), callbacks_(callbacks) {}
+    PlanPathlines(Canvas& canvas, const PlanView& view, int markHalf)
+        : canvas_(canvas), view_(view), half_(markHalf) {}
 
     void segment(int32_t, const TrackPoint& from, const TrackPoint& to) override {
         CanvasPoint a, b;
@@ -65,13 +65,11 @@ class PlanPathlines : public TrackConsumer {
         CanvasPoint p;
         if (view_.map(at.x, at.y, p)) drawMark(canvas_, p.x, p.y, half_);
     }
-    bool sweepFinished() override { return callbacks_.sweepFinished ? callbacks_.sweepFinished() : true; }
 
   private:
     Canvas& canvas_;
     const PlanView& view_;
     int half_;
-    const PlotCallbacks& callbacks_;
 };
 
 // Mesh, contours (element by element, levels rising within each) and pathlines.
@@ -118,8 +116,9 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
 
     if (problem.NP > 0) {
         canvas.setPenColour(kBlue);
-        PlanPathlines pathlines(canvas, view, markHalf, callbacks);
-        report.track = trackParticles(problem, view.h, pathlines, callbacks.limits);
+        PlanPathlines pathlines(canvas, view, markHalf);
+        report.track = trackParticles(problem, view.h, pathlines, callbacks.feedback, callbacks.limits,
+                                      callbacks.locator);
     }
 }
 

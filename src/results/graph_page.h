@@ -16,9 +16,11 @@ struct PlotCallbacks {
     // The contour legend, as soon as the levels are known (the window puts it in its panel and
     // repaints the panel at once, before the contours are drawn).
     std::function<void(const std::string&)> legendReady;
-    // After every tracking sweep; the window lets its event loop run. Return false to stop.
-    std::function<bool()> sweepFinished;
+    // Hears of every tracking sweep (the window lets its event loop run) and may stop the run.
+    Feedback* feedback = nullptr;
     TrackLimits limits;
+    // The element locator of the present mesh, when the caller keeps one between drawings.
+    const ElementLocator* locator = nullptr;
 };
 
 struct PlotReport {

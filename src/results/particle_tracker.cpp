@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "results/element_locator.h"
@@ -93,16 +94,20 @@ double trackingTimeStep(const Problem& problem, double h) {
     return 0.01 * h / meanDischarge;
 }
 
-TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, const TrackLimits& limits) {
+TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
+                           const TrackLimits& limits, const ElementLocator* sharedLocator) {
     TrackReport report;
     if (problem.NP <= 0) return report;
     const RunGuard guard;
     if (!guard.owner()) {
-        report.outcome = TrackOutcome::Busy;
+        report.outcome = Outcome::Busy;
         return report;
     }
 
-    const ElementLocator locator(problem);
+    std::optional<ElementLocator> ownLocator;
+    if (!sharedLocator || sharedLocator->elementCount() != problem.usedElementCount())
+        ownLocator.emplace(problem);
+    const ElementLocator& locator = ownLocator ? *ownLocator : *sharedLocator;
     placeParticles(problem, locator);
 
     const int32_t count = problem.usedParticleCount();
@@ -122,11 +127,11 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
     report.timeStep = dt;
     double elapsed = 0;
     int64_t sweepsSinceMark = 0;
-    report.outcome = TrackOutcome::Finished;
+    report.outcome = Outcome::Done;
 
     while (active > 0) {
         if (report.sweeps >= limits.maxSweeps) {
-            report.outcome = TrackOutcome::SweepLimit;
+            report.outcome = Outcome::LimitReached;
             break;
         }
         for (int32_t p = 0; p < count; ++p) {
@@ -207,9 +212,15 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
             elapsed = 0;
             sweepsSinceMark = 0;
         }
-        if (!consumer.sweepFinished()) {
-            report.outcome = TrackOutcome::Cancelled;
-            break;
+        if (feedback) {
+            Progress progress;
+            progress.stage = Stage::Tracking;
+            progress.sweep = report.sweeps;
+            feedback->progress(progress);
+            if (feedback->cancelRequested()) {
+                report.outcome = Outcome::Cancelled;
+                break;
+            }
         }
     }
 

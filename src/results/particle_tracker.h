@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "model/feedback.h"
+#include "model/outcome.h"
 #include "model/problem.h"
 
 namespace velkor {
@@ -25,9 +27,6 @@ class TrackConsumer {
     virtual ~TrackConsumer() = default;
     virtual void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) = 0;
     virtual void mark(int32_t particle, const TrackPoint& at) = 0;
-    // Called after every sweep over the particles; the windows let their event loop run here.
-    // Returning false ends the run (Escape, a closing window).
-    virtual bool sweepFinished() { return true; }
 };
 
 // Bounds of a run. A particle in a stagnant zone takes steps of zero length and one on a closed
@@ -36,16 +35,14 @@ struct TrackLimits {
     int64_t maxSweeps = 1000000;
 };
 
-enum class TrackOutcome {
-    NoParticles, // NP <= 0: nothing was done, not even the placement
-    Finished,    // every particle stopped
-    Cancelled,   // the consumer asked to stop
-    SweepLimit,  // maxSweeps sweeps were run with particles still moving
-    Busy         // another run was going on; nothing was done
-};
-
 struct TrackReport {
-    TrackOutcome outcome = TrackOutcome::NoParticles;
+    // NothingToDo: NP <= 0, nothing was done, not even the placement.
+    // Done: every particle stopped.
+    // Cancelled: the feedback asked to stop after a sweep.
+    // LimitReached: maxSweeps sweeps were run with particles still moving.
+    // Busy: another run was going on; nothing was done.
+    // After every outcome but Busy and NothingToDo, every particle's element is -1.
+    Outcome outcome = Outcome::NothingToDo;
     double timeStep = 0; // days
     int64_t sweeps = 0;
     int64_t steps = 0;    // segments handed to the consumer
@@ -67,8 +64,11 @@ double trackingTimeStep(const Problem& problem, double h);
 
 // Places the particles and moves them all, one step per sweep, until every one has stopped (or
 // the run is cancelled or reaches its sweep limit). Every particle's element is -1 afterwards.
-TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer,
-                           const TrackLimits& limits = {});
+// After every sweep the feedback hears of it (Stage::Tracking; the windows let their event loop
+// run there) and is asked whether to stop. A locator built for the present mesh may be handed in
+// so that it is not built anew for every run.
+TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback = nullptr,
+                           const TrackLimits& limits = {}, const ElementLocator* locator = nullptr);
 
 // True while a run is going on. The particle table is shared by every window, so a paint that
 // comes in during a run (the run lets the event loop work after each sweep) must not start a

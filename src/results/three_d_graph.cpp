@@ -61,8 +61,8 @@ void fillGeometry(const Problem& problem, double angleDegrees, GraphView& view) 
 
 class GraphPathlines : public TrackConsumer {
   public:
-    GraphPathlines(Canvas& canvas, const GraphView& view, int markHalf, const PlotCallbacks& callbacks)
-        : canvas_(canvas), view_(view), half_(markHalf), callbacks_(callbacks) {}
+    GraphPathlines(Canvas& canvas, const GraphView& view, int markHalf)
+        : canvas_(canvas), view_(view), half_(markHalf) {}
 
     void segment(int32_t, const TrackPoint& from, const TrackPoint& to) override {
         CanvasPoint a, b;
@@ -73,13 +73,11 @@ class GraphPathlines : public TrackConsumer {
         CanvasPoint p;
         if (view_.map(at.x, at.y, at.z, p)) drawMark(canvas_, p.x, p.y, half_);
     }
-    bool sweepFinished() override { return callbacks_.sweepFinished ? callbacks_.sweepFinished() : true; }
 
   private:
     Canvas& canvas_;
     const GraphView& view_;
     int half_;
-    const PlotCallbacks& callbacks_;
 };
 
 enum class Surface { Bottom, Top, Water };
@@ -217,8 +215,9 @@ void drawGraph(Problem& problem, Canvas& canvas, const GraphView& view, const Gr
     }
     if (problem.NP > 0) {
         canvas.setPenColour(kBlue);
-        GraphPathlines pathlines(canvas, view, markHalf, callbacks);
-        report.track = trackParticles(problem, view.h, pathlines, callbacks.limits);
+        GraphPathlines pathlines(canvas, view, markHalf);
+        report.track = trackParticles(problem, view.h, pathlines, callbacks.feedback, callbacks.limits,
+                                      callbacks.locator);
     }
 }
 

@@ -28,9 +28,8 @@ double* findEntry(SystemMatrix& matrix, int32_t i, int32_t j) {
 
 } // namespace
 
-AssemblyResult assembleSystem(const Problem& problem, int32_t cycle, const double* heads,
-                              SystemMatrix& matrix, std::vector<double>& supply,
-                              const AssemblyProgress& progress) {
+Result assembleSystem(const Problem& problem, int32_t cycle, const double* heads, SystemMatrix& matrix,
+                      std::vector<double>& supply, Feedback* feedback) {
     const int32_t elementCount = problem.NM;
     const int32_t interval = assemblyProgressInterval(elementCount);
 
@@ -67,10 +66,11 @@ AssemblyResult assembleSystem(const Problem& problem, int32_t cycle, const doubl
         const double delta = n1.X * b[0] + n2.X * b[1] + n3.X * b[2];
         const double absDelta = std::fabs(delta);
         if (!(absDelta > 0)) {
-            return {false, format("Element %d has no area: its three nodes lie on one line.\n\n"
-                                  "The system of equations cannot be generated; "
-                                  "correct the coordinates of its nodes.",
-                                  m + 1)};
+            return Result::failed(Outcome::BadInput,
+                                  format("Element %d has no area: its three nodes lie on one line.\n\n"
+                                         "The system of equations cannot be generated; "
+                                         "correct the coordinates of its nodes.",
+                                         m + 1));
         }
 
         const Soil& soil = problem.soils[static_cast<std::size_t>(e.soil)];
@@ -91,8 +91,15 @@ AssemblyResult assembleSystem(const Problem& problem, int32_t cycle, const doubl
         supply[static_cast<std::size_t>(node[2])] += share;
 
         if (++sinceReport >= interval || m == elementCount - 1) {
-            if (progress) progress(m + 1, cycle + 1);
             sinceReport = 0;
+            if (feedback) {
+                Progress progress;
+                progress.stage = Stage::Assembly;
+                progress.element = m + 1;
+                progress.cycle = cycle + 1;
+                feedback->progress(progress);
+                if (feedback->cancelRequested()) return Result::failed(Outcome::Cancelled, {});
+            }
         }
     }
     return {};

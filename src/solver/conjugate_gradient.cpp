@@ -222,9 +222,18 @@ std::string breakdownMessage(int32_t cycle) {
                   cycle + 1);
 }
 
+void report(Feedback* feedback, int32_t cycle, int64_t iteration, double measure) {
+    Progress progress;
+    progress.stage = Stage::Iteration;
+    progress.cycle = cycle + 1;
+    progress.iteration = static_cast<int32_t>(iteration);
+    progress.log10Measure = measureLogarithm(measure);
+    feedback->progress(progress);
+}
+
 template <bool Preconditioned>
 ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Arrays& a, const SweepPlan& plan,
-                                const IterationProgress& progress) {
+                                Feedback* feedback) {
     ConjugateGradientResult result;
     const double tolerance = cycleTolerance(input.cycle);
     const int64_t limit = input.iterationLimit >= 0 ? input.iterationLimit : 2 * static_cast<int64_t>(a.n);
@@ -264,7 +273,7 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
     // A negative measure can only come from a negative diagonal (with the preconditioner): the
     // matrix is then not positive definite and the iteration meaningless.
     if (!std::isfinite(rho) || rho < 0) {
-        result.ok = false;
+        result.outcome = Outcome::BadInput;
         result.message = breakdownMessage(input.cycle);
         return result;
     }
@@ -276,14 +285,14 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
                                          : multiplyDirection<true, Preconditioned>(a, plan, beta);
         const double alpha = rho / pq;
         if (pq == 0 || !std::isfinite(alpha)) {
-            result.ok = false;
+            result.outcome = Outcome::BadInput;
             result.message = breakdownMessage(input.cycle);
             result.iterations = static_cast<int32_t>(iteration);
             return result;
         }
         const double next = updateHeadsAndResidual<Preconditioned>(a, alpha);
         if (!std::isfinite(next) || next < 0) {
-            result.ok = false;
+            result.outcome = Outcome::BadInput;
             result.message = breakdownMessage(input.cycle);
             result.iterations = static_cast<int32_t>(iteration);
             return result;
@@ -291,29 +300,36 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
         beta = next / rho;
         rho = next;
         ++iteration;
-        if (progress) progress(static_cast<int32_t>(iteration), measureLogarithm(rho));
+        if (feedback) {
+            report(feedback, input.cycle, iteration, rho);
+            if (feedback->cancelRequested()) {
+                result.outcome = Outcome::Cancelled;
+                result.iterations = static_cast<int32_t>(iteration);
+                return result;
+            }
+        }
     }
+    result.converged = !(std::fabs(rho) > tolerance);
 
     result.iterations = static_cast<int32_t>(iteration);
     result.measure = rho;
     result.log10Measure = measureLogarithm(rho);
     for (int32_t k = 0; k < n; ++k) {
         if (!std::isfinite(a.F[k])) {
-            result.ok = false;
+            result.outcome = Outcome::BadInput;
             result.message = breakdownMessage(input.cycle);
             return result;
         }
         if (!(a.F[k] >= input.bottom[k])) result.warning = true;
     }
-    if (progress) progress(result.iterations, result.log10Measure);
+    if (feedback) report(feedback, input.cycle, result.iterations, rho);
     return result;
 }
 
 } // namespace
 
 ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& input, double* heads,
-                                               ConjugateGradientWork& work,
-                                               const IterationProgress& progress) {
+                                               ConjugateGradientWork& work, Feedback* feedback) {
     const SystemMatrix& matrix = *input.matrix;
     const auto n = static_cast<std::size_t>(matrix.rows);
     work.r.assign(n, 0.0);
@@ -332,8 +348,8 @@ ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& inp
                         work.r.data(),
                         work.p.data(),
                         work.q.data()};
-    return input.preconditioned ? iterate<true>(input, arrays, plan, progress)
-                                : iterate<false>(input, arrays, plan, progress);
+    return input.preconditioned ? iterate<true>(input, arrays, plan, feedback)
+                                : iterate<false>(input, arrays, plan, feedback);
 }
 
 } // namespace velkor

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "model/feedback.h"
+#include "model/outcome.h"
 #include "solver/system_matrix.h"
 
 namespace velkor {
@@ -15,9 +16,6 @@ namespace velkor {
 // prescribed (residual zeroed, no update), negative: residual kept but no update.
 enum NodeRole : uint8_t { FreeNode = 0, PrescribedNode = 1, OtherNode = 2 };
 NodeRole nodeRole(int32_t type);
-
-// Iteration count and log10 of the convergence measure, after every iteration and once at the end.
-using IterationProgress = std::function<void(int32_t iteration, double log10Measure)>;
 
 // log10 of a convergence measure. A measure of exactly 0 (nothing left to solve) gives the
 // logarithm of the smallest positive double instead of minus infinity.
@@ -35,8 +33,11 @@ struct ConjugateGradientWork {
 };
 
 struct ConjugateGradientResult {
-    bool ok = true;      // false: broke down (p.q = 0 or a value that is not finite)
-    std::string message; // why, when not ok
+    // Done; BadInput when the iteration broke down (p.q = 0 or a value that is not finite);
+    // Cancelled when the feedback asked it to stop.
+    Outcome outcome = Outcome::Done;
+    std::string message;    // why, when not done
+    bool converged = false; // the measure fell below the cycle's tolerance (not stopped by the limit)
     int32_t iterations = 0;
     double measure = 0;      // r.r (plain) or r.D^-1.r (preconditioned) at the end
     double log10Measure = 0; // measureLogarithm(measure)
@@ -55,9 +56,10 @@ struct ConjugateGradientInput {
 
 // Solves for heads (NN values, prescribed ones given) in place. The caller has made sure that
 // every diagonal the variant divides by is non-zero (free nodes in the plain variant, all nodes
-// in the preconditioned one). On a breakdown the heads hold whatever the iteration reached.
+// in the preconditioned one). On a breakdown or a cancel the heads hold whatever the iteration
+// reached. After every iteration and once at the end the feedback hears of the iteration count
+// and log10 of the measure (Stage::Iteration, cycle 1-based) and is asked whether to stop.
 ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& input, double* heads,
-                                               ConjugateGradientWork& work,
-                                               const IterationProgress& progress = {});
+                                               ConjugateGradientWork& work, Feedback* feedback = nullptr);
 
 } // namespace velkor

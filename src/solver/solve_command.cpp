@@ -76,24 +76,23 @@ std::string checkSystem(const SystemMatrix& matrix, const std::vector<double>& s
     return {};
 }
 
-SolveReport refused(SolveReport report, std::string message) {
-    report.status = SolveReport::Status::Refused;
+SolveReport refused(SolveReport report, Outcome outcome, std::string message) {
+    report.outcome = outcome;
     report.message = std::move(message);
     return report;
 }
 
-SolveReport solveCycles(Problem& problem, bool preconditioned, SolveObserver* observer) {
+SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedback) {
     SolveReport report;
-    if (std::string message = checkReferences(problem); !message.empty()) return refused(report, message);
+    if (std::string message = checkReferences(problem); !message.empty())
+        return refused(report, Outcome::BadInput, message);
 
     SystemMatrix matrix;
     const StructureResult structure = buildStructure(problem, matrix);
     report.entries = structure.entries;
     problem.matrixEntryCount = static_cast<int32_t>(std::min<int64_t>(structure.entries, INT32_MAX));
     if (!structure.fits) {
-        report.status = SolveReport::Status::StructureTooLarge;
-        report.message = structure.message;
-        return report;
+        return refused(report, Outcome::RefusedCapacity, structure.message);
     }
 
     // The heads live in a working vector until all cycles have succeeded, so that a refusal
@@ -107,25 +106,13 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, SolveObserver* ob
         roles[i] = nodeRole(problem.nodes[i].Type);
     }
 
-    AssemblyProgress assemblyProgress;
-    IterationProgress iterationProgress;
-    if (observer != nullptr) {
-        assemblyProgress = [observer](int32_t element, int32_t cycle) {
-            observer->assemblyProgress(element, cycle);
-        };
-        iterationProgress = [observer](int32_t iteration, double log10Measure) {
-            observer->iterationProgress(iteration, log10Measure);
-        };
-    }
-
     ConjugateGradientWork work;
     ConjugateGradientResult last;
     for (int32_t cycle = 0; cycle < kCycles; ++cycle) {
-        const AssemblyResult assembled =
-            assembleSystem(problem, cycle, heads.data(), matrix, supply, assemblyProgress);
-        if (!assembled.ok) return refused(report, assembled.message);
+        const Result assembled = assembleSystem(problem, cycle, heads.data(), matrix, supply, feedback);
+        if (!assembled.ok()) return refused(report, assembled.outcome, assembled.message);
         if (std::string message = checkSystem(matrix, supply, roles, preconditioned, cycle); !message.empty())
-            return refused(report, message);
+            return refused(report, Outcome::BadInput, message);
 
         ConjugateGradientInput input;
         input.matrix = &matrix;
@@ -134,9 +121,9 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, SolveObserver* ob
         input.bottom = bottom.data();
         input.cycle = cycle;
         input.preconditioned = preconditioned;
-        last = solveConjugateGradient(input, heads.data(), work, iterationProgress);
-        if (!last.ok) return refused(report, last.message);
-        report.cycles.push_back({last.iterations, last.log10Measure});
+        last = solveConjugateGradient(input, heads.data(), work, feedback);
+        if (last.outcome != Outcome::Done) return refused(report, last.outcome, last.message);
+        report.cycles.push_back({last.iterations, last.log10Measure, last.converged});
     }
 
     // Nodal discharge Q = A F of the last cycle's system: the supply of a free node, the
@@ -158,15 +145,15 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, SolveObserver* ob
 
 } // namespace
 
-SolveReport solveProblem(Problem& problem, bool preconditioned, SolveObserver* observer) {
+SolveReport solveProblem(Problem& problem, bool preconditioned, Feedback* feedback) {
     try {
-        return solveCycles(problem, preconditioned, observer);
+        return solveCycles(problem, preconditioned, feedback);
     } catch (const std::bad_alloc&) {
         SolveReport report;
-        return refused(report, "Not enough memory to solve the problem.");
+        return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");
     } catch (const std::length_error&) {
         SolveReport report;
-        return refused(report, "Not enough memory to solve the problem.");
+        return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");
     }
 }
 

@@ -17,6 +17,7 @@
 #include "io/installation_file.h"
 #include "model/general_data.h"
 #include "model/number_text.h"
+#include "solver/element_velocities.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
 #include "ui/edit_blocks_window.h"
@@ -131,20 +132,19 @@ class MainSurface : public QWidget {
 // Shows the solver's progress in the progress grid. A large problem reports millions of times;
 // the grid is written and painted at most every 30 ms, and once more at the end with the exact
 // last values.
-class ProgressDisplay : public SolveObserver {
+class ProgressDisplay : public Feedback {
   public:
     ProgressDisplay(StringGrid& grid, std::function<void()> afterPaint)
         : grid_(grid), afterPaint_(std::move(afterPaint)) {}
 
-    void assemblyProgress(int32_t element, int32_t cycle) override {
-        element_ = element;
-        cycle_ = cycle;
-        showThrottled();
-    }
-
-    void iterationProgress(int32_t iteration, double log10Measure) override {
-        iteration_ = iteration;
-        log_ = log10Measure;
+    void progress(const Progress& progress) override {
+        if (progress.stage == Stage::Assembly) {
+            element_ = progress.element;
+            cycle_ = progress.cycle;
+        } else if (progress.stage == Stage::Iteration) {
+            iteration_ = progress.iteration;
+            log_ = progress.log10Measure;
+        }
         showThrottled();
     }
 
@@ -546,9 +546,10 @@ void TFormFem::openDatafile() {
     // repaint after the read would wipe the velocities just computed for the new one.
     if (problem.resultsStale) clearStaleResults();
     showPanelNow(PanelRead);
-    const DatafileResult result = readDatafile(problem, *path);
+    const Result result = readDatafile(problem, *path);
+    if (result.ok() || result.outcome == Outcome::RefusedCapacity) computeElementVelocities(problem);
     // The next Save proposes the file just read, also when its problem was too large to load.
-    if (result.ok || result.message.rfind("Capacity exceeded", 0) == 0) paths.saveProposal = *path;
+    if (result.ok() || result.outcome == Outcome::RefusedCapacity) paths.saveProposal = *path;
     if (!result.message.empty()) app_.dialogs.message(result.message);
     fillGridsAndButtons();
     PanelRead->hide();
@@ -574,9 +575,9 @@ void TFormFem::saveDatafile() {
     }
     paths.saveProposal = *path;
     showPanelNow(PanelSave);
-    const DatafileResult result = writeDatafile(problem, *path);
+    const Result result = writeDatafile(problem, *path);
     PanelSave->hide();
-    if (!result.ok) {
+    if (!result.ok()) {
         app_.dialogs.message(result.message.empty() ? "Writing datafile failed.  Disk full ?"
                                                     : result.message);
         return;
@@ -605,7 +606,7 @@ void TFormFem::solve() {
     const SolveReport report = solveProblem(problem, problem.preconditioner, &progress);
     progress.showFinalValues();
 
-    if (report.status == SolveReport::Status::Solved) {
+    if (report.outcome == Outcome::Done) {
         if (problem.warning) showPanelNow(PanelWarning);
         saveDatafile();
     } else if (!report.message.empty()) {

@@ -8,6 +8,7 @@
 
 #include "io/io_test_support.h"
 #include "model/number_text.h"
+#include "solver/element_velocities.h"
 
 using namespace velkor;
 using velkor::testing::defaultProblem;
@@ -168,8 +169,8 @@ TEST(WriteDatafile, WritesTheFileAndTakesItsBaseName) {
     Problem p = sampleProblem();
     const std::string path = dir.file("Study 7.fem");
     writeFile(path, "old content");
-    const DatafileResult result = writeDatafile(p, path);
-    ASSERT_TRUE(result.ok) << result.message;
+    const Result result = writeDatafile(p, path);
+    ASSERT_TRUE(result.ok()) << result.message;
     EXPECT_TRUE(result.message.empty());
     EXPECT_EQ(p.fileName, "Study 7.fem");
     EXPECT_EQ(fileContent(path), datafileText(p));
@@ -182,15 +183,15 @@ TEST(WriteDatafile, FailureKeepsWhatWasThereAndTheModel) {
     Problem p = sampleProblem();
 
     // Target directory missing.
-    DatafileResult result = writeDatafile(p, dir.file("missing/Data2.fem"));
-    EXPECT_FALSE(result.ok);
+    Result result = writeDatafile(p, dir.file("missing/Data2.fem"));
+    EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.message, "Writing datafile failed.  Disk full ?");
 
     // Target is a directory holding a file: both stay, and no temporary file is left beside it.
     std::filesystem::create_directory(dir.file("Data3.fem"));
     writeFile(dir.file("Data3.fem/keep.txt"), "keep");
     result = writeDatafile(p, dir.file("Data3.fem"));
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.message, "Writing datafile failed.  Disk full ?");
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("Data3.fem")));
     EXPECT_EQ(fileContent(dir.file("Data3.fem/keep.txt")), "keep");
@@ -203,12 +204,12 @@ TEST(WriteDatafile, NameBeginningWithHashOrHoldingLineBreaksReadsBack) {
     Problem p = sampleProblem();
     p.problemName = "#3 pumping test";
     Problem back = defaultProblem(kSmallLimits);
-    ASSERT_TRUE(readDatafileText(back, datafileText(p)).ok);
+    ASSERT_TRUE(readDatafileText(back, datafileText(p)).ok());
     EXPECT_EQ(back.problemName, "#3 pumping test");
     EXPECT_EQ(back.NN, 5);
 
     p.problemName = "two\r\nlines";
-    ASSERT_TRUE(readDatafileText(back, datafileText(p)).ok);
+    ASSERT_TRUE(readDatafileText(back, datafileText(p)).ok());
     EXPECT_EQ(back.problemName, "two  lines");
 }
 
@@ -218,11 +219,11 @@ TEST(ReadDatafile, RoundTripWithinPrintedPrecision) {
     ScratchDirectory dir;
     Problem original = sampleProblem();
     original.nodes[4].F = 15.0004; // the node line shows 15.000, the well line 15.000400
-    ASSERT_TRUE(writeDatafile(original, dir.file("strip.fem")).ok);
+    ASSERT_TRUE(writeDatafile(original, dir.file("strip.fem")).ok());
 
     Problem p = defaultProblem(kSmallLimits);
-    const DatafileResult result = readDatafile(p, dir.file("strip.fem"));
-    ASSERT_TRUE(result.ok) << result.message;
+    const Result result = readDatafile(p, dir.file("strip.fem"));
+    ASSERT_TRUE(result.ok()) << result.message;
     // Equal texts mean equal counts and references and values equal to the printed decimals.
     EXPECT_EQ(datafileText(p), datafileText(original));
     EXPECT_EQ(p.fileName, "strip.fem");
@@ -231,14 +232,17 @@ TEST(ReadDatafile, RoundTripWithinPrintedPrecision) {
     EXPECT_EQ(p.saved.NP, 2);
     EXPECT_EQ(p.saved.LY, 500);
     EXPECT_FALSE(p.warning);
-    // Velocities come from the loaded heads: a gradient of 0.01 with K = 2 gives qx = 0.02 m/d;
-    // the well head raised by 0.0004 m tilts qy by only 3.2e-6 m/d.
+    // The reader only reads: velocities are the Open command's to compute. From the loaded heads a
+    // gradient of 0.01 with K = 2 gives qx = 0.02 m/d; the well head raised by 0.0004 m tilts qy by
+    // only 3.2e-6 m/d.
+    EXPECT_EQ(p.elements[0].qx, 0);
+    computeElementVelocities(p);
     EXPECT_NEAR(p.elements[0].qx, 0.02, 1e-5);
     EXPECT_NEAR(p.elements[0].qy, 0.0, 1e-5);
 
     // A stored file reads to a problem that writes it again byte for byte.
     const std::string stored = VELKOR_TEST_DATA_DIR "/io_wells_particles.fem";
-    ASSERT_TRUE(readDatafile(p, stored).ok);
+    ASSERT_TRUE(readDatafile(p, stored).ok());
     EXPECT_EQ(datafileText(p), fileContent(stored));
 }
 
@@ -249,7 +253,7 @@ TEST(ReadDatafile, LongLinesReadBackAsWritten) {
     original.nodes[3].X = 123456789012.5;
     const std::string text = datafileText(original);
     Problem p = defaultProblem(kSmallLimits);
-    ASSERT_TRUE(readDatafileText(p, text).ok);
+    ASSERT_TRUE(readDatafileText(p, text).ok());
     EXPECT_EQ(p.nodes[2].Q, 1e12);
     EXPECT_EQ(p.nodes[3].X, 123456789012.5);
     EXPECT_EQ(datafileText(p), text);
@@ -285,8 +289,8 @@ TEST(ReadDatafile, ToleratesCommentsSeparatorsAndLineEnds) {
     }
     for (const std::string& text : {noComments, extraComments, semicolons, blanks, unixEnds}) {
         Problem p = defaultProblem(kSmallLimits);
-        const DatafileResult result = readDatafileText(p, text);
-        ASSERT_TRUE(result.ok) << result.message << "\n" << text;
+        const Result result = readDatafileText(p, text);
+        ASSERT_TRUE(result.ok()) << result.message << "\n" << text;
         EXPECT_EQ(datafileText(p), golden);
     }
     EXPECT_NE(blanks.find("\n1 0.000 0.000 0.000 10.000 20.000 0.000 1\r\n"), std::string::npos)
@@ -299,15 +303,15 @@ TEST(ReadDatafile, NameLines) {
 
     // Leading commas skipped, cut to 40 characters, a comma ends the name.
     const std::string longName(55, 'x');
-    ASSERT_TRUE(readDatafileText(p, withLine(withLine(text, 3, ",,a.fem,b,"), 5, longName + ",")).ok);
+    ASSERT_TRUE(readDatafileText(p, withLine(withLine(text, 3, ",,a.fem,b,"), 5, longName + ",")).ok());
     EXPECT_EQ(p.fileName, "a.fem");
     EXPECT_EQ(p.problemName, std::string(40, 'x'));
 
-    ASSERT_TRUE(readDatafileText(p, withLine(text, 5, "Well field, north")).ok);
+    ASSERT_TRUE(readDatafileText(p, withLine(text, 5, "Well field, north")).ok());
     EXPECT_EQ(p.problemName, "Well field");
 
     // A name without a comma ends at the line end; the CR belongs to the line end.
-    ASSERT_TRUE(readDatafileText(p, withLine(text, 5, "No comma")).ok);
+    ASSERT_TRUE(readDatafileText(p, withLine(text, 5, "No comma")).ok());
     EXPECT_EQ(p.problemName, "No comma");
 }
 
@@ -315,10 +319,10 @@ TEST(ReadDatafile, WarningFlagWhenHeadBelowBottom) {
     Problem source = sampleProblem();
     source.nodes[1].F = -0.5; // below B = 0
     Problem p = defaultProblem(kSmallLimits);
-    ASSERT_TRUE(readDatafileText(p, datafileText(source)).ok);
+    ASSERT_TRUE(readDatafileText(p, datafileText(source)).ok());
     EXPECT_TRUE(p.warning);
     // The reader never clears it; the next solution does.
-    ASSERT_TRUE(readDatafileText(p, datafileText(sampleProblem())).ok);
+    ASSERT_TRUE(readDatafileText(p, datafileText(sampleProblem())).ok());
     EXPECT_TRUE(p.warning);
 }
 
@@ -326,13 +330,13 @@ TEST(ReadDatafile, WellLineOverridesHeadAndTypeOfItsNode) {
     const std::string text = datafileText(sampleProblem());
     Problem p = defaultProblem(kSmallLimits);
     // Node 3 says F = 10, Type 1; the well line on node 3 says 7.25 and 0.
-    ASSERT_TRUE(readDatafileText(p, withLine(text, 29, "2,3,7.25,50.5,0,")).ok);
+    ASSERT_TRUE(readDatafileText(p, withLine(text, 29, "2,3,7.25,50.5,0,")).ok());
     EXPECT_EQ(p.nodes[2].F, 7.25);
     EXPECT_EQ(p.nodes[2].Type, 0);
     // Types above 1 are kept: the solver treats them as prescribed.
-    ASSERT_TRUE(readDatafileText(p, withLine(text, 13, "3,1000,0,0,10,10,0,2,")).ok);
+    ASSERT_TRUE(readDatafileText(p, withLine(text, 13, "3,1000,0,0,10,10,0,2,")).ok());
     EXPECT_EQ(p.nodes[2].Type, 1); // the well line still wins
-    ASSERT_TRUE(readDatafileText(p, withLine(text, 12, "2,0,500,0,10,20,0,2,")).ok);
+    ASSERT_TRUE(readDatafileText(p, withLine(text, 12, "2,0,500,0,10,20,0,2,")).ok());
     EXPECT_EQ(p.nodes[1].Type, 2);
 }
 
@@ -360,8 +364,8 @@ TEST(ReadDatafile, CapacityRefusalsRestoreTheSavedCounts) {
         const Problem before = p;
         p.NP = 1; // an edit since the restore point
         p.LX = 777;
-        const DatafileResult result = readDatafileText(p, withLine(text, 9, c.counts));
-        EXPECT_FALSE(result.ok);
+        const Result result = readDatafileText(p, withLine(text, 9, c.counts));
+        EXPECT_FALSE(result.ok());
         EXPECT_EQ(result.message, std::string("Capacity exceeded\n\nThe number of ") + c.table +
                                       " in the problem is too large.\n\nThe capacity of the program can be "
                                       "increased by increasing the value of " +
@@ -427,8 +431,8 @@ TEST(ReadDatafile, BadFilesLeaveTheProblemAsItWas) {
         p.TM = 123;
         p.NW = 1;
         const Problem before = p;
-        const DatafileResult result = readDatafileText(p, c.content);
-        EXPECT_FALSE(result.ok);
+        const Result result = readDatafileText(p, c.content);
+        EXPECT_FALSE(result.ok());
         EXPECT_EQ(result.message, c.message);
         expectSameProblem(p, before);
     }

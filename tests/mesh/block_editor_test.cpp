@@ -80,8 +80,9 @@ TEST(PickMainNode, NearestWithinOnePercentOfTheDiagonalLowerIndexOnTies) {
 
 TEST(NewNode, PointOnASideIsInsideAndRefused) {
     Problem p = defaultProblem();
-    EXPECT_EQ(addNodeAndBlock(p, 250, 250), "Node inside block\n\nA new node must be located outside all "
-                                            "existing blocks.");
+    const Result result = addNodeAndBlock(p, 250, 250);
+    EXPECT_EQ(result.outcome, Outcome::RefusedGeometry);
+    EXPECT_EQ(result.message, "Node inside block\n\nA new node must be located outside all existing blocks.");
     EXPECT_EQ(p.NA, 3);
     EXPECT_EQ(p.NB, 1);
 }
@@ -91,7 +92,7 @@ TEST(NewNode, JoinsTheNearestSideMidpointFirstMetOnTies) {
     Problem p = withMainNodes({{0, 0}, {100, 0}, {0, 100}, {300, 0}, {200, 0}, {300, 100}});
     addBlock(p, 0, 1, 2);
     addBlock(p, 3, 4, 5);
-    ASSERT_EQ(addNodeAndBlock(p, 150, 50), "");
+    ASSERT_TRUE(addNodeAndBlock(p, 150, 50).ok());
     EXPECT_EQ(p.NA, 7);
     EXPECT_EQ(p.NN, 7);
     EXPECT_EQ(p.NB, 3);
@@ -130,7 +131,7 @@ TEST(NewLine, ThirdNodeFollowsTheOverrideOrder) {
     addBlock(p, 0, 1, 2);
     addBlock(p, 0, 2, 3);
     // From node 2 the candidates are 3 and 1 (in that order of assignment); the later wins.
-    ASSERT_EQ(addLineBlock(p, 1, 0, 100), "");
+    ASSERT_TRUE(addLineBlock(p, 1, 0, 100).ok());
     ASSERT_EQ(p.NB, 3);
     const Block b = blockAt(p, 2);
     EXPECT_EQ(b.node[0], 1);
@@ -143,16 +144,19 @@ TEST(NewLine, RefusedWithoutAThirdNodeSilentOnTheStartNode) {
     Problem p = withMainNodes({{0, 0}, {100, 0}, {0, 100}, {500, 500}, {600, 500}, {500, 600}});
     addBlock(p, 0, 1, 2);
     addBlock(p, 3, 4, 5);
-    EXPECT_EQ(addLineBlock(p, 0, 500, 500),
-              "No triangle created.\n\nA new line must create a new triangular block.");
-    EXPECT_EQ(addLineBlock(p, 0, 0, 0), "");    // released on the start node
-    EXPECT_EQ(addLineBlock(p, 0, 1000, 0), ""); // released far from every node
+    const Result noTriangle = addLineBlock(p, 0, 500, 500);
+    EXPECT_EQ(noTriangle.outcome, Outcome::RefusedGeometry);
+    EXPECT_EQ(noTriangle.message, "No triangle created.\n\nA new line must create a new triangular block.");
+    EXPECT_EQ(addLineBlock(p, 0, 0, 0).outcome, Outcome::NothingToDo);    // released on the start node
+    EXPECT_EQ(addLineBlock(p, 0, 1000, 0).outcome, Outcome::NothingToDo); // released far from every node
     EXPECT_EQ(p.NB, 2);
 
     Limits limits;
     limits.BMAX = 1;
     Problem full = defaultProblem(limits);
-    EXPECT_NE(addLineBlock(full, 0, 0, 500).find("too large to add another block"), std::string::npos);
+    const Result capacity = addLineBlock(full, 0, 0, 500);
+    EXPECT_EQ(capacity.outcome, Outcome::RefusedCapacity);
+    EXPECT_NE(capacity.message.find("too large to add another block"), std::string::npos);
 }
 
 TEST(BlockEditorState, DragMovesOneNodePerPressAndLineEndsAtRelease) {
@@ -206,7 +210,7 @@ TEST(BatchMeshOperations, BlockOperationsAndMalformedArguments) {
         " 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     Problem p = defaultProblem();
-    ASSERT_TRUE(readDatafile(p, out).ok);
+    ASSERT_TRUE(readDatafile(p, out).ok());
     // The block edits threw the refinement and the well away.
     EXPECT_EQ(p.NW, 0);
     EXPECT_EQ(p.NA, 4);
@@ -218,10 +222,11 @@ TEST(BatchMeshOperations, BlockOperationsAndMalformedArguments) {
     EXPECT_EQ(p.nodes[3].X, 1500);
     std::remove(out.c_str());
 
+    // A malformed argument is a usage error.
     const std::string bad = std::string(VELKOR_BATCH_PROGRAM) + " - addwell:1,2,3 2>/dev/null";
     const int status = std::system(bad.c_str());
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 
 } // namespace

@@ -81,7 +81,7 @@ TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
         for (int step = 0; step < 6; ++step) {
             const int what = pick(random);
             std::string label;
-            MeshResult a, b;
+            Result a, b;
             if (what <= 1 && fast.NM < 6000) {
                 label = "split4";
                 a = splitAllInFour(fast);
@@ -133,8 +133,8 @@ TEST(FastAgreesWithLiteral, SplitTwoStopsAtTheSameElement) {
         fast.elements.resize(static_cast<std::size_t>(cut));
         Problem slow = fast;
         const int32_t before = fast.NM;
-        const MeshResult a = splitAllInTwo(fast);
-        const MeshResult b = test::literal::splitAllInTwo(slow);
+        const Result a = splitAllInTwo(fast);
+        const Result b = test::literal::splitAllInTwo(slow);
         ASSERT_EQ(a.message, b.message) << "layout " << layout;
         ASSERT_EQ(firstDifference(fast, slow), "") << "layout " << layout;
         ASSERT_TRUE(meshTablesAreSound(fast));

@@ -221,8 +221,8 @@ void renumberElements(Problem& p) {
     }
 }
 
-MeshResult splitAllInFour(Problem& p) {
-    MeshResult r;
+Result splitAllInFour(Problem& p) {
+    Result r;
     const int32_t NMAX = p.limits.NMAX, MMAX = p.limits.MMAX;
     p.saved.NN = p.NN;
     p.saved.NM = p.NM;
@@ -271,8 +271,8 @@ MeshResult splitAllInFour(Problem& p) {
     return r;
 }
 
-MeshResult splitAllInTwo(Problem& p) {
-    MeshResult r;
+Result splitAllInTwo(Problem& p) {
+    Result r;
     const int32_t NMAX = p.limits.NMAX, MMAX = p.limits.MMAX;
     std::vector<char> done(at(MMAX), 0);
     p.saved.NN = p.NN;
@@ -345,8 +345,8 @@ MeshResult splitAllInTwo(Problem& p) {
     return r;
 }
 
-MeshResult addWell(Problem& p, double x, double y) {
-    MeshResult r;
+Result addWell(Problem& p, double x, double y) {
+    Result r;
     const double radius = 0.1 * std::sqrt(p.LX * p.LY / p.NN);
     int32_t snap = -1;
     for (int32_t i = 0; i < p.NN && snap < 0; ++i) {

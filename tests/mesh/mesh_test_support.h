@@ -26,9 +26,9 @@ std::string firstDifference(const Problem& a, const Problem& b);
 
 namespace literal {
 // Split 4, Split 2, Add Well and the renumberings, searching by scans over the tables.
-MeshResult splitAllInFour(Problem& p);
-MeshResult splitAllInTwo(Problem& p);
-MeshResult addWell(Problem& p, double x, double y);
+Result splitAllInFour(Problem& p);
+Result splitAllInTwo(Problem& p);
+Result addWell(Problem& p, double x, double y);
 void renumberNodes(Problem& p);
 void renumberElements(Problem& p);
 // The carried heapsort over key[first .. last], perm carried along, one step at a time as written.

@@ -20,6 +20,12 @@ struct Expected {
     int32_t Type;
 };
 
+// Keeps every status text a pass hands out.
+struct StatusLog : Feedback {
+    std::vector<std::string> texts;
+    void progress(const Progress& progress) override { texts.push_back(progress.statusText()); }
+};
+
 void expectNode(const Problem& p, int number, const Expected& e) {
     const Node& n = p.nodes[static_cast<std::size_t>(number - 1)];
     EXPECT_EQ(n.X, e.X) << "node " << number;
@@ -50,9 +56,9 @@ TEST(MeshReset, MeshBecomesTheBlocksAndWellsAreDropped) {
 
 TEST(SplitFour, DefaultProblemGivesTheWorkedNumbering) {
     Problem p = defaultProblem();
-    std::vector<std::string> status;
-    const MeshResult result = splitAllInFour(
-        p, [&](int32_t NN, int32_t NM) { status.push_back(splitStatusText(SplitKind::Four, NN, NM)); });
+    StatusLog log;
+    const Result result = splitAllInFour(p, &log);
+    const std::vector<std::string>& status = log.texts;
     EXPECT_TRUE(result.message.empty());
     ASSERT_EQ(p.NN, 6);
     ASSERT_EQ(p.NM, 4);
@@ -124,7 +130,7 @@ TEST(SplitFour, CapacityAtExactlyAQuarterOfTheTables) {
 
     limits.NMAX = 11; // 11 / 4 = 2 < 3
     Problem q = defaultProblem(limits);
-    const MeshResult refused = splitAllInFour(q);
+    const Result refused = splitAllInFour(q);
     EXPECT_EQ(refused.message,
               "Capacity exceeded\n\n"
               "The number of nodes or elements in the problem is too large to split all "
@@ -150,9 +156,9 @@ TEST(SplitFour, ElementCountGrowsFourTimesAndNodesOnePerSide) {
 
 TEST(SplitTwo, DefaultProblemCutsTheLongestSide) {
     Problem p = defaultProblem();
-    std::vector<std::string> status;
-    const MeshResult result = splitAllInTwo(
-        p, [&](int32_t NN, int32_t NM) { status.push_back(splitStatusText(SplitKind::Two, NN, NM)); });
+    StatusLog log;
+    const Result result = splitAllInTwo(p, &log);
+    const std::vector<std::string>& status = log.texts;
     EXPECT_TRUE(result.message.empty());
     ASSERT_EQ(p.NN, 4);
     ASSERT_EQ(p.NM, 2);
@@ -193,7 +199,7 @@ TEST(SplitTwo, StopsBetweenElementsBeforeTheTablesOverflow) {
     limits.MMAX = 40;
     Problem p = defaultProblem(limits);
     for (int pass = 0; pass < 8; ++pass) {
-        const MeshResult result = splitAllInTwo(p);
+        const Result result = splitAllInTwo(p);
         ASSERT_TRUE(meshTablesAreSound(p));
         ASSERT_LE(p.NM, 40);
         if (!result.message.empty()) {

@@ -33,8 +33,8 @@ TEST(ParticleTracker, MarksOfTheValidationStripLieAboutTwoHundredFiftyMetresApar
     addParticle(problem, 10, 50, 5);
     const double h = planTrackingLength(problem);
     StepRecorder recorder;
-    const TrackReport report = trackParticles(problem, h, recorder);
-    EXPECT_EQ(report.outcome, TrackOutcome::Finished);
+    const TrackReport report = trackParticles(problem, h, recorder, &recorder);
+    EXPECT_EQ(report.outcome, Outcome::Done);
 
     // The first sweep is a mark sweep: the first step ends with a mark.
     ASSERT_GE(recorder.steps.size(), 2u);
@@ -64,7 +64,7 @@ TEST(ParticleTracker, ParticleAboveTheWaterTableIsLoweredAndKeepsItsNewHeight) {
     makeStrip(problem, layout);
     addParticle(problem, 120, 20, 40);
     StepRecorder recorder;
-    trackParticles(problem, planTrackingLength(problem), recorder);
+    trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
     // The element holding (120, 20) spans x 100..150: its lowest corner head is at x = 150.
     const double lowestHead = 15 - 5 * 150.0 / 1000;
     EXPECT_DOUBLE_EQ(problem.particles[0].Z, lowestHead);
@@ -78,8 +78,8 @@ TEST(ParticleTracker, ParticleOutsideTheMeshNeitherMovesNorHoldsUpTheRun) {
     addParticle(problem, -50, 50, 5);
     addParticle(problem, 900, 50, 5);
     StepRecorder recorder;
-    const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder);
-    EXPECT_EQ(report.outcome, TrackOutcome::Finished);
+    const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
+    EXPECT_EQ(report.outcome, Outcome::Done);
     EXPECT_TRUE(recorder.segmentsOf(0).empty());
     EXPECT_FALSE(recorder.segmentsOf(1).empty());
     EXPECT_DOUBLE_EQ(problem.particles[0].Z, 5);
@@ -95,8 +95,8 @@ TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
     addParticle(problem, 100, 80, 5);
     StepRecorder recorder;
     recorder.cancelAfter = 2;
-    const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder);
-    EXPECT_EQ(report.outcome, TrackOutcome::Cancelled);
+    const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
+    EXPECT_EQ(report.outcome, Outcome::Cancelled);
     ASSERT_EQ(recorder.steps.size(), 6u);
     const bool marks[] = {false, true, false, true, false, false};
     const int32_t particles[] = {0, 0, 1, 1, 0, 1};
@@ -119,7 +119,7 @@ TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
     addParticle(problem, 300, 50, 5);
     const double h = planTrackingLength(problem);
     StepRecorder recorder;
-    trackParticles(problem, h, recorder);
+    trackParticles(problem, h, recorder, &recorder);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_FALSE(segments.empty());
     EXPECT_EQ(segments.back().to.x, 500);
@@ -133,7 +133,7 @@ TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
     problem.wellQ[0] = 0;
     problem.particles[0].Z = 5;
     StepRecorder passing;
-    trackParticles(problem, h, passing);
+    trackParticles(problem, h, passing, &passing);
     EXPECT_GT(passing.segmentsOf(0).back().to.x, 990);
 }
 
@@ -145,7 +145,7 @@ TEST(ParticleTracker, EveryWellIsExaminedSoALaterWellCapturesAgain) {
     addWell(problem, testing::stripNode(layout, 11, 1), -100); // (550, 50), within 10 h of the first
     addParticle(problem, 300, 50, 5);
     StepRecorder recorder;
-    trackParticles(problem, planTrackingLength(problem), recorder);
+    trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_FALSE(segments.empty());
     EXPECT_EQ(segments.back().to.x, 550);
@@ -158,7 +158,7 @@ TEST(ParticleTracker, EveryStepIsMarkedWhenTheTimeBetweenMarksIsNotPositive) {
     problem.TM = 0;
     addParticle(problem, 940, 50, 5);
     StepRecorder recorder;
-    trackParticles(problem, planTrackingLength(problem), recorder);
+    trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
     ASSERT_GT(recorder.steps.size(), 10u);
     ASSERT_EQ(recorder.steps.size() % 2, 0u);
     for (std::size_t k = 0; k < recorder.steps.size(); k += 2) {
@@ -174,7 +174,7 @@ TEST(ParticleTracker, ParticleOnAHorizontalBottomStaysOnIt) {
     makeStrip(problem, layout);
     addParticle(problem, 200, 50, -3); // raised to the bottom by the placement
     StepRecorder recorder;
-    trackParticles(problem, planTrackingLength(problem), recorder);
+    trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(problem.particles[0].Z, 0);
     ASSERT_GT(recorder.steps.size(), 100u);
     for (const RecordedStep& step : recorder.steps)
@@ -191,7 +191,7 @@ TEST(ParticleTracker, ParticleRisesOrSinksWithTheSlopeFlows) {
     addParticle(problem, 200, 50, 7);
     StepRecorder recorder;
     recorder.cancelAfter = 50;
-    trackParticles(problem, planTrackingLength(problem), recorder);
+    trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_EQ(segments.size(), 50u);
     EXPECT_LT(segments.back().to.z, 7);
@@ -206,7 +206,7 @@ TEST(ParticleTracker, WithoutSaturatedThicknessParticleMovesHorizontally) {
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
     recorder.cancelAfter = 20;
-    trackParticles(problem, planTrackingLength(problem), recorder);
+    trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(problem.particles[0].Z, 0);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_EQ(segments.size(), 20u);
@@ -222,8 +222,8 @@ TEST(ParticleTracker, StagnantParticleStopsAfterOneStep) {
     makeStrip(problem, layout);
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
-    const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder);
-    EXPECT_EQ(report.outcome, TrackOutcome::Finished);
+    const TrackReport report = trackParticles(problem, planTrackingLength(problem), recorder, &recorder);
+    EXPECT_EQ(report.outcome, Outcome::Done);
     EXPECT_EQ(report.stagnant, 1);
     EXPECT_EQ(report.sweeps, 1);
     ASSERT_EQ(recorder.steps.size(), 2u); // the zero-length step and its mark
@@ -235,8 +235,8 @@ TEST(ParticleTracker, RunEndsAtItsSweepLimit) {
     addParticle(problem, 10, 50, 5);
     StepRecorder recorder;
     const TrackReport report =
-        trackParticles(problem, planTrackingLength(problem), recorder, TrackLimits{25});
-    EXPECT_EQ(report.outcome, TrackOutcome::SweepLimit);
+        trackParticles(problem, planTrackingLength(problem), recorder, &recorder, TrackLimits{25});
+    EXPECT_EQ(report.outcome, Outcome::LimitReached);
     EXPECT_EQ(report.sweeps, 25);
     EXPECT_EQ(recorder.segmentsOf(0).size(), 25u);
     EXPECT_EQ(problem.particles[0].element, -1);
@@ -245,13 +245,13 @@ TEST(ParticleTracker, RunEndsAtItsSweepLimit) {
 class NestedRun : public StepRecorder {
   public:
     Problem* problem = nullptr;
-    TrackOutcome nested = TrackOutcome::Finished;
+    Outcome nested = Outcome::Done;
     bool busyDuringRun = false;
-    bool sweepFinished() override {
+    bool cancelRequested() override {
         busyDuringRun = trackingInProgress();
         StepRecorder inner;
-        nested = trackParticles(*problem, 1, inner).outcome;
-        return false;
+        nested = trackParticles(*problem, 1, inner, &inner).outcome;
+        return true;
     }
 };
 
@@ -262,9 +262,9 @@ TEST(ParticleTracker, SecondRunIsRefusedWhileOneIsGoing) {
     NestedRun outer;
     outer.problem = &problem;
     EXPECT_FALSE(trackingInProgress());
-    trackParticles(problem, 1, outer);
+    trackParticles(problem, 1, outer, &outer);
     EXPECT_TRUE(outer.busyDuringRun);
-    EXPECT_EQ(outer.nested, TrackOutcome::Busy);
+    EXPECT_EQ(outer.nested, Outcome::Busy);
     EXPECT_FALSE(trackingInProgress());
 }
 
@@ -273,7 +273,7 @@ TEST(ParticleTracker, WithoutParticlesNothingIsTouched) {
     makeStrip(problem, validationStrip());
     problem.particles[0] = Particle{100, 50, 40, 7};
     StepRecorder recorder;
-    EXPECT_EQ(trackParticles(problem, 10, recorder).outcome, TrackOutcome::NoParticles);
+    EXPECT_EQ(trackParticles(problem, 10, recorder, &recorder).outcome, Outcome::NothingToDo);
     EXPECT_EQ(problem.particles[0].Z, 40);
     EXPECT_EQ(problem.particles[0].element, 7);
 }

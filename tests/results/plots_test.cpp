@@ -117,7 +117,7 @@ TEST(ContourPlot, ScreenDrawingOfTheDefaultProblemMatchesItsGolden) {
     RecordingCanvas canvas;
     const PlotReport report = drawContourPlot(problem, canvas, 400, 300, recordLegendIn(canvas));
     EXPECT_EQ(report.legend, "Minimum Contour : 10 m, Maximum Contour : 20 m, Contour Interval : 0.5 m");
-    EXPECT_EQ(report.track.outcome, TrackOutcome::Finished);
+    EXPECT_EQ(report.track.outcome, Outcome::Done);
     EXPECT_EQ(compareWithGolden(canvas.joined(), "results_contours_default.txt"), "");
 }
 
@@ -170,16 +170,25 @@ TEST(ContourPlot, PaintDuringATrackingRunDrawsWithoutPathlines) {
     makeWellStrip(problem);
     RecordingCanvas outer, inner;
     PlotReport nested;
+    struct Nested : Feedback {
+        Problem* problem;
+        RecordingCanvas* inner;
+        PlotReport* nested;
+        int sweeps = 0;
+        void progress(const Progress&) override {
+            if (++sweeps == 1) *nested = drawContourPlot(*problem, *inner, 400, 300);
+        }
+        bool cancelRequested() override { return sweeps >= 5; }
+    } feedback;
+    feedback.problem = &problem;
+    feedback.inner = &inner;
+    feedback.nested = &nested;
     PlotCallbacks callbacks;
-    int sweeps = 0;
-    callbacks.sweepFinished = [&]() {
-        if (++sweeps == 1) nested = drawContourPlot(problem, inner, 400, 300);
-        return sweeps < 5;
-    };
+    callbacks.feedback = &feedback;
     const PlotReport report = drawContourPlot(problem, outer, 400, 300, callbacks);
-    EXPECT_EQ(report.track.outcome, TrackOutcome::Cancelled);
+    EXPECT_EQ(report.track.outcome, Outcome::Cancelled);
     EXPECT_EQ(report.track.sweeps, 5);
-    EXPECT_EQ(nested.track.outcome, TrackOutcome::Busy);
+    EXPECT_EQ(nested.track.outcome, Outcome::Busy);
     EXPECT_TRUE(drawsAnyShape(inner));
 }
 

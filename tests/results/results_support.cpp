@@ -84,9 +84,12 @@ void StepRecorder::mark(int32_t particle, const TrackPoint& at) {
     steps.push_back(RecordedStep{true, particle, at, at});
 }
 
-bool StepRecorder::sweepFinished() {
-    ++sweeps;
-    return cancelAfter < 0 || sweeps < cancelAfter;
+void StepRecorder::progress(const Progress& progress) {
+    if (progress.stage == Stage::Tracking) ++sweeps;
+}
+
+bool StepRecorder::cancelRequested() {
+    return cancelAfter >= 0 && sweeps >= cancelAfter;
 }
 
 std::vector<RecordedStep> StepRecorder::marksOf(int32_t particle) const {

@@ -39,15 +39,17 @@ struct RecordedStep {
     TrackPoint from, to; // a mark has its point in to
 };
 
-// Collects the steps of a run; can stop after a given number of sweeps.
-class StepRecorder : public TrackConsumer {
+// Collects the steps of a run; as the run's feedback it counts the sweeps and can stop the run
+// after a given number of them.
+class StepRecorder : public TrackConsumer, public Feedback {
   public:
     std::vector<RecordedStep> steps;
     int sweeps = 0;
     int cancelAfter = -1;
     void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) override;
     void mark(int32_t particle, const TrackPoint& at) override;
-    bool sweepFinished() override;
+    void progress(const Progress& progress) override;
+    bool cancelRequested() override;
     std::vector<RecordedStep> marksOf(int32_t particle) const;
     std::vector<RecordedStep> segmentsOf(int32_t particle) const;
 };

@@ -41,8 +41,8 @@ Assembled assemble(Problem& problem, int32_t cycle) {
     std::vector<double> heads;
     for (int32_t i = 0; i < problem.NN; ++i)
         heads.push_back(problem.nodes[static_cast<std::size_t>(i)].F);
-    const AssemblyResult result = assembleSystem(problem, cycle, heads.data(), out.matrix, out.supply);
-    EXPECT_TRUE(result.ok) << result.message;
+    const Result result = assembleSystem(problem, cycle, heads.data(), out.matrix, out.supply);
+    EXPECT_TRUE(result.ok()) << result.message;
     return out;
 }
 
@@ -98,8 +98,8 @@ TEST(Assembly, ZeroAreaElementIsRefusedByNumber) {
     SystemMatrix matrix;
     buildStructure(problem, matrix);
     std::vector<double> heads(static_cast<std::size_t>(problem.NN), 10.0), supply;
-    const AssemblyResult result = assembleSystem(problem, 0, heads.data(), matrix, supply);
-    EXPECT_FALSE(result.ok);
+    const Result result = assembleSystem(problem, 0, heads.data(), matrix, supply);
+    EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.message.rfind("Element 3 has no area", 0), 0u) << result.message;
 }
 
@@ -113,9 +113,14 @@ TEST(AssemblyProgress, ReportsEveryTenthElementAndTheLastOne) {
         SystemMatrix matrix;
         buildStructure(problem, matrix);
         std::vector<double> heads(static_cast<std::size_t>(problem.NN), 10.0), supply;
-        std::vector<std::pair<int32_t, int32_t>> rows;
-        assembleSystem(problem, 2, heads.data(), matrix, supply,
-                       [&](int32_t element, int32_t cycle) { rows.emplace_back(element, cycle); });
+        struct Rows : Feedback {
+            std::vector<std::pair<int32_t, int32_t>> rows;
+            void progress(const Progress& progress) override {
+                rows.emplace_back(progress.element, progress.cycle);
+            }
+        } feedback;
+        assembleSystem(problem, 2, heads.data(), matrix, supply, &feedback);
+        const auto& rows = feedback.rows;
         const int32_t step = last > 100 ? 10 : 1;
         ASSERT_EQ(rows.size(), static_cast<std::size_t>(last / step));
         for (std::size_t k = 0; k < rows.size(); ++k) {

@@ -24,12 +24,13 @@ Problem defaultProblem() {
     return problem;
 }
 
-struct Recorder : SolveObserver {
+struct Recorder : Feedback {
     std::vector<std::pair<int32_t, int32_t>> elements;
     std::vector<std::pair<int32_t, double>> iterations;
-    void assemblyProgress(int32_t element, int32_t cycle) override { elements.emplace_back(element, cycle); }
-    void iterationProgress(int32_t iteration, double log10Measure) override {
-        iterations.emplace_back(iteration, log10Measure);
+    void progress(const Progress& progress) override {
+        if (progress.stage == Stage::Assembly) elements.emplace_back(progress.element, progress.cycle);
+        if (progress.stage == Stage::Iteration)
+            iterations.emplace_back(progress.iteration, progress.log10Measure);
     }
 };
 
@@ -120,7 +121,7 @@ TEST(SolveCommand, DefaultProblemReachesTheNeighbourHeadsInOneIterationPerCycle)
     Problem problem = defaultProblem();
     Recorder recorder;
     const SolveReport report = solveProblem(problem, false, &recorder);
-    ASSERT_EQ(report.status, SolveReport::Status::Solved);
+    ASSERT_EQ(report.outcome, Outcome::Done);
     EXPECT_EQ(report.entries, 6);
     EXPECT_EQ(problem.matrixEntryCount, 6);
     ASSERT_EQ(report.cycles.size(), 6u);
@@ -141,7 +142,7 @@ TEST(SolveCommand, AllNodesPrescribedRunsNoIteration) {
     problem.nodes[2].Type = 1;
     Recorder recorder;
     const SolveReport report = solveProblem(problem, true, &recorder);
-    ASSERT_EQ(report.status, SolveReport::Status::Solved);
+    ASSERT_EQ(report.outcome, Outcome::Done);
     for (const CycleReport& cycle : report.cycles)
         EXPECT_EQ(cycle.iterations, 0);
     EXPECT_EQ(problem.nodes[2].F, 10.0);
@@ -163,7 +164,7 @@ TEST(SolveCommand, MatchesTheLiteralAlgorithmBitForBit) {
         Problem literal = fast;
         const SolveReport report = solveProblem(fast, preconditioned);
         const test::ReferenceRun reference = test::referenceSolve(literal, preconditioned);
-        ASSERT_EQ(report.status, SolveReport::Status::Solved) << report.message;
+        ASSERT_EQ(report.outcome, Outcome::Done) << report.message;
         EXPECT_EQ(report.entries, reference.entries);
         ASSERT_EQ(report.cycles.size(), reference.cycles.size());
         for (std::size_t c = 0; c < report.cycles.size(); ++c) {
@@ -204,7 +205,7 @@ TEST(SolveCommand, StructureTooLargeLeavesHeadsAndReportsTheCapacityMessage) {
     test::prescribeColumn(problem, layout, 0, 12);
     problem.limits.NMAX = 9; // 45 entries for a structure of 49
     const SolveReport report = solveProblem(problem, false);
-    EXPECT_EQ(report.status, SolveReport::Status::StructureTooLarge);
+    EXPECT_EQ(report.outcome, Outcome::RefusedCapacity);
     EXPECT_EQ(report.message.rfind("Capacity exceeded\n\n", 0), 0u);
     EXPECT_GE(problem.matrixEntryCount, 45);
     EXPECT_TRUE(report.cycles.empty());
@@ -219,7 +220,7 @@ TEST(SolveCommand, RefusesAFreeNodeInNoElementWithoutTouchingTheModel) {
         problem.nodes[3] = Node{700, 300, 0, 10, 13, 0, 0, 0, 0};
         problem.nodes[2].F = 11;
         const SolveReport report = solveProblem(problem, preconditioned);
-        EXPECT_EQ(report.status, SolveReport::Status::Refused);
+        EXPECT_EQ(report.outcome, Outcome::BadInput);
         EXPECT_NE(report.message.find("node 4"), std::string::npos) << report.message;
         EXPECT_EQ(problem.nodes[2].F, 11.0);
         EXPECT_EQ(problem.nodes[3].F, 13.0);
@@ -232,9 +233,9 @@ TEST(SolveCommand, PrescribedNodeInNoElementOnlyStopsThePreconditionedVariant) {
     Problem problem = defaultProblem();
     problem.NN = 4;
     problem.nodes[3] = Node{700, 300, 0, 10, 13, 0, 0, 1, 0};
-    EXPECT_EQ(solveProblem(problem, false).status, SolveReport::Status::Solved);
+    EXPECT_EQ(solveProblem(problem, false).outcome, Outcome::Done);
     EXPECT_NEAR(problem.nodes[2].F, 20, 1e-12);
-    EXPECT_EQ(solveProblem(problem, true).status, SolveReport::Status::Refused);
+    EXPECT_EQ(solveProblem(problem, true).outcome, Outcome::BadInput);
 }
 
 TEST(SolveCommand, RefusesZeroAreaElementsAndOutOfTableReferences) {
@@ -242,20 +243,20 @@ TEST(SolveCommand, RefusesZeroAreaElementsAndOutOfTableReferences) {
     collinear.nodes[1].Y = 0; // nodes 1, 2, 3 on the line y = 0
     collinear.nodes[1].X = 200;
     SolveReport report = solveProblem(collinear, false);
-    EXPECT_EQ(report.status, SolveReport::Status::Refused);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
     EXPECT_EQ(report.message.rfind("Element 1 has no area", 0), 0u);
     EXPECT_EQ(collinear.nodes[2].F, 10.0);
 
     Problem outside = defaultProblem();
     outside.elements[0].node[2] = 7;
     report = solveProblem(outside, false);
-    EXPECT_EQ(report.status, SolveReport::Status::Refused);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
     EXPECT_EQ(report.message.rfind("Element 1 refers to node 8", 0), 0u);
 
     Problem well = defaultProblem();
     well.NW = 1;
     well.wellNodes[0] = -1;
-    EXPECT_EQ(solveProblem(well, false).status, SolveReport::Status::Refused);
+    EXPECT_EQ(solveProblem(well, false).outcome, Outcome::BadInput);
 }
 
 TEST(SolveCommand, OverflowingCoefficientsAreRefusedNotWritten) {
@@ -263,7 +264,7 @@ TEST(SolveCommand, OverflowingCoefficientsAreRefusedNotWritten) {
     problem.soils[0].K = 1e308;
     problem.nodes[0].T = problem.nodes[1].T = problem.nodes[2].T = 1e308;
     const SolveReport report = solveProblem(problem, false);
-    EXPECT_EQ(report.status, SolveReport::Status::Refused);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
     EXPECT_EQ(problem.nodes[2].F, 10.0);
     EXPECT_TRUE(std::isfinite(problem.errorLog));
 }
@@ -276,7 +277,7 @@ TEST(SolveCommand, IterationLimitEndsTheCycleWithoutAMessage) {
     problem.nodes[1].Type = -1;
     problem.nodes[1].F = 25;
     const SolveReport report = solveProblem(problem, false);
-    ASSERT_EQ(report.status, SolveReport::Status::Solved) << report.message;
+    ASSERT_EQ(report.outcome, Outcome::Done) << report.message;
     EXPECT_TRUE(report.message.empty());
     for (const CycleReport& cycle : report.cycles)
         EXPECT_EQ(cycle.iterations, 7);
@@ -289,7 +290,7 @@ TEST(SolveCommand, EmptyProblemSolvesToNothing) {
     problem.NN = 0;
     problem.NM = 0;
     const SolveReport report = solveProblem(problem, true);
-    EXPECT_EQ(report.status, SolveReport::Status::Solved);
+    EXPECT_EQ(report.outcome, Outcome::Done);
     EXPECT_EQ(report.entries, 0);
     EXPECT_EQ(report.cycles.size(), 6u);
 }
