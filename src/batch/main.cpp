@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
     if (const int status = parseArguments(argc, argv, options); status != 0) return status;
 
     Problem problem;
-    State state{problem, options, 0, {}, {}};
+    State state{problem, options, 0, {}, false, {}};
 
     InstallationData installation;
     if (options.limits) {
