@@ -16,6 +16,7 @@ struct Limits {
     int32_t NMAX = 12000; // nodes
     int32_t MMAX = 20000; // elements
     int32_t PMAX = 100;   // particles
+    friend bool operator==(const Limits&, const Limits&) = default;
 };
 
 struct Node {

@@ -42,9 +42,10 @@ struct Pen {
 // A font by description; the adapter picks the nearest face it has. Text is always drawn black.
 struct Font {
     std::string face;
-    int size = 8; // points
+    int size = 8; // points, or pixels when `pixels` is set
     bool bold = false;
     bool italic = false;
+    bool pixels = false;
     friend bool operator==(const Font&, const Font&) = default;
 };
 
@@ -74,7 +75,8 @@ class Canvas {
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
     // Ellipse inscribed in the rectangle, filled and outlined like it.
     virtual void ellipse(int left, int top, int right, int bottom) = 0;
-    // Text whose top left corner is at (x, y), in the current font. Texts are Windows-1252 bytes.
+    // Text whose top left corner is at (x, y), in the current font, on a box of the brush colour.
+    // Texts are Windows-1252 bytes.
     virtual void text(int x, int y, std::string_view text) = 0;
 
     // Extent of a text in the current font.

@@ -1,5 +1,5 @@
-// The option settings that the plots read: the 3D-graph choices, the viewing angle and the size of
-// printed graphs. The options window owns one of these and edits it; the drawings only read it.
+// The option settings: what the solve command, the print command and the plots read. The options
+// window edits them; the readers query them each time they run.
 #pragma once
 
 namespace velkor {
@@ -35,13 +35,26 @@ struct GraphChoices {
     double angleDegrees = 45;
 };
 
-struct PlotOptions {
+// The option settings: every choice of the options window, each named after its control. They
+// live for one run of the program; nothing stores them.
+struct OptionSettings {
+    // Solution options. The solve command reads the problem's preconditioner flag, which only a
+    // click on the check box changes.
+    bool CheckPreconditioner = false;
+    // Print options: the report items, printed in this order.
+    bool CheckGeneral = true;
+    bool CheckNodes = false;
+    bool CheckElements = false;
+    bool CheckMesh = false;
+    bool CheckContours = false;
+    bool Check3D = false;
+    int GraphScale = 5; // track position 0..10
+    // 3D-graph options.
     bool CheckWater = true;
     bool CheckCont = true;
     bool CheckBottom = true;
     bool CheckTop = false;
-    int AngleScale = 5; // 0..10
-    int GraphScale = 5; // 0..10
+    int AngleScale = 5; // track position 0..10
 
     double viewingAngle() const { return viewingAngleDegrees(AngleScale); }
     double printScale() const { return printScaleFactor(GraphScale); }

@@ -43,8 +43,8 @@ void RecordingCanvas::setFont(const Font& font) {
     ++callCount;
     font_ = font;
     if (!record) return;
-    calls.push_back(format("font %s|%d|%s|%s", font.face.c_str(), font.size, font.bold ? "bold" : "regular",
-                           font.italic ? "italic" : "upright"));
+    calls.push_back(format("font %s|%d%s|%s|%s", font.face.c_str(), font.size, font.pixels ? "px" : "",
+                           font.bold ? "bold" : "regular", font.italic ? "italic" : "upright"));
 }
 
 void RecordingCanvas::line(int x1, int y1, int x2, int y2) {

@@ -128,7 +128,7 @@ void SvgCanvas::ellipse(int left, int top, int right, int bottom) {
 }
 
 double SvgCanvas::fontPixels() const {
-    return font_.size * 96.0 / 72.0;
+    return font_.pixels ? font_.size : font_.size * 96.0 / 72.0;
 }
 
 void SvgCanvas::text(int x, int y, std::string_view text) {

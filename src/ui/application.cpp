@@ -1,9 +1,7 @@
 #include "ui/application.h"
 
 #include <QCoreApplication>
-
-#include <cstdio>
-#include <cstdlib>
+#include <QTimer>
 
 #include "ui/contours_window.h"
 #include "ui/edit_blocks_window.h"
@@ -45,6 +43,7 @@ Application::Application(Dialogs& dialogsToUse)
     create<TFormWells>(windows_, *this);
     create<TForm3D>(windows_, *this);
     create<TFormParticles>(windows_, *this);
+    main_->windowsCreated();
 }
 
 Application::~Application() {
@@ -53,45 +52,12 @@ Application::~Application() {
     main_.reset();
 }
 
-TFormNod& Application::nodesWindow() {
-    return static_cast<TFormNod&>(window(WindowId::Nodes));
-}
-TFormElm& Application::elementsWindow() {
-    return static_cast<TFormElm&>(window(WindowId::Elements));
-}
-TFormMesh& Application::meshWindow() {
-    return static_cast<TFormMesh&>(window(WindowId::Mesh));
-}
-TFormOpt& Application::optionsWindow() {
-    return static_cast<TFormOpt&>(window(WindowId::Options));
-}
-TFormEdit& Application::editBlocksWindow() {
-    return static_cast<TFormEdit&>(window(WindowId::EditBlocks));
-}
-TFormSoils& Application::propertiesWindow() {
-    return static_cast<TFormSoils&>(window(WindowId::Properties));
-}
-TFormContours& Application::contoursWindow() {
-    return static_cast<TFormContours&>(window(WindowId::Contours));
-}
-TFormManual& Application::manualWindow() {
-    return static_cast<TFormManual&>(window(WindowId::Manual));
-}
-TFormWells& Application::wellsWindow() {
-    return static_cast<TFormWells&>(window(WindowId::Wells));
-}
-TForm3D& Application::graph3dWindow() {
-    return static_cast<TForm3D&>(window(WindowId::Graph3D));
-}
-TFormParticles& Application::particlesWindow() {
-    return static_cast<TFormParticles&>(window(WindowId::Particles));
-}
-
 void Application::showWindow(WindowId id) {
     SecondaryWindow& w = window(id);
     state.shown[id] = true;
     w.show();
     w.raise();
+    w.activateWindow();
 }
 
 void Application::closeWindow(WindowId id) {
@@ -100,7 +66,7 @@ void Application::closeWindow(WindowId id) {
     state.shown[id] = false;
 }
 
-void Application::closeWindows(std::initializer_list<WindowId> ids) {
+void Application::closeWindows(std::span<const WindowId> ids) {
     for (WindowId id : ids)
         closeWindow(id);
 }
@@ -110,12 +76,6 @@ void Application::toggleWindow(WindowId id) {
         closeWindow(id);
     else
         showWindow(id);
-}
-
-void Application::closeAllSecondaryWindows() {
-    closeWindows({WindowId::Options, WindowId::Nodes, WindowId::Elements, WindowId::Mesh,
-                  WindowId::EditBlocks, WindowId::Properties, WindowId::Contours, WindowId::Graph3D,
-                  WindowId::Manual, WindowId::Wells, WindowId::Particles});
 }
 
 void Application::hideSecondaryWindows() {
@@ -135,17 +95,63 @@ void Application::allocateTablesForInstallation() {
     problem.userName = installation.userName;
 }
 
-void Application::repaintMainWindow() {
-    main_->FormPaint();
-    main_->update();
+void Application::runCommand(const std::function<void()>& command) {
+    if (ended_ || quitRequested_ || state.busy) return;
+    if (work_ > 0) {
+        // A tracking run holds the particle table; it stops first, then the command runs.
+        if (cancellableWork_ == work_) {
+            cancelWork_ = true;
+            waitingCommand_ = command;
+        }
+        return;
+    }
+    state.busy = true;
+    {
+        const WorkScope scope(*this, false);
+        command();
+    }
+    state.busy = false;
+    if (quitRequested_) finishQuit();
+}
+
+Application::WorkScope::WorkScope(Application& app, bool cancellable) : app_(app), cancellable_(cancellable) {
+    ++app_.work_;
+    if (cancellable_) ++app_.cancellableWork_;
+}
+
+Application::WorkScope::~WorkScope() {
+    if (cancellable_) --app_.cancellableWork_;
+    if (--app_.work_ == 0) app_.workEnded();
+}
+
+void Application::workEnded() {
+    cancelWork_ = false;
+    if (quitRequested_) {
+        // A command still unwinding finishes the quit itself when it returns.
+        if (!state.busy) finishQuit();
+        return;
+    }
+    if (waitingCommand_) {
+        std::function<void()> command = std::move(waitingCommand_);
+        waitingCommand_ = nullptr;
+        QTimer::singleShot(0, main_.get(), [this, command] { runCommand(command); });
+    }
 }
 
 void Application::quit() {
-    problem.releaseTables();
-    if (state.busy) {
-        std::fflush(nullptr);
-        std::_Exit(EXIT_SUCCESS);
+    if (ended_) return;
+    if (work_ > 0) {
+        quitRequested_ = true;
+        return;
     }
+    finishQuit();
+}
+
+void Application::finishQuit() {
+    if (ended_) return;
+    ended_ = true;
+    quitRequested_ = false;
+    problem.releaseTables();
     hideSecondaryWindows();
     if (endProgram) endProgram();
 }

@@ -1,32 +1,21 @@
-// The application object: the problem, the installation data and the window state, and the
-// twelve windows created in their fixed order. Windows reach each other only through it.
+// The application object: the document and the twelve windows, created in their fixed order,
+// and the rules that hold between them - which window is shown, which command may run, when the
+// program ends. Windows reach each other only through it.
 #pragma once
 
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <memory>
+#include <span>
 
-#include "io/installation_file.h"
-#include "model/problem.h"
+#include "forms/close_groups.h"
 #include "ui/dialogs.h"
-#include "ui/ui_state.h"
+#include "ui/document.h"
 
 namespace velkor {
 
 class SecondaryWindow;
 class TFormFem;
-class TFormNod;
-class TFormElm;
-class TFormMesh;
-class TFormOpt;
-class TFormEdit;
-class TFormSoils;
-class TFormContours;
-class TFormManual;
-class TFormWells;
-class TForm3D;
-class TFormParticles;
 
 class Application {
   public:
@@ -36,53 +25,73 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    Problem problem;
-    InstallationData installation;
-    UiState state;
+    Document document;
+    Problem& problem = document.problem;
+    InstallationData& installation = document.installation;
+    OptionSettings& options = document.options;
+    UiState& state = document.state;
     Dialogs& dialogs;
     // Ends the program; replaced by tests. Runs after the tables have been released.
     std::function<void()> endProgram;
 
     TFormFem& mainWindow() { return *main_; }
     SecondaryWindow& window(WindowId id) { return *windows_[static_cast<std::size_t>(id)]; }
-    TFormNod& nodesWindow();
-    TFormElm& elementsWindow();
-    TFormMesh& meshWindow();
-    TFormOpt& optionsWindow();
-    TFormEdit& editBlocksWindow();
-    TFormSoils& propertiesWindow();
-    TFormContours& contoursWindow();
-    TFormManual& manualWindow();
-    TFormWells& wellsWindow();
-    TForm3D& graph3dWindow();
-    TFormParticles& particlesWindow();
+    bool secondaryWindowsCreated() const { return windows_.back() != nullptr; }
 
     bool isShown(WindowId id) const { return state.shown[id]; }
     void showWindow(WindowId id);
     // Hides a shown window and clears its flag; the window's own close handling does not run.
     void closeWindow(WindowId id);
-    void closeWindows(std::initializer_list<WindowId> ids);
+    void closeWindows(std::span<const WindowId> ids);
     void toggleWindow(WindowId id);
-    // Every secondary window, in the order the commands close them.
-    void closeAllSecondaryWindows();
+    // The windows a command hides before it acts (the one table of close groups).
+    void closeWindowsFor(Command command) { closeWindows(windowsClosedBy(command)); }
     // Hides whatever secondary window is on the screen and clears every shown flag.
     void hideSecondaryWindows();
-    bool secondaryWindowsCreated() const { return windows_.back() != nullptr; }
 
     // Tables for the installation limits. When the memory for them cannot be had, the user is
     // told and the default limits are used; the installation data then show what is in force.
     void allocateTablesForInstallation();
 
-    // The main window's repaint: grids filled from the model, buttons set, stale results cleared.
-    void repaintMainWindow();
+    // Runs a command of the main window: not while another command works (its clicks wait), and
+    // after a cancellable run of a window (tracking) has been asked to stop and has stopped.
+    void runCommand(const std::function<void()>& command);
+    bool commandRunning() const { return state.busy; }
 
-    // Releases the tables and ends the program at once, without asking to save. During a read,
-    // save or solve the running command cannot be returned to, so the process ends right here.
+    // Long work that lets the event loop run (a solve, a tracking run) holds a scope for its
+    // duration. Cancellable work is stopped by a command that comes in meanwhile.
+    class WorkScope {
+      public:
+        WorkScope(Application& app, bool cancellable);
+        ~WorkScope();
+        WorkScope(const WorkScope&) = delete;
+        WorkScope& operator=(const WorkScope&) = delete;
+
+      private:
+        Application& app_;
+        bool cancellable_;
+    };
+    bool workRunning() const { return work_ > 0; }
+    // True when running work is to stop: the program is ending, or a command waits for it.
+    bool cancelRequested() const { return quitRequested_ || cancelWork_; }
+
+    // Releases the tables and ends the program, without asking to save. Work that is running is
+    // cancelled first and the program ends when it has returned.
     void quit();
+    bool quitRequested() const { return quitRequested_; }
 
   private:
+    void workEnded();
+    void finishQuit();
+
     std::unique_ptr<TFormFem> main_;
     std::array<std::unique_ptr<SecondaryWindow>, kSecondaryWindowCount> windows_;
+    int work_ = 0;
+    int cancellableWork_ = 0;
+    bool cancelWork_ = false;
+    bool quitRequested_ = false;
+    bool ended_ = false;
+    std::function<void()> waitingCommand_;
 };
 
 } // namespace velkor

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "ui/text_codec.h"
+
 namespace velkor {
 
 namespace {
@@ -15,16 +17,29 @@ QString programCaption() {
     return QStringLiteral("VELKOR");
 }
 
-// "FEM(*.fem)|*.fem" -> "FEM(*.fem) (*.fem)", the form the desktop dialogs understand.
+// "FEM(*.fem)|*.fem" -> "FEM (*.fem)", the form the desktop dialogs understand: the pattern is
+// named once, after the description.
 QString dialogFilter(const std::string& filter) {
-    const QString text = QString::fromLatin1(filter);
+    const QString text = fromWindows1252(filter);
     const qsizetype bar = text.indexOf(QLatin1Char('|'));
     if (bar < 0) return text;
-    return text.left(bar) + QStringLiteral(" (") + text.mid(bar + 1) + QLatin1Char(')');
+    const QString pattern = text.mid(bar + 1);
+    QString description = text.left(bar);
+    const QString named = QLatin1Char('(') + pattern + QLatin1Char(')');
+    if (description.endsWith(named)) description.chop(named.size());
+    return description.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
+} // namespace
+
+std::string desktopFilter(const std::string& filter) {
+    return toWindows1252(dialogFilter(filter));
+}
+
+namespace {
+
 QString defaultSuffix(const std::string& extension) {
-    QString suffix = QString::fromLatin1(extension);
+    QString suffix = fromWindows1252(extension);
     while (suffix.startsWith(QLatin1Char('*')) || suffix.startsWith(QLatin1Char('.')))
         suffix.remove(0, 1);
     return suffix;
@@ -53,7 +68,7 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFile
 } // namespace
 
 void QtDialogs::message(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, programCaption(), QString::fromLatin1(text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, programCaption(), fromWindows1252(text), QMessageBox::Ok,
                     QApplication::activeWindow());
     // The texts are plain: "<=" in a message must never be taken for markup.
     box.setTextFormat(Qt::PlainText);

@@ -20,6 +20,9 @@ struct FileDialogRequest {
 inline constexpr const char* kDatafileFilter = "FEM(*.fem)|*.fem";
 inline constexpr const char* kDatafileExtension = "*.fem";
 
+// The filter as the desktop's file dialogs show it: "FEM(*.fem)|*.fem" -> "FEM (*.fem)".
+std::string desktopFilter(const std::string& filter);
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;

@@ -14,7 +14,8 @@ void TFormEdit::FormClose() {
     resetMesh(app_.problem);
     app_.problem.resultsStale = true;
     SecondaryWindow::FormClose();
-    app_.repaintMainWindow();
+    // The main window shows the new counts (and clears the results that are stale now).
+    app_.document.notify(Change::Counts | Change::Mesh | Change::Wells);
 }
 
 } // namespace velkor

@@ -2,50 +2,50 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
 
+#include "forms/main_window_rules.h"
 #include "io/datafile.h"
 #include "io/installation_file.h"
-#include "model/general_data.h"
 #include "model/number_text.h"
 #include "solver/element_velocities.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
-#include "ui/edit_blocks_window.h"
-#include "ui/nodes_window.h"
-#include "ui/particles_window.h"
-#include "ui/soils_window.h"
-#include "ui/string_grid.h"
+#include "ui/secondary_window.h"
+#include "ui/table_grid.h"
+#include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
+#include "ui/window_feedback.h"
 
 namespace velkor {
 
 namespace {
 
-const QColor kSilver(0xC0, 0xC0, 0xC0);
-const QColor kLime(0x00, 0xFF, 0x00);
-const QColor kRed(0xFF, 0x00, 0x00);
-const QColor kYellow(0xFF, 0xFF, 0x00);
+const QColor kSilverColour(0xC0, 0xC0, 0xC0);
+const QColor kLimeColour(0x00, 0xFF, 0x00);
+const QColor kRedColour(0xFF, 0x00, 0x00);
+const QColor kYellowColour(0xFF, 0xFF, 0x00);
 
 constexpr int kButtonSize = 25;
 constexpr int kGridRowHeight = 19;
 constexpr int kPanelCaptionHeight = 25;
-// Progress grid: two columns of 100 and four rows, with a pixel of line each.
+// Progress grid: two columns of 100 and four rows, with a pixel of line each and a border.
 constexpr int kProgressGridWidth = 2 * 100 + 2;
 constexpr int kProgressGridHeight = 4 * kGridRowHeight + 2;
 constexpr int kProgressPanelWidth = kProgressGridWidth + 60;
 constexpr int kProgressPanelHeight = kPanelCaptionHeight + kProgressGridHeight + 10;
 
-enum ProgressRow { ProgressElement = 0, ProgressCycle = 1, ProgressIteration = 2, ProgressLog = 3 };
+// Changes after which the outcome of the last solve no longer describes the problem.
+constexpr Change kProblemChanges = Change::Counts | Change::Mesh | Change::NodeValues | Change::Soils |
+                                   Change::Wells | Change::Particles | Change::GeneralData;
 
 const std::string kHelpText =
     "VELKOR is a program for the analysis of steady plane groundwater flow, using the finite "
@@ -103,8 +103,8 @@ void setBackground(QWidget* widget, const QColor& colour) {
 }
 
 QLabel* makeNoticePanel(QWidget* parent, const char* caption) {
-    auto* panel = new QLabel(QString::fromLatin1(caption), parent);
-    setBackground(panel, kRed);
+    auto* panel = new QLabel(fromWindows1252(caption), parent);
+    setBackground(panel, kRedColour);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);
     panel->setAlignment(Qt::AlignCenter);
@@ -116,96 +116,32 @@ QLabel* makeNoticePanel(QWidget* parent, const char* caption) {
     return panel;
 }
 
-// The drawing surface of the main window: its every paint is the window's repaint.
-class MainSurface : public QWidget {
-  public:
-    MainSurface(QWidget* parent, std::function<void()> onPaint)
-        : QWidget(parent), onPaint_(std::move(onPaint)) {}
-
-  protected:
-    void paintEvent(QPaintEvent*) override { onPaint_(); }
-
-  private:
-    std::function<void()> onPaint_;
-};
-
-// Shows the solver's progress in the progress grid. A large problem reports millions of times;
-// the grid is written and painted at most every 30 ms, and once more at the end with the exact
-// last values.
-class ProgressDisplay : public Feedback {
-  public:
-    ProgressDisplay(StringGrid& grid, std::function<void()> afterPaint)
-        : grid_(grid), afterPaint_(std::move(afterPaint)) {}
-
-    void progress(const Progress& progress) override {
-        if (progress.stage == Stage::Assembly) {
-            element_ = progress.element;
-            cycle_ = progress.cycle;
-        } else if (progress.stage == Stage::Iteration) {
-            iteration_ = progress.iteration;
-            log_ = progress.log10Measure;
-        }
-        showThrottled();
-    }
-
-    void showFinalValues() {
-        write();
-        showPanelNow(grid_.parentWidget());
-    }
-
-  private:
-    void showThrottled() {
-        if (clock_.isValid() && clock_.elapsed() < 30) return;
-        write();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (afterPaint_) afterPaint_();
-        clock_.restart();
-    }
-
-    void write() {
-        if (element_) grid_.setCellText(1, ProgressElement, format("%12d", *element_));
-        if (cycle_) grid_.setCellText(1, ProgressCycle, format("%12d", *cycle_));
-        if (iteration_) grid_.setCellText(1, ProgressIteration, format("%12d", *iteration_));
-        if (log_) grid_.setCellText(1, ProgressLog, format("%12.2f", *log_));
-    }
-
-    StringGrid& grid_;
-    std::function<void()> afterPaint_;
-    QElapsedTimer clock_;
-    std::optional<int32_t> element_, cycle_, iteration_;
-    std::optional<double> log_;
-};
-
 } // namespace
 
-void showPanelNow(QWidget* panel) {
-    panel->show();
-    panel->raise();
-    panel->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-TFormFem::TFormFem(Application& app) : app_(app) {
-    setWindowTitle(QStringLiteral("VELKOR"));
-    surface_ = new MainSurface(this, [this] {
-        if (painting_) return;
-        painting_ = true;
-        FormPaint();
-        painting_ = false;
-    });
-    setBackground(surface_, kSilver);
+TFormFem::TFormFem(Application& app)
+    : app_(app), installationForm_(app.installation), generalForm_(app.problem) {
+    surface_ = new QWidget(this);
+    setBackground(surface_, kSilverColour);
     setCentralWidget(surface_);
     buildToolBar();
     buildMenu();
     buildPanels();
+    StatusLine = new QLabel(this);
+    statusBar()->addWidget(StatusLine, 1);
+    statusBar()->setSizeGripEnabled(false);
+    connect(&app_.document, &Document::changed, this, &TFormFem::documentChanged);
     FormCreate();
+}
+
+void TFormFem::windowsCreated() {
+    FormPaint();
 }
 
 // ---- construction ---------------------------------------------------------------------------
 
 void TFormFem::buildToolBar() {
     ToolBar = new QWidget(surface_);
-    setBackground(ToolBar, kLime);
+    setBackground(ToolBar, kLimeColour);
     ToolBar->setGeometry(0, 0, 800, kButtonSize);
 
     struct ToolButtonEntry {
@@ -238,7 +174,7 @@ void TFormFem::buildToolBar() {
         auto* button = new QToolButton(ToolBar);
         button->setIcon(toolGlyph(entry.glyph));
         button->setIconSize(QSize(21, 21));
-        button->setToolTip(QString::fromLatin1(entry.hint));
+        button->setToolTip(fromWindows1252(entry.hint));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(left, 0, kButtonSize, kButtonSize);
@@ -249,21 +185,23 @@ void TFormFem::buildToolBar() {
 }
 
 void TFormFem::buildMenu() {
-    auto add = [this](QMenu* menu, const char* text, void (TFormFem::*handler)()) {
-        QAction* action = menu ? menu->addAction(QString::fromLatin1(text))
-                               : menuBar()->addAction(QString::fromLatin1(text));
+    auto add = [this](QMenu* menu, const char* text, void (TFormFem::*handler)(),
+                      QKeySequence shortcut = {}) {
+        QAction* action =
+            menu ? menu->addAction(fromWindows1252(text)) : menuBar()->addAction(fromWindows1252(text));
+        action->setShortcut(shortcut);
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    Open1 = add(file, "&Open", &TFormFem::Open1Click);
+    Open1 = add(file, "&Open", &TFormFem::Open1Click, QKeySequence::Open);
     New1 = add(file, "&New", &TFormFem::New1Click);
-    Save1 = add(file, "&Save", &TFormFem::Save1Click);
-    Print1 = add(file, "&Print", &TFormFem::Print1Click);
+    Save1 = add(file, "&Save", &TFormFem::Save1Click, QKeySequence::Save);
+    Print1 = add(file, "&Print", &TFormFem::Print1Click, QKeySequence::Print);
     file->addSeparator();
-    Quit2 = add(file, "&Quit", &TFormFem::Quit2Click);
+    Quit2 = add(file, "&Quit", &TFormFem::Quit2Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    Info1 = add(help, "&Info", &TFormFem::Info1Click);
+    Info1 = add(help, "&Info", &TFormFem::Info1Click, QKeySequence(Qt::Key_F1));
     help->addSeparator();
     About1 = add(help, "&About", &TFormFem::About1Click);
     Options1 = add(nullptr, "&Options", &TFormFem::Options1Click);
@@ -280,21 +218,21 @@ void TFormFem::buildMenu() {
 }
 
 void TFormFem::buildPanels() {
-    auto dataPanel = [this](const char* caption, StringGrid*& grid, QToolButton*& help,
+    auto dataPanel = [this](const char* caption, TableGrid*& grid, TableForm& form, QToolButton*& help,
                             void (TFormFem::*helpHandler)()) {
         auto* panel = new QFrame(surface_);
         panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        setBackground(panel, kLime);
-        auto* label = new QLabel(QString::fromLatin1(caption), panel);
+        setBackground(panel, kLimeColour);
+        auto* label = new QLabel(fromWindows1252(caption), panel);
         QFont font = label->font();
         font.setBold(true);
         label->setFont(font);
         label->setGeometry(8, 0, 250, kPanelCaptionHeight);
-        grid = new StringGrid(panel);
-        grid->setFixedColour(kYellow);
-        grid->setFrameShape(QFrame::NoFrame);
-        grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        grid = new TableGrid(panel);
+        grid->setFrameStyle(QFrame::NoFrame);
+        grid->setFixedColour(kYellowColour);
+        grid->setRowHeight(kGridRowHeight);
+        grid->setForm(&form);
         help = new QToolButton(panel);
         help->setIcon(toolGlyph(ToolGlyph::Help));
         help->setIconSize(QSize(21, 21));
@@ -304,44 +242,35 @@ void TFormFem::buildPanels() {
         connect(help, &QToolButton::clicked, this, helpHandler);
         return panel;
     };
-    PanelInstallation = dataPanel("Installation Data", InstallationGrid, InstallationHelpButton,
-                                  &TFormFem::InstallationHelpButtonClick);
-    InstallationGrid->setGridSize(2, 5);
-    InstallationGrid->setFixedCols(1);
+    PanelInstallation = dataPanel("Installation Data", InstallationGrid, installationForm_,
+                                  InstallationHelpButton, &TFormFem::InstallationHelpButtonClick);
     InstallationGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         InstallationGridSelectCell(col, row, canSelect);
     };
     InstallationGrid->onKeyPress = [this](char& key) { InstallationGridKeyPress(key); };
     InstallationGrid->onExit = [this] { InstallationGridExit(); };
 
-    PanelGeneral =
-        dataPanel("General Data", GeneralGrid, GeneralHelpButton, &TFormFem::GeneralHelpButtonClick);
-    GeneralGrid->setGridSize(2, kGeneralRowCount);
-    GeneralGrid->setFixedCols(1);
-    GeneralGrid->setFixedRows(kGeneralFirstEditableRow);
+    PanelGeneral = dataPanel("General Data", GeneralGrid, generalForm_, GeneralHelpButton,
+                             &TFormFem::GeneralHelpButtonClick);
     GeneralGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         GeneralGridSelectCell(col, row, canSelect);
     };
     GeneralGrid->onKeyPress = [this](char& key) { GeneralGridKeyPress(key); };
+    GeneralGrid->onExit = [this] { GeneralGridExit(); };
 
     ProgressPanel = new QFrame(surface_);
     ProgressPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setBackground(ProgressPanel, kRed);
+    setBackground(ProgressPanel, kRedColour);
     ProgressLabel = new QLabel(QStringLiteral("Progress of Computations"), ProgressPanel);
     QFont bold = ProgressLabel->font();
     bold.setBold(true);
     ProgressLabel->setFont(bold);
     ProgressLabel->adjustSize();
-    ProgressGrid = new StringGrid(ProgressPanel);
-    ProgressGrid->setFixedColour(kYellow);
-    ProgressGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ProgressGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ProgressGrid->setGridSize(2, 4);
-    ProgressGrid->setFixedCols(1);
+    ProgressGrid = new TableGrid(ProgressPanel);
+    ProgressGrid->setFixedColour(kYellowColour);
+    ProgressGrid->setRowHeight(kGridRowHeight);
     ProgressGrid->setEditable(false);
-    const char* progressLabels[] = {"Element", "Cycle", "Iteration", "Log(error)"};
-    for (int row = 0; row < 4; ++row)
-        ProgressGrid->setCellText(0, row, progressLabels[row]);
+    ProgressGrid->setForm(&progressForm_);
 
     PanelRead = makeNoticePanel(surface_, "Reading datafile, Please wait ");
     PanelSave = makeNoticePanel(surface_, "Saving datafile, Please wait");
@@ -353,6 +282,7 @@ void TFormFem::buildPanels() {
 // ---- window events --------------------------------------------------------------------------
 
 void TFormFem::FormCreate() {
+    startingUp_ = true;
     Problem& problem = app_.problem;
     UiState& state = app_.state;
     state.paths.initialDirectory = workingDirectory();
@@ -370,9 +300,7 @@ void TFormFem::FormCreate() {
     problem.preconditioner = false;
     ProgressPanel->hide();
 
-    for (QToolButton* button :
-         {SpeedButtonNode, SpeedButtonElement, SpeedButtonMesh, SpeedButtonSave, SpeedButtonPrint})
-        button->setEnabled(false);
+    setButtonStates(false, SpeedButtonWells->isEnabled(), SpeedButtonParticles->isEnabled());
 
     problem.fileName = "Data1.fem";
     problem.problemName = "Default Datafile";
@@ -386,27 +314,23 @@ void TFormFem::FormCreate() {
     app_.allocateTablesForInstallation();
     problem.resetToDefaultProblem();
     problem.buildColoursAndDefaultSoils();
+    problem.copyCountsToSaved();
 
-    for (int row = 0; row < 5; ++row)
-        InstallationGrid->setCellText(0, row, installationRowLabel(static_cast<InstallationRow>(row)));
-    fillInstallationGrid(true);
-    // A grid without a current cell would pick one itself when it first gets the focus, and
-    // that pick would count as leaving a cell.
     InstallationGrid->setCurrentCell(1, static_cast<int>(InstallationRow::UserName));
-    for (int row = 0; row < kGeneralRowCount; ++row)
-        GeneralGrid->setCellText(0, row, generalRowLabel(static_cast<GeneralRow>(row)));
     GeneralGrid->setCurrentCell(1, static_cast<int>(GeneralRow::ProblemName));
+    StatusLine->clear();
+    showTitle();
+    app_.document.notify(Change::Problem | Change::Installation);
     if (QWidget* editor = GeneralGrid->cellEditor()) editor->setFocus();
+    startingUp_ = false;
 }
 
 void TFormFem::layoutPanels() {
     PanelInstallation->setGeometry(40, 50, 382, 121);
     PanelGeneral->setGeometry(40, 185, 382, 234);
-    for (StringGrid* grid : {InstallationGrid, GeneralGrid}) {
+    for (TableGrid* grid : {InstallationGrid, GeneralGrid}) {
         QWidget* panel = grid->parentWidget();
         grid->setGeometry(0, kPanelCaptionHeight, panel->width(), panel->height() - kPanelCaptionHeight);
-        grid->setColWidth(0, 150);
-        grid->setColWidth(1, 230);
     }
     InstallationHelpButton->setGeometry(PanelInstallation->width() - kButtonSize, 0, kButtonSize,
                                         kButtonSize);
@@ -415,8 +339,6 @@ void TFormFem::layoutPanels() {
     PanelRead->move(noticeLeft, PanelInstallation->y());
     PanelSave->move(noticeLeft, PanelInstallation->y());
 
-    ProgressGrid->setColWidth(0, 100);
-    ProgressGrid->setColWidth(1, 100);
     ProgressPanel->resize(kProgressPanelWidth, kProgressPanelHeight);
     ProgressGrid->setGeometry(30, kPanelCaptionHeight, kProgressGridWidth, kProgressGridHeight);
     FormResize();
@@ -444,69 +366,40 @@ void TFormFem::resizeEvent(QResizeEvent* event) {
 }
 
 void TFormFem::FormPaint() {
-    Problem& problem = app_.problem;
-    if (app_.secondaryWindowsCreated()) {
-        app_.nodesWindow().NodesGrid->setRows(problem.NN + 1);
-        app_.particlesWindow().ParticlesGrid->setRows(problem.NP + 1);
-    }
-    fillInstallationGrid(false);
-    fillGeneralGrid(false);
-    setButtonStates();
-    if (app_.secondaryWindowsCreated()) app_.propertiesWindow().SoilsGrid->setCurrentCell(1, 1);
-    if (problem.resultsStale) clearStaleResults();
+    const MainWindowRefresh refresh = refreshMainWindow(app_.problem);
+    InstallationGrid->refresh();
+    GeneralGrid->refresh();
+    setButtonStates(refresh.dataButtons, refresh.wellsButton, refresh.particlesButton);
+    app_.document.notify(refresh.changed);
 }
 
-void TFormFem::clearStaleResults() {
-    Problem& problem = app_.problem;
-    if (app_.secondaryWindowsCreated() && problem.NP > problem.saved.NP) {
-        StringGrid& grid = *app_.particlesWindow().ParticlesGrid;
-        const int32_t last = problem.usedParticleCount();
-        for (int32_t row = std::max<int32_t>(problem.saved.NP, 0) + 1; row <= last; ++row) {
-            const Particle& particle = problem.particles[static_cast<std::size_t>(row - 1)];
-            grid.setCellText(0, row, format("%6d", row));
-            grid.setCellText(1, row, format("%11.3f", particle.X));
-            grid.setCellText(2, row, format("%11.3f", particle.Y));
-            grid.setCellText(3, row, format("%11.3f", particle.Z));
-        }
-    }
-    problem.clearResults();
-}
-
-void TFormFem::fillGridsAndButtons() {
-    fillInstallationGrid(true);
-    fillGeneralGrid(true);
-    setButtonStates();
-}
-
-void TFormFem::fillInstallationGrid(bool force) {
-    for (int row = 0; row < 5; ++row) {
-        const std::string text = installationRowText(static_cast<InstallationRow>(row), app_.installation);
-        if (force)
-            InstallationGrid->setCellText(1, row, text);
-        else
-            InstallationGrid->refreshCellText(1, row, text);
-    }
-}
-
-void TFormFem::fillGeneralGrid(bool force) {
-    for (int row = 0; row < kGeneralRowCount; ++row) {
-        const std::string text = generalRowText(static_cast<GeneralRow>(row), app_.problem);
-        if (force)
-            GeneralGrid->setCellText(1, row, text);
-        else
-            GeneralGrid->refreshCellText(1, row, text);
-    }
-}
-
-void TFormFem::setButtonStates() {
+void TFormFem::setButtonStates(bool dataButtons, bool wells, bool particles) {
     for (QToolButton* button :
          {SpeedButtonNode, SpeedButtonElement, SpeedButtonMesh, SpeedButtonSave, SpeedButtonPrint})
-        button->setEnabled(true);
-    SpeedButtonWells->setEnabled(app_.problem.NW > 0);
-    SpeedButtonParticles->setEnabled(app_.problem.NP > 0);
+        button->setEnabled(dataButtons);
+    SpeedButtonWells->setEnabled(wells);
+    SpeedButtonParticles->setEnabled(particles);
+}
+
+void TFormFem::documentChanged(Change what) {
+    if (touches(what, kProblemChanges)) StatusLine->clear();
+    if (touches(what, Change::FileName)) showTitle();
+    // The repaint's own clearing of stale results, the start-up sequence (whose first repaint
+    // comes when it is complete) and commands (repainted when they end) need no repaint here.
+    if (what == Change::Results || startingUp_ || app_.commandRunning()) return;
+    FormPaint();
+}
+
+void TFormFem::showTitle() {
+    setWindowTitle(QStringLiteral("VELKOR - ") + fromWindows1252(app_.problem.fileName));
 }
 
 void TFormFem::closeEvent(QCloseEvent* event) {
+    // A value typed into a grid is committed first; a refused one keeps the program open.
+    if (!app_.commandRunning() && !app_.workRunning() && !commitTypedCells()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     FormClose();
 }
@@ -517,15 +410,23 @@ void TFormFem::FormClose() {
 
 // ---- commands -------------------------------------------------------------------------------
 
-void TFormFem::runCommand(const std::function<void()>& command) {
-    if (app_.state.busy) return;
-    app_.state.busy = true;
-    command();
-    app_.state.busy = false;
+void TFormFem::perform(Command command, std::function<void()> body) {
+    app_.runCommand([this, command, body] {
+        if (command != Command::Help && command != Command::About && !commitTypedCells()) return;
+        body();
+    });
+    if (!app_.quitRequested() && app_.problem.tablesAllocated) FormPaint();
+}
+
+void TFormFem::toggle(Command command) {
+    WindowId window{};
+    if (!toggledWindow(command, window)) return;
+    app_.closeWindowsFor(command);
+    app_.toggleWindow(window);
 }
 
 void TFormFem::Open1Click() {
-    runCommand([this] { openDatafile(); });
+    perform(Command::Open, [this] { openDatafile(); });
 }
 void TFormFem::SpeedButtonOpenClick() {
     Open1Click();
@@ -534,7 +435,7 @@ void TFormFem::SpeedButtonOpenClick() {
 void TFormFem::openDatafile() {
     Problem& problem = app_.problem;
     DatafilePaths& paths = app_.state.paths;
-    app_.closeAllSecondaryWindows();
+    app_.closeWindowsFor(Command::Open);
     const std::optional<std::string> path = app_.dialogs.openFileName(
         {kDatafileFilter, kDatafileExtension, paths.initialDirectory, paths.openProposal});
     if (!path) {
@@ -543,21 +444,24 @@ void TFormFem::openDatafile() {
     }
     paths.openProposal = *path;
     // Results made stale by an editor belong to the problem being replaced; clearing them at a
-    // repaint after the read would wipe the velocities just computed for the new one.
-    if (problem.resultsStale) clearStaleResults();
+    // repaint after the read would wipe the velocities computed for the new one.
+    if (problem.resultsStale) problem.clearResults();
     showPanelNow(PanelRead);
     const Result result = readDatafile(problem, *path);
-    if (result.ok() || result.outcome == Outcome::RefusedCapacity) computeElementVelocities(problem);
-    // The next Save proposes the file just read, also when its problem was too large to load.
-    if (result.ok() || result.outcome == Outcome::RefusedCapacity) paths.saveProposal = *path;
+    const bool replaced = result.ok() || result.outcome == Outcome::RefusedCapacity;
+    // The velocities of the heads now held, whether the file's or, after a capacity refusal, the
+    // previous problem's restored.
+    if (replaced) computeElementVelocities(problem);
+    // Only a problem actually read makes its file the next Save's proposal: after a refusal the
+    // previous problem must not be offered for writing over the file that was refused.
+    if (result.ok()) paths.saveProposal = *path;
     if (!result.message.empty()) app_.dialogs.message(result.message);
-    fillGridsAndButtons();
+    if (replaced) app_.document.notify(Change::Problem);
     PanelRead->hide();
-    surface_->update();
 }
 
 void TFormFem::Save1Click() {
-    runCommand([this] { saveDatafile(); });
+    perform(Command::Save, [this] { saveDatafile(); });
 }
 void TFormFem::SpeedButtonSaveClick() {
     Save1Click();
@@ -566,7 +470,7 @@ void TFormFem::SpeedButtonSaveClick() {
 void TFormFem::saveDatafile() {
     Problem& problem = app_.problem;
     DatafilePaths& paths = app_.state.paths;
-    app_.closeAllSecondaryWindows();
+    app_.closeWindowsFor(Command::Save);
     const std::optional<std::string> path = app_.dialogs.saveFileName(
         {kDatafileFilter, kDatafileExtension, paths.initialDirectory, paths.saveProposal});
     if (!path) {
@@ -578,152 +482,161 @@ void TFormFem::saveDatafile() {
     const Result result = writeDatafile(problem, *path);
     PanelSave->hide();
     if (!result.ok()) {
-        app_.dialogs.message(result.message.empty() ? "Writing datafile failed.  Disk full ?"
-                                                    : result.message);
+        app_.dialogs.message(result.message);
         return;
     }
-    surface_->update();
-    GeneralGrid->setCellText(1, static_cast<int>(GeneralRow::FileName), problem.fileName);
+    app_.document.notify(Change::FileName);
 }
 
 void TFormFem::SpeedButtonCalcClick() {
-    runCommand([this] { solve(); });
+    perform(Command::Solve, [this] { solve(); });
 }
 
 void TFormFem::solve() {
     Problem& problem = app_.problem;
-    app_.closeAllSecondaryWindows();
+    app_.closeWindowsFor(Command::Solve);
     // Results made stale by an editor go now, not at some repaint after the new ones exist.
-    if (problem.resultsStale) clearStaleResults();
-    ProgressGrid->setCellText(1, ProgressCycle, "  ");
-    ProgressGrid->setCellText(1, ProgressIteration, "  ");
+    if (problem.resultsStale) problem.clearResults();
+    progressForm_.setValue(ProgressCycle, "  ");
+    progressForm_.setValue(ProgressIteration, "  ");
+    ProgressGrid->refresh();
     placeProgressPanel();
     showPanelNow(ProgressPanel);
 
-    ProgressDisplay progress(*ProgressGrid, [this] {
+    WindowFeedback feedback(
+        app_,
+        [this](const Progress& progress) {
+            if (progress.stage == Stage::Assembly) {
+                progressForm_.setValue(ProgressElement, format("%12d", progress.element));
+                progressForm_.setValue(ProgressCycle, format("%12d", progress.cycle));
+            } else if (progress.stage == Stage::Iteration) {
+                progressForm_.setValue(ProgressIteration, format("%12d", progress.iteration));
+                progressForm_.setValue(ProgressLog, format("%12.2f", progress.log10Measure));
+            }
+            ProgressGrid->refresh();
+            ProgressPanel->repaint();
+        },
+        false);
+    feedback.afterShow = [this] {
         if (onSolveProgress) onSolveProgress();
-    });
-    const SolveReport report = solveProblem(problem, problem.preconditioner, &progress);
-    progress.showFinalValues();
+    };
+    const SolveReport report = solveProblem(problem, problem.preconditioner, &feedback);
+    feedback.finish();
+    showPanelNow(ProgressPanel);
 
     if (report.outcome == Outcome::Done) {
+        app_.document.notify(Change::Results | Change::NodeValues);
         if (problem.warning) showPanelNow(PanelWarning);
         saveDatafile();
-    } else if (!report.message.empty()) {
+    } else if (report.outcome != Outcome::Cancelled && !report.message.empty()) {
         app_.dialogs.message(report.message);
     }
     PanelWarning->hide();
     ProgressPanel->hide();
-    surface_->update();
+    StatusLine->setText(fromWindows1252(solveStatusText(report)));
 }
 
 void TFormFem::New1Click() {
-    runCommand([this] {
+    perform(Command::New, [this] {
         FormCreate();
         editBlocks();
     });
 }
 
 void TFormFem::SpeedButtonEditClick() {
-    runCommand([this] { editBlocks(); });
+    perform(Command::EditBlocks, [this] { editBlocks(); });
 }
 
 void TFormFem::editBlocks() {
     app_.problem.copyCountsToSaved();
-    app_.closeWindows({WindowId::Options, WindowId::Nodes, WindowId::Elements, WindowId::Mesh,
-                       WindowId::Properties, WindowId::Graph3D, WindowId::Contours, WindowId::Manual,
-                       WindowId::Wells, WindowId::Particles});
+    app_.closeWindowsFor(Command::EditBlocks);
     if (!app_.isShown(WindowId::EditBlocks))
         app_.showWindow(WindowId::EditBlocks);
     else
-        app_.editBlocksWindow().FormClose();
+        app_.window(WindowId::EditBlocks).FormClose();
 }
 
 void TFormFem::Print1Click() {
-    // The print command comes with the report pages.
+    perform(Command::Print, [] {
+        // The print command comes with the report pages.
+    });
 }
 void TFormFem::SpeedButtonPrintClick() {
     Print1Click();
 }
 
 void TFormFem::Quit2Click() {
+    if (!app_.commandRunning() && !app_.workRunning() && !commitTypedCells()) return;
     app_.quit();
 }
 
 void TFormFem::Info1Click() {
-    runCommand([this] { app_.dialogs.message(kHelpText); });
+    perform(Command::Help, [this] { app_.dialogs.message(kHelpText); });
 }
 void TFormFem::SpeedButtonHelpClick() {
     Info1Click();
 }
 
 void TFormFem::About1Click() {
-    runCommand([this] { app_.dialogs.message("VELKOR - Finite Element Method for Plane Groundwater Flow"); });
+    perform(Command::About,
+            [this] { app_.dialogs.message("VELKOR - Finite Element Method for Plane Groundwater Flow"); });
 }
 
 void TFormFem::Options1Click() {
-    runCommand([this] {
-        app_.closeWindows({WindowId::Contours, WindowId::Graph3D});
-        app_.toggleWindow(WindowId::Options);
-    });
+    perform(Command::Options, [this] { toggle(Command::Options); });
 }
 void TFormFem::SpeedButtonOptionsClick() {
     Options1Click();
 }
 
 void TFormFem::SoilsClick() {
-    runCommand([this] { app_.toggleWindow(WindowId::Properties); });
+    perform(Command::Properties, [this] { toggle(Command::Properties); });
 }
 void TFormFem::SpeedButtonSoilsClick() {
     SoilsClick();
 }
 
 void TFormFem::SpeedButtonNodeClick() {
-    runCommand([this] { app_.toggleWindow(WindowId::Nodes); });
+    perform(Command::Nodes, [this] { toggle(Command::Nodes); });
 }
 void TFormFem::Nodes1Click() {
     if (SpeedButtonNode->isEnabled())
         SpeedButtonNodeClick();
     else
-        runCommand([this] { app_.dialogs.message("Open datafile first"); });
+        perform(Command::Help, [this] { app_.dialogs.message("Open datafile first"); });
 }
 
 void TFormFem::SpeedButtonElementClick() {
-    runCommand([this] { app_.toggleWindow(WindowId::Elements); });
+    perform(Command::Elements, [this] { toggle(Command::Elements); });
 }
 void TFormFem::Elements1Click() {
     if (SpeedButtonElement->isEnabled())
         SpeedButtonElementClick();
     else
-        runCommand([this] { app_.dialogs.message("Open datafile first"); });
+        perform(Command::Help, [this] { app_.dialogs.message("Open datafile first"); });
 }
 
 void TFormFem::SpeedButtonMeshClick() {
-    runCommand([this] {
-        app_.closeWindows({WindowId::Options, WindowId::Nodes, WindowId::Elements, WindowId::EditBlocks,
-                           WindowId::Properties, WindowId::Contours, WindowId::Manual, WindowId::Wells,
-                           WindowId::Particles});
-        app_.toggleWindow(WindowId::Mesh);
-    });
+    perform(Command::Mesh, [this] { toggle(Command::Mesh); });
 }
 void TFormFem::Mesh1Click() {
     if (SpeedButtonMesh->isEnabled())
         SpeedButtonMeshClick();
     else
-        runCommand([this] { app_.dialogs.message("Open datafile first"); });
+        perform(Command::Help, [this] { app_.dialogs.message("Open datafile first"); });
 }
 
 void TFormFem::SpeedButtonWellsClick() {
-    runCommand([this] { app_.toggleWindow(WindowId::Wells); });
+    perform(Command::Wells, [this] { toggle(Command::Wells); });
 }
 void TFormFem::WellsClick() {
     if (SpeedButtonWells->isEnabled()) SpeedButtonWellsClick();
 }
 
 void TFormFem::SpeedButtonParticlesClick() {
-    runCommand([this] {
+    perform(Command::Particles, [this] {
         if (!app_.isShown(WindowId::Particles)) app_.state.cursor = GridCursor{1, 1};
-        app_.toggleWindow(WindowId::Particles);
+        toggle(Command::Particles);
     });
 }
 void TFormFem::ParticlesClick() {
@@ -731,109 +644,124 @@ void TFormFem::ParticlesClick() {
 }
 
 void TFormFem::SpeedButtonContoursClick() {
-    runCommand([this] {
-        app_.closeWindows({WindowId::Options, WindowId::Nodes, WindowId::Elements, WindowId::Mesh,
-                           WindowId::EditBlocks, WindowId::Properties, WindowId::Manual, WindowId::Wells,
-                           WindowId::Particles, WindowId::Graph3D});
-        app_.toggleWindow(WindowId::Contours);
-    });
+    perform(Command::Contours, [this] { toggle(Command::Contours); });
 }
 
 void TFormFem::SpeedButton3dClick() {
-    runCommand([this] {
-        app_.closeWindows({WindowId::Options, WindowId::Nodes, WindowId::Elements, WindowId::Mesh,
-                           WindowId::EditBlocks, WindowId::Properties, WindowId::Manual, WindowId::Wells,
-                           WindowId::Particles, WindowId::Contours});
-        app_.toggleWindow(WindowId::Graph3D);
-    });
+    perform(Command::Graph3D, [this] { toggle(Command::Graph3D); });
 }
 
 void TFormFem::SpeedButtonManualClick() {
-    runCommand([this] { app_.toggleWindow(WindowId::Manual); });
+    perform(Command::Manual, [this] { toggle(Command::Manual); });
 }
 
 // ---- grids ----------------------------------------------------------------------------------
 
+bool TFormFem::commitTypedCells() {
+    if (GeneralGrid->hasPendingEdit() && !leaveGeneralCell(GeneralGrid->row())) return false;
+    if (InstallationGrid->hasPendingEdit()) {
+        leaveInstallationCell(InstallationGrid->row());
+        InstallationGrid->discardTypedText();
+        ButtonSaveInstallClick();
+    }
+    return true;
+}
+
+// Validates the row being left and stores its value; false when the value is refused (the cell
+// then offers the value to confirm, as typed text).
+bool TFormFem::leaveGeneralCell(int row) {
+    app_.closeWindowsFor(Command::GridEdit);
+    const CellCommit commit = generalForm_.commit(1, row, GeneralGrid->cellText(1, row));
+    if (!commit.message.empty()) app_.dialogs.message(commit.message);
+    if (!commit.allowMove) {
+        GeneralGrid->setTypedText(commit.text);
+        return false;
+    }
+    if (GeneralGrid->row() == row) GeneralGrid->discardTypedText();
+    app_.document.notify(commit.changed);
+    return true;
+}
+
 void TFormFem::GeneralGridSelectCell(int, int, bool& canSelect) {
-    if (app_.state.busy) {
+    if (app_.commandRunning()) {
         canSelect = false;
         return;
     }
-    app_.closeWindows(
-        {WindowId::Mesh, WindowId::Nodes, WindowId::Elements, WindowId::Properties, WindowId::EditBlocks});
-    const int left = GeneralGrid->row();
-    if (left < kGeneralFirstEditableRow || left >= kGeneralRowCount) return;
-    const GeneralCell cell =
-        validateGeneralCell(static_cast<GeneralRow>(left), GeneralGrid->cellText(1, left), app_.problem);
-    if (!cell.message.empty()) app_.dialogs.message(cell.message);
-    GeneralGrid->setCellText(1, left, cell.text);
-    canSelect = cell.allowMove;
+    canSelect = leaveGeneralCell(GeneralGrid->row());
 }
 
 void TFormFem::GeneralGridKeyPress(char& key) {
-    if (key != '\r') return;
-    key = 0;
-    int next = GeneralGrid->row() + 1;
-    if (next >= kGeneralRowCount) next = kGeneralFirstEditableRow;
-    GeneralGrid->selectCell(1, next);
+    GeneralGrid->applyKey(key);
+}
+
+// Leaving the grid for another control is leaving its cell: what was typed is validated and
+// kept; a refused value keeps the focus in the cell.
+void TFormFem::GeneralGridExit() {
+    if (app_.commandRunning() || !GeneralGrid->hasPendingEdit()) return;
+    if (!leaveGeneralCell(GeneralGrid->row()))
+        QTimer::singleShot(0, GeneralGrid, [this] { GeneralGrid->setFocus(Qt::OtherFocusReason); });
 }
 
 void TFormFem::GeneralHelpButtonClick() {
-    runCommand([this] { app_.dialogs.message(kGeneralHelpText); });
+    perform(Command::Help, [this] { app_.dialogs.message(kGeneralHelpText); });
+}
+
+void TFormFem::leaveInstallationCell(int row) {
+    app_.closeWindowsFor(Command::GridEdit);
+    const CellCommit commit = installationForm_.commit(1, row, InstallationGrid->cellText(1, row));
+    if (!commit.message.empty()) app_.dialogs.message(commit.message);
 }
 
 void TFormFem::InstallationGridSelectCell(int, int, bool& canSelect) {
-    if (app_.state.busy) {
+    if (app_.commandRunning()) {
         canSelect = false;
         return;
     }
-    app_.closeWindows(
-        {WindowId::Mesh, WindowId::Nodes, WindowId::Elements, WindowId::Properties, WindowId::EditBlocks});
-    const int left = InstallationGrid->row();
-    const InstallationCell cell = validateInstallationCell(
-        static_cast<InstallationRow>(left), InstallationGrid->cellText(1, left), app_.installation);
-    if (!cell.message.empty()) app_.dialogs.message(cell.message);
-    InstallationGrid->setCellText(1, left, cell.text);
+    leaveInstallationCell(InstallationGrid->row());
     canSelect = true;
     ButtonSaveInstallClick();
 }
 
 void TFormFem::InstallationGridKeyPress(char& key) {
-    if (key != '\r') return;
-    key = 0;
-    int next = InstallationGrid->row() + 1;
-    if (next >= 5) next = 0;
-    InstallationGrid->selectCell(1, next);
+    InstallationGrid->applyKey(key);
 }
 
 // Leaving the grid is leaving its cell: what was typed there is validated and kept, not lost to
 // the refill that follows the save.
 void TFormFem::InstallationGridExit() {
-    if (app_.state.busy) return;
-    const int row = InstallationGrid->row();
-    if (InstallationGrid->hasPendingEdit(1, row)) {
-        const InstallationCell cell = validateInstallationCell(
-            static_cast<InstallationRow>(row), InstallationGrid->cellText(1, row), app_.installation);
-        if (!cell.message.empty()) app_.dialogs.message(cell.message);
-        InstallationGrid->setCellText(1, row, cell.text);
+    if (app_.commandRunning()) return;
+    if (InstallationGrid->hasPendingEdit()) {
+        leaveInstallationCell(InstallationGrid->row());
+        InstallationGrid->discardTypedText();
     }
     ButtonSaveInstallClick();
 }
 
 void TFormFem::InstallationHelpButtonClick() {
-    runCommand([this] { app_.dialogs.message(kInstallationHelpText); });
+    perform(Command::Help, [this] { app_.dialogs.message(kInstallationHelpText); });
 }
 
 void TFormFem::ButtonSaveInstallClick() {
+    Problem& problem = app_.problem;
     // A failed write goes unreported: the limits still hold for this run.
     writeInstallationFile(baseName(kInstallationFileName), app_.installation);
-    for (QToolButton* button :
-         {SpeedButtonNode, SpeedButtonElement, SpeedButtonMesh, SpeedButtonSave, SpeedButtonPrint})
-        button->setEnabled(false);
+    problem.userName = app_.installation.userName;
+    if (problem.tablesAllocated && app_.installation.limits == problem.limits) {
+        // Nothing the tables depend on changed: the problem in hand stays.
+        app_.document.notify(Change::Installation);
+        return;
+    }
+    // New capacities: the tables are made anew and the default problem takes the place of the
+    // one held, under the default problem's names, so that no Save can write the default
+    // problem over the file that was loaded.
+    setButtonStates(false, false, false);
     app_.allocateTablesForInstallation();
-    app_.problem.resetToDefaultProblem();
-    fillGridsAndButtons();
-    app_.problem.buildColoursAndDefaultSoils();
+    problem.resetToDefaultProblem();
+    problem.fileName = "Data1.fem";
+    problem.problemName = "Default Datafile";
+    app_.state.paths.saveProposal = "Data1.fem";
+    problem.buildColoursAndDefaultSoils();
+    app_.document.notify(Change::Problem | Change::Installation);
 }
 
 } // namespace velkor

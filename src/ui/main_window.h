@@ -1,10 +1,15 @@
 // The main window: tool bar and menu of every command, the installation and general data grids,
-// and the panels that report reading, saving, solving, printing and the aquifer warning.
+// the panels that report reading, saving, solving, printing and the aquifer warning, and a status
+// line that keeps the outcome of the last solve.
 #pragma once
 
 #include <QMainWindow>
 
 #include <functional>
+
+#include "forms/close_groups.h"
+#include "forms/main_forms.h"
+#include "model/changes.h"
 
 class QAction;
 class QFrame;
@@ -14,7 +19,7 @@ class QToolButton;
 namespace velkor {
 
 class Application;
-class StringGrid;
+class TableGrid;
 
 class TFormFem : public QMainWindow {
     Q_OBJECT
@@ -56,22 +61,25 @@ class TFormFem : public QMainWindow {
     // Grid events.
     void GeneralGridSelectCell(int col, int row, bool& canSelect);
     void GeneralGridKeyPress(char& key);
+    void GeneralGridExit();
     void GeneralHelpButtonClick();
     void InstallationGridSelectCell(int col, int row, bool& canSelect);
     void InstallationGridKeyPress(char& key);
     void InstallationGridExit();
     void InstallationHelpButtonClick();
-    // Writes the installation file and starts again from the default problem.
+    // Writes the installation file; new capacity limits start again from the default problem.
     void ButtonSaveInstallClick();
 
     // Window events.
     void FormCreate();
+    // The main window's repaint rules: stale results cleared, grids and buttons from the model.
+    // Runs after every command and whenever the document reports a change.
     void FormPaint();
     void FormResize();
     void FormClose();
 
-    // Column 1 of both data grids from the model, and the enabled states of the buttons.
-    void fillGridsAndButtons();
+    // The secondary windows exist: the first repaint fills the grids and enables the buttons.
+    void windowsCreated();
 
     // Called after every repaint of the progress panel while a solve runs (screenshots, tests).
     std::function<void()> onSolveProgress;
@@ -115,18 +123,22 @@ class TFormFem : public QMainWindow {
     QAction* Manual1 = nullptr;
 
     QFrame* PanelInstallation = nullptr;
-    StringGrid* InstallationGrid = nullptr;
+    TableGrid* InstallationGrid = nullptr;
     QToolButton* InstallationHelpButton = nullptr;
     QFrame* PanelGeneral = nullptr;
-    StringGrid* GeneralGrid = nullptr;
+    TableGrid* GeneralGrid = nullptr;
     QToolButton* GeneralHelpButton = nullptr;
     QFrame* ProgressPanel = nullptr;
     QLabel* ProgressLabel = nullptr;
-    StringGrid* ProgressGrid = nullptr;
+    TableGrid* ProgressGrid = nullptr;
     QLabel* PanelRead = nullptr;
     QLabel* PanelSave = nullptr;
     QLabel* PanelWait = nullptr;
     QLabel* PanelWarning = nullptr;
+    // The outcome of the last solve, kept until the problem changes.
+    QLabel* StatusLine = nullptr;
+
+    ProgressForm& progressForm() { return progressForm_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -138,25 +150,31 @@ class TFormFem : public QMainWindow {
     void buildPanels();
     void layoutPanels();
     void placeProgressPanel();
-    void setButtonStates();
-    void fillInstallationGrid(bool force);
-    void fillGeneralGrid(bool force);
-    void clearStaleResults();
+    void setButtonStates(bool dataButtons, bool wells, bool particles);
+    void documentChanged(Change what);
+    void showTitle();
 
-    // The bodies of the long commands; the public handlers guard them against re-entry.
+    // Runs a command: a value typed into a data grid cell is committed first, as leaving the cell
+    // would commit it; if it is refused the command does not run. Then the repaint rules.
+    void perform(Command command, std::function<void()> body);
+    // Validates and stores the typed cell of either data grid; false when a value was refused.
+    bool commitTypedCells();
+    bool leaveGeneralCell(int row);
+    void leaveInstallationCell(int row);
+
+    // The bodies of the long commands.
     void openDatafile();
     void saveDatafile();
     void solve();
     void editBlocks();
-    // Runs a command unless another one is still working.
-    void runCommand(const std::function<void()>& command);
+    void toggle(Command command);
 
     Application& app_;
     QWidget* surface_ = nullptr;
-    bool painting_ = false;
+    InstallationForm installationForm_;
+    GeneralForm generalForm_;
+    ProgressForm progressForm_;
+    bool startingUp_ = false;
 };
-
-// Shows a panel and paints it before the work that it announces starts.
-void showPanelNow(QWidget* panel);
 
 } // namespace velkor

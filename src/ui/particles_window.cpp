@@ -2,12 +2,6 @@
 
 namespace velkor {
 
-TFormParticles::TFormParticles(Application& app) : SecondaryWindow(app, WindowId::Particles, "Particles") {
-    ParticlesGrid = new StringGrid(this);
-    ParticlesGrid->setGridSize(4, 2);
-    ParticlesGrid->setFixedRows(1);
-    ParticlesGrid->setFixedCols(1);
-    ParticlesGrid->setCurrentCell(1, 1);
-}
+TFormParticles::TFormParticles(Application& app) : SecondaryWindow(app, WindowId::Particles, "Particles") {}
 
 } // namespace velkor

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "ui/secondary_window.h"
-#include "ui/string_grid.h"
 
 namespace velkor {
 
@@ -10,8 +9,6 @@ class TFormParticles : public SecondaryWindow {
     Q_OBJECT
   public:
     explicit TFormParticles(Application& app);
-
-    StringGrid* ParticlesGrid = nullptr;
 };
 
 } // namespace velkor

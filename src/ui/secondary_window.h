@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "ui/ui_state.h"
+#include "forms/window_state.h"
 
 namespace velkor {
 

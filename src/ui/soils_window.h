@@ -2,7 +2,6 @@
 #pragma once
 
 #include "ui/secondary_window.h"
-#include "ui/string_grid.h"
 
 namespace velkor {
 
@@ -10,8 +9,6 @@ class TFormSoils : public SecondaryWindow {
     Q_OBJECT
   public:
     explicit TFormSoils(Application& app);
-
-    StringGrid* SoilsGrid = nullptr;
 };
 
 } // namespace velkor

@@ -193,7 +193,7 @@ TEST(ContourPlot, PaintDuringATrackingRunDrawsWithoutPathlines) {
 }
 
 TEST(ThreeDGraph, DefaultOptionsAtFortyFiveDegrees) {
-    const PlotOptions options;
+    const OptionSettings options;
     const GraphChoices choices = options.graphChoices();
     EXPECT_TRUE(choices.CheckWater);
     EXPECT_TRUE(choices.CheckCont);

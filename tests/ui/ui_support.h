@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 #include <deque>
@@ -18,7 +19,7 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
-#include "ui/string_grid.h"
+#include "ui/table_grid.h"
 
 namespace velkor::testing {
 
@@ -83,14 +84,15 @@ class ProgramTest : public ::testing::Test {
     }
 
     // Types into the editor of the grid's current cell, replacing its text, as a user would.
-    static void typeIntoCell(StringGrid& grid, const QString& text) {
+    static void typeIntoCell(TableGrid& grid, const QString& text) {
         QLineEdit* editor = grid.cellEditor();
         ASSERT_NE(editor, nullptr);
         editor->selectAll();
         QTest::keyClicks(editor, text);
     }
-    static void pressKey(StringGrid& grid, Qt::Key key) {
-        QWidget* target = grid.cellEditor() ? static_cast<QWidget*>(grid.cellEditor()) : &grid;
+    static void pressKey(TableGrid& grid, Qt::Key key) {
+        QWidget* target =
+            grid.cellEditor() ? static_cast<QWidget*>(grid.cellEditor()) : static_cast<QWidget*>(grid.view());
         QTest::keyClick(target, key);
     }
 

@@ -1,0 +1,32 @@
+#include "forms/main_window_rules.h"
+
+#include "model/number_text.h"
+
+namespace velkor {
+
+MainWindowRefresh refreshMainWindow(Problem& problem) {
+    MainWindowRefresh refresh;
+    refresh.wellsButton = problem.NW > 0;
+    refresh.particlesButton = problem.NP > 0;
+    if (problem.resultsStale) {
+        problem.clearResults();
+        refresh.changed = Change::Results;
+    }
+    return refresh;
+}
+
+std::string solveStatusText(const SolveReport& report) {
+    if (report.outcome != Outcome::Done) {
+        return report.outcome == Outcome::Cancelled ? "Solve cancelled; the heads are as they were."
+                                                    : "Not solved; the heads are as they were.";
+    }
+    if (report.cycles.empty()) return "Solved.";
+    const CycleReport& last = report.cycles.back();
+    std::string text = format("Solved : %d cycles, %d iterations in the last cycle, Log(error) %.2f",
+                              static_cast<int>(report.cycles.size()), last.iterations, last.log10Measure);
+    if (!last.converged) text += " (iteration limit reached)";
+    if (report.warning) text += ".   Warning : Water level locally below bottom of aquifer. Results invalid.";
+    return text;
+}
+
+} // namespace velkor

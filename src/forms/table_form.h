@@ -1,0 +1,71 @@
+// A table as the windows show it, without a window: its size, fixed rows and columns, headings
+// and widths, the text of every cell computed from the model when it is asked for, what happens
+// when a typed text is committed, and what the keys Enter, c and C do. One grid widget shows any
+// table form; the only text it keeps is the one being typed in its editor.
+//
+// Columns and rows are counted from 0 and include the fixed ones, as the grid shows them: in a
+// table with one fixed heading row, row r shows record r - 1.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/changes.h"
+
+namespace velkor {
+
+// What a commit leaves.
+struct CellCommit {
+    std::string text;              // what the cell shows now (normally the stored value, formatted)
+    std::string message;           // shown in a message box first; empty for none
+    bool allowMove = true;         // false keeps the selection in the cell, which then holds `text` as
+                                   // typed text for the user to confirm or correct
+    Change changed = Change::None; // what the commit changed in the model
+};
+
+// What a key typed into a cell asks of the grid, in this order: take the key out of the editor,
+// replace the text being typed, tell the document what changed, move the selection as the user
+// would (the grid's select hook runs and may refuse).
+struct KeyAction {
+    bool swallow = false;                  // the key is not typed into the cell
+    std::optional<std::string> editorText; // new typed text of the current cell
+    Change changed = Change::None;         // the key itself stored values into the model
+    bool move = false;
+    int moveCol = 0, moveRow = 0;
+};
+
+class TableForm {
+  public:
+    virtual ~TableForm() = default;
+
+    virtual int columnCount() const = 0;
+    virtual int rowCount() const = 0;
+    virtual int fixedColumns() const { return 0; }
+    virtual int fixedRows() const { return 0; }
+    virtual int columnWidth(int col) const = 0;
+
+    // The text of a cell, headings and fixed cells included, computed from the model.
+    virtual std::string cellText(int col, int row) const = 0;
+    // Whether the user may select (and type into) a cell; by default every cell outside the
+    // fixed rows and columns.
+    virtual bool isSelectable(int col, int row) const;
+
+    // Validates the typed text of a cell, stores the value into the model and says what the cell
+    // shows now.
+    virtual CellCommit commit(int col, int row, std::string_view text) = 0;
+
+    // A key typed into the current cell (Enter arrives as '\r'). The default moves one row down on
+    // Enter, from the last row back to the first row that can be selected, in the same column.
+    virtual KeyAction key(char key, int col, int row, std::string_view typedText);
+
+    // The first and last rows below the fixed ones, for tables whose rows are records.
+    int firstRecordRow() const { return fixedRows(); }
+    int lastRow() const { return rowCount() - 1; }
+
+  protected:
+    // Enter: the next row down in the column, wrapping from the last row to `wrapRow`.
+    KeyAction moveDown(int col, int row, int wrapRow) const;
+};
+
+} // namespace velkor

@@ -1,0 +1,118 @@
+#include "ui/qt_canvas.h"
+
+#include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPolygon>
+
+#include "ui/font_table.h"
+#include "ui/text_codec.h"
+
+namespace velkor {
+
+QColor toQColor(Colour colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+namespace {
+
+Qt::PenStyle qtPenStyle(PenStyle style) {
+    switch (style) {
+    case PenStyle::Solid:
+        return Qt::SolidLine;
+    case PenStyle::Dash:
+        return Qt::DashLine;
+    case PenStyle::Dot:
+        return Qt::DotLine;
+    case PenStyle::DashDot:
+        return Qt::DashDotLine;
+    case PenStyle::DashDotDot:
+        return Qt::DashDotDotLine;
+    case PenStyle::Clear:
+        return Qt::NoPen;
+    }
+    return Qt::SolidLine;
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QPainter& painter) : painter_(painter) {
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    setPen(pen_);
+    setBrush(kWhite);
+    setFont(FontNormal);
+}
+
+void QtCanvas::setPen(const Pen& pen) {
+    pen_ = pen;
+    QPen qpen(toQColor(pen.colour));
+    qpen.setStyle(qtPenStyle(pen.style));
+    qpen.setWidth(pen.width > 1 ? pen.width : 1);
+    qpen.setCapStyle(Qt::SquareCap);
+    qpen.setJoinStyle(Qt::MiterJoin);
+    painter_.setPen(qpen);
+    // Drawn twice, a not-xor line leaves the picture as it was: the rubber band of the editors.
+    // Only raster surfaces have raster operations; elsewhere it paints like copy.
+    const QPaintEngine* engine = painter_.paintEngine();
+    const bool raster = engine && engine->hasFeature(QPaintEngine::RasterOpModes);
+    painter_.setCompositionMode(pen.mode == PenMode::NotXor && raster
+                                    ? QPainter::RasterOp_NotSourceXorDestination
+                                    : QPainter::CompositionMode_SourceOver);
+}
+
+void QtCanvas::setBrush(Colour colour) {
+    brush_ = toQColor(colour);
+    painter_.setBrush(brush_);
+}
+
+void QtCanvas::setFont(const Font& font) {
+    font_ = font;
+    painter_.setFont(QFont(qtFont(font), painter_.device()));
+}
+
+void QtCanvas::line(int x1, int y1, int x2, int y2) {
+    painter_.drawLine(x1, y1, x2, y2);
+}
+
+void QtCanvas::polygon(const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c) {
+    const QPoint points[3] = {QPoint(a.x, a.y), QPoint(b.x, b.y), QPoint(c.x, c.y)};
+    painter_.drawPolygon(points, 3);
+}
+
+void QtCanvas::rectangle(int left, int top, int right, int bottom) {
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    if (right - left < 1 || bottom - top < 1) return;
+    painter_.drawRect(left, top, right - left - 1, bottom - top - 1);
+}
+
+void QtCanvas::ellipse(int left, int top, int right, int bottom) {
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    if (right - left < 1 || bottom - top < 1) return;
+    painter_.drawEllipse(left, top, right - left - 1, bottom - top - 1);
+}
+
+void QtCanvas::text(int x, int y, std::string_view text) {
+    const QString shown = fromWindows1252(text);
+    const QFontMetrics metrics(painter_.font(), painter_.device());
+    const QPen pen = painter_.pen();
+    const QPainter::CompositionMode mode = painter_.compositionMode();
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.fillRect(x, y, metrics.horizontalAdvance(shown), metrics.height(), brush_);
+    painter_.setPen(Qt::black);
+    painter_.drawText(x, y + metrics.ascent(), shown);
+    painter_.setPen(pen);
+    painter_.setCompositionMode(mode);
+}
+
+int QtCanvas::textWidth(std::string_view text) {
+    return QFontMetrics(painter_.font(), painter_.device()).horizontalAdvance(fromWindows1252(text));
+}
+
+int QtCanvas::textHeight(std::string_view text) {
+    (void)text;
+    return QFontMetrics(painter_.font(), painter_.device()).height();
+}
+
+} // namespace velkor
