@@ -30,11 +30,12 @@ test: build
 	  ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 	@QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -L ui
 
+# Benchmarks of the core and of the windows (offscreen), each printing its figures.
 bench: deps
-	@cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELKOR_BUILD_UI=OFF \
+	@cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELKOR_BUILD_UI=ON \
 	  -DVELKOR_CORE_TESTS=OFF -DVELKOR_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bin/*_bench; do echo "== $$b"; $$b || exit 1; done
+	@for b in build-bench/bin/*_bench; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
 
 # libFuzzer on the datafile reader for a bounded time (FUZZ_SECONDS, default 60).
 FUZZ_SECONDS ?= 60

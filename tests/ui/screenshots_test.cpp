@@ -1,46 +1,14 @@
 // Pictures of the main window for a person to look at: run by `make screenshots` on a virtual
 // screen with VELKOR_SCREENSHOT_DIR naming the folder; skipped in the ordinary test run.
 #include <QApplication>
-#include <QDir>
-#include <QPixmap>
 #include <QTimer>
-
-#include <cstdlib>
-#include <filesystem>
 
 #include "ui_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;
 
-namespace {
-
-std::string exampleOrTestFile(const char* example, const char* fallback) {
-    const std::string path = std::string(VELKOR_EXAMPLES_DIR) + "/" + example;
-    return std::filesystem::exists(path) ? path : testData(fallback);
-}
-
-class Screenshots : public ProgramTest {
-  protected:
-    void SetUp() override {
-        const char* directory = std::getenv("VELKOR_SCREENSHOT_DIR");
-        if (!directory || !*directory) GTEST_SKIP() << "VELKOR_SCREENSHOT_DIR not set";
-        folder = QString::fromLocal8Bit(directory);
-        QDir().mkpath(folder);
-        ProgramTest::SetUp();
-    }
-
-    void save(const char* name) {
-        QCoreApplication::processEvents();
-        const QPixmap picture = main().grab();
-        const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(picture.save(path)) << name;
-    }
-
-    QString folder;
-};
-
-} // namespace
+using Screenshots = ScreenshotTest;
 
 TEST_F(Screenshots, MainWindow) {
     save("01_start.png");
