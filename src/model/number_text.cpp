@@ -13,12 +13,17 @@ namespace velkor {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::size_t skipBlanks(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
     return i;
 }
 
@@ -35,10 +40,12 @@ ScannedNumber scanReal(std::string_view text) {
     }
     const std::size_t mantissaStart = i;
     std::size_t digits = 0;
-    while (i < text.size() && isDigit(text[i])) ++i, ++digits;
+    while (i < text.size() && isDigit(text[i]))
+        ++i, ++digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && isDigit(text[i])) ++i, ++digits;
+        while (i < text.size() && isDigit(text[i]))
+            ++i, ++digits;
     }
     if (digits == 0) return result;
     // An exponent counts only when at least one digit follows it.
@@ -46,7 +53,8 @@ ScannedNumber scanReal(std::string_view text) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
         if (j < text.size() && isDigit(text[j])) {
-            while (j < text.size() && isDigit(text[j])) ++j;
+            while (j < text.size() && isDigit(text[j]))
+                ++j;
             i = j;
         }
     }
@@ -59,7 +67,8 @@ ScannedNumber scanReal(std::string_view text) {
         // Either far too large or a denormal underflow; from_chars leaves the value unset.
         // Decide by the decimal exponent: a huge number overflows, a tiny one reads as 0.
         std::size_t e = mantissaStart;
-        while (e < i && text[e] != 'e' && text[e] != 'E') ++e;
+        while (e < i && text[e] != 'e' && text[e] != 'E')
+            ++e;
         long exponent = 0;
         if (e < i) {
             std::string_view exponentText = text.substr(e + 1, i - e - 1);
@@ -117,9 +126,16 @@ ScannedNumber scanInteger(std::string_view text) {
     return result;
 }
 
-double readReal(std::string_view text) { return scanReal(text).value; }
+double readReal(std::string_view text) {
+    // A number too large for a double is no number: the grid's rule for unreadable text applies,
+    // and nothing infinite (or held at the largest double) reaches the model.
+    const ScannedNumber number = scanReal(text);
+    return number.overflow ? 0 : number.value;
+}
 
-int32_t readInteger(std::string_view text) { return static_cast<int32_t>(scanInteger(text).value); }
+int32_t readInteger(std::string_view text) {
+    return static_cast<int32_t>(scanInteger(text).value);
+}
 
 std::string format(const char* pattern, ...) {
     char small[256];

@@ -25,7 +25,8 @@ ScannedNumber scanReal(std::string_view text);
 // Leading decimal integer: [blanks][sign]digits; overflow clamps to the int32 range.
 ScannedNumber scanInteger(std::string_view text);
 
-// Convenience forms used by the grids and boxes: no number gives 0.
+// Convenience forms used by the grids and boxes: no number gives 0, and so does a real too large
+// for a double ("1e400").
 double readReal(std::string_view text);
 int32_t readInteger(std::string_view text);
 
