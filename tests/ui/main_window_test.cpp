@@ -84,8 +84,8 @@ TEST_F(StartUp, ToolBarLayoutAndButtonStates) {
     main().FormCreate();
     EXPECT_FALSE(main().SpeedButtonNode->isEnabled());
     EXPECT_FALSE(main().SpeedButtonPrint->isEnabled());
-    main().Nodes1Click();
-    main().WellsClick();
+    choose(main().Nodes1);
+    choose(main().Wells);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "Open datafile first");
     EXPECT_FALSE(app->isShown(WindowId::Nodes));
@@ -127,7 +127,7 @@ TEST_F(OpenCommand, FillsTheGridsAndEnablesTheButtons) {
     EXPECT_FALSE(main().PanelRead->isVisible());
 
     // The next Save proposes the file just read.
-    main().SpeedButtonSaveClick();
+    click(main().SpeedButtonSave);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].fileName, path);
 }
@@ -154,7 +154,7 @@ TEST_F(OpenCommand, VelocitiesOfTheReadProblemSurviveStaleResults) {
 }
 
 TEST_F(OpenCommand, CancelAndUnknownFileKeepTheProblem) {
-    main().SpeedButtonOpenClick();
+    click(main().SpeedButtonOpen);
     openFile("/nonexistent/velkor/none.fem");
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0], "Opening datafile failed or canceled");
@@ -190,7 +190,7 @@ TEST_F(OpenCommand, LongPathsStayOutOfTheFileName) {
     EXPECT_EQ(problem().fileName, "ui_square.fem");
 
     dialogs.saveAnswers.push_back(path.string());
-    main().SpeedButtonSaveClick();
+    click(main().SpeedButtonSave);
     EXPECT_EQ(dialogs.saveRequests.back().fileName, path.string());
     EXPECT_EQ(problem().fileName, "long.fem");
     EXPECT_EQ(main().GeneralGrid->cellText(1, 0), "long.fem");
@@ -205,7 +205,7 @@ TEST_F(SolveCommand, ShowsProgressThenOffersToSave) {
     dialogs.whileSaveDialogOpen = [&] { progressShown = main().ProgressPanel->isVisible(); };
     const std::string out = (std::filesystem::current_path() / "solved.fem").string();
     dialogs.saveAnswers.push_back(out);
-    main().SpeedButtonCalcClick();
+    click(main().SpeedButtonCalc);
 
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -223,7 +223,7 @@ TEST_F(SolveCommand, WarningPanelWhileSavingAndCancelledSaveKeepsResults) {
     openFile(testData("ui_pumped.fem"));
     bool warningShown = false;
     dialogs.whileSaveDialogOpen = [&] { warningShown = main().PanelWarning->isVisible(); };
-    main().SpeedButtonCalcClick();
+    click(main().SpeedButtonCalc);
 
     EXPECT_TRUE(warningShown);
     EXPECT_EQ(main().PanelWarning->text(),
@@ -236,15 +236,32 @@ TEST_F(SolveCommand, WarningPanelWhileSavingAndCancelledSaveKeepsResults) {
     EXPECT_NE(problem().elements[0].qx, 0);
 }
 
+// The preconditioner flag (set by the options window) chooses the variant of every cycle: the
+// preconditioned measure r.D^-1.r differs from the plain r.r the progress grid shows.
+TEST_F(SolveCommand, PreconditionerFlagChoosesTheVariant) {
+    openFile(testData("ui_square.fem"));
+    click(main().SpeedButtonCalc);
+    const std::string plain = main().ProgressGrid->cellText(1, 3);
+    problem().preconditioner = true;
+    openFile(testData("ui_square.fem"));
+    click(main().SpeedButtonCalc);
+    const std::string preconditioned = main().ProgressGrid->cellText(1, 3);
+    EXPECT_NE(plain, preconditioned);
+    problem().preconditioner = false;
+    openFile(testData("ui_square.fem"));
+    click(main().SpeedButtonCalc);
+    EXPECT_EQ(main().ProgressGrid->cellText(1, 3), plain);
+}
+
 TEST_F(SolveCommand, CommandsWaitWhileASolveRuns) {
     openFile(testData("ui_square.fem"));
     int progressCalls = 0;
     main().onSolveProgress = [&] {
         ++progressCalls;
-        main().SpeedButtonOpenClick();
-        main().SpeedButtonContoursClick();
+        click(main().SpeedButtonOpen);
+        click(main().SpeedButtonContours);
     };
-    main().SpeedButtonCalcClick();
+    click(main().SpeedButtonCalc);
     EXPECT_GT(progressCalls, 0);
     EXPECT_EQ(dialogs.openRequests.size(), 1u); // only the open that loaded the file
     EXPECT_FALSE(app->isShown(WindowId::Contours));
@@ -371,41 +388,41 @@ using WindowCommands = ProgramTest;
 
 TEST_F(WindowCommands, ContoursAndOptionsCloseTheirGroups) {
     main().FormPaint();
-    main().SpeedButtonMeshClick();
+    click(main().SpeedButtonMesh);
     app->showWindow(WindowId::Options);
     ASSERT_TRUE(app->window(WindowId::Mesh).isVisible());
-    main().SpeedButtonContoursClick();
+    click(main().SpeedButtonContours);
     EXPECT_TRUE(app->isShown(WindowId::Contours));
     EXPECT_FALSE(app->isShown(WindowId::Mesh));
     EXPECT_FALSE(app->isShown(WindowId::Options));
     EXPECT_FALSE(app->window(WindowId::Mesh).isVisible());
 
     app->showWindow(WindowId::Graph3D);
-    main().SpeedButtonOptionsClick();
+    click(main().SpeedButtonOptions);
     EXPECT_TRUE(app->isShown(WindowId::Options));
     EXPECT_FALSE(app->isShown(WindowId::Contours));
     EXPECT_FALSE(app->isShown(WindowId::Graph3D));
     EXPECT_FALSE(app->window(WindowId::Contours).isVisible());
 
-    main().SpeedButtonOptionsClick(); // toggles off
+    click(main().SpeedButtonOptions); // toggles off
     EXPECT_FALSE(app->isShown(WindowId::Options));
 }
 
 TEST_F(WindowCommands, WellsDoNothingWithoutWells) {
     main().FormPaint();
-    main().WellsClick();
-    main().ParticlesClick();
+    choose(main().Wells);
+    choose(main().Particles);
     EXPECT_FALSE(app->isShown(WindowId::Wells));
     EXPECT_FALSE(app->isShown(WindowId::Particles));
     EXPECT_TRUE(dialogs.messages.empty());
 
     openFile(testData("ui_square.fem"));
-    main().WellsClick();
+    choose(main().Wells);
     EXPECT_TRUE(app->isShown(WindowId::Wells));
 }
 
 TEST_F(WindowCommands, ClosingAWindowClearsItsFlag) {
-    main().SpeedButtonManualClick();
+    click(main().SpeedButtonManual);
     ASSERT_TRUE(app->isShown(WindowId::Manual));
     app->window(WindowId::Manual).close();
     EXPECT_FALSE(app->isShown(WindowId::Manual));
@@ -415,9 +432,9 @@ TEST_F(WindowCommands, ClosingAWindowClearsItsFlag) {
 TEST_F(WindowCommands, EditBlocksClosesThroughItsOwnCloseAndResetsTheMesh) {
     openFile(testData("ui_square.fem"));
     problem().elements[0].qx = 1; // a result of some earlier solve
-    main().SpeedButtonEditClick();
+    click(main().SpeedButtonEdit);
     EXPECT_TRUE(app->isShown(WindowId::EditBlocks));
-    main().SpeedButtonEditClick();
+    click(main().SpeedButtonEdit);
     EXPECT_FALSE(app->isShown(WindowId::EditBlocks));
     EXPECT_EQ(problem().NW, 0);
     EXPECT_EQ(problem().NN, problem().NA);
@@ -428,8 +445,8 @@ TEST_F(WindowCommands, EditBlocksClosesThroughItsOwnCloseAndResetsTheMesh) {
 
 TEST_F(WindowCommands, NewStartsOverAndOpensTheBlockEditor) {
     openFile(testData("ui_square.fem"));
-    main().SpeedButtonManualClick();
-    main().New1Click();
+    click(main().SpeedButtonManual);
+    choose(main().New1);
     EXPECT_EQ(problem().NN, 3);
     EXPECT_EQ(problem().fileName, "Data1.fem");
     EXPECT_TRUE(app->isShown(WindowId::EditBlocks));
@@ -437,7 +454,7 @@ TEST_F(WindowCommands, NewStartsOverAndOpensTheBlockEditor) {
 }
 
 TEST_F(WindowCommands, QuitAndClosingEndTheProgramWithoutAsking) {
-    main().Quit2Click();
+    choose(main().Quit2);
     EXPECT_EQ(endRequests, 1);
     EXPECT_FALSE(problem().tablesAllocated);
     main().close(); // the program has ended already
@@ -452,7 +469,7 @@ TEST_F(WindowCommands, ClosingTheWindowDuringASolveCancelsItAndEndsTheProgram) {
     main().onSolveProgress = [&] {
         if (closes++ == 0) main().close();
     };
-    main().SpeedButtonCalcClick();
+    click(main().SpeedButtonCalc);
     EXPECT_EQ(closes, 1); // the solve stopped at its next step
     EXPECT_EQ(endRequests, 1);
     EXPECT_FALSE(problem().tablesAllocated);
@@ -461,9 +478,9 @@ TEST_F(WindowCommands, ClosingTheWindowDuringASolveCancelsItAndEndsTheProgram) {
 }
 
 TEST_F(WindowCommands, HelpTextsListTheCommands) {
-    main().SpeedButtonHelpClick();
-    main().GeneralHelpButtonClick();
-    main().InstallationHelpButtonClick();
+    click(main().SpeedButtonHelp);
+    click(main().GeneralHelpButton);
+    click(main().InstallationHelpButton);
     ASSERT_EQ(dialogs.messages.size(), 3u);
     EXPECT_NE(dialogs.messages[0].find("List of Commands :\n- Open : Open existing datafile,\n"),
               std::string::npos);

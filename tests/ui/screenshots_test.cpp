@@ -23,14 +23,14 @@ TEST_F(Screenshots, MainWindow) {
         save("03_solving.png");
     };
     dialogs.whileSaveDialogOpen = [&] { save("04_solved_before_save.png"); };
-    main().SpeedButtonCalcClick();
+    click(main().SpeedButtonCalc);
     if (!grabbed) save("03_solving.png");
     main().onSolveProgress = nullptr;
     save("05_after_solve.png");
 
     openFile(testData("ui_pumped.fem"));
     dialogs.whileSaveDialogOpen = [&] { save("06_warning_panel.png"); };
-    main().SpeedButtonCalcClick();
+    click(main().SpeedButtonCalc);
     save("07_after_warning.png");
 }
 

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QPixmap>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 #include <cstdlib>
 #include <deque>
@@ -81,9 +84,21 @@ class ProgramTest : public ::testing::Test {
     TFormFem& main() { return app->mainWindow(); }
     Problem& problem() { return app->problem; }
 
+    // Opens a datafile through the Open button, as the user does.
     void openFile(const std::string& path) {
         dialogs.openAnswers.push_back(path);
-        main().SpeedButtonOpenClick();
+        click(main().SpeedButtonOpen);
+    }
+
+    // A left click in the middle of a button, as the user gives it.
+    static void click(QAbstractButton* button) {
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // A menu item chosen: the action's trigger, as a click on it or its shortcut gives.
+    static void choose(QAction* action) {
+        ASSERT_NE(action, nullptr);
+        action->trigger();
     }
 
     // Types into the editor of the grid's current cell, replacing its text, as a user would.
