@@ -83,7 +83,7 @@ std::string NodesForm::recordText(int col, int record) const {
 }
 
 CellCommit NodesForm::commit(int col, int row, std::string_view text) {
-    if (!isSelectable(col, row) || !isRecordRow(row)) return {cellText(col, row), {}, true, Change::None};
+    if (!isSelectable(col, row)) return unchanged(col, row);
     Node& node = problem_.nodes[static_cast<std::size_t>(row - 1)];
     Change changed = Change::None;
     if (col == NodeType) {
@@ -180,7 +180,7 @@ std::string ElementsForm::recordText(int col, int record) const {
 }
 
 CellCommit ElementsForm::commit(int col, int row, std::string_view text) {
-    if (!isSelectable(col, row) || !isRecordRow(row)) return {cellText(col, row), {}, true, Change::None};
+    if (!isSelectable(col, row)) return unchanged(col, row);
     Element& element = problem_.elements[static_cast<std::size_t>(row - 1)];
     // Numbers 1 .. count; an empty table still gives 1, never an index below 0.
     const int32_t count = col == 4 ? problem_.usedBlockCount() : problem_.usedNodeCount();

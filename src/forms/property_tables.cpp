@@ -26,10 +26,6 @@ constexpr std::array kParticleColumns{
     TableColumn{"      Z (m)", 90},
 };
 
-CellCommit unchanged(const TableForm& form, int col, int row) {
-    return {form.cellText(col, row), {}, true, Change::None};
-}
-
 // Stores a value into a field and says whether that changed it.
 bool store(double& field, double value) {
     const bool changed = field != value;
@@ -68,7 +64,7 @@ std::string SoilsForm::recordText(int col, int record) const {
 }
 
 CellCommit SoilsForm::commit(int col, int row, std::string_view text) {
-    if (!isSelectable(col, row) || !isRecordRow(row)) return unchanged(*this, col, row);
+    if (!isSelectable(col, row)) return unchanged(col, row);
     Soil& soil = problem_.soils[static_cast<std::size_t>(row - 1)];
     double value = readCellReal(text);
     double* field = &soil.I;
@@ -135,7 +131,7 @@ std::string WellsForm::recordText(int col, int record) const {
 }
 
 CellCommit WellsForm::commit(int col, int row, std::string_view text) {
-    if (!isSelectable(col, row) || !isRecordRow(row)) return unchanged(*this, col, row);
+    if (!isSelectable(col, row)) return unchanged(col, row);
     const int well = row - 1;
     Change changed = Change::None;
     if (col == WellQ) {
@@ -190,7 +186,7 @@ std::string ParticlesForm::recordText(int col, int record) const {
 }
 
 CellCommit ParticlesForm::commit(int col, int row, std::string_view text) {
-    if (!isSelectable(col, row) || !isRecordRow(row)) return unchanged(*this, col, row);
+    if (!isSelectable(col, row)) return unchanged(col, row);
     Particle& particle = problem_.particles[static_cast<std::size_t>(row - 1)];
     const double value = std::max(readCellReal(text), 0.0);
     bool changed = false;

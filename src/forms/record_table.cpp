@@ -22,7 +22,7 @@ KeyAction RecordTableForm::key(char key, int col, int row, std::string_view type
     if (key != 'c') return TableForm::key(key, col, row, typedText);
     KeyAction action;
     action.swallow = true;
-    if (!isSelectable(col, row) || !isRecordRow(row)) return action;
+    if (!isSelectable(col, row)) return action;
     const int above = row > firstRecordRow() ? row - 1 : lastRow();
     action = moveDown(col, row, firstRecordRow());
     action.editorText = cellText(col, above);

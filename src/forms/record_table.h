@@ -49,6 +49,8 @@ class RecordTableForm : public TableForm {
     virtual std::string recordText(int col, int record) const = 0;
     // A row below the heading that shows a record.
     bool isRecordRow(int row) const { return row >= 1 && row <= recordCount(); }
+    // A commit that stores nothing (a cell outside the records, a fixed cell).
+    CellCommit unchanged(int col, int row) const { return {cellText(col, row), {}, true, Change::None}; }
 };
 
 // A number typed into a table cell: as the standard conversion reads it, except that a number

@@ -197,11 +197,8 @@ void TableWindow::gridSelectCell(int col, int row, bool& canSelect) {
 void TableWindow::gridKeyPress(char& key) {
     const int col = grid_->col(), row = grid_->row();
     const KeyAction action = form_->key(key, col, row, grid_->cellText(col, row));
-    if (action.changed != Change::None) {
-        // The key stored the value itself: the cell it leaves has nothing left to commit.
-        grid_->discardTypedText();
-        if (action.move) app_.state.cursor = GridCursor{action.moveCol, action.moveRow};
-    }
+    // The key stored the value itself: the cell it leaves has nothing left to commit.
+    if (action.changed != Change::None) grid_->discardTypedText();
     grid_->applyKeyAction(action, key);
     // In a table of one row Enter comes back to the cell it leaves, and the grid sees no move:
     // the cell is committed all the same, or a confirmed value would never be stored.

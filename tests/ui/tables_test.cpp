@@ -386,6 +386,7 @@ TEST_F(WellsWindow, UnreachableWithoutWellsAndParticlesWithoutParticles) {
 TEST_F(WellsWindow, AnEditShowsInTheNodeTableAndInTheNextSolve) {
     openFile(testData("io_wells_particles.fem")); // well 2 stands on node 3, head 10 prescribed
     TableWindow& nodes = open(main().SpeedButtonNode, WindowId::Nodes);
+    clickCell(nodes.grid(), NodeF, 3); // the node table's editor stands on the well's head
     TableWindow& wells = open(main().SpeedButtonWells, WindowId::Wells);
     TableGrid& grid = wells.grid();
     EXPECT_EQ(grid.col(), WellF); // the cursor starts on the head
@@ -400,7 +401,7 @@ TEST_F(WellsWindow, AnEditShowsInTheNodeTableAndInTheNextSolve) {
     EXPECT_EQ(problem().nodes[4].Type, 0);
     enter(grid, WellQ, 1, "-250");
     EXPECT_EQ(problem().wellQ[0], -250);
-    EXPECT_EQ(nodes.grid().cellText(NodeF, 3), "  12.000");
+    EXPECT_EQ(editorText(nodes.grid()), "  12.000");
 
     // "c" in the first row takes the last row's text.
     clickCell(grid, WellQ, 1);
