@@ -2,7 +2,6 @@
 #pragma once
 
 #include "forms/record_table.h"
-#include "model/problem.h"
 
 namespace velkor {
 
@@ -12,7 +11,7 @@ enum NodeColumn { NodeNumber = 0, NodeX, NodeY, NodeB, NodeT, NodeF, NodeQ, Node
 // free. A node moved by an edit makes the element results stale, like any other mesh edit.
 class NodesForm : public RecordTableForm {
   public:
-    explicit NodesForm(Problem& problem) : problem_(problem) {}
+    using RecordTableForm::RecordTableForm;
 
     int fixedColumns() const override { return 1; }
     int recordCount() const override { return problem_.usedNodeCount(); }
@@ -30,16 +29,13 @@ class NodesForm : public RecordTableForm {
 
   protected:
     std::string recordText(int col, int record) const override;
-
-  private:
-    Problem& problem_;
 };
 
 // Corner nodes 1 .. NN and the soil 1 .. NB of every element. An element changed by an edit makes
 // the results stale; looking at the table leaves them alone.
 class ElementsForm : public RecordTableForm {
   public:
-    explicit ElementsForm(Problem& problem) : problem_(problem) {}
+    using RecordTableForm::RecordTableForm;
 
     int fixedColumns() const override { return 1; }
     int recordCount() const override { return problem_.usedElementCount(); }
@@ -51,9 +47,6 @@ class ElementsForm : public RecordTableForm {
 
   protected:
     std::string recordText(int col, int record) const override;
-
-  private:
-    Problem& problem_;
 };
 
 } // namespace velkor

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "forms/record_table.h"
-#include "model/problem.h"
 
 namespace velkor {
 
@@ -13,7 +12,7 @@ enum SoilColumn { SoilNumber = 0, SoilK, SoilN, SoilR, SoilI };
 // K not below 0, n in (0, 1] (0.000001 for a value not above 0), R not below 1, I free.
 class SoilsForm : public RecordTableForm {
   public:
-    explicit SoilsForm(Problem& problem) : problem_(problem) {}
+    using RecordTableForm::RecordTableForm;
 
     int fixedColumns() const override { return 1; }
     int recordCount() const override { return problem_.usedBlockCount(); }
@@ -24,9 +23,6 @@ class SoilsForm : public RecordTableForm {
 
   protected:
     std::string recordText(int col, int record) const override;
-
-  private:
-    Problem& problem_;
 };
 
 enum WellColumn { WellNode = 0, WellX, WellY, WellF, WellQ, WellType };
@@ -35,7 +31,7 @@ enum WellColumn { WellNode = 0, WellX, WellY, WellF, WellQ, WellType };
 // belong to the node and show in the node table too; Q is the well's own discharge.
 class WellsForm : public RecordTableForm {
   public:
-    explicit WellsForm(Problem& problem) : problem_(problem) {}
+    using RecordTableForm::RecordTableForm;
 
     int fixedColumns() const override { return 3; }
     int recordCount() const override { return problem_.usedWellCount(); }
@@ -50,7 +46,6 @@ class WellsForm : public RecordTableForm {
   private:
     // The node a well stands on, or null for an index outside the nodes in use.
     Node* wellNode(int well) const;
-    Problem& problem_;
 };
 
 enum ParticleColumn { ParticleNumber = 0, ParticleX, ParticleY, ParticleZ };
@@ -58,7 +53,7 @@ enum ParticleColumn { ParticleNumber = 0, ParticleX, ParticleY, ParticleZ };
 // X and Y inside the problem area, Z not below 0.
 class ParticlesForm : public RecordTableForm {
   public:
-    explicit ParticlesForm(Problem& problem) : problem_(problem) {}
+    using RecordTableForm::RecordTableForm;
 
     int fixedColumns() const override { return 1; }
     int recordCount() const override { return problem_.usedParticleCount(); }
@@ -69,9 +64,6 @@ class ParticlesForm : public RecordTableForm {
 
   protected:
     std::string recordText(int col, int record) const override;
-
-  private:
-    Problem& problem_;
 };
 
 } // namespace velkor

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "forms/table_form.h"
+#include "model/problem.h"
 
 namespace velkor {
 
@@ -25,6 +26,8 @@ struct WindowPosition {
 
 class RecordTableForm : public TableForm {
   public:
+    explicit RecordTableForm(Problem& problem) : problem_(problem) {}
+
     int columnCount() const override { return static_cast<int>(columns().size()); }
     int rowCount() const override { return recordCount() + 1; }
     int fixedRows() const override { return 1; }
@@ -51,6 +54,8 @@ class RecordTableForm : public TableForm {
     bool isRecordRow(int row) const { return row >= 1 && row <= recordCount(); }
     // A commit that stores nothing (a cell outside the records, a fixed cell).
     CellCommit unchanged(int col, int row) const { return {cellText(col, row), {}, true, Change::None}; }
+
+    Problem& problem_; // whose tables the form shows and edits
 };
 
 // A number typed into a table cell: as the standard conversion reads it, except that a number
