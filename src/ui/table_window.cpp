@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QShowEvent>
+#include <QTableView>
 #include <QToolButton>
 
 #include <algorithm>
@@ -81,6 +82,8 @@ TableWindow::TableWindow(Application& app, WindowId id, const char* caption,
     grid_->setRowHeight(kTableRowHeight);
     grid_->setColumnLineWidth(1);
     grid_->setFixedColour(kYellowColour);
+    // Seven-digit node numbers just fill the number column; cut, never shortened to "1050…".
+    grid_->view()->setTextElideMode(Qt::ElideNone);
     grid_->setForm(form_.get());
     grid_->onChanged = [this](Change what) { app_.document.notify(what); };
 

@@ -78,3 +78,21 @@ TEST_F(ScreenshotsTables, WellsWithTwoWells) {
 TEST_F(ScreenshotsTables, Particles) {
     picture(main().SpeedButtonParticles, WindowId::Particles, "tables_particles.png");
 }
+
+// The end of a node table of a million rows: seven-digit numbers in the number column.
+TEST_F(ScreenshotsTables, NodesOfAMillionAtTheEnd) {
+    app->installation.limits.NMAX = 1'100'000;
+    app->allocateTablesForInstallation();
+    problem().resetToDefaultProblem();
+    problem().NN = 1'050'625;
+    for (int i = 0; i < problem().NN; ++i) {
+        Node& node = problem().nodes[static_cast<std::size_t>(i)];
+        node.X = (i / 1025) * 0.9765625;
+        node.Y = (i % 1025) * 0.09765625;
+        node.T = 10;
+        node.F = 15 - node.X / 200;
+    }
+    app->document.notify(Change::Problem);
+    picture(main().SpeedButtonNode, WindowId::Nodes, "tables_nodes_million_end.png",
+            [&] { QTest::mouseClick(table(WindowId::Nodes).SpeedButtonEnd, Qt::LeftButton); });
+}
