@@ -1,14 +1,19 @@
-// The node table: one row per node, edited in place.
+// The node table: one row per node, edited in place, with paging buttons for long lists.
 #pragma once
 
-#include "ui/secondary_window.h"
+#include "ui/table_window.h"
 
 namespace velkor {
 
-class TFormNod : public SecondaryWindow {
+class TFormNod : public TableWindow {
     Q_OBJECT
   public:
     explicit TFormNod(Application& app);
+
+    void NodesGridSelectCell(int col, int row, bool& canSelect);
+    void NodesGridKeyPress(char& key);
+
+    TableGrid* NodesGrid = nullptr;
 };
 
 } // namespace velkor

@@ -217,7 +217,7 @@ void TableGrid::layoutParts() {
     if (shown != model_->shownRows()) {
         model_->setShownRows(shown);
         for (int c = 0; c < form_->columnCount(); ++c)
-            view_->setColumnWidth(c, form_->columnWidth(c));
+            view_->setColumnWidth(c, form_->columnWidth(c) + columnLine_);
     } else {
         model_->textsChanged();
     }
@@ -260,6 +260,14 @@ void TableGrid::setRowHeight(int height) {
     rowHeight_ = std::max(height, 1);
     view_->verticalHeader()->setDefaultSectionSize(rowHeight_);
     layoutParts();
+}
+
+void TableGrid::setColumnLineWidth(int pixels) {
+    columnLine_ = std::max(pixels, 0);
+    if (form_)
+        for (int c = 0; c < form_->columnCount(); ++c)
+            view_->setColumnWidth(c, form_->columnWidth(c) + columnLine_);
+    placeEditor();
 }
 
 void TableGrid::setFixedColour(const QColor& colour) {

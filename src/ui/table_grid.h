@@ -82,6 +82,9 @@ class TableGrid : public QFrame {
 
     void setRowHeight(int height);
     int rowHeight() const { return rowHeight_; }
+    // Forms whose column widths leave out the line between cells: each column is shown this many
+    // pixels wider (0, the default, for forms whose widths include it).
+    void setColumnLineWidth(int pixels);
     void setFixedColour(const QColor& colour);
     QColor fixedColour() const { return fixedColour_; }
     // Width of the scroll bar that appears when not all rows fit.
@@ -127,6 +130,7 @@ class TableGrid : public QFrame {
     int top_ = 0;
     int columns_ = 0, rows_ = 0; // as last read from the form
     int rowHeight_ = 19;
+    int columnLine_ = 0;
     bool editable_ = true;
     bool pending_ = false;
     std::string pendingText_; // the typed text of the current cell, when pending_

@@ -1,14 +1,19 @@
-// The wells table: node, head and discharge of every well.
+// The wells table: node, head, discharge and type of every well.
 #pragma once
 
-#include "ui/secondary_window.h"
+#include "ui/table_window.h"
 
 namespace velkor {
 
-class TFormWells : public SecondaryWindow {
+class TFormWells : public TableWindow {
     Q_OBJECT
   public:
     explicit TFormWells(Application& app);
+
+    void WellsGridSelectCell(int col, int row, bool& canSelect);
+    void WellsGridKeyPress(char& key);
+
+    TableGrid* WellsGrid = nullptr;
 };
 
 } // namespace velkor

@@ -1,0 +1,207 @@
+#include "forms/mesh_tables.h"
+
+#include <algorithm>
+#include <array>
+
+#include "model/number_text.h"
+
+namespace velkor {
+
+namespace {
+
+constexpr std::array kNodeColumns{
+    TableColumn{"     i", 50},        TableColumn{"      X (m)", 90}, TableColumn{"      Y (m)", 90},
+    TableColumn{"   B (m)", 75},      TableColumn{"   T (m)", 75},    TableColumn{"   F (m)", 75},
+    TableColumn{"  Q (m\xB3/d)", 75}, TableColumn{" Type", 40},
+};
+
+constexpr std::array kElementColumns{
+    TableColumn{"       j", 60}, TableColumn{"  Node 1", 60}, TableColumn{"  Node 2", 60},
+    TableColumn{"  Node 3", 60}, TableColumn{"  Soil", 60},
+};
+
+bool isCopyColumn(int col) {
+    return col >= NodeB && col <= NodeQ;
+}
+
+double& nodeValue(Node& node, int col) {
+    switch (col) {
+    case NodeX:
+        return node.X;
+    case NodeY:
+        return node.Y;
+    case NodeB:
+        return node.B;
+    case NodeT:
+        return node.T;
+    case NodeF:
+        return node.F;
+    default:
+        return node.Q;
+    }
+}
+
+// The value a copy key stores: the one the cell shows.
+double asShown(double value) {
+    return readCellReal(format("%8.3f", value));
+}
+
+} // namespace
+
+// ---- nodes --------------------------------------------------------------------------------------
+
+std::span<const TableColumn> NodesForm::columns() const {
+    return kNodeColumns;
+}
+
+WindowPosition NodesForm::position(int screenWidth, int screenHeight, int windowWidth) const {
+    return {screenWidth - windowWidth - 30, static_cast<int>(0.4 * screenHeight)};
+}
+
+std::string NodesForm::recordText(int col, int record) const {
+    const Node& node = problem_.nodes[static_cast<std::size_t>(record)];
+    switch (col) {
+    case NodeNumber:
+        return format("%6d", record + 1);
+    case NodeX:
+        return format("%11.3f", node.X);
+    case NodeY:
+        return format("%11.3f", node.Y);
+    case NodeB:
+        return format("%8.3f", node.B);
+    case NodeT:
+        return format("%8.3f", node.T);
+    case NodeF:
+        return format("%8.3f", node.F);
+    case NodeQ:
+        return format("%8.3f", node.Q);
+    case NodeType:
+        return format("%4d", node.Type);
+    default:
+        return {};
+    }
+}
+
+CellCommit NodesForm::commit(int col, int row, std::string_view text) {
+    if (!isSelectable(col, row)) return unchanged(col, row);
+    Node& node = problem_.nodes[static_cast<std::size_t>(row - 1)];
+    Change changed = Change::None;
+    if (col == NodeType) {
+        const int32_t type = std::clamp<int32_t>(readInteger(text), 0, 1);
+        if (type != node.Type) changed = Change::NodeValues;
+        node.Type = type;
+    } else {
+        double value = readCellReal(text);
+        switch (col) {
+        case NodeX:
+            value = std::min(std::max(value, 0.0), problem_.LX);
+            break;
+        case NodeY:
+            value = std::min(std::max(value, 0.0), problem_.LY);
+            break;
+        case NodeB:
+            value = std::max(value, 0.0);
+            break;
+        case NodeT:
+        case NodeF:
+            value = std::max(value, node.B);
+            break;
+        default:
+            break;
+        }
+        double& field = nodeValue(node, col);
+        if (value != field) {
+            // The element results belong to the mesh as it was.
+            const bool moved = col == NodeX || col == NodeY;
+            if (moved) problem_.resultsStale = true;
+            changed = moved ? Change::Mesh : Change::NodeValues;
+        }
+        field = value;
+    }
+    return {cellText(col, row), {}, true, changed};
+}
+
+KeyAction NodesForm::key(char key, int col, int row, std::string_view typedText) {
+    if (key == '\r') return moveDown(col, row, firstRecordRow());
+    if (key != 'c' && key != 'C') return {};
+    KeyAction action;
+    action.swallow = true;
+    if (!isCopyColumn(col) || !isRecordRow(row)) return action;
+    if (key == 'c') {
+        if (row == firstRecordRow()) return action;
+        const double value = asShown(readCellReal(cellText(col, row - 1)));
+        nodeValue(problem_.nodes[static_cast<std::size_t>(row - 1)], col) = value;
+        action.changed = Change::NodeValues;
+        if (row < lastRow()) {
+            action.move = true;
+            action.moveCol = col;
+            action.moveRow = row + 1;
+        }
+        return action;
+    }
+    const double value = asShown(readCellReal(typedText));
+    const int count = recordCount();
+    for (int i = 0; i < count; ++i)
+        nodeValue(problem_.nodes[static_cast<std::size_t>(i)], col) = value;
+    action.changed = Change::NodeValues;
+    return action;
+}
+
+std::string NodesForm::helpText() const {
+    return std::string("Nodes :\n\n") + "- i : Node number,\n" + "- X : x-coordinate of node i (m),\n" +
+           "- Y : y-coordinate of node i (m),\n" + "- B : Bottom of aquifer in node i (m),\n" +
+           "- T : Top of aquifer in node i (m),\n" + "- F : Groundwater head in node i (m),\n" +
+           "- Q : Water supply in node i (m\xB3/d),\n" + "- Type : Switch indicating the Type of node i,\n" +
+           "      Type = 1 : Groundwater head F given; the value of Q is irrelevant,\n" +
+           "      Type = 0 : Water supply Q given; the value of F is used as initial\n" +
+           "          estimate; the program will compute the correct value of F.\n\n" +
+           "Although the user may edit the x- and y-coordinates of a node, great\n" +
+           "care should be taken not to disturb the compatibility of the mesh.\n\n" +
+           "Special editing features in columns B,T,F,Q :\n" +
+           "- c : Copy value from value immediately above,\n" + "- C : Copy value to entire column.\n";
+}
+
+// ---- elements -------------------------------------------------------------------------------------
+
+std::span<const TableColumn> ElementsForm::columns() const {
+    return kElementColumns;
+}
+
+WindowPosition ElementsForm::position(int, int screenHeight, int) const {
+    return {20, static_cast<int>(0.45 * screenHeight)};
+}
+
+std::string ElementsForm::recordText(int col, int record) const {
+    const Element& element = problem_.elements[static_cast<std::size_t>(record)];
+    if (col == 0) return format("%8d", record + 1);
+    if (col <= 3) return format("%8d", element.node[col - 1] + 1);
+    if (col == 4) return format("%8d", element.soil + 1);
+    return {};
+}
+
+CellCommit ElementsForm::commit(int col, int row, std::string_view text) {
+    if (!isSelectable(col, row)) return unchanged(col, row);
+    Element& element = problem_.elements[static_cast<std::size_t>(row - 1)];
+    // Numbers 1 .. count; an empty table still gives 1, never an index below 0.
+    const int32_t count = col == 4 ? problem_.usedBlockCount() : problem_.usedNodeCount();
+    const int32_t number = std::max(std::min(readInteger(text), count), 1);
+    int32_t& field = col == 4 ? element.soil : element.node[col - 1];
+    Change changed = Change::None;
+    if (field != number - 1) {
+        field = number - 1;
+        problem_.resultsStale = true;
+        changed = Change::Mesh;
+    }
+    return {cellText(col, row), {}, true, changed};
+}
+
+std::string ElementsForm::helpText() const {
+    return std::string("Elements :\n\n") + "- j : Element number,\n" + "- Node 1 : Node 1 of element j,\n" +
+           "- Node 2 : Node 2 of element j,\n" + "- Node 3 : Node 3 of element j,\n" +
+           "- Soil : Soil type number.\n\n" +
+           "Although the user may edit the node numbers of the three nodes that " +
+           "constitute an element, great care should be taken not to disturb the " +
+           "compatibility of the mesh.";
+}
+
+} // namespace velkor

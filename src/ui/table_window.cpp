@@ -1,0 +1,242 @@
+#include "ui/table_window.h"
+
+#include <QEvent>
+#include <QHideEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QShowEvent>
+#include <QTableView>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "ui/application.h"
+#include "ui/font_table.h"
+#include "ui/table_grid.h"
+#include "ui/text_codec.h"
+#include "ui/tool_glyphs.h"
+
+namespace velkor {
+
+static_assert(kTableScrollBarWidth == TableGrid::kScrollBarWidth);
+
+namespace {
+
+const QColor kLimeColour(0x00, 0xFF, 0x00);
+const QColor kYellowColour(0xFF, 0xFF, 0x00);
+
+// An arrow up or down, with a bar at its point for the ends of the list.
+QIcon pagingGlyph(PageButton button) {
+    QPixmap picture(21, 21);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x00, 0x00, 0x80));
+    const bool down = button == PageButton::End || button == PageButton::Down;
+    const bool bar = button == PageButton::End || button == PageButton::Begin;
+    QPainterPath arrow;
+    if (down) {
+        arrow.moveTo(3, 8);
+        arrow.lineTo(18, 8);
+        arrow.lineTo(10.5, 16);
+    } else {
+        arrow.moveTo(3, 13);
+        arrow.lineTo(18, 13);
+        arrow.lineTo(10.5, 5);
+    }
+    arrow.closeSubpath();
+    painter.drawPath(arrow);
+    if (bar) painter.drawRect(down ? QRectF(3, 17, 15, 2) : QRectF(3, 2, 15, 2));
+    return QIcon(picture);
+}
+
+QToolButton* makeButton(QWidget* parent, const QIcon& icon, const char* hint, int left) {
+    auto* button = new QToolButton(parent);
+    button->setIcon(icon);
+    button->setIconSize(QSize(21, 21));
+    button->setToolTip(fromWindows1252(hint));
+    button->setAutoRaise(true);
+    // The grid keeps the keyboard: a click on a button leaves the cell being typed in.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(left, 0, kTableButtonSize, kTableButtonSize);
+    return button;
+}
+
+} // namespace
+
+TableWindow::TableWindow(Application& app, WindowId id, const char* caption,
+                         std::unique_ptr<RecordTableForm> form, const Font& font, bool paging)
+    : SecondaryWindow(app, id, caption), form_(std::move(form)) {
+    // A fixed single-border window with only the close button, kept above the main window.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kLimeColour);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    grid_ = new TableGrid(this);
+    grid_->setFont(qtFont(font));
+    grid_->setRowHeight(kTableRowHeight);
+    grid_->setColumnLineWidth(1);
+    grid_->setFixedColour(kYellowColour);
+    // Seven-digit node numbers just fill the number column; cut, never shortened to "1050…".
+    grid_->view()->setTextElideMode(Qt::ElideNone);
+    grid_->setForm(form_.get());
+    grid_->onChanged = [this](Change what) { app_.document.notify(what); };
+
+    SpeedButtonHelp = makeButton(this, toolGlyph(ToolGlyph::Help), "Help", 0);
+    connect(SpeedButtonHelp, &QToolButton::clicked, this, &TableWindow::SpeedButtonHelpClick);
+    if (paging) {
+        SpeedButtonEnd = makeButton(this, pagingGlyph(PageButton::End), "End of List", 0);
+        SpeedButtonDown = makeButton(this, pagingGlyph(PageButton::Down), "Down", kTableButtonSize);
+        SpeedButtonUp = makeButton(this, pagingGlyph(PageButton::Up), "Up", 2 * kTableButtonSize);
+        SpeedButtonBegin =
+            makeButton(this, pagingGlyph(PageButton::Begin), "Begin of List", 3 * kTableButtonSize);
+        connect(SpeedButtonEnd, &QToolButton::clicked, this, &TableWindow::SpeedButtonEndClick);
+        connect(SpeedButtonDown, &QToolButton::clicked, this, &TableWindow::SpeedButtonDownClick);
+        connect(SpeedButtonUp, &QToolButton::clicked, this, &TableWindow::SpeedButtonUpClick);
+        connect(SpeedButtonBegin, &QToolButton::clicked, this, &TableWindow::SpeedButtonBeginClick);
+    }
+    connect(&app_.document, &Document::changed, this, &TableWindow::documentChanged);
+    layoutWindow();
+}
+
+TableWindow::~TableWindow() {
+    // The grid must not ask a form that is gone.
+    grid_->setForm(nullptr);
+}
+
+// ---- layout ---------------------------------------------------------------------------------------
+
+// The grid shows the heading and up to 20 records and the window fits around it: the sizes follow
+// the number of records, so they are taken again at every activation.
+void TableWindow::layoutWindow() {
+    const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
+    setFixedSize(layout.clientWidth, layout.clientHeight);
+    grid_->setGeometry(0, kTableStripHeight, layout.gridWidth, layout.gridHeight);
+    SpeedButtonHelp->move(layout.helpLeft, 0);
+}
+
+void TableWindow::placeWindow() {
+    const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
+    const QSize screen = screenSize();
+    const WindowPosition position = form_->position(screen.width(), screen.height(), layout.windowWidth);
+    move(position.left, position.top);
+}
+
+// ---- window events ------------------------------------------------------------------------------
+
+bool TableWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && isVisible()) FormActivate();
+    return SecondaryWindow::event(event);
+}
+
+void TableWindow::showEvent(QShowEvent* event) {
+    SecondaryWindow::showEvent(event);
+    if (event->spontaneous()) return;
+    // Placed where the table belongs each time it is shown; activations leave a window the user
+    // has moved where it is.
+    placeWindow();
+    FormActivate();
+}
+
+void TableWindow::hideEvent(QHideEvent* event) {
+    // Hidden by a command of the main window (Save, Solve, its own button, ...): what was typed
+    // is stored as leaving the cell would store it, so that the command works on it. The
+    // window's own close has dropped it before hiding.
+    if (!event->spontaneous()) commitRememberedCell();
+    SecondaryWindow::hideEvent(event);
+}
+
+void TableWindow::FormActivate() {
+    layoutWindow();
+    FormPaint();
+    const int col = form_->fixedColumns();
+    app_.state.cursor = GridCursor{col, 1};
+    grid_->setCurrentCell(col, 1);
+    grid_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TableWindow::FormPaint() {
+    grid_->refresh();
+}
+
+void TableWindow::FormClose() {
+    grid_->discardTypedText();
+    SecondaryWindow::FormClose();
+}
+
+void TableWindow::documentChanged(Change what) {
+    if (!isVisible()) return; // the next activation fills the grid
+    if (touches(what, Change::Counts)) layoutWindow();
+    FormPaint();
+}
+
+// ---- the grid -------------------------------------------------------------------------------------
+
+// The typed text of the remembered cell is validated and stored. A cell that the cursor only
+// passes through is left as it is: its text is the stored value rounded for showing, and storing
+// that would turn a permeability of 1e-7 m/d into 0 and nudge every node coordinate to whole
+// millimetres.
+void TableWindow::commitRememberedCell() {
+    const GridCursor cursor = app_.state.cursor;
+    if (!grid_->hasPendingEdit() || cursor.col != grid_->col() || cursor.row != grid_->row()) return;
+    if (!app_.problem.tablesAllocated) return;
+    const CellCommit commit = form_->commit(cursor.col, cursor.row, grid_->cellText(cursor.col, cursor.row));
+    grid_->discardTypedText();
+    if (!commit.message.empty()) app_.dialogs.message(commit.message);
+    app_.document.notify(commit.changed);
+}
+
+void TableWindow::gridSelectCell(int col, int row, bool& canSelect) {
+    commitRememberedCell();
+    app_.state.cursor = GridCursor{col, row};
+    canSelect = true;
+}
+
+void TableWindow::gridKeyPress(char& key) {
+    const int col = grid_->col(), row = grid_->row();
+    const KeyAction action = form_->key(key, col, row, grid_->cellText(col, row));
+    // The key stored the value itself: the cell it leaves has nothing left to commit.
+    if (action.changed != Change::None) grid_->discardTypedText();
+    grid_->applyKeyAction(action, key);
+    // In a table of one row Enter comes back to the cell it leaves, and the grid sees no move:
+    // the cell is committed all the same, or a confirmed value would never be stored.
+    if (action.move && action.moveCol == col && action.moveRow == row) commitRememberedCell();
+}
+
+// ---- buttons --------------------------------------------------------------------------------------
+
+void TableWindow::SpeedButtonHelpClick() {
+    app_.dialogs.message(form_->helpText());
+}
+
+void TableWindow::page(PageButton button) {
+    const int n = form_->recordCount();
+    if (n < 1) return;
+    GridCursor& cursor = app_.state.cursor;
+    const int row = std::clamp(pagedRow(button, cursor.row, n), 1, n);
+    // The remembered row moves first, so the edit in progress is not stored.
+    cursor.row = row;
+    const int col = form_->isSelectable(cursor.col, row) ? cursor.col : grid_->col();
+    grid_->selectCell(col, row);
+    grid_->setFocus(Qt::OtherFocusReason);
+}
+
+void TableWindow::SpeedButtonBeginClick() {
+    page(PageButton::Begin);
+}
+void TableWindow::SpeedButtonUpClick() {
+    page(PageButton::Up);
+}
+void TableWindow::SpeedButtonDownClick() {
+    page(PageButton::Down);
+}
+void TableWindow::SpeedButtonEndClick() {
+    page(PageButton::End);
+}
+
+} // namespace velkor
