@@ -43,7 +43,7 @@ double& nodeValue(Node& node, int col) {
 
 // The value a copy key stores: the one the cell shows.
 double asShown(double value) {
-    return readCellReal(format("%8.3f", value));
+    return readReal(format("%8.3f", value));
 }
 
 } // namespace
@@ -91,7 +91,7 @@ CellCommit NodesForm::commit(int col, int row, std::string_view text) {
         if (type != node.Type) changed = Change::NodeValues;
         node.Type = type;
     } else {
-        double value = readCellReal(text);
+        double value = readReal(text);
         switch (col) {
         case NodeX:
             value = std::min(std::max(value, 0.0), problem_.LX);
@@ -129,7 +129,7 @@ KeyAction NodesForm::key(char key, int col, int row, std::string_view typedText)
     if (!isCopyColumn(col) || !isRecordRow(row)) return action;
     if (key == 'c') {
         if (row == firstRecordRow()) return action;
-        const double value = asShown(readCellReal(cellText(col, row - 1)));
+        const double value = asShown(readReal(cellText(col, row - 1)));
         nodeValue(problem_.nodes[static_cast<std::size_t>(row - 1)], col) = value;
         action.changed = Change::NodeValues;
         if (row < lastRow()) {
@@ -139,7 +139,7 @@ KeyAction NodesForm::key(char key, int col, int row, std::string_view typedText)
         }
         return action;
     }
-    const double value = asShown(readCellReal(typedText));
+    const double value = asShown(readReal(typedText));
     const int count = recordCount();
     for (int i = 0; i < count; ++i)
         nodeValue(problem_.nodes[static_cast<std::size_t>(i)], col) = value;

@@ -66,7 +66,7 @@ std::string SoilsForm::recordText(int col, int record) const {
 CellCommit SoilsForm::commit(int col, int row, std::string_view text) {
     if (!isSelectable(col, row)) return unchanged(col, row);
     Soil& soil = problem_.soils[static_cast<std::size_t>(row - 1)];
-    double value = readCellReal(text);
+    double value = readReal(text);
     double* field = &soil.I;
     switch (col) {
     case SoilK:
@@ -135,11 +135,11 @@ CellCommit WellsForm::commit(int col, int row, std::string_view text) {
     const int well = row - 1;
     Change changed = Change::None;
     if (col == WellQ) {
-        if (store(problem_.wellQ[static_cast<std::size_t>(well)], readCellReal(text)))
+        if (store(problem_.wellQ[static_cast<std::size_t>(well)], readReal(text)))
             changed = Change::Wells;
     } else if (Node* node = wellNode(well)) {
         if (col == WellF) {
-            if (store(node->F, std::max(readCellReal(text), node->B))) changed = Change::NodeValues;
+            if (store(node->F, std::max(readReal(text), node->B))) changed = Change::NodeValues;
         } else {
             const int32_t type = std::clamp<int32_t>(readInteger(text), 0, 1);
             if (type != node->Type) changed = Change::NodeValues;
@@ -188,7 +188,7 @@ std::string ParticlesForm::recordText(int col, int record) const {
 CellCommit ParticlesForm::commit(int col, int row, std::string_view text) {
     if (!isSelectable(col, row)) return unchanged(col, row);
     Particle& particle = problem_.particles[static_cast<std::size_t>(row - 1)];
-    const double value = std::max(readCellReal(text), 0.0);
+    const double value = std::max(readReal(text), 0.0);
     bool changed = false;
     switch (col) {
     case ParticleX:

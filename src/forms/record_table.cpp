@@ -29,11 +29,6 @@ KeyAction RecordTableForm::key(char key, int col, int row, std::string_view type
     return action;
 }
 
-double readCellReal(std::string_view text) {
-    const ScannedNumber number = scanReal(text);
-    return number.found && !number.overflow ? number.value : 0;
-}
-
 int pagedRow(PageButton button, int rememberedRow, int n) {
     const int step = n / 10;
     switch (button) {

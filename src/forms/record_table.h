@@ -58,11 +58,6 @@ class RecordTableForm : public TableForm {
     Problem& problem_; // whose tables the form shows and edits
 };
 
-// A number typed into a table cell: as the standard conversion reads it, except that a number
-// too large for a double reads as no number (0), like text that is none. Heads, bottoms and
-// discharges of 1.8e308 would only turn the solver's sums into infinities.
-double readCellReal(std::string_view text);
-
 // ---- paging of the node and element tables ------------------------------------------------------
 
 enum class PageButton { End, Down, Up, Begin };

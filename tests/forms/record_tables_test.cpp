@@ -75,15 +75,6 @@ TEST(Paging, TenthsOfTheTableHeldToItsEnds) {
     EXPECT_EQ(pagedRow(PageButton::Up, 4, 9), 4);
 }
 
-TEST(CellNumbers, TooLargeOrNotANumberReadsAsZero) {
-    EXPECT_EQ(readCellReal("1e400"), 0);
-    EXPECT_EQ(readCellReal("-1e400"), 0);
-    EXPECT_EQ(readCellReal("inf"), 0);
-    EXPECT_EQ(readCellReal("nan"), 0);
-    EXPECT_EQ(readCellReal("1e308"), 1e308);
-    EXPECT_EQ(readCellReal("  12.5abc"), 12.5);
-}
-
 TEST(NodesTable, MovingANodeMakesTheResultsStaleItsValuesDoNot) {
     Problem problem = defaultProblem();
     NodesForm form(problem);

@@ -7,6 +7,15 @@
 
 using namespace velkor;
 
+// Regression: a typed "1e400" was stored as 1.8e308 and turned the solver's sums infinite.
+TEST(ReadReal, TooLargeOrNotANumberReadsAsZero) {
+    EXPECT_EQ(readReal("1e400"), 0);
+    EXPECT_EQ(readReal("-1e400"), 0);
+    EXPECT_EQ(readReal("inf"), 0);
+    EXPECT_EQ(readReal("nan"), 0);
+    EXPECT_EQ(readReal("1e308"), 1e308);
+}
+
 TEST(ReadReal, StandardDecimalConversion) {
     EXPECT_EQ(readReal("  12.5"), 12.5);
     EXPECT_EQ(readReal("12.5 m"), 12.5);
