@@ -25,9 +25,9 @@ program traces their pathlines in three dimensions, with a mark after every TM d
 
 This manual describes the parts of the program, the methods it uses and the meaning of
 every parameter. Choose a page in the page list at the top of the manual window; the
-figures at the right belong to the page. New users may read page 3 on the course of
-work first, and then try an example of page 12. The whole manual can be printed with the PRINT
-button at the top left of the manual window (hint "Print Manual").
+figures at the right belong to the page. New users may read page 3 on the course of work
+first, and then try an example of page 12. The whole manual can be printed with the
+PRINT button at the top left of the manual window (hint "Print Manual").
 
 VELKOR comes with its source code, this manual and the example datafiles Val1.fem,
 Val2.fem and Val3.fem (page 12). Please pass it on whole, so that every user can repeat
