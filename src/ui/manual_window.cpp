@@ -113,6 +113,10 @@ void TFormManual::showPage(int page) {
 }
 
 void TFormManual::paintEvent(QPaintEvent*) {
+    FormPaint();
+}
+
+void TFormManual::FormPaint() {
     QPainter painter(this);
     QtCanvas canvas(painter);
     manual::drawScreenPage(canvas, page_, width());

@@ -34,6 +34,8 @@ class TFormManual : public SecondaryWindow {
 
   private:
     void FormCreate();
+    // Draws the current page; runs from the paint event, the one place a window can paint.
+    void FormPaint();
     void showPage(int page);
 
     int page_ = 1;
