@@ -29,6 +29,7 @@ struct Options {
     std::string trackCsv;                           // --track-csv FILE
     std::optional<double> trackH;                   // --track-h H
     bool levels = false;                            // --levels
+    std::string manualPdf;                          // --manual-pdf FILE: the printed manual
 };
 
 struct CycleLine {

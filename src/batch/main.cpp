@@ -10,6 +10,9 @@
 #include "io/installation_file.h"
 #include "model/number_text.h"
 #include "solver/element_velocities.h"
+#ifdef VELKOR_MANUAL_PDF
+#include "ui/manual_pdf.h"
+#endif
 
 namespace velkor::batch {
 
@@ -30,13 +33,14 @@ const char* const kUsage =
     "usage: velkor-batch IN.fem|- [OPERATION ...] [-o OUT.fem] [--limits BMAX,NMAX,MMAX,PMAX]\n"
     "                    [--summary] [--verbose] [--levels] [--track-csv FILE] [--track-h H]\n"
     "                    [--contours-svg FILE] [--size WxH] [--3d-svg FILE] [--angle DEG]\n"
-    "                    [--surfaces water,contours,bottom,top]\n"
+    "                    [--surfaces water,contours,bottom,top] [--manual-pdf FILE]\n"
     "\n"
     "  IN.fem     datafile to load; - starts from the default problem\n"
     "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
     "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, solve, solve:precond\n"
     "  -o FILE    write the datafile after everything else\n"
     "  --limits   capacity limits (otherwise from VELKOR.txt in the working directory)\n"
+    "  --manual-pdf FILE  the printed manual (13 sheets, A4) as a PDF file\n"
     "\n"
     "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
 
@@ -135,6 +139,12 @@ int parseArguments(int argc, char** argv, Options& options) {
             if (!value(v) || !parseReal(v, h) || !(h > 0))
                 return usageError("--track-h needs a positive length");
             options.trackH = h;
+        } else if (arg == "--manual-pdf") {
+            if (!value(v)) return usageError("--manual-pdf needs a file name");
+#ifndef VELKOR_MANUAL_PDF
+            return usageError("--manual-pdf needs the build with the windows (Qt)");
+#endif
+            options.manualPdf = v;
         } else if (arg == "--surfaces") {
             if (!value(v)) return usageError("--surfaces needs a list");
             options.surfaces = v;
@@ -222,7 +232,16 @@ int main(int argc, char** argv) {
         if (result == OperationResult::BadArguments) return usageError({});
     }
 
-    const bool outputsWritten = produceResultOutputs(state);
+    bool outputsWritten = produceResultOutputs(state);
+#ifdef VELKOR_MANUAL_PDF
+    if (!options.manualPdf.empty()) {
+        const Result manual = writeManualPdf(options.manualPdf);
+        if (!manual.ok()) {
+            reportMessage(manual.message);
+            outputsWritten = false;
+        }
+    }
+#endif
 
     if (options.summary) printSummary(state);
 

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 #include "ui/text_codec.h"
 
@@ -81,6 +82,16 @@ std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& requ
 
 std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& request) {
     return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+bool Dialogs::printSetup(QPrinter&) {
+    return false;
+}
+
+bool QtDialogs::printSetup(QPrinter& printer) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(programCaption());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace velkor

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+class QPrinter;
 class QWidget;
 
 namespace velkor {
@@ -31,6 +32,10 @@ class Dialogs {
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+    // The print dialog for the printer, which takes the user's choices (printer, PDF file,
+    // pages); false when the user cancelled. Without a print dialog of its own, an
+    // implementation answers as a cancelled dialog.
+    virtual bool printSetup(QPrinter& printer);
 };
 
 // The real boxes and dialogs of the desktop, parented to the active window.
@@ -39,6 +44,7 @@ class QtDialogs : public Dialogs {
     void message(const std::string& text) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    bool printSetup(QPrinter& printer) override;
 };
 
 } // namespace velkor
