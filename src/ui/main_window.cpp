@@ -297,7 +297,9 @@ void TFormFem::FormCreate() {
     problem.tablesAllocated = false;
     problem.resultsStale = true;
     problem.warning = false;
-    problem.preconditioner = false;
+    // The flag follows the "Use Preconditioner" box, which keeps its state for the whole run
+    // (unchecked at program start): a New must not leave the box checked over a plain solve.
+    problem.preconditioner = app_.options.CheckPreconditioner;
     ProgressPanel->hide();
 
     setButtonStates(false, SpeedButtonWells->isEnabled(), SpeedButtonParticles->isEnabled());
