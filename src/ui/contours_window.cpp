@@ -17,13 +17,6 @@ TFormContours::TFormContours(Application& app)
     FormCreate();
 }
 
-void TFormContours::FormCreate() {
-    const QSize screen = screenSize();
-    move(20, 75);
-    setFixedSize(screen.width() - 40, screen.height() - 80);
-    placePanel();
-}
-
 void TFormContours::SpeedButtonHelpClick() {
     app_.dialogs.message("Contours\n\n"
                          "This window shows the contours of the groundwater head, and pathlines "

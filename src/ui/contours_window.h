@@ -10,7 +10,6 @@ class TFormContours : public PlotWindow {
   public:
     explicit TFormContours(Application& app);
 
-    void FormCreate();
     void SpeedButtonHelpClick();
 
     // The lime panel whose caption is the contour legend.

@@ -17,13 +17,6 @@ TForm3D::TForm3D(Application& app)
     FormCreate();
 }
 
-void TForm3D::FormCreate() {
-    const QSize screen = screenSize();
-    move(20, 75);
-    setFixedSize(screen.width() - 40, screen.height() - 80);
-    placePanel();
-}
-
 void TForm3D::SpeedButtonHelpClick() {
     app_.dialogs.message("3D-Graph\n\n"
                          "This window shows a 3D-graph of the groundwater head.\n\n"

@@ -10,7 +10,6 @@ class TForm3D : public PlotWindow {
   public:
     explicit TForm3D(Application& app);
 
-    void FormCreate();
     void SpeedButtonHelpClick();
 
     // The lime panel whose caption is the contour legend of the last graph with contours.

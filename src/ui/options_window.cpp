@@ -10,9 +10,8 @@
 #include "results/plot_options.h"
 #include "ui/application.h"
 #include "ui/font_table.h"
-#include "ui/qt_canvas.h"
 #include "ui/text_codec.h"
-#include "ui/tool_glyphs.h"
+#include "ui/window_parts.h"
 
 namespace velkor {
 
@@ -55,13 +54,6 @@ const char* const kHelpText = "Options :\n"
                               "- Bottom Surface : Show mesh in the bottom of the aquifer, in green,\n"
                               "- Top Surface : Show mesh in the top of the aquifer, in yellow,\n"
                               "- Viewing Angle : Scale of the viewing angle (1..89 degrees).";
-
-void fillBackground(QWidget* widget, Colour colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 QFrame* makeBox(QWidget* parent, int index, Colour colour, const char* heading, int headingLeft) {
     auto* box = new QFrame(parent);
@@ -114,12 +106,7 @@ TFormOpt::TFormOpt(Application& app) : SecondaryWindow(app, WindowId::Options, "
 void TFormOpt::buildControls() {
     ToolStrip = new QWidget(this);
     fillBackground(ToolStrip, kLime);
-    SpeedButtonHelp = new QToolButton(ToolStrip);
-    SpeedButtonHelp->setIcon(toolGlyph(ToolGlyph::Help));
-    SpeedButtonHelp->setIconSize(QSize(21, 21));
-    SpeedButtonHelp->setToolTip(QStringLiteral("Help"));
-    SpeedButtonHelp->setAutoRaise(true);
-    SpeedButtonHelp->setFocusPolicy(Qt::NoFocus);
+    SpeedButtonHelp = makeHelpButton(ToolStrip);
     connect(SpeedButtonHelp, &QToolButton::clicked, this, &TFormOpt::SpeedButtonHelpClick);
 
     PanelSolution = makeBox(this, 0, kRed, "Solution Options", 16);

@@ -18,8 +18,8 @@
 #include "ui/font_table.h"
 #include "ui/qt_canvas.h"
 #include "ui/text_codec.h"
-#include "ui/tool_glyphs.h"
 #include "ui/window_feedback.h"
+#include "ui/window_parts.h"
 
 namespace velkor {
 
@@ -73,13 +73,6 @@ std::vector<double> particleHeights(const Problem& problem) {
     return heights;
 }
 
-void fillBackground(QWidget* widget, Colour colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 // "Val1.fem" -> "Val1"
 QString datafileStem(const std::string& fileName) {
     QString stem = fromWindows1252(fileName);
@@ -105,12 +98,7 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
     panel_->setFont(qtFont(FontSmallBold));
     panel_->setTextFormat(Qt::PlainText);
 
-    SpeedButtonHelp = new QToolButton(panel_);
-    SpeedButtonHelp->setIcon(toolGlyph(ToolGlyph::Help));
-    SpeedButtonHelp->setIconSize(QSize(21, 21));
-    SpeedButtonHelp->setToolTip(QStringLiteral("Help"));
-    SpeedButtonHelp->setAutoRaise(true);
-    SpeedButtonHelp->setFocusPolicy(Qt::NoFocus);
+    SpeedButtonHelp = makeHelpButton(panel_);
 
     menu_ = new QMenu(this);
     SavePicture = menu_->addAction(fromWindows1252("Save Picture\x85"));
@@ -160,6 +148,13 @@ void PlotWindow::FormPaint() {
     const bool settled = state_ == PictureState::Drawing ||
                          (upToDate && (state_ == PictureState::Complete || state_ == PictureState::Stopped));
     if (!settled && !drawTimer_.isActive()) drawTimer_.start(0);
+}
+
+void PlotWindow::FormCreate() {
+    const QSize screen = screenSize();
+    move(20, 75);
+    setFixedSize(screen.width() - 40, screen.height() - 80);
+    placePanel();
 }
 
 void PlotWindow::placePanel() {

@@ -49,6 +49,9 @@ class PlotWindow : public SecondaryWindow {
     int drawingsStarted() const { return drawingsStarted_; }
     static int locatorsBuilt();
 
+    // Size and place of a new window: nearly the whole screen, below the main window's tool bar.
+    void FormCreate();
+
     // Save Picture...: SVG or PNG of what the window shows, at its size.
     void SavePictureClick();
 
@@ -70,8 +73,6 @@ class PlotWindow : public SecondaryWindow {
     void FormPaint();
     // The panel, created by the base; the windows know it by their own names.
     QLabel* panel() const { return panel_; }
-    // The panel across the top, the help button at its right end.
-    void placePanel();
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -81,6 +82,8 @@ class PlotWindow : public SecondaryWindow {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // The panel across the top, the help button at its right end.
+    void placePanel();
     void documentChanged(Change what);
     void setLegend(const std::string& legend);
     void drawPicture();
