@@ -1,6 +1,7 @@
 #include "ui/plot_window.h"
 
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,6 +32,8 @@ constexpr int kButtonSize = 25;
 constexpr int kResizeSettleMilliseconds = 60;
 // While a command or another window's work runs, the drawing waits and looks again this late.
 constexpr int kRetryMilliseconds = 50;
+// Work that kept the event loop waiting longer than this lets it in before more comes.
+constexpr int kLongWaitMilliseconds = 30;
 
 constexpr const char* kPictureFilter = "PNG(*.png)|*.png|SVG(*.svg)|*.svg";
 constexpr const char* kPictureExtension = "*.png";
@@ -251,7 +254,14 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
         callbacks.legendReady = [this](const std::string& legend) { setLegend(legend); };
         callbacks.feedback = &feedback;
         std::shared_ptr<const ElementLocator> locator;
-        if (problem.NP > 0) locator = LocatorCache::of(app_.document).locator(problem);
+        if (problem.NP > 0) {
+            QElapsedTimer building;
+            building.start();
+            locator = LocatorCache::of(app_.document).locator(problem);
+            // A new locator of a large mesh takes a while: the event loop gets its turn before the
+            // mesh is drawn, which takes as long again.
+            if (building.elapsed() > kLongWaitMilliseconds) feedback.progress(Progress{Stage::Tracking});
+        }
         callbacks.locator = locator.get();
         const std::vector<double> heightsBefore = particleHeights(problem);
 
