@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include "results/canvas.h"
+#include "ui/raster_stamps.h"
 
 namespace velkor {
 
@@ -29,15 +30,16 @@ class QtCanvas : public Canvas {
     int textHeight(std::string_view text) override;
 
   private:
-    // The image being painted, when small shapes may be stamped into it (raster_stamps.h).
-    QImage* stampable() const;
+    // Whether small shapes may be stamped into the image being painted now (raster_stamps.h).
+    bool stampable() const;
 
     QPainter& painter_;
     Pen pen_;
     QColor brush_ = Qt::white;
     Font font_;
-    QImage* image_ = nullptr;
+    stamps::Target image_;  // the image painted on, if its pixels can be stamped
     bool stampPen_ = false; // a solid one-pixel pen in copy mode
+    QRgb penRgb_ = 0, brushRgb_ = 0;
 };
 
 QColor toQColor(Colour colour);

@@ -96,21 +96,17 @@ template <class Draw> void learn(ShapeTable& table, Shape& shape, Draw draw) {
 }
 
 // Whether the whole neighbourhood a stamp may touch lies inside the image.
-bool inside(const QImage& image, int x, int y, int reach) {
+bool inside(const Target& target, int x, int y, int reach) {
     const int margin = reach + kMargin;
-    return x >= margin && y >= margin && x < image.width() - margin && y < image.height() - margin;
+    return x >= margin && y >= margin && x < target.width - margin && y < target.height - margin;
 }
 
-void stamp(QImage& image, const ShapeTable& table, const Shape& shape, int x, int y, QRgb pen, QRgb brush) {
-    // Not bits(): that would detach an image QPainter is painting on, and the two would no
-    // longer write into the same pixels.
-    auto* const bits = const_cast<uchar*>(image.constBits());
-    const qsizetype stride = image.bytesPerLine();
+void stamp(const Target& target, const ShapeTable& table, const Shape& shape, int x, int y, QRgb pen,
+           QRgb brush) {
+    QRgb* const anchor = target.pixels + y * target.stride + x;
     const StampPixel* pixel = table.pixels.data() + shape.begin;
-    for (const StampPixel* end = pixel + shape.count; pixel != end; ++pixel) {
-        auto* row = reinterpret_cast<QRgb*>(bits + (y + pixel->dy) * stride);
-        row[x + pixel->dx] = pixel->pen ? pen : brush;
-    }
+    for (const StampPixel* end = pixel + shape.count; pixel != end; ++pixel)
+        anchor[pixel->dy * target.stride + pixel->dx] = pixel->pen ? pen : brush;
 }
 
 int offsetIndex(int offset, int reach) {
@@ -119,19 +115,23 @@ int offsetIndex(int offset, int reach) {
 
 } // namespace
 
-bool imageSuitable(const QImage& image) {
+Target targetOf(const QImage& image) {
     const QImage::Format format = image.format();
-    return (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied ||
-            format == QImage::Format_ARGB32) &&
-           image.devicePixelRatio() == 1.0;
+    const bool suitable = (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied ||
+                           format == QImage::Format_ARGB32) &&
+                          image.devicePixelRatio() == 1.0 && image.bytesPerLine() % sizeof(QRgb) == 0;
+    if (!suitable) return {};
+    // The painter writes into these very pixels; constBits() leaves the image as it is shared.
+    return Target{reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constBits())),
+                  image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)), image.width(), image.height()};
 }
 
-bool triangle(QImage& image, const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c, QRgb pen,
-              QRgb brush) {
+bool triangle(const Target& target, const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c,
+              QRgb pen, QRgb brush) {
     const int bx = b.x - a.x, by = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
     constexpr int r = kTriangleReach;
     if (std::abs(bx) > r || std::abs(by) > r || std::abs(cx) > r || std::abs(cy) > r) return false;
-    if (!inside(image, a.x, a.y, r)) return false;
+    if (!inside(target, a.x, a.y, r)) return false;
     ShapeTable& table = triangleTable();
     const int index =
         ((offsetIndex(bx, r) * kTriangleSide + offsetIndex(by, r)) * kTriangleSide + offsetIndex(cx, r)) *
@@ -145,15 +145,15 @@ bool triangle(QImage& image, const CanvasPoint& a, const CanvasPoint& b, const C
             painter.drawPolygon(corners, 3);
         });
     if (shape.state != Shape::Stamped) return false;
-    stamp(image, table, shape, a.x, a.y, pen, brush);
+    stamp(target, table, shape, a.x, a.y, pen, brush);
     return true;
 }
 
-bool line(QImage& image, int x1, int y1, int x2, int y2, QRgb pen) {
+bool line(const Target& target, int x1, int y1, int x2, int y2, QRgb pen) {
     const int dx = x2 - x1, dy = y2 - y1;
     constexpr int r = kLineReach;
     if (std::abs(dx) > r || std::abs(dy) > r) return false;
-    if (!inside(image, x1, y1, r)) return false;
+    if (!inside(target, x1, y1, r)) return false;
     ShapeTable& table = lineTable();
     Shape& shape =
         table.shapes[static_cast<std::size_t>(offsetIndex(dx, r) * kLineSide + offsetIndex(dy, r))];
@@ -162,7 +162,7 @@ bool line(QImage& image, int x1, int y1, int x2, int y2, QRgb pen) {
             painter.drawLine(origin, origin, origin + dx, origin + dy);
         });
     if (shape.state != Shape::Stamped) return false;
-    stamp(image, table, shape, x1, y1, pen, pen);
+    stamp(target, table, shape, x1, y1, pen, pen);
     return true;
 }
 

@@ -23,18 +23,26 @@ namespace stamps {
 inline constexpr int kTriangleReach = 4;
 inline constexpr int kLineReach = 8;
 
-// True when QPainter draws on this image in the way the stamps were learned: 32-bit pixels, one
-// device pixel per logical pixel.
-bool imageSuitable(const QImage& image);
+// The pixels of an image that QPainter paints on. They are written in place, never through
+// QImage::bits(), which would detach the image from the painter's buffer.
+struct Target {
+    QRgb* pixels = nullptr;
+    qsizetype stride = 0; // pixels from one row to the next
+    int width = 0, height = 0;
+};
+
+// The target for an image that QPainter draws on in the way the stamps were learned (32-bit
+// pixels, one device pixel per logical pixel); pixels is null for any other.
+Target targetOf(const QImage& image);
 
 // Draws a triangle filled with brush and outlined with a solid one-pixel pen in copy mode, if it
 // is small enough and lies wholly inside the image; false leaves the image untouched for the
 // caller to draw it with QPainter. Colours are opaque.
-bool triangle(QImage& image, const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c, QRgb pen,
-              QRgb brush);
+bool triangle(const Target& target, const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c,
+              QRgb pen, QRgb brush);
 
 // The same for a line from (x1, y1) to (x2, y2).
-bool line(QImage& image, int x1, int y1, int x2, int y2, QRgb pen);
+bool line(const Target& target, int x1, int y1, int x2, int y2, QRgb pen);
 
 } // namespace stamps
 
