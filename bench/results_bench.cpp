@@ -16,9 +16,10 @@
 #include "results/particle_tracker.h"
 #include "results/recording_canvas.h"
 #include "results/three_d_graph.h"
-#include "solver/element_velocities.h"
+#include "solved_square.h"
 
 using namespace velkor;
+using velkor::bench::makeSolvedSquare;
 
 namespace {
 
@@ -26,46 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A square of 1000 m with n x n cells of two triangles, heads falling linearly from 20 m to 10 m
-// along x, unconfined (top above the heads), and the element velocities of those heads.
-void makeSolvedSquare(Problem& problem, int n, int particles) {
-    Limits limits;
-    limits.NMAX = (n + 1) * (n + 1);
-    limits.MMAX = 2 * n * n;
-    limits.PMAX = particles > 0 ? particles : 1;
-    if (!problem.allocateTables(limits)) {
-        std::fprintf(stderr, "not enough memory for %d cells per side\n", n);
-        std::exit(1);
-    }
-    problem.NN = limits.NMAX;
-    problem.NM = limits.MMAX;
-    problem.NB = 1;
-    problem.NP = 0;
-    problem.NW = 0;
-    problem.TM = 2000;
-    problem.soils[0] = Soil{1, 0.4, 1, 0};
-    for (int i = 0; i <= n; ++i)
-        for (int j = 0; j <= n; ++j) {
-            Node& node = problem.nodes[static_cast<std::size_t>(i * (n + 1) + j)];
-            node.X = 1000.0 * i / n;
-            node.Y = 1000.0 * j / n;
-            node.B = 0;
-            node.T = 30;
-            node.F = 20 - 10 * node.X / 1000;
-        }
-    std::size_t m = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            const int32_t a = i * (n + 1) + j, b = (i + 1) * (n + 1) + j, c = b + 1, d = a + 1;
-            problem.elements[m++] = Element{{a, b, c}, 0, 0, 0, 0, 0, 0};
-            problem.elements[m++] = Element{{a, c, d}, 0, 0, 0, 0, 0, 0};
-        }
-    computeElementVelocities(problem);
-    for (int p = 0; p < particles; ++p)
-        problem.particles[static_cast<std::size_t>(problem.NP++)] =
-            Particle{5, 5 + 990.0 * p / particles, 8, -1};
 }
 
 struct SearchCosts {

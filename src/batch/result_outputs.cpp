@@ -100,15 +100,6 @@ bool parseSurfaces(std::string_view list, GraphChoices& choices) {
     return true;
 }
 
-// The lime panel across the top of the contour and 3D windows, with the legend as its caption.
-void drawCaptionPanel(SvgCanvas& canvas, int width, const std::string& caption) {
-    canvas.setPen(Pen{kLime, PenStyle::Solid, 1, PenMode::Copy});
-    canvas.setBrush(kLime);
-    canvas.rectangle(0, 0, width, 25);
-    canvas.setFont(FontSmallBold);
-    canvas.text((width - canvas.textWidth(caption)) / 2, (25 - canvas.textHeight(caption)) / 2, caption);
-}
-
 void reportUnfinishedRun(const TrackReport& report) {
     if (report.outcome == Outcome::LimitReached)
         reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",

@@ -22,4 +22,12 @@ void drawGraphPageHeader(Canvas& canvas, int pageNumber, int leftMargin, int pag
     canvas.setFont(FontNormal);
 }
 
+void drawCaptionPanel(Canvas& canvas, int width, std::string_view caption) {
+    canvas.setPen(Pen{kLime, PenStyle::Solid, 1, PenMode::Copy});
+    canvas.setBrush(kLime);
+    canvas.rectangle(0, 0, width, 25);
+    canvas.setFont(FontSmallBold);
+    canvas.text((width - canvas.textWidth(caption)) / 2, (25 - canvas.textHeight(caption)) / 2, caption);
+}
+
 } // namespace velkor

@@ -36,6 +36,10 @@ struct PlotReport {
 void drawGraphPageHeader(Canvas& canvas, int pageNumber, int leftMargin, int pageWidth,
                          std::string_view problemName, std::string_view title);
 
+// The lime panel of 25 units across the top of the contour and 3D windows, with the caption
+// (the contour legend) centred in FontSmallBold, as the pictures of those windows show it.
+void drawCaptionPanel(Canvas& canvas, int width, std::string_view caption);
+
 // Truncation toward zero into a canvas coordinate. False for a value that is not a number or
 // infinite; finite values beyond the range a canvas can take are held at +-1e9.
 inline bool toCanvasUnit(double value, int& unit) {

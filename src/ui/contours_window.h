@@ -1,14 +1,23 @@
 // The contour plot of the groundwater head, with the particle pathlines.
 #pragma once
 
-#include "ui/secondary_window.h"
+#include "ui/plot_window.h"
 
 namespace velkor {
 
-class TFormContours : public SecondaryWindow {
+class TFormContours : public PlotWindow {
     Q_OBJECT
   public:
     explicit TFormContours(Application& app);
+
+    void SpeedButtonHelpClick();
+
+    // The lime panel whose caption is the contour legend.
+    QLabel* const PanelContours;
+
+  protected:
+    PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) override;
+    const char* pictureSuffix() const override { return "contours"; }
 };
 
 } // namespace velkor

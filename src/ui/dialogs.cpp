@@ -19,16 +19,19 @@ QString programCaption() {
 }
 
 // "FEM(*.fem)|*.fem" -> "FEM (*.fem)", the form the desktop dialogs understand: the pattern is
-// named once, after the description.
+// named once, after the description. Several pairs ("A|*.a|B|*.b") become "A (*.a);;B (*.b)".
 QString dialogFilter(const std::string& filter) {
-    const QString text = fromWindows1252(filter);
-    const qsizetype bar = text.indexOf(QLatin1Char('|'));
-    if (bar < 0) return text;
-    const QString pattern = text.mid(bar + 1);
-    QString description = text.left(bar);
-    const QString named = QLatin1Char('(') + pattern + QLatin1Char(')');
-    if (description.endsWith(named)) description.chop(named.size());
-    return description.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    const QStringList parts = fromWindows1252(filter).split(QLatin1Char('|'));
+    if (parts.size() < 2) return parts.value(0);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& pattern = parts[i + 1];
+        QString description = parts[i];
+        const QString named = QLatin1Char('(') + pattern + QLatin1Char(')');
+        if (description.endsWith(named)) description.chop(named.size());
+        filters << description.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
 }
 
 } // namespace
@@ -59,6 +62,13 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFile
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix(request.defaultExtension));
+    // With several kinds of file on offer, a name typed without extension gets the chosen kind's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& selected) {
+        const qsizetype open = selected.lastIndexOf(QLatin1Char('(')),
+                        close = selected.lastIndexOf(QLatin1Char(')'));
+        if (open >= 0 && close > open)
+            dialog.setDefaultSuffix(defaultSuffix(toWindows1252(selected.mid(open + 1, close - open - 1))));
+    });
     const QString proposal = proposedPath(request);
     if (!proposal.isEmpty()) dialog.selectFile(proposal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -1,10 +1,34 @@
 #include "ui/graph3d_window.h"
 
+#include <QToolButton>
+
+#include "results/three_d_graph.h"
+#include "ui/application.h"
+
 namespace velkor {
 
-TForm3D::TForm3D(Application& app) : SecondaryWindow(app, WindowId::Graph3D, "3D-Graph") {
-    const QSize screen = screenSize();
-    setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+TForm3D::TForm3D(Application& app)
+    // The graph reads the whole problem except its file name, and its four choices and the angle.
+    : PlotWindow(app, WindowId::Graph3D, "3D-Graph",
+                 Change::Counts | Change::Mesh | Change::NodeValues | Change::Soils | Change::Wells |
+                     Change::Particles | Change::Results | Change::GeneralData | Change::Options),
+      Panel3D(panel()) {
+    connect(SpeedButtonHelp, &QToolButton::clicked, this, &TForm3D::SpeedButtonHelpClick);
+    FormCreate();
+}
+
+void TForm3D::SpeedButtonHelpClick() {
+    app_.dialogs.message("3D-Graph\n\n"
+                         "This window shows a 3D-graph of the groundwater head.\n\n"
+                         "The figure may show the groundwater table, contours of the groundwater head, "
+                         "the bottom of the aquifer and the top of the aquifer, depending on the values "
+                         "of parameters set in the OPTIONS window.  If NP>0 the pathlines of particles "
+                         "will be traced.");
+}
+
+PlotReport TForm3D::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
+    // The options are read at every drawing: a change in the options window shows at the next.
+    return draw3DGraph(app_.problem, canvas, width, height, app_.options.graphChoices(), callbacks);
 }
 
 } // namespace velkor

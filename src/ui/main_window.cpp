@@ -297,7 +297,9 @@ void TFormFem::FormCreate() {
     problem.tablesAllocated = false;
     problem.resultsStale = true;
     problem.warning = false;
-    problem.preconditioner = false;
+    // The flag follows the "Use Preconditioner" box, which keeps its state for the whole run
+    // (unchecked at program start): a New must not leave the box checked over a plain solve.
+    problem.preconditioner = app_.options.CheckPreconditioner;
     ProgressPanel->hide();
 
     setButtonStates(false, SpeedButtonWells->isEnabled(), SpeedButtonParticles->isEnabled());
@@ -713,7 +715,9 @@ void TFormFem::leaveInstallationCell(int row) {
 }
 
 void TFormFem::InstallationGridSelectCell(int, int, bool& canSelect) {
-    if (app_.commandRunning()) {
+    // New limits make the tables anew: not under a command, nor under a tracking run of a plot
+    // window, which holds the particle and element tables between its sweeps.
+    if (app_.commandRunning() || app_.workRunning()) {
         canSelect = false;
         return;
     }
@@ -729,7 +733,7 @@ void TFormFem::InstallationGridKeyPress(char& key) {
 // Leaving the grid is leaving its cell: what was typed there is validated and kept, not lost to
 // the refill that follows the save.
 void TFormFem::InstallationGridExit() {
-    if (app_.commandRunning()) return;
+    if (app_.commandRunning() || app_.workRunning()) return;
     if (InstallationGrid->hasPendingEdit()) {
         leaveInstallationCell(InstallationGrid->row());
         InstallationGrid->discardTypedText();

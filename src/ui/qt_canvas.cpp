@@ -36,6 +36,9 @@ Qt::PenStyle qtPenStyle(PenStyle style) {
 } // namespace
 
 QtCanvas::QtCanvas(QPainter& painter) : painter_(painter) {
+    const QPaintDevice* device = painter_.device();
+    if (device && device->devType() == QInternal::Image)
+        image_ = stamps::targetOf(*static_cast<const QImage*>(device));
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     setPen(pen_);
@@ -51,6 +54,8 @@ void QtCanvas::setPen(const Pen& pen) {
     qpen.setCapStyle(Qt::SquareCap);
     qpen.setJoinStyle(Qt::MiterJoin);
     painter_.setPen(qpen);
+    stampPen_ = pen.style == PenStyle::Solid && pen.width <= 1 && pen.mode == PenMode::Copy;
+    penRgb_ = qpen.color().rgb();
     // Drawn twice, a not-xor line leaves the picture as it was: the rubber band of the editors.
     // Only raster surfaces have raster operations; elsewhere it paints like copy.
     const QPaintEngine* engine = painter_.paintEngine();
@@ -62,6 +67,7 @@ void QtCanvas::setPen(const Pen& pen) {
 
 void QtCanvas::setBrush(Colour colour) {
     brush_ = toQColor(colour);
+    brushRgb_ = brush_.rgb();
     painter_.setBrush(brush_);
 }
 
@@ -70,11 +76,21 @@ void QtCanvas::setFont(const Font& font) {
     painter_.setFont(QFont(qtFont(font), painter_.device()));
 }
 
+bool QtCanvas::stampable() const {
+    // The painter's owner may have moved, clipped or blended it since: then QPainter draws.
+    return image_.pixels && stampPen_ && !painter_.hasClipping() && !painter_.viewTransformEnabled() &&
+           painter_.worldTransform().type() == QTransform::TxNone && painter_.opacity() == 1.0 &&
+           !painter_.testRenderHint(QPainter::Antialiasing) &&
+           painter_.compositionMode() == QPainter::CompositionMode_SourceOver;
+}
+
 void QtCanvas::line(int x1, int y1, int x2, int y2) {
+    if (stampable() && stamps::line(image_, x1, y1, x2, y2, penRgb_)) return;
     painter_.drawLine(x1, y1, x2, y2);
 }
 
 void QtCanvas::polygon(const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c) {
+    if (stampable() && stamps::triangle(image_, a, b, c, penRgb_, brushRgb_)) return;
     const QPoint points[3] = {QPoint(a.x, a.y), QPoint(b.x, b.y), QPoint(c.x, c.y)};
     painter_.drawPolygon(points, 3);
 }
