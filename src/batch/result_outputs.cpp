@@ -76,6 +76,8 @@ class CsvTrack : public TrackConsumer {
     OutputFile& file_;
 };
 
+} // namespace
+
 bool parseSurfaces(std::string_view list, GraphChoices& choices) {
     choices.CheckWater = choices.CheckCont = choices.CheckBottom = choices.CheckTop = false;
     while (!list.empty()) {
@@ -100,6 +102,8 @@ bool parseSurfaces(std::string_view list, GraphChoices& choices) {
     return true;
 }
 
+namespace {
+
 // The lime panel across the top of the contour and 3D windows, with the legend as its caption.
 void drawCaptionPanel(SvgCanvas& canvas, int width, const std::string& caption) {
     canvas.setPen(Pen{kLime, PenStyle::Solid, 1, PenMode::Copy});
@@ -109,12 +113,6 @@ void drawCaptionPanel(SvgCanvas& canvas, int width, const std::string& caption) 
     canvas.text((width - canvas.textWidth(caption)) / 2, (25 - canvas.textHeight(caption)) / 2, caption);
 }
 
-void reportUnfinishedRun(const TrackReport& report) {
-    if (report.outcome == Outcome::LimitReached)
-        reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
-                             static_cast<long long>(report.sweeps)));
-}
-
 bool writePicture(const std::string& path, const SvgCanvas& canvas) {
     OutputFile file(path);
     file.write(canvas.document());
@@ -122,6 +120,12 @@ bool writePicture(const std::string& path, const SvgCanvas& canvas) {
 }
 
 } // namespace
+
+void reportUnfinishedRun(const TrackReport& report) {
+    if (report.outcome == Outcome::LimitReached)
+        reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
+                             static_cast<long long>(report.sweeps)));
+}
 
 bool produceResultOutputs(State& state) {
     const Options& options = state.options;
