@@ -6,6 +6,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 #include "ui/text_codec.h"
 
@@ -81,6 +84,19 @@ std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& requ
 
 std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& request) {
     return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::printSetup(QPrinter& printer) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
+    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(programCaption());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* target) { paint(*target); });
+    dialog.exec();
 }
 
 } // namespace velkor

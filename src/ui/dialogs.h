@@ -2,9 +2,11 @@
 // themselves and tests can answer them from a script.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
+class QPrinter;
 class QWidget;
 
 namespace velkor {
@@ -31,6 +33,12 @@ class Dialogs {
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+    // The system's print dialog: the printer and its settings are chosen into printer. False when
+    // the user cancelled.
+    virtual bool printSetup(QPrinter& printer) = 0;
+    // A modal preview of the pages that paint draws on the printer it is handed (again whenever
+    // the page setup changes in the preview).
+    virtual void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 };
 
 // The real boxes and dialogs of the desktop, parented to the active window.
@@ -39,6 +47,8 @@ class QtDialogs : public Dialogs {
     void message(const std::string& text) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    bool printSetup(QPrinter& printer) override;
+    void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
 };
 
 } // namespace velkor
