@@ -129,3 +129,29 @@ TEST_F(PrintCommand, PreviewDrawsTheSamePages) {
     EXPECT_NE(text.find("General Data"), std::string::npos);
     EXPECT_FALSE(main().PanelWait->isVisible());
 }
+
+// The report pages of Val1 as the Print command prints them, one PDF per page kind; the screenshot
+// script turns the first page of each into print_*.png.
+using ScreenshotsPrint = ScreenshotTest;
+
+TEST_F(ScreenshotsPrint, ReportPages) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    auto print = [&](const char* name, bool OptionSettings::*item) {
+        OptionSettings& options = app->options;
+        options.CheckGeneral = options.CheckNodes = options.CheckElements = false;
+        options.CheckMesh = options.CheckContours = options.Check3D = false;
+        options.*item = true;
+        dialogs.printAnswers.push_back(QDir(folder).filePath(QString::fromLatin1(name)).toStdString());
+        QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+    };
+    print("print_general.pdf", &OptionSettings::CheckGeneral);
+    print("print_nodes.pdf", &OptionSettings::CheckNodes);
+    print("print_elements.pdf", &OptionSettings::CheckElements);
+    print("print_mesh.pdf", &OptionSettings::CheckMesh);
+    print("print_contours.pdf", &OptionSettings::CheckContours);
+    print("print_3d.pdf", &OptionSettings::Check3D);
+    problem().warning = true;
+    print("print_general_warning.pdf", &OptionSettings::CheckGeneral);
+    problem().warning = false;
+    EXPECT_TRUE(dialogs.messages.empty());
+}
