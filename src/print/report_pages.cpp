@@ -102,10 +102,10 @@ MeshPageView meshPageView(const Problem& problem, int pageWidth, int pageHeight,
     const double sx = dx != 0 ? view.innerWidth / dx : infinite;
     const double sy = dy != 0 ? view.innerHeight / dy : infinite;
     view.scale = sx < sy ? sx : sy;
-    if (!std::isfinite(view.scale) || view.scale <= 0) return view;
+    view.valid = std::isfinite(view.scale) && view.scale > 0;
+    if (!view.valid) return view;
     view.x0 = view.xmin - (view.innerWidth / view.scale - dx) / 2;
     view.y0 = view.ymin - (view.innerHeight / view.scale - dy) / 2;
-    view.valid = std::isfinite(view.x0) && std::isfinite(view.y0);
     return view;
 }
 

@@ -320,6 +320,17 @@ TEST(Report, PageNumbersRunOnAcrossTheItemsInTheirOrder) {
     EXPECT_EQ(lineOf(texts, "  Element   Node 1   Node 2   Node 3     Soil", 3), 7);
     EXPECT_EQ(lineOf(texts, "       1        1        2        3        1", 3), 9);
 
+    // Each item alone: one page, its own.
+    for (int item = 0; item < 6; ++item) {
+        OptionSettings one = only(false, false);
+        bool* const choices[] = {&one.CheckGeneral, &one.CheckNodes,    &one.CheckElements,
+                                 &one.CheckMesh,    &one.CheckContours, &one.Check3D};
+        *choices[item] = true;
+        PageRecorder alone;
+        EXPECT_EQ(printReport(problem, alone, one).pages, 1) << titles[item];
+        EXPECT_EQ(pageOf(textsOf(alone.recording), titles[item]), 1) << titles[item];
+    }
+
     // Nothing chosen: an empty job, begun and ended.
     PageRecorder empty;
     OptionSettings none = only(false, false);
