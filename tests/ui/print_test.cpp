@@ -1,5 +1,6 @@
 // The Print and Print Preview commands from their button and menu items, with the print dialog
 // answered by the script: a PDF file stands for the printer the user chose.
+#include <QApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -154,4 +155,23 @@ TEST_F(ScreenshotsPrint, ReportPages) {
     print("print_general_warning.pdf", &OptionSettings::CheckGeneral);
     problem().warning = false;
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The preview window of the desktop with the report of Val1.
+TEST_F(ScreenshotsPrint, PreviewWindow) {
+    QtDialogs desktop;
+    Application program(desktop);
+    program.endProgram = [] {};
+    program.mainWindow().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program.mainWindow()));
+    program.options.CheckNodes = true;
+    bool grabbed = false;
+    QTimer::singleShot(1500, [&] {
+        QWidget* preview = QApplication::activeModalWidget();
+        if (!preview) return;
+        grabbed = preview->grab().save(QDir(folder).filePath(QStringLiteral("print_preview.png")));
+        preview->close();
+    });
+    program.mainWindow().PrintPreview1->trigger();
+    EXPECT_TRUE(grabbed);
 }
