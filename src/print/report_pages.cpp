@@ -36,7 +36,7 @@ constexpr const char* kParticleHeading = "   Particle   X (m)        Y (m)      
 // First free line below each kind of header.
 constexpr int kContinuationFirstLine = 8;
 constexpr int kListFirstLine = 9;
-// The section start rule keeps ten lines free for a title, its heading and a few rows.
+// A section starts on a new page unless ten lines are left for its title, heading and first rows.
 constexpr int kSectionRoom = 10;
 
 std::string nodeRow(const Problem& problem, int32_t i) {
@@ -330,6 +330,7 @@ void ReportJob::printMeshPage(double scaleFactor) {
     const MeshPageView view = meshPageView(problem_, layout_.pageWidth, layout_.pageHeight, scaleFactor);
     if (!view.valid) return;
     canvas_.setPenColour(kBlack);
+    int32_t brushSoil = -1;
     for (int32_t m = 0; m < problem_.usedElementCount(); ++m) {
         if (!elementNodesUsable(problem_, m)) continue;
         const Element& e = problem_.elements[static_cast<std::size_t>(m)];
@@ -340,7 +341,11 @@ void ReportJob::printMeshPage(double scaleFactor) {
             drawable = drawable && view.map(node.X, node.Y, corner[k]);
         }
         if (!drawable) continue;
-        canvas_.setBrush(colourOf(problem_.blockColour(e.soil)));
+        // Elements of one block follow each other: the brush changes only between blocks.
+        if (e.soil != brushSoil) {
+            canvas_.setBrush(colourOf(problem_.blockColour(e.soil)));
+            brushSoil = e.soil;
+        }
         canvas_.polygon(corner[0], corner[1], corner[2]);
     }
     canvas_.setBrush(kWhite);
@@ -348,7 +353,7 @@ void ReportJob::printMeshPage(double scaleFactor) {
 
 void ReportJob::printContourPage(double scaleFactor) {
     if (!goOn()) return;
-    // The drawing ejects the page before it itself.
+    // The contour and 3D pages eject the page before them themselves.
     const PlotReport report =
         velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin, scaleFactor, callbacks_);
     noteTracking(report.track, outcome_.contourTracking);

@@ -99,11 +99,14 @@ class ReportJob {
     void pageHeader(PageNumberMeasure measure, std::string_view title, std::string_view columnHeading);
     void pageNumber(PageNumberMeasure measure);
     void firstGeneralPage();
-    // The section start rule, the title and the column heading; false when the job stopped.
+    // Moves down linesBefore lines, or to a new page headed "General Data" when fewer than ten
+    // lines are left, and writes the section's title and column heading; false when the job
+    // stopped.
     bool openSection(const char* title, const char* columnHeading, int linesBefore);
     // The last line of the page is taken.
     bool pageFull() const;
-    // The row rule; false when the job stopped.
+    // A row of a general data section, on a new page headed with the section's title when this
+    // one is full; false when the job stopped.
     bool rowInSection(const char* title, const std::string& row);
     // A row of a list page, with the list header on every new page; false when the job stopped.
     bool listRow(const char* title, const char* columnHeading, PageNumberMeasure measure,

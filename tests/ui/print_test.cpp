@@ -146,6 +146,8 @@ TEST_F(ScreenshotsPrint, ReportPages) {
         QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
     };
     print("print_general.pdf", &OptionSettings::CheckGeneral);
+    // The main window while the pages go to the printer.
+    QTimer::singleShot(0, &main(), [&] { save("print_waiting.png"); });
     print("print_nodes.pdf", &OptionSettings::CheckNodes);
     print("print_elements.pdf", &OptionSettings::CheckElements);
     print("print_mesh.pdf", &OptionSettings::CheckMesh);
