@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "model/problem.h"
+#include "results/particle_tracker.h"
+#include "results/plot_options.h"
 
 namespace velkor::batch {
 
@@ -30,6 +32,12 @@ struct Options {
     std::optional<double> trackH;                   // --track-h H
     bool levels = false;                            // --levels
     std::string manualPdf;                          // --manual-pdf FILE: the printed manual
+
+    // The printed report as PDF, produced after the pictures.
+    std::string reportPdf;       // --report-pdf FILE
+    OptionSettings report;       // --print ITEMS, --graph-scale N, --angle-scale N (and --surfaces)
+    bool reportSurfaces = false; // --surfaces was given: it chooses the surfaces of the 3D page too
+    int pageWidth = 0, pageHeight = 0, pageDpi = 600; // --page WxH@DPI; no size: A4 portrait
 };
 
 struct CycleLine {
@@ -61,6 +69,15 @@ OperationResult runMeshOperation(State& state, std::string_view operation);
 OperationResult runSolverOperation(State& state, std::string_view operation);
 // Tracking, levels and pictures, in this order. Returns false when an output could not be written.
 bool produceResultOutputs(State& state);
+// The printed report as PDF (--report-pdf). Returns false when it could not be written.
+bool produceReport(State& state);
+
+// "water,contours,bottom,top" (any of them, in any order) into the surface choices of the 3D
+// graph; false (and a message) for an unknown word.
+bool parseSurfaces(std::string_view list, GraphChoices& choices);
+
+// Says so on standard error when a tracking run stopped at its sweep limit.
+void reportUnfinishedRun(const TrackReport& report);
 
 // Writes text to standard error, one message per line as the program's own text.
 void reportMessage(std::string_view message);

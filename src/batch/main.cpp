@@ -9,10 +9,9 @@
 #include "io/datafile.h"
 #include "io/installation_file.h"
 #include "model/number_text.h"
+#include "pdf/report_pdf.h"
 #include "solver/element_velocities.h"
-#ifdef VELKOR_MANUAL_PDF
-#include "ui/manual_pdf.h"
-#endif
+#include "pdf/manual_pdf.h"
 
 namespace velkor::batch {
 
@@ -33,13 +32,19 @@ const char* const kUsage =
     "usage: velkor-batch IN.fem|- [OPERATION ...] [-o OUT.fem] [--limits BMAX,NMAX,MMAX,PMAX]\n"
     "                    [--summary] [--verbose] [--levels] [--track-csv FILE] [--track-h H]\n"
     "                    [--contours-svg FILE] [--size WxH] [--3d-svg FILE] [--angle DEG]\n"
-    "                    [--surfaces water,contours,bottom,top] [--manual-pdf FILE]\n"
+    "                    [--surfaces water,contours,bottom,top]\n"
+    "                    [--report-pdf FILE] [--print ITEMS] [--graph-scale N] [--angle-scale N]\n"
+    "                    [--page WxH@DPI] [--manual-pdf FILE]\n"
     "\n"
     "  IN.fem     datafile to load; - starts from the default problem\n"
     "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
     "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, solve, solve:precond\n"
     "  -o FILE    write the datafile after everything else\n"
     "  --limits   capacity limits (otherwise from VELKOR.txt in the working directory)\n"
+    "  --report-pdf FILE  the printed report as PDF; ITEMS of --print: general,nodes,elements,\n"
+    "             mesh,contours,3d (default general); --graph-scale and --angle-scale are the\n"
+    "             track positions 0..10 of the options (default 5); --page the printable page\n"
+    "             in device units and their resolution (default A4 portrait at 600 dpi)\n"
     "  --manual-pdf FILE  the printed manual (13 sheets, A4) as a PDF file\n"
     "\n"
     "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
@@ -87,6 +92,59 @@ bool parseSize(std::string_view text, int& width, int& height) {
     if (w.value < 1 || h.value < 1 || w.value > 20000 || h.value > 20000) return false;
     width = static_cast<int>(w.value);
     height = static_cast<int>(h.value);
+    return true;
+}
+
+// A track position of the options window: a whole number from 0 to 10.
+bool parseTrackPosition(std::string_view text, int& position) {
+    const ScannedNumber number = scanInteger(text);
+    if (!number.found || number.length != text.size() || number.value < kTrackBarMinimum ||
+        number.value > kTrackBarMaximum)
+        return false;
+    position = static_cast<int>(number.value);
+    return true;
+}
+
+// "general,nodes,elements,mesh,contours,3d", any of them in any order (printed in the fixed order).
+bool parsePrintItems(std::string_view list, OptionSettings& report) {
+    report.CheckGeneral = report.CheckNodes = report.CheckElements = false;
+    report.CheckMesh = report.CheckContours = report.Check3D = false;
+    while (true) {
+        const std::size_t comma = list.find(',');
+        const std::string_view word = list.substr(0, comma);
+        if (word == "general") {
+            report.CheckGeneral = true;
+        } else if (word == "nodes") {
+            report.CheckNodes = true;
+        } else if (word == "elements") {
+            report.CheckElements = true;
+        } else if (word == "mesh") {
+            report.CheckMesh = true;
+        } else if (word == "contours") {
+            report.CheckContours = true;
+        } else if (word == "3d") {
+            report.Check3D = true;
+        } else {
+            return false;
+        }
+        if (comma == std::string_view::npos) return true;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+// WxH@DPI: the printable page in device units at a resolution in dots per inch.
+bool parsePage(std::string_view text, Options& options) {
+    const std::size_t at = text.find('@');
+    if (at == std::string_view::npos) return false;
+    int width = 0, height = 0;
+    if (!parseSize(text.substr(0, at), width, height)) return false;
+    const std::string_view dpiText = text.substr(at + 1);
+    const ScannedNumber dpi = scanInteger(dpiText);
+    if (!dpi.found || dpi.length != dpiText.size() || dpi.value < 10 || dpi.value > 4800) return false;
+    if (width > kPdfMaximumInches * dpi.value || height > kPdfMaximumInches * dpi.value) return false;
+    options.pageWidth = width;
+    options.pageHeight = height;
+    options.pageDpi = static_cast<int>(dpi.value);
     return true;
 }
 
@@ -140,14 +198,27 @@ int parseArguments(int argc, char** argv, Options& options) {
                 return usageError("--track-h needs a positive length");
             options.trackH = h;
         } else if (arg == "--manual-pdf") {
-            if (!value(v)) return usageError("--manual-pdf needs a file name");
-#ifndef VELKOR_MANUAL_PDF
-            return usageError("--manual-pdf needs the build with the windows (Qt)");
-#endif
+            if (!value(v) || v.empty()) return usageError("--manual-pdf needs a file name");
             options.manualPdf = v;
         } else if (arg == "--surfaces") {
             if (!value(v)) return usageError("--surfaces needs a list");
             options.surfaces = v;
+            options.reportSurfaces = true;
+        } else if (arg == "--report-pdf") {
+            if (!value(v) || v.empty()) return usageError("--report-pdf needs a file name");
+            options.reportPdf = v;
+        } else if (arg == "--print") {
+            if (!value(v) || !parsePrintItems(v, options.report))
+                return usageError("--print needs a list of general, nodes, elements, mesh, contours, 3d");
+        } else if (arg == "--graph-scale") {
+            if (!value(v) || !parseTrackPosition(v, options.report.GraphScale))
+                return usageError("--graph-scale needs a track position from 0 to 10");
+        } else if (arg == "--angle-scale") {
+            if (!value(v) || !parseTrackPosition(v, options.report.AngleScale))
+                return usageError("--angle-scale needs a track position from 0 to 10");
+        } else if (arg == "--page") {
+            if (!value(v) || !parsePage(v, options))
+                return usageError("--page needs WxH@DPI, for example 2480x3508@300");
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             return usageError("unknown option " + std::string(arg));
         } else if (!haveInput) {
@@ -232,8 +303,9 @@ int main(int argc, char** argv) {
         if (result == OperationResult::BadArguments) return usageError({});
     }
 
-    bool outputsWritten = produceResultOutputs(state);
-#ifdef VELKOR_MANUAL_PDF
+    const bool picturesWritten = produceResultOutputs(state);
+    const bool reportWritten = produceReport(state);
+    bool outputsWritten = picturesWritten && reportWritten;
     if (!options.manualPdf.empty()) {
         const Result manual = writeManualPdf(options.manualPdf);
         if (!manual.ok()) {
@@ -241,7 +313,6 @@ int main(int argc, char** argv) {
             outputsWritten = false;
         }
     }
-#endif
 
     if (options.summary) printSummary(state);
 

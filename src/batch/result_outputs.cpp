@@ -76,6 +76,8 @@ class CsvTrack : public TrackConsumer {
     OutputFile& file_;
 };
 
+} // namespace
+
 bool parseSurfaces(std::string_view list, GraphChoices& choices) {
     choices.CheckWater = choices.CheckCont = choices.CheckBottom = choices.CheckTop = false;
     while (!list.empty()) {
@@ -100,11 +102,7 @@ bool parseSurfaces(std::string_view list, GraphChoices& choices) {
     return true;
 }
 
-void reportUnfinishedRun(const TrackReport& report) {
-    if (report.outcome == Outcome::LimitReached)
-        reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
-                             static_cast<long long>(report.sweeps)));
-}
+namespace {
 
 bool writePicture(const std::string& path, const SvgCanvas& canvas) {
     OutputFile file(path);
@@ -113,6 +111,12 @@ bool writePicture(const std::string& path, const SvgCanvas& canvas) {
 }
 
 } // namespace
+
+void reportUnfinishedRun(const TrackReport& report) {
+    if (report.outcome == Outcome::LimitReached)
+        reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
+                             static_cast<long long>(report.sweeps)));
+}
 
 bool produceResultOutputs(State& state) {
     const Options& options = state.options;

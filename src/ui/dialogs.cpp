@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 #include "ui/text_codec.h"
 
@@ -94,14 +96,18 @@ std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& requ
     return runFileDialog(request, QFileDialog::AcceptSave);
 }
 
-bool Dialogs::printSetup(QPrinter&) {
-    return false;
-}
-
 bool QtDialogs::printSetup(QPrinter& printer) {
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setWindowTitle(programCaption());
     return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
+    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(programCaption());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* target) { paint(*target); });
+    dialog.exec();
 }
 
 } // namespace velkor

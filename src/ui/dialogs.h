@@ -2,6 +2,7 @@
 // themselves and tests can answer them from a script.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,10 +33,12 @@ class Dialogs {
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
-    // The print dialog for the printer, which takes the user's choices (printer, PDF file,
-    // pages); false when the user cancelled. Without a print dialog of its own, an
-    // implementation answers as a cancelled dialog.
-    virtual bool printSetup(QPrinter& printer);
+    // The system's print dialog: the printer and its settings are chosen into printer. False when
+    // the user cancelled.
+    virtual bool printSetup(QPrinter& printer) = 0;
+    // A modal preview of the pages that paint draws on the printer it is handed (again whenever
+    // the page setup changes in the preview).
+    virtual void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 };
 
 // The real boxes and dialogs of the desktop, parented to the active window.
@@ -45,6 +48,7 @@ class QtDialogs : public Dialogs {
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
     bool printSetup(QPrinter& printer) override;
+    void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
 };
 
 } // namespace velkor

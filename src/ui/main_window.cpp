@@ -19,6 +19,7 @@
 #include "solver/element_velocities.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
+#include "ui/print_command.h"
 #include "ui/secondary_window.h"
 #include "ui/table_grid.h"
 #include "ui/text_codec.h"
@@ -198,6 +199,7 @@ void TFormFem::buildMenu() {
     New1 = add(file, "&New", &TFormFem::New1Click);
     Save1 = add(file, "&Save", &TFormFem::Save1Click, QKeySequence::Save);
     Print1 = add(file, "&Print", &TFormFem::Print1Click, QKeySequence::Print);
+    PrintPreview1 = add(file, "Print Pre&view", &TFormFem::PrintPreview1Click);
     file->addSeparator();
     Quit2 = add(file, "&Quit", &TFormFem::Quit2Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -559,9 +561,10 @@ void TFormFem::editBlocks() {
 }
 
 void TFormFem::Print1Click() {
-    perform(Command::Print, [] {
-        // The print command comes with the report pages.
-    });
+    perform(Command::Print, [this] { printReportCommand(app_, *PanelWait); });
+}
+void TFormFem::PrintPreview1Click() {
+    perform(Command::Print, [this] { printPreviewCommand(app_, *PanelWait); });
 }
 void TFormFem::SpeedButtonPrintClick() {
     Print1Click();

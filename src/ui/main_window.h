@@ -34,6 +34,7 @@ class TFormFem : public QMainWindow {
     void SpeedButtonSaveClick();
     void Print1Click();
     void SpeedButtonPrintClick();
+    void PrintPreview1Click();
     void Quit2Click();
     void Info1Click();
     void SpeedButtonHelpClick();
@@ -107,6 +108,7 @@ class TFormFem : public QMainWindow {
     QAction* New1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Print1 = nullptr;
+    QAction* PrintPreview1 = nullptr;
     QAction* Quit2 = nullptr;
     QAction* Info1 = nullptr;
     QAction* About1 = nullptr;

@@ -3,31 +3,20 @@
 #include <QPrinter>
 
 #include "manual/manual_pages.h"
+#include "pdf/paged_sink.h"
 #include "ui/dialogs.h"
 
 namespace velkor {
-
-bool PagedDeviceSink::beginDocument() {
-    if (!painter_.begin(&device_)) return false;
-    canvas_.emplace(painter_);
-    return true;
-}
-
-void PagedDeviceSink::newPage() {
-    device_.newPage();
-}
-
-void PagedDeviceSink::endDocument() {
-    canvas_.reset();
-    painter_.end();
-}
 
 Result printManualWithDialog(Dialogs& dialogs) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("VELKOR - Manual"));
     if (!dialogs.printSetup(printer)) return Result::failed(Outcome::Cancelled, {});
     PagedDeviceSink sink(printer);
-    return manual::printManual(sink);
+    const Result printed = manual::printManual(sink);
+    if (printed.ok() && sink.failed())
+        return Result::failed(Outcome::FileError, "Printing failed : the manual was not printed.");
+    return printed;
 }
 
 } // namespace velkor

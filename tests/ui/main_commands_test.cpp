@@ -23,7 +23,7 @@ using W = WindowId;
 const std::vector<W> kAllWindows{W::Nodes,    W::Elements, W::Mesh,  W::Options, W::EditBlocks, W::Properties,
                                  W::Contours, W::Manual,   W::Wells, W::Graph3D, W::Particles};
 
-enum class Effect { OpenDialog, SaveDialog, Solve, NewProblem, Toggle, HelpText, Nothing };
+enum class Effect { OpenDialog, SaveDialog, PrintDialog, Solve, NewProblem, Toggle, HelpText };
 
 struct ButtonCase {
     const char* hint;
@@ -44,7 +44,7 @@ const std::vector<ButtonCase>& buttonCases() {
         {"New Mesh", 25, true, Effect::NewProblem, W::EditBlocks, kAllWindows},
         {"Edit Blocks", 50, true, Effect::Toggle, W::EditBlocks, kAllButEdit},
         {"Save", 75, false, Effect::SaveDialog, std::nullopt, kAllWindows},
-        {"Print", 100, false, Effect::Nothing, std::nullopt, {}},
+        {"Print", 100, false, Effect::PrintDialog, std::nullopt, {}},
         {"Options", 125, true, Effect::Toggle, W::Options, {W::Contours, W::Graph3D}},
         {"Properties", 150, true, Effect::Toggle, W::Properties, {}},
         {"List of Nodes", 175, false, Effect::Toggle, W::Nodes, {}},
@@ -134,6 +134,7 @@ class MainCommands : public ProgramTest {
         showAllWindows();
         const std::size_t opens = dialogs.openRequests.size(), saves = dialogs.saveRequests.size();
         const std::size_t messages = dialogs.messages.size();
+        const int prints = dialogs.printRequests;
         press();
         for (W id : kAllWindows) {
             const bool hidden = std::find(c.hidden.begin(), c.hidden.end(), id) != c.hidden.end();
@@ -143,6 +144,7 @@ class MainCommands : public ProgramTest {
             EXPECT_EQ(app->window(id).isVisible(), shown) << "window " << static_cast<int>(id);
         }
         EXPECT_EQ(dialogs.openRequests.size() - opens, c.effect == Effect::OpenDialog ? 1u : 0u);
+        EXPECT_EQ(dialogs.printRequests - prints, c.effect == Effect::PrintDialog ? 1 : 0);
         // Solve ends by offering to save.
         EXPECT_EQ(dialogs.saveRequests.size() - saves,
                   c.effect == Effect::SaveDialog || c.effect == Effect::Solve ? 1u : 0u);
@@ -267,7 +269,8 @@ TEST_F(MainCommands, MenuShortcutsAndAbout) {
         file.push_back(item->isSeparator() ? QStringLiteral("-") : item->text());
     EXPECT_EQ(file,
               (std::vector<QString>{QStringLiteral("&Open"), QStringLiteral("&New"), QStringLiteral("&Save"),
-                                    QStringLiteral("&Print"), QStringLiteral("-"), QStringLiteral("&Quit")}));
+                                    QStringLiteral("&Print"), QStringLiteral("Print Pre&view"), QStringLiteral("-"),
+                                    QStringLiteral("&Quit")}));
 }
 
 TEST_F(MainCommands, LookAndSizeOfTheWindow) {

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QProcess>
 
-#include "ui/manual_pdf.h"
+#include "pdf/manual_pdf.h"
 #include "ui/manual_window.h"
 #include "ui_support.h"
 

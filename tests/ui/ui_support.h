@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QPrinter>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTableView>
@@ -41,6 +42,13 @@ class ScriptedDialogs : public Dialogs {
     std::function<void()> whileSaveDialogOpen;
     std::function<void(const std::string&)> whileMessageOpen;
 
+    // Print dialog: a PDF file the report goes to, or nothing for Cancel. Preview: the file its
+    // pages are drawn into as PDF, or nothing for a preview closed before it painted.
+    std::deque<std::optional<std::string>> printAnswers;
+    std::deque<std::optional<std::string>> previewAnswers;
+    int printRequests = 0;
+    int previewRequests = 0;
+
     void message(const std::string& text) override {
         messages.push_back(text);
         if (whileMessageOpen) whileMessageOpen(text);
@@ -55,7 +63,22 @@ class ScriptedDialogs : public Dialogs {
         return next(saveAnswers);
     }
 
+    bool printSetup(QPrinter& printer) override {
+        ++printRequests;
+        return printToFile(printer, next(printAnswers));
+    }
+    void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override {
+        ++previewRequests;
+        if (printToFile(printer, next(previewAnswers))) paint(printer);
+    }
+
   private:
+    static bool printToFile(QPrinter& printer, const std::optional<std::string>& file) {
+        if (!file) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromLocal8Bit(file->c_str()));
+        return true;
+    }
     static std::optional<std::string> next(std::deque<std::optional<std::string>>& answers) {
         if (answers.empty()) return std::nullopt;
         std::optional<std::string> answer = answers.front();

@@ -1,0 +1,179 @@
+// The Print and Print Preview commands from their button and menu items, with the print dialog
+// answered by the script: a PDF file stands for the printer the user chose.
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "ui/print_command.h"
+#include "ui_support.h"
+
+using namespace velkor;
+using namespace velkor::testing;
+
+namespace {
+
+std::string pdfText(const std::string& path) {
+    std::string text;
+    if (FILE* pipe = popen(("pdftotext -layout " + path + " - 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
+}
+
+int pageCount(const std::string& text) {
+    int pages = 0;
+    for (const char c : text)
+        pages += c == '\f';
+    return pages;
+}
+
+int occurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+std::string scratchFile(const char* name) {
+    return (std::filesystem::current_path() / name).string();
+}
+
+} // namespace
+
+using PrintCommand = ProgramTest;
+
+TEST_F(PrintCommand, CancelledDialogPrintsNothing) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    ASSERT_TRUE(main().SpeedButtonPrint->isEnabled());
+    dialogs.printAnswers.push_back(std::nullopt);
+    QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+    EXPECT_EQ(dialogs.printRequests, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(main().PanelWait->isVisible());
+}
+
+TEST_F(PrintCommand, PdfPrinterGetsTheChosenItemsWithTheWaitingPanelUpMeanwhile) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    app->options.CheckNodes = true;
+    app->options.CheckMesh = true;
+    const std::string path = scratchFile("printed.pdf");
+    dialogs.printAnswers.push_back(path);
+    // Runs at the first moment the print lets the event loop work, before the first page.
+    bool panelShown = false;
+    QTimer::singleShot(0, &main(), [&] { panelShown = main().PanelWait->isVisible(); });
+    QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+
+    EXPECT_TRUE(panelShown);
+    EXPECT_FALSE(main().PanelWait->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+    const std::string text = pdfText(path);
+    // General data, the node list and the mesh, numbered on from page to page.
+    const int pages = pageCount(text);
+    EXPECT_GT(pages, 3);
+    EXPECT_NE(text.find("VELKOR -- Finite Element Method for Plane Groundwater Flow"), std::string::npos);
+    EXPECT_EQ(occurrences(text, "Data of Nodes"), pages - 2);
+    EXPECT_GT(text.find("Mesh of Finite Elements"), text.rfind("Data of Nodes"));
+    EXPECT_NE(text.find("Page " + std::to_string(pages)), std::string::npos);
+    EXPECT_EQ(text.find("Page " + std::to_string(pages + 1)), std::string::npos);
+
+    // The menu item runs the same command.
+    std::filesystem::remove(path);
+    dialogs.printAnswers.push_back(path);
+    main().Print1->trigger();
+    EXPECT_EQ(dialogs.printRequests, 2);
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+TEST_F(PrintCommand, FailedPrinterSaysSoWithThePanelGone) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    dialogs.printAnswers.push_back(scratchFile("no-such-folder/printed.pdf"));
+    bool panelAtMessage = true;
+    dialogs.whileMessageOpen = [&](const std::string&) { panelAtMessage = main().PanelWait->isVisible(); };
+    QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], kReportNotPrinted);
+    EXPECT_FALSE(panelAtMessage);
+    EXPECT_FALSE(main().PanelWait->isVisible());
+}
+
+TEST_F(PrintCommand, ClosingTheWindowWhilePrintingEndsTheJobAndTheProgram) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    app->options.CheckNodes = true;
+    app->options.CheckElements = true;
+    dialogs.printAnswers.push_back(scratchFile("quit.pdf"));
+    QTimer::singleShot(0, &main(), [&] { main().close(); });
+    QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+    EXPECT_EQ(endRequests, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+    // Stopped at the first page it was asked before: the node and element lists never came.
+    EXPECT_EQ(pdfText(scratchFile("quit.pdf")).find("Data of"), std::string::npos);
+}
+
+TEST_F(PrintCommand, PreviewDrawsTheSamePages) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    const std::string path = scratchFile("preview.pdf");
+    dialogs.previewAnswers.push_back(path);
+    main().PrintPreview1->trigger();
+    EXPECT_EQ(dialogs.previewRequests, 1);
+    EXPECT_EQ(dialogs.printRequests, 0);
+    const std::string text = pdfText(path);
+    EXPECT_EQ(pageCount(text), 1);
+    EXPECT_NE(text.find("General Data"), std::string::npos);
+    EXPECT_FALSE(main().PanelWait->isVisible());
+}
+
+// The report pages of Val1 as the Print command prints them, one PDF per page kind; the screenshot
+// script turns the first page of each into print_*.png.
+using ScreenshotsPrint = ScreenshotTest;
+
+TEST_F(ScreenshotsPrint, ReportPages) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    auto print = [&](const char* name, bool OptionSettings::*item) {
+        OptionSettings& options = app->options;
+        options.CheckGeneral = options.CheckNodes = options.CheckElements = false;
+        options.CheckMesh = options.CheckContours = options.Check3D = false;
+        options.*item = true;
+        dialogs.printAnswers.push_back(QDir(folder).filePath(QString::fromLatin1(name)).toStdString());
+        QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+    };
+    print("print_general.pdf", &OptionSettings::CheckGeneral);
+    // The main window while the pages go to the printer.
+    QTimer::singleShot(0, &main(), [&] { save("print_waiting.png"); });
+    print("print_nodes.pdf", &OptionSettings::CheckNodes);
+    print("print_elements.pdf", &OptionSettings::CheckElements);
+    print("print_mesh.pdf", &OptionSettings::CheckMesh);
+    print("print_contours.pdf", &OptionSettings::CheckContours);
+    print("print_3d.pdf", &OptionSettings::Check3D);
+    problem().warning = true;
+    print("print_general_warning.pdf", &OptionSettings::CheckGeneral);
+    problem().warning = false;
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The preview window of the desktop with the report of Val1.
+TEST_F(ScreenshotsPrint, PreviewWindow) {
+    QtDialogs desktop;
+    Application program(desktop);
+    program.endProgram = [] {};
+    program.mainWindow().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program.mainWindow()));
+    program.options.CheckNodes = true;
+    bool grabbed = false;
+    QTimer::singleShot(1500, [&] {
+        QWidget* preview = QApplication::activeModalWidget();
+        if (!preview) return;
+        grabbed = preview->grab().save(QDir(folder).filePath(QStringLiteral("print_preview.png")));
+        preview->close();
+    });
+    program.mainWindow().PrintPreview1->trigger();
+    EXPECT_TRUE(grabbed);
+}
