@@ -240,8 +240,13 @@ ToolResponse AddWellTool::move(double x, double y) {
 ToolResponse AddWellTool::press(double x, double y) {
     ToolResponse response;
     if (!state_.newNodeMode) return response;
+    const int32_t wellsBefore = problem_.NW;
     const Result result = addWell(problem_, x, y);
     response.message = result.message;
+    // A new well pumps nothing until its discharge is entered; its slot may still hold the
+    // discharge of a well that the block editor dropped.
+    if (problem_.NW > wellsBefore && at(problem_.NW - 1) < problem_.wellQ.size())
+        problem_.wellQ[at(problem_.NW - 1)] = 0;
     // Renumbering follows every click, refused or not, and may reorder the nodes and elements.
     response.changed = Change::Counts | Change::Mesh | Change::NodeValues | Change::Wells;
     response.redraw = true;

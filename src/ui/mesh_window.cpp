@@ -1,10 +1,258 @@
 #include "ui/mesh_window.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+
+#include "editors/editor_drawing.h"
+#include "mesh/refinement.h"
+#include "ui/application.h"
+#include "ui/editor_panel.h"
+#include "ui/qt_canvas.h"
+#include "ui/text_codec.h"
+#include "ui/tool_glyphs.h"
+#include "ui/window_feedback.h"
+
 namespace velkor {
 
-TFormMesh::TFormMesh(Application& app) : SecondaryWindow(app, WindowId::Mesh, "Edit Mesh") {
+namespace {
+
+const QColor kSilverColour(0xC0, 0xC0, 0xC0);
+const QColor kLimeColour(0x00, 0xFF, 0x00);
+
+const std::string kHelpText =
+    std::string("Edit Mesh\n\n") +
+    "In this window a mesh of finite elements can be generated, from an initial mesh\n" +
+    "of triangular blocks. " + "The mesh can be modified by activating one of the editing keys :\n" +
+    "- Add Well  : create a well, in an existing node close to the well, or in the center\n" +
+    "              of an element, connecting the new node to the 3 nodes of this element\n" +
+    "              and to the mid-points of the 3 sides. The discharge of the well is zero,\n" +
+    "              but this can be edited later.\n" +
+    "- Split 2   : subdivide all elements into 2 elements, with a new node in the mid-point\n" +
+    "              of the longest side of the original element,\n" +
+    "- Split 4   : subdivide all elements into 4 elements, with new nodes in the mid-points of\n" +
+    "              the 3 sides of the original element.";
+
+// What the mesh editor's picture shows.
+constexpr Change kPictureChanges =
+    Change::Counts | Change::Mesh | Change::Wells | Change::GeneralData | Change::Installation;
+
+} // namespace
+
+TFormMesh::TFormMesh(Application& app)
+    : SecondaryWindow(app, WindowId::Mesh, "Edit Mesh"), state_(app.state.editor),
+      addWellTool_(app.problem, state_, display_) {
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    // The kept picture covers the whole window.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setMinimumSize(200, 150);
     const QSize screen = screenSize();
     setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+
+    PanelMesh = makeEditorToolPanel(this, kLimeColour);
+    SpeedButtonNode = makeEditorButton(PanelMesh, 0, editorGlyph(EditorGlyph::AddWell), "Add Well", true);
+    SpeedButtonSplit2 = makeEditorButton(PanelMesh, 25, editorGlyph(EditorGlyph::Split2), "Split 2", false);
+    SpeedButtonSplit4 = makeEditorButton(PanelMesh, 50, editorGlyph(EditorGlyph::Split4), "Split 4", true);
+    SpeedButtonHelp = makeEditorButton(PanelMesh, 0, toolGlyph(ToolGlyph::Help), "Help", false);
+    connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormMesh::SpeedButtonNodeClick);
+    connect(SpeedButtonSplit2, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit2Click);
+    connect(SpeedButtonSplit4, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit4Click);
+    connect(SpeedButtonHelp, &QToolButton::clicked, this, &TFormMesh::SpeedButtonHelpClick);
+    LabelOperation = makeOperationLabel(PanelMesh);
+    PanelXY = new CoordinatePanel(PanelMesh);
+    EditX = PanelXY->EditX;
+    EditY = PanelXY->EditY;
+    PanelXY->onExit = [this](CoordinateBox box) { box == CoordinateBox::X ? EditXExit() : EditYExit(); };
+
+    connect(&app_.document, &Document::changed, this, &TFormMesh::documentChanged);
+    FormActivate();
+}
+
+ViewMapping TFormMesh::viewMapping() const {
+    return ViewMapping::compute(width(), height(), app_.problem.LX, app_.problem.LY);
+}
+
+// ---- window events ---------------------------------------------------------------------------
+
+void TFormMesh::FormActivate() {
+    state_.newNodeMode = false;
+    state_.pendingNode = -1;
+    display_.panelShown = false;
+    display_.labelShown = false;
+    PanelXY->move(static_cast<int>(0.55 * width()), 0);
+    LabelOperation->move(static_cast<int>(0.45 * width()), LabelOperation->y());
+    showDisplay();
+    SpeedButtonSplit4->setChecked(false);
+}
+
+void TFormMesh::showEvent(QShowEvent* event) {
+    SecondaryWindow::showEvent(event);
+    if (event->spontaneous()) return; // the desktop showing it again after a minimise
+    // Whatever happened to the mesh while the window was hidden, it is drawn anew.
+    pictureStale_ = true;
+    FormActivate();
+}
+
+void TFormMesh::resizeEvent(QResizeEvent* event) {
+    SecondaryWindow::resizeEvent(event);
+    PanelMesh->resize(width(), kEditorPanelHeight);
+    SpeedButtonHelp->move(width() - SpeedButtonHelp->width() - 1, 0);
+}
+
+void TFormMesh::documentChanged(Change what) {
+    if (!touches(what, kPictureChanges)) return;
+    pictureStale_ = true;
+    if (isVisible()) update();
+}
+
+void TFormMesh::drawPicture() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
+    if (picture_.size() != pixels) {
+        picture_ = QImage(pixels, QImage::Format_RGB32);
+        picture_.setDevicePixelRatio(ratio);
+    }
+    picture_.fill(kSilverColour);
+    QPainter painter(&picture_);
+    QtCanvas canvas(painter);
+    drawMeshEditor(canvas, app_.problem, viewMapping());
+    pictureStale_ = false;
+    ++meshDrawings_;
+}
+
+void TFormMesh::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
+    // At a million elements a drawing takes most of a second: the picture is kept until the mesh
+    // or the size changes. While a pass runs the mesh is half split; the old picture stays.
+    if ((pictureStale_ || picture_.size() != pixels) && !splitting_) drawPicture();
+    QPainter painter(this);
+    if (picture_.size() != pixels) painter.fillRect(rect(), kSilverColour);
+    if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+}
+
+void TFormMesh::FormClose() {
+    if (splitting_) {
+        closeAfterSplit_ = true;
+        return;
+    }
+    Problem& p = app_.problem;
+    p.saved.NN = p.NN;
+    p.saved.NM = p.NM;
+    SecondaryWindow::FormClose();
+    // The main window shows the new counts (and clears the results that are stale now).
+    app_.document.notify(Change::Counts);
+}
+
+// ---- tool buttons and boxes ------------------------------------------------------------------
+
+void TFormMesh::SpeedButtonNodeClick() {
+    if (splitting_) return;
+    PanelXY->commitTypedText();
+    apply(addWellTool_.button());
+}
+
+void TFormMesh::SpeedButtonSplit2Click() {
+    split(false);
+}
+
+void TFormMesh::SpeedButtonSplit4Click() {
+    split(true);
+}
+
+void TFormMesh::split(bool intoFour) {
+    Problem& p = app_.problem;
+    if (splitting_ || !p.tablesAllocated) return;
+    PanelXY->commitTypedText();
+    // A pass ends Add Well: its button goes up with it, and a click after the pass is no well.
+    addWellTool_.end();
+    display_.labelShown = true;
+    showDisplay();
+    SpeedButtonSplit4->setChecked(intoFour);
+    splitting_ = true;
+    Result result;
+    {
+        // The counts run up in the label while the pass runs, shown at most every 30 ms; clicks
+        // and keys wait until the pass has ended.
+        const Application::WorkScope scope(app_, false);
+        WindowFeedback feedback(
+            app_,
+            [this](const Progress& progress) {
+                display_.label = progress.statusText();
+                showOperationLabel(LabelOperation, display_);
+                LabelOperation->repaint();
+            },
+            false);
+        feedback.afterShow = [this] {
+            if (onSplitProgress) onSplitProgress();
+        };
+        result = intoFour ? splitAllInFour(p, &feedback) : splitAllInTwo(p, &feedback);
+        feedback.finish();
+    }
+    splitting_ = false;
+    SpeedButtonSplit4->setChecked(false);
+    // The program may have been ended while the pass ran: its tables are gone.
+    if (!p.tablesAllocated) return;
+    app_.document.notify(Change::Counts | Change::Mesh | Change::NodeValues);
+    if (closeAfterSplit_) {
+        closeAfterSplit_ = false;
+        FormClose();
+    }
+    if (!result.message.empty()) app_.dialogs.message(result.message);
+}
+
+void TFormMesh::SpeedButtonHelpClick() {
+    app_.dialogs.message(kHelpText);
+}
+
+void TFormMesh::EditXExit() {
+    apply(addWellTool_.exit(CoordinateBox::X, toWindows1252(EditX->text())));
+}
+
+void TFormMesh::EditYExit() {
+    apply(addWellTool_.exit(CoordinateBox::Y, toWindows1252(EditY->text())));
+}
+
+// ---- mouse -----------------------------------------------------------------------------------
+
+void TFormMesh::FormMouseDown(QPoint point) {
+    if (splitting_) return;
+    PanelXY->commitTypedText();
+    const ViewMapping view = viewMapping();
+    apply(addWellTool_.press(view.worldX(point.x()), view.worldY(point.y())));
+}
+
+void TFormMesh::FormMouseMove(QPoint point) {
+    const ViewMapping view = viewMapping();
+    apply(addWellTool_.move(view.worldX(point.x()), view.worldY(point.y())));
+    // Only the label and the boxes change: the mesh is not drawn again.
+    if (addWellTool_.active()) LabelOperation->repaint();
+}
+
+void TFormMesh::mousePressEvent(QMouseEvent* event) {
+    FormMouseDown(event->position().toPoint());
+}
+
+void TFormMesh::mouseMoveEvent(QMouseEvent* event) {
+    FormMouseMove(event->position().toPoint());
+}
+
+// ---- after every event -----------------------------------------------------------------------
+
+void TFormMesh::showDisplay() {
+    SpeedButtonNode->setChecked(state_.newNodeMode);
+    PanelXY->showDisplay(display_);
+    showOperationLabel(LabelOperation, display_);
+}
+
+void TFormMesh::apply(const ToolResponse& response) {
+    showDisplay();
+    if (response.changed != Change::None) app_.document.notify(response.changed);
+    if (response.redraw) update();
+    if (!response.message.empty()) app_.dialogs.message(response.message);
 }
 
 } // namespace velkor

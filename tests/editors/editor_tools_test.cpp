@@ -314,10 +314,13 @@ TEST(AddWellTool, OneShotModeAndMovesThatNeverRedraw) {
     EXPECT_EQ(editor.display.editX, "   -50.000");
     EXPECT_EQ(editor.display.editY, "  2000.000");
 
-    // Within the snap radius of node 5 (250, 0): a well there, nothing added.
+    // Within the snap radius of node 5 (250, 0): a well there, nothing added. Its slot held the
+    // discharge of a well dropped earlier; the new well pumps nothing.
+    editor.p.wellQ[0] = -250;
     const ToolResponse snapped = editor.addWell.press(251, 2);
     EXPECT_TRUE(snapped.message.empty());
     EXPECT_EQ(editor.p.NW, 1);
+    EXPECT_EQ(editor.p.wellQ[0], 0);
     EXPECT_EQ(editor.p.NN, 6);
     EXPECT_EQ(editor.p.NM, 4);
     EXPECT_FALSE(editor.state.newNodeMode);
