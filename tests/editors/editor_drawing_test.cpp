@@ -48,7 +48,8 @@ TEST(EditorDrawing, BlocksNumberedOnTheirColourMainNodesOnWhite) {
 
 TEST(EditorDrawing, ElementsInTheirSoilColourWellsAsRedCircles) {
     Problem p = defaultProblem();
-    splitAllInFour(p); // elements (1,4,5), (2,6,4), (6,5,4), (3,5,6); node 6 at (250, 250)
+    splitAllInFour(p);      // elements (1,4,5), (2,6,4), (6,5,4), (3,5,6); node 6 at (250, 250)
+    p.elements[1].soil = 1; // the second element in the colour of block 2
     p.wellNodes[0] = 5;
     p.wellNodes[1] = 99; // a well on a node the table does not hold is not drawn
     p.NW = 2;
@@ -57,7 +58,9 @@ TEST(EditorDrawing, ElementsInTheirSoilColourWellsAsRedCircles) {
     EXPECT_EQ(canvas.joined(), std::string(kFrame) + "pen 0,0,0 solid 1 copy\n"
                                                      "brush 240,8,8\n"
                                                      "polygon 20 234 20 189 65 234\n"
+                                                     "brush 8,240,8\n"
                                                      "polygon 20 144 65 189 20 189\n"
+                                                     "brush 240,8,8\n"
                                                      "polygon 65 189 65 234 20 189\n"
                                                      "polygon 110 234 65 234 65 189\n"
                                                      "pen 255,0,0 solid 1 copy\n"

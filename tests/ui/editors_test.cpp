@@ -513,11 +513,14 @@ TEST_F(MeshEditor, QuittingDuringASplitEndsTheProgramAfterThePass) {
     openFile(testData("ui_square.fem"));
     showMesh();
     int closes = 0;
+    bool tablesKeptDuringThePass = true;
     mesh().onSplitProgress = [&] {
         if (closes++ == 0) main().close();
+        tablesKeptDuringThePass = tablesKeptDuringThePass && problem().tablesAllocated;
     };
     click(mesh().SpeedButtonSplit4);
     EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(tablesKeptDuringThePass);
     EXPECT_EQ(endRequests, 1);
     EXPECT_FALSE(problem().tablesAllocated);
     EXPECT_TRUE(dialogs.messages.empty());
