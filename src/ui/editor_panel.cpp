@@ -68,9 +68,10 @@ void paintGlyph(QPainter& p, EditorGlyph glyph) {
         p.setPen(QPen(kInk, 1, Qt::DotLine));
         p.drawLine(QPointF(b), QPointF(17, 5));
         p.drawLine(QPointF(c), QPointF(17, 5));
+        p.setPen(QPen(QColor(200, 0, 0), 1.4));
+        p.setBrush(QColor(255, 230, 230));
+        p.drawEllipse(QPointF(17, 5), 3, 3);
         drawNode(p, QPointF(17, 5));
-        p.setPen(QPen(QColor(200, 0, 0), 1.6));
-        p.drawLine(QPointF(14, 1.5), QPointF(20, 1.5));
         break;
     case EditorGlyph::NewLine:
         drawBlock(p, a, b, c, kBlockBlue);
@@ -117,7 +118,9 @@ QIcon editorGlyph(EditorGlyph glyph) {
 }
 
 QWidget* makeEditorToolPanel(QWidget* window, const QColor& colour) {
-    auto* panel = new QWidget(window);
+    auto* panel = new QFrame(window);
+    // Raised, so that a silver panel stands apart from the silver window below it.
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     setBackground(panel, colour);
     panel->setAttribute(Qt::WA_NoMousePropagation);
     panel->setGeometry(0, 0, window->width(), kEditorPanelHeight);

@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "editors/editors_test_support.h"
 #include "mesh/refinement.h"
 #include "results/recording_canvas.h"
 
 namespace velkor {
 namespace {
 
-Problem defaultProblem() {
-    Problem p;
-    p.allocateTables(Limits{});
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
-    return p;
-}
+using test::defaultProblem;
 
 // A 401 x 300 client area shows the default 2000 x 1000 m area at 0.18 pixels per metre, from
 // x = 20 to 380 and from y = 234 (y = 0 m) up to 54 (y = 1000 m).

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "editors/editors_test_support.h"
 #include "editors/view_mapping.h"
 #include "mesh/refinement.h"
 
@@ -16,13 +17,7 @@ std::size_t at(int32_t i) {
     return static_cast<std::size_t>(i);
 }
 
-Problem defaultProblem(const Limits& limits = Limits{}) {
-    Problem p;
-    p.allocateTables(limits);
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
-    return p;
-}
+using test::defaultProblem;
 
 // Everything a refused edit must leave exactly as it was.
 void expectSameBlocksAndMesh(const Problem& a, const Problem& b) {

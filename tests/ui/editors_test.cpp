@@ -8,11 +8,10 @@
 #include <QToolButton>
 
 #include "editors/editor_drawing.h"
+#include "editors_support.h"
 #include "io/datafile.h"
 #include "model/number_text.h"
-#include "ui/edit_blocks_window.h"
 #include "ui/editor_panel.h"
-#include "ui/mesh_window.h"
 #include "ui/qt_canvas.h"
 #include "ui_support.h"
 
@@ -20,30 +19,6 @@ using namespace velkor;
 using namespace velkor::testing;
 
 namespace {
-
-// The window point of a world point, through the window's own mapping.
-template <typename Window> QPoint screenPointOf(Window& window, double x, double y) {
-    const ViewMapping view = window.viewMapping();
-    return QPoint(view.screenX(x), view.screenY(y));
-}
-
-template <typename Window> void clickAtWorld(Window& window, double x, double y) {
-    QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, screenPointOf(window, x, y));
-}
-template <typename Window> void pressAtWorld(Window& window, double x, double y) {
-    QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, screenPointOf(window, x, y));
-}
-template <typename Window> void releaseAtWorld(Window& window, double x, double y) {
-    QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, screenPointOf(window, x, y));
-}
-// A move with the given buttons held, delivered as the desktop delivers it.
-template <typename Window>
-void moveToWorld(Window& window, double x, double y, Qt::MouseButtons buttons = Qt::NoButton) {
-    const QPoint at = screenPointOf(window, x, y);
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(window.mapToGlobal(at)), Qt::NoButton, buttons,
-                     Qt::NoModifier);
-    QApplication::sendEvent(&window, &move);
-}
 
 // Where the window puts a clicked world point (the block editor holds it to the area).
 double clampedX(const TFormEdit& window, double x) {
@@ -76,8 +51,8 @@ Counts countsOf(const Problem& p) {
 
 class EditorTest : public ProgramTest {
   protected:
-    TFormEdit& blocks() { return static_cast<TFormEdit&>(app->window(WindowId::EditBlocks)); }
-    TFormMesh& mesh() { return static_cast<TFormMesh&>(app->window(WindowId::Mesh)); }
+    TFormEdit& blocks() { return blockEditorOf(*app); }
+    TFormMesh& mesh() { return meshEditorOf(*app); }
 
     void newProblem() {
         click(main().SpeedButtonNew);
