@@ -197,11 +197,23 @@ int main(int argc, char** argv) {
     std::printf("add well at %d elements: click %.3f s, next repaint %.3f s (NW %d)\n", p.NM, addWell, redraw,
                 p.NW);
 
+    // A click outside the mesh: refused, the mesh kept in its order, nothing drawn again.
+    click(window.SpeedButtonNode);
+    const QPoint outside(at.screenX(2050), at.screenY(500));
+    const int drawingsBeforeRefusal = window.meshDrawings();
+    start = std::chrono::steady_clock::now();
+    sendMouse(window, QEvent::MouseButtonPress, outside);
+    sendMouse(window, QEvent::MouseButtonRelease, outside);
+    window.render(&image);
+    std::printf("refused add well (outside the mesh) with its repaint: %.3f s, %d drawing(s)\n",
+                seconds(start), window.meshDrawings() - drawingsBeforeRefusal);
+
     // The figures are for reading; only a wrong result fails the run.
     if (keptRepaint >= 0.3) std::printf("editors: the kept picture took %.3f s, over 0.3 s\n", keptRepaint);
-    const bool ok = elementsAfter == 4 * elementsBefore && window.meshDrawings() == drawingsBeforeMoves + 1 &&
-                    core.NM == elementsAfter;
-    if (!ok) std::printf("editors: wrong counts or a mesh drawing during the moves\n");
+    const bool ok = elementsAfter == 4 * elementsBefore && core.NM == elementsAfter &&
+                    window.meshDrawings() == drawingsBeforeRefusal &&
+                    drawingsBeforeRefusal == drawingsBeforeMoves + 1;
+    if (!ok) std::printf("editors: wrong counts, or the mesh drawn during the moves or after the refusal\n");
     app.quit();
     return ok ? 0 : 1;
 }

@@ -326,16 +326,38 @@ TEST(AddWellTool, OneShotModeAndMovesThatNeverRedraw) {
     EXPECT_EQ(editor.p.NW, 1);
 }
 
-TEST(AddWellTool, RefusalsAtTheButtonAndOutsideTheMesh) {
+// Renumbering a mesh that is in order already reorders elements of equal key: a click that adds
+// no node must not shuffle the numbers, nor leave element results on other elements.
+TEST(AddWellTool, RefusalOrSnapKeepsTheMeshInItsOrder) {
     MeshEditor outside(defaultProblem());
+    splitAllInFour(outside.p);
+    splitAllInFour(outside.p);
+    for (int32_t e = 0; e < outside.p.NM; ++e)
+        outside.p.elements[at(e)].qx = e; // results of a solve, one per element
+    const Problem before = outside.p;
     outside.addWell.button();
     const ToolResponse refused = outside.addWell.press(1500, 800);
     EXPECT_EQ(refused.message,
               "Well outside mesh\n\nA new well must be located inside the mesh of finite elements.");
-    EXPECT_EQ(outside.p.NW, 0);
-    EXPECT_EQ(outside.p.NN, 3);
+    EXPECT_EQ(refused.changed, Change::None);
+    expectSameBlocksAndMesh(outside.p, before);
     EXPECT_FALSE(outside.state.newNodeMode);
 
+    // On node 12 (250, 125): the well is there, in the numbering the mesh had.
+    ASSERT_EQ(outside.p.nodes[11].X, 250);
+    ASSERT_EQ(outside.p.nodes[11].Y, 125);
+    outside.addWell.button();
+    EXPECT_EQ(outside.addWell.press(252, 126).changed, Change::Counts | Change::Wells);
+    ASSERT_EQ(outside.p.NW, 1);
+    EXPECT_EQ(outside.p.wellNodes[0], 11);
+    Problem withWell = before;
+    withWell.NW = 1;
+    expectSameBlocksAndMesh(outside.p, withWell);
+    for (int32_t e = 0; e < outside.p.NM; ++e)
+        EXPECT_EQ(outside.p.elements[at(e)].qx, e) << "element " << e + 1;
+}
+
+TEST(AddWellTool, RefusedAtTheWellCapacity) {
     Limits limits;
     limits.BMAX = 1;
     MeshEditor full(defaultProblem(limits));
