@@ -70,7 +70,7 @@ OperationResult split(State& state, bool intoFour) {
     Problem& p = state.problem;
     SplitStatus status;
     Feedback* feedback = state.options.verbose ? &status : nullptr;
-    const Result result = intoFour ? splitAllInFour(p, feedback) : splitAllInTwo(p, feedback);
+    const Result result = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, feedback);
     reportIfAny(state, result.message);
     closeMeshEditor(p);
     return OperationResult::Done;

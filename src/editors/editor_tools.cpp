@@ -1,11 +1,9 @@
 #include "editors/editor_tools.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
-#include <new>
-#include <vector>
 
+#include "editors/mesh_snapshot.h"
 #include "mesh/block_operations.h"
 #include "mesh/refinement.h"
 #include "model/number_text.h"
@@ -31,55 +29,6 @@ void showLabel(EditorDisplay& display, std::string text) {
     display.label = std::move(text);
     display.labelShown = true;
 }
-
-// The order of the mesh as a click of Add Well found it: node rows, element corners and soils,
-// and the well list. Renumbering closes every click, but a mesh that is in order already comes
-// out of the heapsort with its ties reordered; a click that adds no node would shuffle the
-// numbers for nothing and leave the element results (which renumbering does not move) on the
-// wrong elements. Such a click puts the order back.
-class MeshOrder {
-  public:
-    // False when the memory for the copy cannot be had: the click then renumbers as it will.
-    bool take(const Problem& p) {
-        try {
-            nodes_.assign(p.nodes.begin(), p.nodes.begin() + p.usedNodeCount());
-            corners_.resize(static_cast<std::size_t>(p.usedElementCount()));
-            for (std::size_t e = 0; e < corners_.size(); ++e) {
-                const Element& element = p.elements[e];
-                corners_[e] = {element.node[0], element.node[1], element.node[2], element.soil};
-            }
-            wells_.assign(p.wellNodes.begin(), p.wellNodes.begin() + p.usedWellCount());
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        return true;
-    }
-
-    // The index the node at (x, y) had: the first node at exactly that place, which is the one
-    // the snap took (any earlier node there would have been taken first).
-    int32_t formerIndexAt(double x, double y) const {
-        for (std::size_t i = 0; i < nodes_.size(); ++i)
-            if (nodes_[i].X == x && nodes_[i].Y == y) return static_cast<int32_t>(i);
-        return -1;
-    }
-
-    // Puts the order back over tables that hold the same nodes and elements; a well the click
-    // added keeps its entry.
-    void restore(Problem& p) const {
-        std::copy(nodes_.begin(), nodes_.end(), p.nodes.begin());
-        for (std::size_t e = 0; e < corners_.size(); ++e) {
-            Element& element = p.elements[e];
-            std::copy(corners_[e].begin(), corners_[e].begin() + 3, element.node);
-            element.soil = corners_[e][3];
-        }
-        std::copy(wells_.begin(), wells_.end(), p.wellNodes.begin());
-    }
-
-  private:
-    std::vector<Node> nodes_;
-    std::vector<std::array<int32_t, 4>> corners_;
-    std::vector<int32_t> wells_;
-};
 
 } // namespace
 
@@ -293,21 +242,21 @@ ToolResponse AddWellTool::press(double x, double y) {
     ToolResponse response;
     if (!state_.newNodeMode) return response;
     const int32_t wellsBefore = problem_.NW, nodesBefore = problem_.NN, elementsBefore = problem_.NM;
-    MeshOrder order;
-    const bool orderKept = order.take(problem_);
+    MeshSnapshot before;
+    const bool orderKept = before.take(problem_);
     const Result result = addWell(problem_, x, y);
     response.message = result.message;
     const bool inserted = problem_.NN != nodesBefore || problem_.NM != elementsBefore;
     const bool wellAdded = problem_.NW > wellsBefore;
     if (orderKept && !inserted) {
-        // A refusal, or a well on an existing node: the mesh stays exactly as it was.
+        // A refusal, or a well on an existing node: the mesh stays exactly as it was, in its order.
         int32_t snapped = -1;
         if (wellAdded) {
             const Node& node = problem_.nodes[at(problem_.wellNodes[at(problem_.NW - 1)])];
-            snapped = order.formerIndexAt(node.X, node.Y);
+            snapped = before.formerIndexAt(node.X, node.Y);
         }
         if (!wellAdded || snapped >= 0) {
-            order.restore(problem_);
+            before.restoreOrder(problem_);
             if (wellAdded) problem_.wellNodes[at(problem_.NW - 1)] = snapped;
         }
     }
@@ -321,6 +270,18 @@ ToolResponse AddWellTool::press(double x, double y) {
     response.redraw = true;
     end();
     return response;
+}
+
+// ---- Split 4 and Split 2 ----------------------------------------------------------------------
+
+Result splitMesh(Problem& problem, SplitKind kind, Feedback* feedback) {
+    MeshSnapshot before;
+    const bool kept = before.take(problem);
+    const Result result =
+        kind == SplitKind::IntoFour ? splitAllInFour(problem, feedback) : splitAllInTwo(problem, feedback);
+    // Refused before it began, or stopped part-way at the end of a table: the mesh as it was.
+    if (kept && result.outcome == Outcome::RefusedCapacity) before.restore(problem);
+    return result;
 }
 
 } // namespace velkor

@@ -7,7 +7,6 @@
 #include <QToolButton>
 
 #include "editors/editor_drawing.h"
-#include "mesh/refinement.h"
 #include "ui/application.h"
 #include "ui/editor_panel.h"
 #include "ui/qt_canvas.h"
@@ -189,7 +188,7 @@ void TFormMesh::split(bool intoFour) {
         feedback.afterShow = [this] {
             if (onSplitProgress) onSplitProgress();
         };
-        result = intoFour ? splitAllInFour(p, &feedback) : splitAllInTwo(p, &feedback);
+        result = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, &feedback);
         feedback.finish();
     }
     splitting_ = false;

@@ -373,5 +373,45 @@ TEST(AddWellTool, RefusedAtTheWellCapacity) {
     EXPECT_FALSE(full.display.labelShown);
 }
 
+TEST(SplitMesh, ARefusedPassLeavesTheMeshAsItFoundIt) {
+    // Up front: six nodes do not fit a quarter of a twelve-node table.
+    Limits small;
+    small.NMAX = 12;
+    Problem p = defaultProblem(small);
+    ASSERT_TRUE(splitMesh(p, SplitKind::IntoFour).ok());
+    p.resultsStale = false;
+    const Problem before = p;
+    const Result refused = splitMesh(p, SplitKind::IntoFour);
+    EXPECT_EQ(refused.outcome, Outcome::RefusedCapacity);
+    EXPECT_NE(refused.message.find("into 4 elements"), std::string::npos);
+    expectSameBlocksAndMesh(p, before);
+    EXPECT_FALSE(p.resultsStale);
+
+    // Part-way: the second Split 2 of these two blocks cuts a half of the first pass a second
+    // time and grows from 4 elements to 9, past a table of 8.
+    Limits tight;
+    tight.MMAX = 8;
+    Problem q = defaultProblem(tight);
+    q.LX = q.LY = 1000;
+    const double xy[4][2] = {{1000, 800}, {650, 800}, {250, 750}, {100, 200}};
+    for (int i = 0; i < 4; ++i) {
+        q.nodes[at(i)].X = xy[i][0];
+        q.nodes[at(i)].Y = xy[i][1];
+    }
+    q.NA = 4;
+    q.blocks[0] = Block{{0, 1, 2}, 0};
+    q.blocks[1] = Block{{0, 2, 3}, 1};
+    q.NB = 2;
+    resetMesh(q);
+    ASSERT_TRUE(splitMesh(q, SplitKind::IntoTwo).ok());
+    ASSERT_EQ(q.NM, 4);
+    const Problem start = q;
+    const Result stopped = splitMesh(q, SplitKind::IntoTwo);
+    EXPECT_EQ(stopped.outcome, Outcome::RefusedCapacity);
+    EXPECT_NE(stopped.message.find("into 2 elements"), std::string::npos);
+    expectSameBlocksAndMesh(q, start);
+    EXPECT_EQ(q.saved.NN, start.saved.NN);
+}
+
 } // namespace
 } // namespace velkor
