@@ -411,6 +411,32 @@ TEST_F(MeshEditor, SplitLeavesItsFinalCountsInTheLabelAndTheMainWindow) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(MeshEditor, SplitRefusedForCapacityShowsItsMessageAndKeepsTheMesh) {
+    newProblem();
+    blocks().close();
+    showMesh();
+    TFormMesh& w = mesh();
+    for (int pass = 0; pass < 7; ++pass) // 1 element to 16384 in a table of 20000
+        click(w.SpeedButtonSplit4);
+    ASSERT_EQ(problem().NM, 16384);
+    ASSERT_TRUE(dialogs.messages.empty());
+    const Problem before = problem();
+    click(w.SpeedButtonSplit4);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              "Capacity exceeded\n\n"
+              "The number of nodes or elements in the problem is too large to split all "
+              "elements into 4 elements.\n\n"
+              "The capacity of the program can be increased by increasing the values of NMAX "
+              "and MMAX in the main window.");
+    EXPECT_EQ(text(w.LabelOperation), "Split 4 : 8385 Nodes, 16384 Elements");
+    EXPECT_EQ(countsOf(problem()), countsOf(before));
+    for (int32_t e = 0; e < before.NM; ++e)
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(problem().elements[static_cast<std::size_t>(e)].node[k],
+                      before.elements[static_cast<std::size_t>(e)].node[k]);
+}
+
 TEST_F(MeshEditor, MovesInAddWellModeNeverDrawTheMeshAgain) {
     openFile(testData("ui_square.fem"));
     showMesh();
