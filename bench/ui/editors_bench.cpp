@@ -17,8 +17,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "editors/editor_drawing.h"
+#include "editors/editor_tools.h"
 #include "mesh/refinement.h"
 #include "results/recording_canvas.h"
 #include "ui/application.h"
@@ -56,23 +58,17 @@ class BenchDialogs : public Dialogs {
     std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
 };
 
-// Four blocks over the default area, joined at an off-centre node: the mesh fills the picture.
+// The default block and three more, drawn as the block editor draws them: each new node joined
+// to the nearest block side. They cover most of the area.
 void fourBlocks(Problem& p) {
     p.resetToDefaultProblem();
-    const double xy[5][2] = {{0, 0}, {2000, 0}, {2000, 1000}, {0, 1000}, {1130.7, 487.3}};
-    for (int i = 0; i < 5; ++i) {
-        Node& n = p.nodes[static_cast<std::size_t>(i)];
-        n = Node{};
-        n.X = xy[i][0];
-        n.Y = xy[i][1];
-        n.T = 10;
-        n.F = i < 2 ? 20 : 10;
-        n.Type = i < 4 ? 1 : 0;
+    EditorState state;
+    EditorDisplay display;
+    NewNodeTool newNode(p, state, display);
+    for (const auto& [x, y] : {std::pair{2000.0, 500.0}, {1000.0, 1000.0}, {1200.0, 100.0}}) {
+        newNode.button();
+        newNode.press(x, y);
     }
-    p.NA = 5;
-    for (int b = 0; b < 4; ++b)
-        p.blocks[static_cast<std::size_t>(b)] = Block{{b, (b + 1) % 4, 4}, b};
-    p.NB = 4;
     resetMesh(p);
 }
 

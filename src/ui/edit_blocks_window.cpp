@@ -1,7 +1,5 @@
 #include "ui/edit_blocks_window.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
@@ -9,10 +7,7 @@
 #include "editors/editor_drawing.h"
 #include "mesh/refinement.h"
 #include "ui/application.h"
-#include "ui/editor_panel.h"
 #include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
-#include "ui/tool_glyphs.h"
 
 namespace velkor {
 
@@ -37,38 +32,24 @@ constexpr Change kPictureChanges = Change::Counts | Change::Mesh | Change::Gener
 } // namespace
 
 TFormEdit::TFormEdit(Application& app)
-    : SecondaryWindow(app, WindowId::EditBlocks, "Edit Blocks"), state_(app.state.editor),
+    : EditorWindow(app, WindowId::EditBlocks, "Edit Blocks", kSilverColour, kHelpText),
       idleTool_(app.problem, state_, display_), dragTool_(app.problem, state_, display_),
       newNodeTool_(app.problem, state_, display_), lineTool_(app.problem, state_, display_) {
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kSilverColour);
     setPalette(palette);
     setAutoFillBackground(true);
-    setMouseTracking(true);
-    setMinimumSize(200, 150);
 
-    PanelNew = makeEditorToolPanel(this, kSilverColour);
-    SpeedButtonDrag = makeEditorButton(PanelNew, 0, editorGlyph(EditorGlyph::DragNode), "Drag Node", true);
-    SpeedButtonNode = makeEditorButton(PanelNew, 25, editorGlyph(EditorGlyph::NewNode), "New Node", true);
-    SpeedButtonLine = makeEditorButton(PanelNew, 50, editorGlyph(EditorGlyph::NewLine), "New Line", true);
-    SpeedButtonHelp = makeEditorButton(PanelNew, 0, toolGlyph(ToolGlyph::Help), "Help", false);
+    PanelNew = toolPanel();
+    SpeedButtonDrag = addToolButton(0, EditorGlyph::DragNode, "Drag Node", true);
+    SpeedButtonNode = addToolButton(25, EditorGlyph::NewNode, "New Node", true);
+    SpeedButtonLine = addToolButton(50, EditorGlyph::NewLine, "New Line", true);
     connect(SpeedButtonDrag, &QToolButton::clicked, this, &TFormEdit::SpeedButtonDragClick);
     connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormEdit::SpeedButtonNodeClick);
     connect(SpeedButtonLine, &QToolButton::clicked, this, &TFormEdit::SpeedButtonLineClick);
-    connect(SpeedButtonHelp, &QToolButton::clicked, this, &TFormEdit::SpeedButtonHelpClick);
-    LabelOperation = makeOperationLabel(PanelNew);
-    PanelXY = new CoordinatePanel(PanelNew);
-    EditX = PanelXY->EditX;
-    EditY = PanelXY->EditY;
-    PanelXY->onExit = [this](CoordinateBox box) { box == CoordinateBox::X ? EditXExit() : EditYExit(); };
 
     connect(&app_.document, &Document::changed, this, &TFormEdit::documentChanged);
     FormActivate();
-}
-
-ViewMapping TFormEdit::viewMapping() const {
-    return ViewMapping::compute(width(), height(), app_.problem.LX, app_.problem.LY);
 }
 
 // ---- window events ---------------------------------------------------------------------------
@@ -79,11 +60,7 @@ void TFormEdit::FormActivate() {
     state_.lineMode = state_.dragMode = state_.newNodeMode = false;
     state_.lineStarted = state_.dragging = false;
     state_.pendingNode = -1;
-    display_.panelShown = false;
-    display_.labelShown = false;
-    PanelXY->move(static_cast<int>(0.55 * width()), 0);
-    LabelOperation->move(static_cast<int>(0.45 * width()), LabelOperation->y());
-    showDisplay();
+    placeModeDisplay();
 }
 
 void TFormEdit::showEvent(QShowEvent* event) {
@@ -93,12 +70,6 @@ void TFormEdit::showEvent(QShowEvent* event) {
     // The window shows the blocks as the element mesh from its first paint on; the other windows
     // hear of it now, not only when it closes.
     resetMeshForDrawing();
-}
-
-void TFormEdit::resizeEvent(QResizeEvent* event) {
-    SecondaryWindow::resizeEvent(event);
-    PanelNew->resize(width(), kEditorPanelHeight);
-    SpeedButtonHelp->move(width() - SpeedButtonHelp->width() - 1, 0);
 }
 
 void TFormEdit::resetMeshForDrawing() {
@@ -152,18 +123,6 @@ void TFormEdit::SpeedButtonLineClick() {
     showDisplay();
 }
 
-void TFormEdit::SpeedButtonHelpClick() {
-    app_.dialogs.message(kHelpText);
-}
-
-void TFormEdit::EditXExit() {
-    apply(activeTool().exit(CoordinateBox::X, toWindows1252(EditX->text())));
-}
-
-void TFormEdit::EditYExit() {
-    apply(activeTool().exit(CoordinateBox::Y, toWindows1252(EditY->text())));
-}
-
 // ---- mouse -----------------------------------------------------------------------------------
 
 EditorTool& TFormEdit::activeTool() {
@@ -201,21 +160,10 @@ void TFormEdit::mouseReleaseEvent(QMouseEvent* event) {
     FormMouseUp(event->position().toPoint());
 }
 
-// ---- after every event -----------------------------------------------------------------------
-
-void TFormEdit::showDisplay() {
+void TFormEdit::showModeButtons() {
     SpeedButtonDrag->setChecked(state_.dragMode);
     SpeedButtonNode->setChecked(state_.newNodeMode);
     SpeedButtonLine->setChecked(state_.lineMode);
-    PanelXY->showDisplay(display_);
-    showOperationLabel(LabelOperation, display_);
-}
-
-void TFormEdit::apply(const ToolResponse& response) {
-    showDisplay();
-    if (response.changed != Change::None) app_.document.notify(response.changed);
-    if (response.redraw) update();
-    if (!response.message.empty()) app_.dialogs.message(response.message);
 }
 
 } // namespace velkor

@@ -1,17 +1,13 @@
 #include "ui/mesh_window.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
 
 #include "editors/editor_drawing.h"
 #include "ui/application.h"
-#include "ui/editor_panel.h"
 #include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
-#include "ui/tool_glyphs.h"
 #include "ui/window_feedback.h"
 
 namespace velkor {
@@ -41,37 +37,23 @@ constexpr Change kPictureChanges =
 } // namespace
 
 TFormMesh::TFormMesh(Application& app)
-    : SecondaryWindow(app, WindowId::Mesh, "Edit Mesh"), state_(app.state.editor),
+    : EditorWindow(app, WindowId::Mesh, "Edit Mesh", kLimeColour, kHelpText),
       addWellTool_(app.problem, state_, display_) {
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     // The kept picture covers the whole window.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-    setMinimumSize(200, 150);
     const QSize screen = screenSize();
     setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
 
-    PanelMesh = makeEditorToolPanel(this, kLimeColour);
-    SpeedButtonNode = makeEditorButton(PanelMesh, 0, editorGlyph(EditorGlyph::AddWell), "Add Well", true);
-    SpeedButtonSplit2 = makeEditorButton(PanelMesh, 25, editorGlyph(EditorGlyph::Split2), "Split 2", false);
-    SpeedButtonSplit4 = makeEditorButton(PanelMesh, 50, editorGlyph(EditorGlyph::Split4), "Split 4", true);
-    SpeedButtonHelp = makeEditorButton(PanelMesh, 0, toolGlyph(ToolGlyph::Help), "Help", false);
+    PanelMesh = toolPanel();
+    SpeedButtonNode = addToolButton(0, EditorGlyph::AddWell, "Add Well", true);
+    SpeedButtonSplit2 = addToolButton(25, EditorGlyph::Split2, "Split 2", false);
+    SpeedButtonSplit4 = addToolButton(50, EditorGlyph::Split4, "Split 4", true);
     connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormMesh::SpeedButtonNodeClick);
     connect(SpeedButtonSplit2, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit2Click);
     connect(SpeedButtonSplit4, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit4Click);
-    connect(SpeedButtonHelp, &QToolButton::clicked, this, &TFormMesh::SpeedButtonHelpClick);
-    LabelOperation = makeOperationLabel(PanelMesh);
-    PanelXY = new CoordinatePanel(PanelMesh);
-    EditX = PanelXY->EditX;
-    EditY = PanelXY->EditY;
-    PanelXY->onExit = [this](CoordinateBox box) { box == CoordinateBox::X ? EditXExit() : EditYExit(); };
 
     connect(&app_.document, &Document::changed, this, &TFormMesh::documentChanged);
     FormActivate();
-}
-
-ViewMapping TFormMesh::viewMapping() const {
-    return ViewMapping::compute(width(), height(), app_.problem.LX, app_.problem.LY);
 }
 
 // ---- window events ---------------------------------------------------------------------------
@@ -79,11 +61,7 @@ ViewMapping TFormMesh::viewMapping() const {
 void TFormMesh::FormActivate() {
     state_.newNodeMode = false;
     state_.pendingNode = -1;
-    display_.panelShown = false;
-    display_.labelShown = false;
-    PanelXY->move(static_cast<int>(0.55 * width()), 0);
-    LabelOperation->move(static_cast<int>(0.45 * width()), LabelOperation->y());
-    showDisplay();
+    placeModeDisplay();
     SpeedButtonSplit4->setChecked(false);
 }
 
@@ -93,12 +71,6 @@ void TFormMesh::showEvent(QShowEvent* event) {
     // Whatever happened to the mesh while the window was hidden, it is drawn anew.
     pictureStale_ = true;
     FormActivate();
-}
-
-void TFormMesh::resizeEvent(QResizeEvent* event) {
-    SecondaryWindow::resizeEvent(event);
-    PanelMesh->resize(width(), kEditorPanelHeight);
-    SpeedButtonHelp->move(width() - SpeedButtonHelp->width() - 1, 0);
 }
 
 void TFormMesh::documentChanged(Change what) {
@@ -181,7 +153,7 @@ void TFormMesh::split(bool intoFour) {
             app_,
             [this](const Progress& progress) {
                 display_.label = progress.statusText();
-                showOperationLabel(LabelOperation, display_);
+                showDisplay();
                 LabelOperation->repaint();
             },
             false);
@@ -201,18 +173,6 @@ void TFormMesh::split(bool intoFour) {
         FormClose();
     }
     if (!result.message.empty()) app_.dialogs.message(result.message);
-}
-
-void TFormMesh::SpeedButtonHelpClick() {
-    app_.dialogs.message(kHelpText);
-}
-
-void TFormMesh::EditXExit() {
-    apply(addWellTool_.exit(CoordinateBox::X, toWindows1252(EditX->text())));
-}
-
-void TFormMesh::EditYExit() {
-    apply(addWellTool_.exit(CoordinateBox::Y, toWindows1252(EditY->text())));
 }
 
 // ---- mouse -----------------------------------------------------------------------------------
@@ -239,19 +199,8 @@ void TFormMesh::mouseMoveEvent(QMouseEvent* event) {
     FormMouseMove(event->position().toPoint());
 }
 
-// ---- after every event -----------------------------------------------------------------------
-
-void TFormMesh::showDisplay() {
+void TFormMesh::showModeButtons() {
     SpeedButtonNode->setChecked(state_.newNodeMode);
-    PanelXY->showDisplay(display_);
-    showOperationLabel(LabelOperation, display_);
-}
-
-void TFormMesh::apply(const ToolResponse& response) {
-    showDisplay();
-    if (response.changed != Change::None) app_.document.notify(response.changed);
-    if (response.redraw) update();
-    if (!response.message.empty()) app_.dialogs.message(response.message);
 }
 
 } // namespace velkor

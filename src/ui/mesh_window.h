@@ -5,20 +5,12 @@
 
 #include <functional>
 
-#include "editors/editor_state.h"
 #include "editors/editor_tools.h"
-#include "editors/view_mapping.h"
-#include "ui/secondary_window.h"
-
-class QLabel;
-class QLineEdit;
-class QToolButton;
+#include "ui/editor_window.h"
 
 namespace velkor {
 
-class CoordinatePanel;
-
-class TFormMesh : public SecondaryWindow {
+class TFormMesh : public EditorWindow {
     Q_OBJECT
   public:
     explicit TFormMesh(Application& app);
@@ -34,15 +26,10 @@ class TFormMesh : public SecondaryWindow {
     void SpeedButtonNodeClick();
     void SpeedButtonSplit2Click();
     void SpeedButtonSplit4Click();
-    void SpeedButtonHelpClick();
-    void EditXExit();
-    void EditYExit();
     // Mouse events at a point of the window; the world point is not clamped.
     void FormMouseDown(QPoint point);
     void FormMouseMove(QPoint point);
 
-    // The mapping of the window's present size.
-    ViewMapping viewMapping() const;
     bool splitRunning() const { return splitting_; }
     // How often the mesh has been drawn: the picture is kept and drawn again only when the mesh,
     // the area or the window's size has changed.
@@ -54,28 +41,20 @@ class TFormMesh : public SecondaryWindow {
     QToolButton* SpeedButtonNode = nullptr;
     QToolButton* SpeedButtonSplit2 = nullptr;
     QToolButton* SpeedButtonSplit4 = nullptr;
-    QToolButton* SpeedButtonHelp = nullptr;
-    QLabel* LabelOperation = nullptr;
-    CoordinatePanel* PanelXY = nullptr;
-    QLineEdit* EditX = nullptr;
-    QLineEdit* EditY = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    EditorTool& boxTool() override { return addWellTool_; }
+    void showModeButtons() override;
 
   private:
     void split(bool intoFour);
-    void apply(const ToolResponse& response);
-    void showDisplay();
     void documentChanged(Change what);
     void drawPicture();
 
-    EditorState& state_;
-    EditorDisplay display_;
     AddWellTool addWellTool_;
     QImage picture_;
     bool pictureStale_ = true;

@@ -11,7 +11,7 @@
 #include "editors_support.h"
 #include "io/datafile.h"
 #include "model/number_text.h"
-#include "ui/editor_panel.h"
+#include "ui/editor_window.h"
 #include "ui/qt_canvas.h"
 #include "ui_support.h"
 

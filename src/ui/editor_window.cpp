@@ -1,4 +1,4 @@
-#include "ui/editor_panel.h"
+#include "ui/editor_window.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -13,8 +13,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/application.h"
 #include "ui/font_table.h"
 #include "ui/text_codec.h"
+#include "ui/tool_glyphs.h"
 
 namespace velkor {
 
@@ -105,8 +107,6 @@ void paintGlyph(QPainter& p, EditorGlyph glyph) {
     }
 }
 
-} // namespace
-
 QIcon editorGlyph(EditorGlyph glyph) {
     QPixmap pixmap(kGlyphSize, kGlyphSize);
     pixmap.fill(Qt::transparent);
@@ -127,8 +127,7 @@ QWidget* makeEditorToolPanel(QWidget* window, const QColor& colour) {
     return panel;
 }
 
-QToolButton* makeEditorButton(QWidget* panel, int left, const QIcon& glyph, const char* hint,
-                              bool checkable) {
+QToolButton* makeToolButton(QWidget* panel, int left, const QIcon& glyph, const char* hint, bool checkable) {
     auto* button = new QToolButton(panel);
     button->setIcon(glyph);
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
@@ -158,6 +157,8 @@ void showOperationLabel(QLabel* label, const EditorDisplay& display) {
     }
     label->setVisible(display.labelShown);
 }
+
+} // namespace
 
 CoordinatePanel::CoordinatePanel(QWidget* parent) : QFrame(parent) {
     setBackground(this, kYellowColour);
@@ -224,6 +225,72 @@ bool CoordinatePanel::eventFilter(QObject* watched, QEvent* event) {
             exitBox(box);
     }
     return QFrame::eventFilter(watched, event);
+}
+
+// ---- the editor window -----------------------------------------------------------------------
+
+EditorWindow::EditorWindow(Application& app, WindowId id, const char* caption, const QColor& panelColour,
+                           std::string helpText)
+    : SecondaryWindow(app, id, caption), state_(app.state.editor), helpText_(std::move(helpText)) {
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setMouseTracking(true);
+    // Below this the picture would have no room at all.
+    setMinimumSize(200, 150);
+    toolPanel_ = makeEditorToolPanel(this, panelColour);
+    SpeedButtonHelp = makeToolButton(toolPanel_, 0, toolGlyph(ToolGlyph::Help), "Help", false);
+    connect(SpeedButtonHelp, &QToolButton::clicked, this, &EditorWindow::SpeedButtonHelpClick);
+    LabelOperation = makeOperationLabel(toolPanel_);
+    PanelXY = new CoordinatePanel(toolPanel_);
+    EditX = PanelXY->EditX;
+    EditY = PanelXY->EditY;
+    PanelXY->onExit = [this](CoordinateBox box) { box == CoordinateBox::X ? EditXExit() : EditYExit(); };
+}
+
+ViewMapping EditorWindow::viewMapping() const {
+    return ViewMapping::compute(width(), height(), app_.problem.LX, app_.problem.LY);
+}
+
+QToolButton* EditorWindow::addToolButton(int left, EditorGlyph glyph, const char* hint, bool checkable) {
+    return makeToolButton(toolPanel_, left, editorGlyph(glyph), hint, checkable);
+}
+
+void EditorWindow::placeModeDisplay() {
+    display_.panelShown = false;
+    display_.labelShown = false;
+    PanelXY->move(static_cast<int>(0.55 * width()), 0);
+    LabelOperation->move(static_cast<int>(0.45 * width()), LabelOperation->y());
+    showDisplay();
+}
+
+void EditorWindow::resizeEvent(QResizeEvent* event) {
+    SecondaryWindow::resizeEvent(event);
+    toolPanel_->resize(width(), kEditorPanelHeight);
+    SpeedButtonHelp->move(width() - SpeedButtonHelp->width() - 1, 0);
+}
+
+void EditorWindow::EditXExit() {
+    apply(boxTool().exit(CoordinateBox::X, toWindows1252(EditX->text())));
+}
+
+void EditorWindow::EditYExit() {
+    apply(boxTool().exit(CoordinateBox::Y, toWindows1252(EditY->text())));
+}
+
+void EditorWindow::SpeedButtonHelpClick() {
+    app_.dialogs.message(helpText_);
+}
+
+void EditorWindow::showDisplay() {
+    showModeButtons();
+    PanelXY->showDisplay(display_);
+    showOperationLabel(LabelOperation, display_);
+}
+
+void EditorWindow::apply(const ToolResponse& response) {
+    showDisplay();
+    if (response.changed != Change::None) app_.document.notify(response.changed);
+    if (response.redraw) update();
+    if (!response.message.empty()) app_.dialogs.message(response.message);
 }
 
 } // namespace velkor
