@@ -144,6 +144,7 @@ void TFormMesh::split(bool intoFour) {
     showDisplay();
     SpeedButtonSplit4->setChecked(intoFour);
     splitting_ = true;
+    const int32_t nodesBefore = p.NN, elementsBefore = p.NM;
     Result result;
     {
         // The counts run up in the label while the pass runs, shown at most every 30 ms; clicks
@@ -167,7 +168,9 @@ void TFormMesh::split(bool intoFour) {
     SpeedButtonSplit4->setChecked(false);
     // The program may have been ended while the pass ran: its tables are gone.
     if (!p.tablesAllocated) return;
-    app_.document.notify(Change::Counts | Change::Mesh | Change::NodeValues);
+    // A refused pass has left the mesh as it was: nothing to tell, nothing to draw again.
+    if (result.ok() || p.NN != nodesBefore || p.NM != elementsBefore)
+        app_.document.notify(Change::Counts | Change::Mesh | Change::NodeValues);
     if (closeAfterSplit_) {
         closeAfterSplit_ = false;
         FormClose();

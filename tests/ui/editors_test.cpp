@@ -421,7 +421,11 @@ TEST_F(MeshEditor, SplitRefusedForCapacityShowsItsMessageAndKeepsTheMesh) {
     ASSERT_EQ(problem().NM, 16384);
     ASSERT_TRUE(dialogs.messages.empty());
     const Problem before = problem();
+    w.repaint();
+    const int drawings = w.meshDrawings();
     click(w.SpeedButtonSplit4);
+    w.repaint();
+    EXPECT_EQ(w.meshDrawings(), drawings); // nothing changed, nothing to draw again
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0],
               "Capacity exceeded\n\n"
