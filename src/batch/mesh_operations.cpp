@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "mesh/block_editor.h"
+#include "editors/editor_tools.h"
 #include "mesh/refinement.h"
 #include "model/number_text.h"
 
@@ -70,7 +70,7 @@ OperationResult split(State& state, bool intoFour) {
     Problem& p = state.problem;
     SplitStatus status;
     Feedback* feedback = state.options.verbose ? &status : nullptr;
-    const Result result = intoFour ? splitAllInFour(p, feedback) : splitAllInTwo(p, feedback);
+    const Result result = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, feedback);
     reportIfAny(state, result.message);
     closeMeshEditor(p);
     return OperationResult::Done;
@@ -104,11 +104,11 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
     }
     if (name == "addwell") {
         if (!parseReals(arguments, 2, v)) return failed(operation, "addwell:X,Y");
-        if (p.NW >= static_cast<int32_t>(p.wellNodes.size())) {
-            reportIfAny(state, kWellCapacityMessage); // the button refuses; no click follows
-        } else {
-            reportIfAny(state, addWell(p, v[0], v[1]).message);
-        }
+        EditorState editor;
+        EditorDisplay display;
+        AddWellTool tool(p, editor, display);
+        reportIfAny(state, tool.button().message); // refused at NW = BMAX: no click follows
+        if (tool.active()) reportIfAny(state, tool.press(v[0], v[1]).message);
         closeMeshEditor(p);
         return OperationResult::Done;
     }
@@ -117,22 +117,28 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
         if (!parseReals(arguments, twoPoints ? 4 : 2, v))
             return failed(operation, twoPoints ? "X1,Y1,X2,Y2" : "X,Y");
         openBlockEditor(p);
-        BlockEditorState editor;
-        editor.activate();
+        EditorState editor;
+        EditorDisplay display;
         const double x1 = clampTo(v[0], p.LX), y1 = clampTo(v[1], p.LY);
         if (name == "newnode") {
-            editor.nodeButton(p);
-            editor.mouseMove(p, x1, y1);
-            reportIfAny(state, editor.mouseDown(p, x1, y1).message);
+            NewNodeTool tool(p, editor, display);
+            tool.button();
+            tool.move(x1, y1);
+            reportIfAny(state, tool.press(x1, y1).message);
         } else {
             const double x2 = clampTo(v[2], p.LX), y2 = clampTo(v[3], p.LY);
-            if (name == "newline")
-                editor.lineButton(p);
-            else
-                editor.dragButton(p);
-            reportIfAny(state, editor.mouseDown(p, x1, y1).message);
-            editor.mouseMove(p, x2, y2);
-            reportIfAny(state, editor.mouseUp(p, x2, y2).message);
+            NewLineTool line(p, editor, display);
+            DragNodeTool drag(p, editor, display);
+            EditorTool* tool = &line;
+            if (name == "newline") {
+                line.button();
+            } else {
+                drag.button();
+                tool = &drag;
+            }
+            reportIfAny(state, tool->press(x1, y1).message);
+            tool->move(x2, y2);
+            reportIfAny(state, tool->release(x2, y2).message);
         }
         closeBlockEditor(p);
         return OperationResult::Done;

@@ -1,9 +1,12 @@
 // Program-wide state of the windows, owned by the application object: which secondary windows
-// are shown, the remembered grid cell of the table windows, and the datafile paths in use.
+// are shown, the remembered grid cell of the table windows, the datafile paths in use and the
+// modes of the editors.
 #pragma once
 
 #include <array>
 #include <string>
+
+#include "editors/editor_state.h"
 
 namespace velkor {
 
@@ -50,6 +53,8 @@ struct UiState {
     ShownFlags shown;
     GridCursor cursor;
     DatafilePaths paths;
+    // Modes, pending node and exit count of the block editor and the mesh editor.
+    EditorState editor;
     // A read, save or solve is running; commands wait for it to end.
     bool busy = false;
 };

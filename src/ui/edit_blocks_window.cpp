@@ -1,13 +1,94 @@
 #include "ui/edit_blocks_window.h"
 
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+
+#include "editors/editor_drawing.h"
 #include "mesh/refinement.h"
 #include "ui/application.h"
+#include "ui/qt_canvas.h"
 
 namespace velkor {
 
-TFormEdit::TFormEdit(Application& app) : SecondaryWindow(app, WindowId::EditBlocks, "Edit Blocks") {
+namespace {
+
+const QColor kSilverColour(0xC0, 0xC0, 0xC0);
+
+const std::string kHelpText =
+    std::string("Edit Blocks\n\n") + "In this window a mesh of triangular blocks can be generated. " +
+    "The mesh can be modified by activating one of the editing keys :\n" +
+    "- Drag Node : drag a node to a new position with the left mouse button down,\n" +
+    "              dragging stops as soon as the left mouse button is released,\n" +
+    "              the coordinates of the node may also be entered manually,\n" +
+    "- New Node  : create a new node, outside all existing blocks, connecting the new\n" +
+    "              node to the two nearest nodes,\n" +
+    "- New Line  : create a new line, connecting two nodes, if a new block can be\n" +
+    "              formed from these two nodes and a third existing node.";
+
+// What the block editor's picture shows.
+constexpr Change kPictureChanges = Change::Counts | Change::Mesh | Change::GeneralData | Change::Installation;
+
+} // namespace
+
+TFormEdit::TFormEdit(Application& app)
+    : EditorWindow(app, WindowId::EditBlocks, "Edit Blocks", kSilverColour, kHelpText),
+      idleTool_(app.problem, state_, display_), dragTool_(app.problem, state_, display_),
+      newNodeTool_(app.problem, state_, display_), lineTool_(app.problem, state_, display_) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kSilverColour);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    PanelNew = toolPanel();
+    SpeedButtonDrag = addToolButton(0, EditorGlyph::DragNode, "Drag Node", true);
+    SpeedButtonNode = addToolButton(25, EditorGlyph::NewNode, "New Node", true);
+    SpeedButtonLine = addToolButton(50, EditorGlyph::NewLine, "New Line", true);
+    connect(SpeedButtonDrag, &QToolButton::clicked, this, &TFormEdit::SpeedButtonDragClick);
+    connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormEdit::SpeedButtonNodeClick);
+    connect(SpeedButtonLine, &QToolButton::clicked, this, &TFormEdit::SpeedButtonLineClick);
+
+    connect(&app_.document, &Document::changed, this, &TFormEdit::documentChanged);
+    FormActivate();
+}
+
+// ---- window events ---------------------------------------------------------------------------
+
+void TFormEdit::FormActivate() {
     const QSize screen = screenSize();
     setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+    state_.lineMode = state_.dragMode = state_.newNodeMode = false;
+    state_.lineStarted = state_.dragging = false;
+    state_.pendingNode = -1;
+    placeModeDisplay();
+}
+
+void TFormEdit::showEvent(QShowEvent* event) {
+    SecondaryWindow::showEvent(event);
+    if (event->spontaneous()) return; // the desktop showing it again after a minimise
+    FormActivate();
+    // The window shows the blocks as the element mesh from its first paint on; the other windows
+    // hear of it now, not only when it closes.
+    resetMeshForDrawing();
+}
+
+void TFormEdit::resetMeshForDrawing() {
+    Problem& p = app_.problem;
+    if (!p.tablesAllocated) return;
+    const int32_t NN = p.NN, NM = p.NM, NW = p.NW;
+    resetMesh(p);
+    if (p.NN != NN || p.NM != NM || p.NW != NW)
+        app_.document.notify(Change::Counts | Change::Mesh | Change::Wells);
+}
+
+void TFormEdit::paintEvent(QPaintEvent*) {
+    resetMeshForDrawing();
+    QPainter painter(this);
+    QtCanvas canvas(painter);
+    const ViewMapping view = viewMapping();
+    drawBlockEditor(canvas, app_.problem, view);
+    // Over the picture, drawn anew at every paint: the band never leaves a trace.
+    drawRubberBand(canvas, state_, view);
 }
 
 void TFormEdit::FormClose() {
@@ -16,6 +97,73 @@ void TFormEdit::FormClose() {
     SecondaryWindow::FormClose();
     // The main window shows the new counts (and clears the results that are stale now).
     app_.document.notify(Change::Counts | Change::Mesh | Change::Wells);
+}
+
+void TFormEdit::documentChanged(Change what) {
+    if (isVisible() && touches(what, kPictureChanges)) update();
+}
+
+// ---- tool buttons and boxes ------------------------------------------------------------------
+
+void TFormEdit::SpeedButtonDragClick() {
+    PanelXY->commitTypedText();
+    dragTool_.button();
+    showDisplay();
+}
+
+void TFormEdit::SpeedButtonNodeClick() {
+    PanelXY->commitTypedText();
+    newNodeTool_.button();
+    showDisplay();
+}
+
+void TFormEdit::SpeedButtonLineClick() {
+    PanelXY->commitTypedText();
+    lineTool_.button();
+    showDisplay();
+}
+
+// ---- mouse -----------------------------------------------------------------------------------
+
+EditorTool& TFormEdit::activeTool() {
+    if (dragTool_.active()) return dragTool_;
+    if (newNodeTool_.active()) return newNodeTool_;
+    if (lineTool_.active()) return lineTool_;
+    return idleTool_;
+}
+
+void TFormEdit::FormMouseDown(QPoint point) {
+    PanelXY->commitTypedText();
+    const ViewMapping view = viewMapping();
+    apply(activeTool().press(view.clampedWorldX(point.x()), view.clampedWorldY(point.y())));
+}
+
+void TFormEdit::FormMouseMove(QPoint point) {
+    const ViewMapping view = viewMapping();
+    apply(activeTool().move(view.clampedWorldX(point.x()), view.clampedWorldY(point.y())));
+}
+
+void TFormEdit::FormMouseUp(QPoint point) {
+    const ViewMapping view = viewMapping();
+    apply(activeTool().release(view.clampedWorldX(point.x()), view.clampedWorldY(point.y())));
+}
+
+void TFormEdit::mousePressEvent(QMouseEvent* event) {
+    FormMouseDown(event->position().toPoint());
+}
+
+void TFormEdit::mouseMoveEvent(QMouseEvent* event) {
+    FormMouseMove(event->position().toPoint());
+}
+
+void TFormEdit::mouseReleaseEvent(QMouseEvent* event) {
+    FormMouseUp(event->position().toPoint());
+}
+
+void TFormEdit::showModeButtons() {
+    SpeedButtonDrag->setChecked(state_.dragMode);
+    SpeedButtonNode->setChecked(state_.newNodeMode);
+    SpeedButtonLine->setChecked(state_.lineMode);
 }
 
 } // namespace velkor

@@ -1,18 +1,56 @@
-// The block editor: main nodes and triangular blocks drawn with the mouse.
+// The block editor: main nodes and triangular blocks drawn with the mouse. Every paint turns the
+// blocks into the element mesh again, so while this window is in use the mesh is the blocks.
 #pragma once
 
-#include "ui/secondary_window.h"
+#include "editors/editor_tools.h"
+#include "ui/editor_window.h"
 
 namespace velkor {
 
-class TFormEdit : public SecondaryWindow {
+class TFormEdit : public EditorWindow {
     Q_OBJECT
   public:
     explicit TFormEdit(Application& app);
 
+    // Sized from the screen, every mode off, panel and label hidden: at creation and every time
+    // the window is shown.
+    void FormActivate();
     // Leaving the block editor turns the blocks into the element mesh again and makes the
     // results stale; the main window then shows the new counts.
     void FormClose() override;
+
+    void SpeedButtonDragClick();
+    void SpeedButtonNodeClick();
+    void SpeedButtonLineClick();
+    // Mouse events at a point of the window; the world point is clamped onto the area.
+    void FormMouseDown(QPoint point);
+    void FormMouseMove(QPoint point);
+    void FormMouseUp(QPoint point);
+
+    QWidget* PanelNew = nullptr;
+    QToolButton* SpeedButtonDrag = nullptr;
+    QToolButton* SpeedButtonNode = nullptr;
+    QToolButton* SpeedButtonLine = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    EditorTool& boxTool() override { return activeTool(); }
+    void showModeButtons() override;
+
+  private:
+    EditorTool& activeTool();
+    // The mesh reset that precedes every drawing of the blocks.
+    void resetMeshForDrawing();
+    void documentChanged(Change what);
+
+    EditorTool idleTool_;
+    DragNodeTool dragTool_;
+    NewNodeTool newNodeTool_;
+    NewLineTool lineTool_;
 };
 
 } // namespace velkor

@@ -1,10 +1,209 @@
 #include "ui/mesh_window.h"
 
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+
+#include "editors/editor_drawing.h"
+#include "ui/application.h"
+#include "ui/qt_canvas.h"
+#include "ui/window_feedback.h"
+
 namespace velkor {
 
-TFormMesh::TFormMesh(Application& app) : SecondaryWindow(app, WindowId::Mesh, "Edit Mesh") {
+namespace {
+
+const QColor kSilverColour(0xC0, 0xC0, 0xC0);
+const QColor kLimeColour(0x00, 0xFF, 0x00);
+
+const std::string kHelpText =
+    std::string("Edit Mesh\n\n") +
+    "In this window a mesh of finite elements can be generated, from an initial mesh\n" +
+    "of triangular blocks. " + "The mesh can be modified by activating one of the editing keys :\n" +
+    "- Add Well  : create a well, in an existing node close to the well, or in the center\n" +
+    "              of an element, connecting the new node to the 3 nodes of this element\n" +
+    "              and to the mid-points of the 3 sides. The discharge of the well is zero,\n" +
+    "              but this can be edited later.\n" +
+    "- Split 2   : subdivide all elements into 2 elements, with a new node in the mid-point\n" +
+    "              of the longest side of the original element,\n" +
+    "- Split 4   : subdivide all elements into 4 elements, with new nodes in the mid-points of\n" +
+    "              the 3 sides of the original element.";
+
+// What the mesh editor's picture shows.
+constexpr Change kPictureChanges =
+    Change::Counts | Change::Mesh | Change::Wells | Change::GeneralData | Change::Installation;
+
+} // namespace
+
+TFormMesh::TFormMesh(Application& app)
+    : EditorWindow(app, WindowId::Mesh, "Edit Mesh", kLimeColour, kHelpText),
+      addWellTool_(app.problem, state_, display_) {
+    // The kept picture covers the whole window.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     const QSize screen = screenSize();
     setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+
+    PanelMesh = toolPanel();
+    SpeedButtonNode = addToolButton(0, EditorGlyph::AddWell, "Add Well", true);
+    SpeedButtonSplit2 = addToolButton(25, EditorGlyph::Split2, "Split 2", false);
+    SpeedButtonSplit4 = addToolButton(50, EditorGlyph::Split4, "Split 4", true);
+    connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormMesh::SpeedButtonNodeClick);
+    connect(SpeedButtonSplit2, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit2Click);
+    connect(SpeedButtonSplit4, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit4Click);
+
+    connect(&app_.document, &Document::changed, this, &TFormMesh::documentChanged);
+    FormActivate();
+}
+
+// ---- window events ---------------------------------------------------------------------------
+
+void TFormMesh::FormActivate() {
+    state_.newNodeMode = false;
+    state_.pendingNode = -1;
+    placeModeDisplay();
+    SpeedButtonSplit4->setChecked(false);
+}
+
+void TFormMesh::showEvent(QShowEvent* event) {
+    SecondaryWindow::showEvent(event);
+    if (event->spontaneous()) return; // the desktop showing it again after a minimise
+    // Whatever happened to the mesh while the window was hidden, it is drawn anew.
+    pictureStale_ = true;
+    FormActivate();
+}
+
+void TFormMesh::documentChanged(Change what) {
+    if (!touches(what, kPictureChanges)) return;
+    pictureStale_ = true;
+    if (isVisible()) update();
+}
+
+void TFormMesh::drawPicture() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
+    if (picture_.size() != pixels) {
+        picture_ = QImage(pixels, QImage::Format_RGB32);
+        picture_.setDevicePixelRatio(ratio);
+    }
+    picture_.fill(kSilverColour);
+    QPainter painter(&picture_);
+    QtCanvas canvas(painter);
+    drawMeshEditor(canvas, app_.problem, viewMapping());
+    pictureStale_ = false;
+    ++meshDrawings_;
+}
+
+void TFormMesh::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
+    // At a million elements a drawing takes most of a second: the picture is kept until the mesh
+    // or the size changes. While a pass runs the mesh is half split; the old picture stays.
+    if ((pictureStale_ || picture_.size() != pixels) && !splitting_) drawPicture();
+    QPainter painter(this);
+    if (picture_.size() != pixels) painter.fillRect(rect(), kSilverColour);
+    if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+}
+
+void TFormMesh::FormClose() {
+    if (splitting_) {
+        closeAfterSplit_ = true;
+        return;
+    }
+    Problem& p = app_.problem;
+    p.saved.NN = p.NN;
+    p.saved.NM = p.NM;
+    SecondaryWindow::FormClose();
+    // The main window shows the new counts (and clears the results that are stale now).
+    app_.document.notify(Change::Counts);
+}
+
+// ---- tool buttons and boxes ------------------------------------------------------------------
+
+void TFormMesh::SpeedButtonNodeClick() {
+    if (splitting_) return;
+    PanelXY->commitTypedText();
+    apply(addWellTool_.button());
+}
+
+void TFormMesh::SpeedButtonSplit2Click() {
+    split(false);
+}
+
+void TFormMesh::SpeedButtonSplit4Click() {
+    split(true);
+}
+
+void TFormMesh::split(bool intoFour) {
+    Problem& p = app_.problem;
+    if (splitting_ || !p.tablesAllocated) return;
+    PanelXY->commitTypedText();
+    // A pass ends Add Well: its button goes up with it, and a click after the pass is no well.
+    addWellTool_.end();
+    display_.labelShown = true;
+    showDisplay();
+    SpeedButtonSplit4->setChecked(intoFour);
+    splitting_ = true;
+    const int32_t nodesBefore = p.NN, elementsBefore = p.NM;
+    Result result;
+    {
+        // The counts run up in the label while the pass runs, shown at most every 30 ms; clicks
+        // and keys wait until the pass has ended.
+        const Application::WorkScope scope(app_, false);
+        WindowFeedback feedback(
+            app_,
+            [this](const Progress& progress) {
+                display_.label = progress.statusText();
+                showDisplay();
+                LabelOperation->repaint();
+            },
+            false);
+        feedback.afterShow = [this] {
+            if (onSplitProgress) onSplitProgress();
+        };
+        result = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, &feedback);
+        feedback.finish();
+    }
+    splitting_ = false;
+    SpeedButtonSplit4->setChecked(false);
+    // The program may have been ended while the pass ran: its tables are gone.
+    if (!p.tablesAllocated) return;
+    // A refused pass has left the mesh as it was: nothing to tell, nothing to draw again.
+    if (result.ok() || p.NN != nodesBefore || p.NM != elementsBefore)
+        app_.document.notify(Change::Counts | Change::Mesh | Change::NodeValues);
+    if (closeAfterSplit_) {
+        closeAfterSplit_ = false;
+        FormClose();
+    }
+    if (!result.message.empty()) app_.dialogs.message(result.message);
+}
+
+// ---- mouse -----------------------------------------------------------------------------------
+
+void TFormMesh::FormMouseDown(QPoint point) {
+    if (splitting_) return;
+    PanelXY->commitTypedText();
+    const ViewMapping view = viewMapping();
+    apply(addWellTool_.press(view.worldX(point.x()), view.worldY(point.y())));
+}
+
+void TFormMesh::FormMouseMove(QPoint point) {
+    const ViewMapping view = viewMapping();
+    apply(addWellTool_.move(view.worldX(point.x()), view.worldY(point.y())));
+    // Only the label and the boxes change: the mesh is not drawn again.
+    if (addWellTool_.active()) LabelOperation->repaint();
+}
+
+void TFormMesh::mousePressEvent(QMouseEvent* event) {
+    FormMouseDown(event->position().toPoint());
+}
+
+void TFormMesh::mouseMoveEvent(QMouseEvent* event) {
+    FormMouseMove(event->position().toPoint());
+}
+
+void TFormMesh::showModeButtons() {
+    SpeedButtonNode->setChecked(state_.newNodeMode);
 }
 
 } // namespace velkor

@@ -1,14 +1,66 @@
 // The mesh editor: the element mesh drawn in plan, refined by Split 4, Split 2 and Add Well.
 #pragma once
 
-#include "ui/secondary_window.h"
+#include <QImage>
+
+#include <functional>
+
+#include "editors/editor_tools.h"
+#include "ui/editor_window.h"
 
 namespace velkor {
 
-class TFormMesh : public SecondaryWindow {
+class TFormMesh : public EditorWindow {
     Q_OBJECT
   public:
     explicit TFormMesh(Application& app);
+
+    // Add Well off, panel and label hidden, the Add Well and Split 4 buttons up: at creation and
+    // every time the window is shown.
+    void FormActivate();
+    // The counts become the restore point and the main window shows them. While a Split pass
+    // runs the window stays: it closes when the pass has ended, so that the mesh it leaves is
+    // always a whole pass.
+    void FormClose() override;
+
+    void SpeedButtonNodeClick();
+    void SpeedButtonSplit2Click();
+    void SpeedButtonSplit4Click();
+    // Mouse events at a point of the window; the world point is not clamped.
+    void FormMouseDown(QPoint point);
+    void FormMouseMove(QPoint point);
+
+    bool splitRunning() const { return splitting_; }
+    // How often the mesh has been drawn: the picture is kept and drawn again only when the mesh,
+    // the area or the window's size has changed.
+    int meshDrawings() const { return meshDrawings_; }
+    // Called whenever the status label has been repainted while a pass runs (tests, screenshots).
+    std::function<void()> onSplitProgress;
+
+    QWidget* PanelMesh = nullptr;
+    QToolButton* SpeedButtonNode = nullptr;
+    QToolButton* SpeedButtonSplit2 = nullptr;
+    QToolButton* SpeedButtonSplit4 = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    EditorTool& boxTool() override { return addWellTool_; }
+    void showModeButtons() override;
+
+  private:
+    void split(bool intoFour);
+    void documentChanged(Change what);
+    void drawPicture();
+
+    AddWellTool addWellTool_;
+    QImage picture_;
+    bool pictureStale_ = true;
+    int meshDrawings_ = 0;
+    bool splitting_ = false;
+    bool closeAfterSplit_ = false;
 };
 
 } // namespace velkor

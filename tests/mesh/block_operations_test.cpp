@@ -1,10 +1,9 @@
-#include "mesh/block_editor.h"
+#include "mesh/block_operations.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -43,30 +42,6 @@ void addBlock(Problem& p, int32_t a, int32_t b, int32_t c) {
 
 Block blockAt(const Problem& p, int32_t b) {
     return p.blocks[static_cast<std::size_t>(b)];
-}
-
-TEST(ViewMapping, CentresTheAreaAndClampsClicksOntoIt) {
-    const ViewMapping v = ViewMapping::compute(1001, 600, 2000, 1000);
-    EXPECT_EQ(v.ox, 50);
-    EXPECT_EQ(v.oy, 574);
-    // W = 900, H = 545: the width decides, 0.45 pixels per metre; y is centred.
-    EXPECT_DOUBLE_EQ(v.scale, 0.45);
-    EXPECT_NEAR(v.xmin, 0, 1e-9);
-    EXPECT_NEAR(v.ymin, -(545 / 0.45 - 1000) * 0.5, 1e-9);
-    EXPECT_NEAR(v.screenX(1000), 500, 1);
-    EXPECT_NEAR(v.worldX(v.screenX(1000)), 1000, 1 / 0.45);
-    // A click left of and below the area lands on its border in the block editor only.
-    EXPECT_LT(v.worldX(10), 0);
-    EXPECT_EQ(v.clampedWorldX(10), 0);
-    EXPECT_EQ(v.clampedWorldY(599), 0);
-    EXPECT_EQ(v.clampedWorldY(0), 1000);
-    EXPECT_EQ(v.clampedWorldX(5000), 2000);
-    // Equal scales take the width's.
-    const ViewMapping square = ViewMapping::compute(1001, 600, 900, 545);
-    EXPECT_EQ(square.scale, 1.0);
-    // Absurd sizes stay inside the int range instead of overflowing.
-    const ViewMapping tiny = ViewMapping::compute(1001, 600, 1e-300, 1e-300);
-    EXPECT_EQ(tiny.screenX(1), INT_MAX);
 }
 
 TEST(PickMainNode, NearestWithinOnePercentOfTheDiagonalLowerIndexOnTies) {
@@ -110,22 +85,6 @@ TEST(NewNode, JoinsTheNearestSideMidpointFirstMetOnTies) {
     EXPECT_EQ(n.Type, 0);
 }
 
-TEST(NewNode, CapacityRefusalAndAPreviewThatNeverPassesTheTable) {
-    Limits limits;
-    limits.NMAX = 3; // the default problem fills the node table
-    Problem p = defaultProblem(limits);
-    BlockEditorState editor;
-    editor.activate();
-    editor.nodeButton(p);
-    EXPECT_EQ(editor.label, "New Node 4");
-    editor.mouseMove(p, 1500, 800); // row 3 does not exist: no preview row is written
-    const BlockEditorState::Response r = editor.mouseDown(p, 1500, 800);
-    EXPECT_NE(r.message.find("too large to add another node or block"), std::string::npos);
-    EXPECT_FALSE(r.redraw);
-    EXPECT_FALSE(editor.newNodeMode);
-    EXPECT_EQ(p.NA, 3);
-}
-
 TEST(NewLine, ThirdNodeFollowsTheOverrideOrder) {
     Problem p = withMainNodes({{0, 0}, {100, 0}, {100, 100}, {0, 100}});
     addBlock(p, 0, 1, 2);
@@ -157,48 +116,6 @@ TEST(NewLine, RefusedWithoutAThirdNodeSilentOnTheStartNode) {
     const Result capacity = addLineBlock(full, 0, 0, 500);
     EXPECT_EQ(capacity.outcome, Outcome::RefusedCapacity);
     EXPECT_NE(capacity.message.find("too large to add another block"), std::string::npos);
-}
-
-TEST(BlockEditorState, DragMovesOneNodePerPressAndLineEndsAtRelease) {
-    Problem p = defaultProblem();
-    BlockEditorState editor;
-    editor.activate();
-    editor.dragButton(p);
-    EXPECT_TRUE(editor.dragMode);
-    EXPECT_EQ(editor.label, "Drag Node");
-    editor.mouseDown(p, 5, 495); // near node 2
-    EXPECT_TRUE(editor.dragging);
-    EXPECT_EQ(editor.editY, "   500.000");
-    EXPECT_TRUE(editor.mouseMove(p, 0, 700).redraw);
-    EXPECT_EQ(editor.label, "Drag Node 2");
-    editor.mouseUp(p, 0, 700);
-    EXPECT_EQ(p.nodes[1].Y, 700);
-    EXPECT_FALSE(editor.dragMode);
-    editor.mouseMove(p, 0, 900); // no longer dragging
-    EXPECT_EQ(p.nodes[1].Y, 700);
-
-    editor.lineButton(p);
-    editor.mouseDown(p, 1000, 1000); // far from every node: no line starts
-    EXPECT_FALSE(editor.lineStarted);
-    EXPECT_TRUE(editor.mouseUp(p, 0, 0).redraw);
-    EXPECT_FALSE(editor.lineMode);
-}
-
-TEST(BlockEditorState, BoxExitsClampAndHideThePanelFromTheSecondOn) {
-    Problem p = defaultProblem();
-    BlockEditorState editor;
-    editor.activate();
-    editor.dragButton(p);
-    editor.mouseDown(p, 500, 0);
-    editor.editExit(p, true, "  2500abc");
-    EXPECT_EQ(p.nodes[2].X, 2000);
-    EXPECT_EQ(editor.editX, "  2000.000");
-    EXPECT_TRUE(editor.panelShown);
-    p.resultsStale = false;
-    editor.editExit(p, false, "x");
-    EXPECT_EQ(p.nodes[2].Y, 0);
-    EXPECT_FALSE(editor.panelShown);
-    EXPECT_TRUE(p.resultsStale);
 }
 
 // The batch program runs the block operations as the editor would, clamping both points.

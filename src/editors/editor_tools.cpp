@@ -1,0 +1,287 @@
+#include "editors/editor_tools.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "editors/mesh_snapshot.h"
+#include "mesh/block_operations.h"
+#include "mesh/refinement.h"
+#include "model/number_text.h"
+
+namespace velkor {
+
+namespace {
+
+std::size_t at(int32_t index) {
+    return static_cast<std::size_t>(index);
+}
+
+std::string coordinateText(double value) {
+    return format("%10.3f", value);
+}
+
+void showPoint(EditorDisplay& display, double x, double y) {
+    display.editX = coordinateText(x);
+    display.editY = coordinateText(y);
+}
+
+void showLabel(EditorDisplay& display, std::string text) {
+    display.label = std::move(text);
+    display.labelShown = true;
+}
+
+} // namespace
+
+// ---- every tool ------------------------------------------------------------------------------
+
+ToolResponse EditorTool::press(double, double) {
+    return {};
+}
+ToolResponse EditorTool::move(double, double) {
+    return {};
+}
+ToolResponse EditorTool::release(double, double) {
+    return {};
+}
+
+Node* EditorTool::pendingRow() {
+    const int32_t node = state_.pendingNode;
+    if (node < 0 || at(node) >= problem_.nodes.size()) return nullptr;
+    return &problem_.nodes[at(node)];
+}
+
+ToolResponse EditorTool::exit(CoordinateBox box, std::string_view text) {
+    ToolResponse response;
+    const bool xBox = box == CoordinateBox::X;
+    const double value = std::clamp(readReal(text), 0.0, xBox ? problem_.LX : problem_.LY);
+    // The pending node of New Node and Add Well is the next free row, which may not exist.
+    if (Node* row = pendingRow()) {
+        (xBox ? row->X : row->Y) = value;
+        if (state_.pendingNode < problem_.NN) response.changed = Change::Mesh;
+    }
+    (xBox ? display_.editX : display_.editY) = coordinateText(value);
+    if (state_.exitCount < INT_MAX) ++state_.exitCount;
+    if (state_.exitCount >= 2) {
+        display_.hideModeDisplay();
+        problem_.resultsStale = true;
+    }
+    response.redraw = true;
+    return response;
+}
+
+// ---- Drag Node -------------------------------------------------------------------------------
+
+void DragNodeTool::button() {
+    state_.dragMode = !state_.dragMode;
+    if (state_.dragMode) {
+        state_.newNodeMode = state_.lineMode = false;
+        problem_.resultsStale = true;
+        state_.exitCount = 0;
+        display_.panelShown = false;
+        showLabel(display_, "Drag Node");
+    } else {
+        display_.hideModeDisplay();
+    }
+}
+
+ToolResponse DragNodeTool::press(double x, double y) {
+    const int32_t picked = pickMainNode(problem_, x, y);
+    if (picked >= 0) {
+        state_.dragging = true;
+        state_.pendingNode = picked;
+        display_.panelShown = true;
+        // The boxes start from the node itself, not from the point clicked near it.
+        showPoint(display_, problem_.nodes[at(picked)].X, problem_.nodes[at(picked)].Y);
+    }
+    return {};
+}
+
+ToolResponse DragNodeTool::move(double x, double y) {
+    ToolResponse response;
+    if (!state_.dragging) return response;
+    if (Node* row = pendingRow()) {
+        row->X = x;
+        row->Y = y;
+        response.changed = Change::Mesh;
+    }
+    showPoint(display_, x, y);
+    showLabel(display_, format("Drag Node %d", state_.pendingNode + 1));
+    response.redraw = true;
+    return response;
+}
+
+ToolResponse DragNodeTool::release(double, double) {
+    state_.dragging = false;
+    state_.dragMode = false;
+    display_.hideModeDisplay();
+    return {};
+}
+
+// ---- New Node --------------------------------------------------------------------------------
+
+void NewNodeTool::button() {
+    state_.newNodeMode = !state_.newNodeMode;
+    if (state_.newNodeMode) {
+        problem_.resultsStale = true;
+        state_.dragMode = state_.lineMode = false;
+        state_.pendingNode = problem_.NA;
+        showLabel(display_, format("New Node %d", problem_.NA + 1));
+    } else {
+        display_.hideModeDisplay();
+    }
+}
+
+ToolResponse NewNodeTool::move(double x, double y) {
+    display_.panelShown = true;
+    // The preview row is the next main node; with the node table full there is no row to show
+    // it in, and the click will be refused for capacity.
+    if (problem_.NA >= 0 && at(problem_.NA) < problem_.nodes.size())
+        setNewNodeRow(problem_.nodes[at(problem_.NA)], x, y);
+    showPoint(display_, x, y);
+    showLabel(display_, format("New Node %d", problem_.NA + 1));
+    return {};
+}
+
+ToolResponse NewNodeTool::press(double x, double y) {
+    ToolResponse response;
+    const Result result = addNodeAndBlock(problem_, x, y);
+    response.message = result.message;
+    if (result.ok()) response.changed = Change::Counts | Change::Mesh | Change::NodeValues;
+    // A capacity refusal comes before anything is looked at: the picture stays as it is.
+    response.redraw = result.outcome != Outcome::RefusedCapacity;
+    state_.newNodeMode = false;
+    display_.hideModeDisplay();
+    return response;
+}
+
+// ---- New Line --------------------------------------------------------------------------------
+
+void NewLineTool::button() {
+    state_.lineMode = !state_.lineMode;
+    if (state_.lineMode) {
+        state_.dragMode = state_.newNodeMode = false;
+        display_.panelShown = false;
+        showLabel(display_, "New Line");
+        problem_.resultsStale = true;
+    } else {
+        display_.hideModeDisplay();
+    }
+}
+
+ToolResponse NewLineTool::press(double x, double y) {
+    ToolResponse response;
+    const int32_t picked = pickMainNode(problem_, x, y);
+    if (picked >= 0) {
+        state_.lineStarted = true;
+        state_.lineStartNode = picked;
+        state_.lineStartX = state_.rubberEndX = problem_.nodes[at(picked)].X;
+        state_.lineStartY = state_.rubberEndY = problem_.nodes[at(picked)].Y;
+        response.redraw = true;
+    }
+    return response;
+}
+
+ToolResponse NewLineTool::move(double x, double y) {
+    ToolResponse response;
+    if (!state_.lineStarted) return response;
+    state_.rubberEndX = x;
+    state_.rubberEndY = y;
+    response.redraw = true;
+    return response;
+}
+
+ToolResponse NewLineTool::release(double x, double y) {
+    ToolResponse response;
+    if (state_.lineStarted) {
+        const Result result = addLineBlock(problem_, state_.lineStartNode, x, y);
+        response.message = result.message;
+        if (result.ok()) response.changed = Change::Counts | Change::Mesh;
+    }
+    state_.lineStarted = false;
+    state_.lineMode = false;
+    display_.hideModeDisplay();
+    response.redraw = true;
+    return response;
+}
+
+// ---- Add Well --------------------------------------------------------------------------------
+
+ToolResponse AddWellTool::button() {
+    ToolResponse response;
+    response.redraw = true;
+    const int32_t BMAX = static_cast<int32_t>(std::min(problem_.wellNodes.size(), problem_.wellQ.size()));
+    if (problem_.NW >= BMAX) {
+        response.message = kWellCapacityMessage;
+        return response;
+    }
+    state_.newNodeMode = !state_.newNodeMode;
+    if (state_.newNodeMode) {
+        state_.pendingNode = problem_.NN;
+        showLabel(display_, "New Well");
+    } else {
+        display_.hideModeDisplay();
+    }
+    return response;
+}
+
+void AddWellTool::end() {
+    state_.newNodeMode = false;
+    display_.hideModeDisplay();
+}
+
+ToolResponse AddWellTool::move(double x, double y) {
+    if (state_.newNodeMode) {
+        display_.panelShown = true;
+        showPoint(display_, x, y);
+        showLabel(display_, "New Well");
+    }
+    return {};
+}
+
+ToolResponse AddWellTool::press(double x, double y) {
+    ToolResponse response;
+    if (!state_.newNodeMode) return response;
+    const int32_t wellsBefore = problem_.NW, nodesBefore = problem_.NN, elementsBefore = problem_.NM;
+    MeshSnapshot before;
+    const bool orderKept = before.take(problem_);
+    const Result result = addWell(problem_, x, y);
+    response.message = result.message;
+    const bool inserted = problem_.NN != nodesBefore || problem_.NM != elementsBefore;
+    const bool wellAdded = problem_.NW > wellsBefore;
+    if (orderKept && !inserted) {
+        // A refusal, or a well on an existing node: the mesh stays exactly as it was, in its order.
+        int32_t snapped = -1;
+        if (wellAdded) {
+            const Node& node = problem_.nodes[at(problem_.wellNodes[at(problem_.NW - 1)])];
+            snapped = before.formerIndexAt(node.X, node.Y);
+        }
+        if (!wellAdded || snapped >= 0) {
+            before.restoreOrder(problem_);
+            if (wellAdded) problem_.wellNodes[at(problem_.NW - 1)] = snapped;
+        }
+    }
+    // A new well pumps nothing until its discharge is entered; its slot may still hold the
+    // discharge of a well that the block editor dropped.
+    if (wellAdded && at(problem_.NW - 1) < problem_.wellQ.size()) problem_.wellQ[at(problem_.NW - 1)] = 0;
+    if (inserted || !orderKept)
+        response.changed = Change::Counts | Change::Mesh | Change::NodeValues | Change::Wells;
+    else if (wellAdded)
+        response.changed = Change::Counts | Change::Wells;
+    response.redraw = true;
+    end();
+    return response;
+}
+
+// ---- Split 4 and Split 2 ----------------------------------------------------------------------
+
+Result splitMesh(Problem& problem, SplitKind kind, Feedback* feedback) {
+    MeshSnapshot before;
+    const bool kept = before.take(problem);
+    const Result result =
+        kind == SplitKind::IntoFour ? splitAllInFour(problem, feedback) : splitAllInTwo(problem, feedback);
+    // Refused before it began, or stopped part-way at the end of a table: the mesh as it was.
+    if (kept && result.outcome == Outcome::RefusedCapacity) before.restore(problem);
+    return result;
+}
+
+} // namespace velkor

@@ -1,0 +1,84 @@
+#include "editors/editor_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include "editors/editors_test_support.h"
+#include "mesh/refinement.h"
+#include "results/recording_canvas.h"
+
+namespace velkor {
+namespace {
+
+using test::defaultProblem;
+
+// A 401 x 300 client area shows the default 2000 x 1000 m area at 0.18 pixels per metre, from
+// x = 20 to 380 and from y = 234 (y = 0 m) up to 54 (y = 1000 m).
+const ViewMapping kView = ViewMapping::compute(401, 300, 2000, 1000);
+
+const char* const kFrame = "pen 192,192,192 solid 1 copy\n"
+                           "brush 192,192,192\n"
+                           "rectangle 18 52 20 236\n"
+                           "rectangle 380 52 382 236\n"
+                           "rectangle 18 234 382 236\n"
+                           "rectangle 18 52 382 54\n"
+                           "pen 255,255,255 solid 1 copy\n"
+                           "brush 255,255,255\n"
+                           "rectangle 20 54 380 234\n";
+
+TEST(EditorDrawing, BlocksNumberedOnTheirColourMainNodesOnWhite) {
+    const Problem p = defaultProblem();
+    RecordingCanvas canvas;
+    drawBlockEditor(canvas, p, kView);
+    EXPECT_EQ(canvas.joined(), std::string(kFrame) + "pen 0,0,0 solid 1 copy\n"
+                                                     "font Courier New|13px|regular|italic\n"
+                                                     "brush 240,8,8\n"
+                                                     "polygon 20 234 20 144 110 234\n"
+                                                     "text 50 204 |1|\n"
+                                                     "brush 255,255,255\n"
+                                                     "font Courier New|11px|regular|upright\n"
+                                                     "text 18 230 |1|\n"
+                                                     "text 18 140 |2|\n"
+                                                     "text 108 230 |3|\n");
+}
+
+TEST(EditorDrawing, ElementsInTheirSoilColourWellsAsRedCircles) {
+    Problem p = defaultProblem();
+    splitAllInFour(p);      // elements (1,4,5), (2,6,4), (6,5,4), (3,5,6); node 6 at (250, 250)
+    p.elements[1].soil = 1; // the second element in the colour of block 2
+    p.wellNodes[0] = 5;
+    p.wellNodes[1] = 99; // a well on a node the table does not hold is not drawn
+    p.NW = 2;
+    RecordingCanvas canvas;
+    drawMeshEditor(canvas, p, kView);
+    EXPECT_EQ(canvas.joined(), std::string(kFrame) + "pen 0,0,0 solid 1 copy\n"
+                                                     "brush 240,8,8\n"
+                                                     "polygon 20 234 20 189 65 234\n"
+                                                     "brush 8,240,8\n"
+                                                     "polygon 20 144 65 189 20 189\n"
+                                                     "brush 240,8,8\n"
+                                                     "polygon 65 189 65 234 20 189\n"
+                                                     "polygon 110 234 65 234 65 189\n"
+                                                     "pen 255,0,0 solid 1 copy\n"
+                                                     "brush 255,255,255\n"
+                                                     "ellipse 62 186 68 192\n"
+                                                     "pen 0,0,0 solid 1 copy\n");
+}
+
+TEST(EditorDrawing, RubberBandInNotXorOnlyWhileALineIsStarted) {
+    EditorState state;
+    RecordingCanvas canvas;
+    drawRubberBand(canvas, state, kView);
+    EXPECT_TRUE(canvas.calls.empty());
+    state.lineStarted = true;
+    state.lineStartX = 0;
+    state.lineStartY = 500;
+    state.rubberEndX = 1000;
+    state.rubberEndY = 1000;
+    drawRubberBand(canvas, state, kView);
+    EXPECT_EQ(canvas.joined(), "pen 0,0,0 solid 1 notxor\n"
+                               "line 20 144 200 54\n"
+                               "pen 0,0,0 solid 1 copy\n");
+}
+
+} // namespace
+} // namespace velkor

@@ -1,0 +1,228 @@
+#include "editors/editor_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "editors/editors_test_support.h"
+#include "editors/view_mapping.h"
+#include "mesh/refinement.h"
+
+namespace velkor {
+namespace {
+
+std::size_t at(int32_t i) {
+    return static_cast<std::size_t>(i);
+}
+
+using test::defaultProblem;
+
+// Everything a refused edit must leave exactly as it was.
+void expectSameBlocksAndMesh(const Problem& a, const Problem& b) {
+    EXPECT_EQ(a.NA, b.NA);
+    EXPECT_EQ(a.NB, b.NB);
+    EXPECT_EQ(a.NN, b.NN);
+    EXPECT_EQ(a.NM, b.NM);
+    EXPECT_EQ(a.NW, b.NW);
+    for (int32_t i = 0; i < a.NN; ++i) {
+        EXPECT_EQ(a.nodes[at(i)].X, b.nodes[at(i)].X) << "node " << i;
+        EXPECT_EQ(a.nodes[at(i)].Y, b.nodes[at(i)].Y) << "node " << i;
+    }
+    for (int32_t i = 0; i < a.NB; ++i)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(a.blocks[at(i)].node[k], b.blocks[at(i)].node[k]) << "block " << i;
+    for (int32_t i = 0; i < a.NM; ++i)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(a.elements[at(i)].node[k], b.elements[at(i)].node[k]) << "element " << i;
+}
+
+// The state, display and problem one block editor works on.
+struct BlockEditor {
+    explicit BlockEditor(Problem problem) : p(std::move(problem)) {}
+    Problem p;
+    EditorState state;
+    EditorDisplay display;
+    DragNodeTool drag{p, state, display};
+    NewNodeTool newNode{p, state, display};
+    NewLineTool line{p, state, display};
+};
+
+TEST(ViewMapping, CentresTheAreaAndClampsClicksOntoIt) {
+    const ViewMapping v = ViewMapping::compute(1001, 600, 2000, 1000);
+    EXPECT_EQ(v.ox, 50);
+    EXPECT_EQ(v.oy, 574);
+    // W = 900, H = 545: the width decides, 0.45 pixels per metre; y is centred.
+    EXPECT_DOUBLE_EQ(v.scale, 0.45);
+    EXPECT_NEAR(v.xmin, 0, 1e-9);
+    EXPECT_NEAR(v.ymin, -(545 / 0.45 - 1000) * 0.5, 1e-9);
+    EXPECT_NEAR(v.screenX(1000), 500, 1);
+    EXPECT_NEAR(v.worldX(v.screenX(1000)), 1000, 1 / 0.45);
+    // A click left of and below the area lands on its border in the block editor only.
+    EXPECT_LT(v.worldX(10), 0);
+    EXPECT_EQ(v.clampedWorldX(10), 0);
+    EXPECT_EQ(v.clampedWorldY(599), 0);
+    EXPECT_EQ(v.clampedWorldY(0), 1000);
+    EXPECT_EQ(v.clampedWorldX(5000), 2000);
+    // Equal scales take the width's.
+    const ViewMapping square = ViewMapping::compute(1001, 600, 900, 545);
+    EXPECT_EQ(square.scale, 1.0);
+    // Absurd sizes stay inside the int range instead of overflowing.
+    const ViewMapping tiny = ViewMapping::compute(1001, 600, 1e-300, 1e-300);
+    EXPECT_EQ(tiny.screenX(1), INT_MAX);
+    // A window squeezed to nothing still gives finite world points.
+    const ViewMapping squeezed = ViewMapping::compute(1, 1, 2000, 1000);
+    EXPECT_TRUE(std::isfinite(squeezed.worldX(0)));
+    EXPECT_TRUE(std::isfinite(squeezed.clampedWorldY(0)));
+}
+
+TEST(EditorButtons, AtMostOneModeEachSwitchOnMakesResultsStale) {
+    BlockEditor editor(defaultProblem());
+    editor.p.resultsStale = false;
+    editor.state.exitCount = 5;
+    editor.newNode.button();
+    EXPECT_TRUE(editor.state.newNodeMode);
+    EXPECT_EQ(editor.state.pendingNode, 3);
+    EXPECT_EQ(editor.display.label, "New Node 4");
+    EXPECT_TRUE(editor.p.resultsStale);
+    EXPECT_EQ(editor.state.exitCount, 5); // only Drag Node starts the count again
+
+    editor.p.resultsStale = false;
+    editor.line.button();
+    EXPECT_FALSE(editor.state.newNodeMode);
+    EXPECT_TRUE(editor.state.lineMode);
+    EXPECT_EQ(editor.display.label, "New Line");
+    EXPECT_TRUE(editor.p.resultsStale);
+
+    editor.drag.button();
+    EXPECT_FALSE(editor.state.lineMode);
+    EXPECT_TRUE(editor.state.dragMode);
+    EXPECT_EQ(editor.state.exitCount, 0);
+    EXPECT_EQ(editor.display.label, "Drag Node");
+
+    editor.drag.button(); // the same button again: no mode
+    EXPECT_FALSE(editor.state.dragMode);
+    EXPECT_FALSE(editor.display.labelShown);
+    EXPECT_EQ(editor.display.label, "");
+}
+
+TEST(NewNodeTool, PreviewNeverPassesTheNodeTableAndRefusalsKeepTheBlocks) {
+    BlockEditor inside(defaultProblem());
+    inside.newNode.button();
+    EXPECT_FALSE(inside.newNode.move(1500, 800).redraw);
+    EXPECT_EQ(inside.p.nodes[3].X, 1500); // the row of the node to come: a preview, not a node
+    EXPECT_EQ(inside.p.nodes[3].F, 10);
+    EXPECT_EQ(inside.p.NA, 3);
+    const Problem before = inside.p;
+    const ToolResponse onSide = inside.newNode.press(250, 250); // on the side of block 1
+    EXPECT_EQ(onSide.message, "Node inside block\n\nA new node must be located outside all existing blocks.");
+    EXPECT_EQ(onSide.changed, Change::None);
+    EXPECT_FALSE(inside.state.newNodeMode);
+    expectSameBlocksAndMesh(inside.p, before);
+
+    // The default problem fills a node table of three rows: the preview and the boxes have no
+    // row to write, and the click is refused.
+    Limits limits;
+    limits.NMAX = 3;
+    BlockEditor full(defaultProblem(limits));
+    ASSERT_EQ(full.p.nodes.capacity(), 3u);
+    full.newNode.button();
+    EXPECT_EQ(full.display.label, "New Node 4");
+    full.newNode.move(1500, 800);
+    EXPECT_EQ(full.display.editX, "  1500.000");
+    EXPECT_EQ(full.newNode.exit(CoordinateBox::X, "100").changed, Change::None);
+    const Problem fullBefore = full.p;
+    const ToolResponse refused = full.newNode.press(1500, 800);
+    EXPECT_EQ(refused.message.rfind("Capacity exceeded\n\nThe number of nodes and/or blocks", 0), 0u);
+    EXPECT_FALSE(refused.redraw);
+    EXPECT_FALSE(full.state.newNodeMode);
+    expectSameBlocksAndMesh(full.p, fullBefore);
+}
+
+// The mesh editor's tool, on a state shared with a block editor.
+struct MeshEditor {
+    explicit MeshEditor(Problem problem) : p(std::move(problem)) {}
+    Problem p;
+    EditorState state;
+    EditorDisplay display;
+    AddWellTool addWell{p, state, display};
+};
+
+// Renumbering a mesh that is in order already reorders elements of equal key: a click that adds
+// no node must not shuffle the numbers, nor leave element results on other elements.
+TEST(AddWellTool, RefusalOrSnapKeepsTheMeshInItsOrder) {
+    MeshEditor outside(defaultProblem());
+    splitAllInFour(outside.p);
+    splitAllInFour(outside.p);
+    for (int32_t e = 0; e < outside.p.NM; ++e)
+        outside.p.elements[at(e)].qx = e; // results of a solve, one per element
+    const Problem before = outside.p;
+    outside.addWell.button();
+    const ToolResponse refused = outside.addWell.press(1500, 800);
+    EXPECT_EQ(refused.message,
+              "Well outside mesh\n\nA new well must be located inside the mesh of finite elements.");
+    EXPECT_EQ(refused.changed, Change::None);
+    expectSameBlocksAndMesh(outside.p, before);
+    EXPECT_FALSE(outside.state.newNodeMode);
+
+    // On node 12 (250, 125): the well is there, in the numbering the mesh had.
+    ASSERT_EQ(outside.p.nodes[11].X, 250);
+    ASSERT_EQ(outside.p.nodes[11].Y, 125);
+    // Its discharge slot still holds the discharge of a well dropped earlier; the new one pumps
+    // nothing.
+    outside.p.wellQ[0] = -250;
+    outside.addWell.button();
+    EXPECT_EQ(outside.addWell.press(252, 126).changed, Change::Counts | Change::Wells);
+    ASSERT_EQ(outside.p.NW, 1);
+    EXPECT_EQ(outside.p.wellNodes[0], 11);
+    EXPECT_EQ(outside.p.wellQ[0], 0);
+    Problem withWell = before;
+    withWell.NW = 1;
+    expectSameBlocksAndMesh(outside.p, withWell);
+    for (int32_t e = 0; e < outside.p.NM; ++e)
+        EXPECT_EQ(outside.p.elements[at(e)].qx, e) << "element " << e + 1;
+}
+
+TEST(SplitMesh, ARefusedPassLeavesTheMeshAsItFoundIt) {
+    // Up front: six nodes do not fit a quarter of a twelve-node table.
+    Limits small;
+    small.NMAX = 12;
+    Problem p = defaultProblem(small);
+    ASSERT_TRUE(splitMesh(p, SplitKind::IntoFour).ok());
+    p.resultsStale = false;
+    const Problem before = p;
+    const Result refused = splitMesh(p, SplitKind::IntoFour);
+    EXPECT_EQ(refused.outcome, Outcome::RefusedCapacity);
+    EXPECT_NE(refused.message.find("into 4 elements"), std::string::npos);
+    expectSameBlocksAndMesh(p, before);
+    EXPECT_FALSE(p.resultsStale);
+
+    // Part-way: the second Split 2 of these two blocks cuts a half of the first pass a second
+    // time and grows from 4 elements to 9, past a table of 8.
+    Limits tight;
+    tight.MMAX = 8;
+    Problem q = defaultProblem(tight);
+    q.LX = q.LY = 1000;
+    const double xy[4][2] = {{1000, 800}, {650, 800}, {250, 750}, {100, 200}};
+    for (int i = 0; i < 4; ++i) {
+        q.nodes[at(i)].X = xy[i][0];
+        q.nodes[at(i)].Y = xy[i][1];
+    }
+    q.NA = 4;
+    q.blocks[0] = Block{{0, 1, 2}, 0};
+    q.blocks[1] = Block{{0, 2, 3}, 1};
+    q.NB = 2;
+    resetMesh(q);
+    ASSERT_TRUE(splitMesh(q, SplitKind::IntoTwo).ok());
+    ASSERT_EQ(q.NM, 4);
+    const Problem start = q;
+    const Result stopped = splitMesh(q, SplitKind::IntoTwo);
+    EXPECT_EQ(stopped.outcome, Outcome::RefusedCapacity);
+    EXPECT_NE(stopped.message.find("into 2 elements"), std::string::npos);
+    expectSameBlocksAndMesh(q, start);
+    EXPECT_EQ(q.saved.NN, start.saved.NN);
+}
+
+} // namespace
+} // namespace velkor
