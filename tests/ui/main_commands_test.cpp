@@ -123,22 +123,24 @@ class MainCommands : public ProgramTest {
         return nullptr;
     }
 
-    void showAllWindows() {
+    // Every secondary window but, for the Wells command, the block editor: its first paint
+    // turns the blocks into the mesh again, which drops the wells and disables the command.
+    void showAllWindows(const ButtonCase& c) {
         for (W id : kAllWindows)
-            app->showWindow(id);
+            if (!(id == W::EditBlocks && c.toggled == W::Wells)) app->showWindow(id);
     }
 
     // Runs an action with every secondary window shown and checks the effect and the hiding.
     void expectCommand(const ButtonCase& c, const std::function<void()>& press) {
         SCOPED_TRACE(c.hint);
-        showAllWindows();
+        showAllWindows(c);
         const std::size_t opens = dialogs.openRequests.size(), saves = dialogs.saveRequests.size();
         const std::size_t messages = dialogs.messages.size();
         const int prints = dialogs.printRequests;
         press();
         for (W id : kAllWindows) {
             const bool hidden = std::find(c.hidden.begin(), c.hidden.end(), id) != c.hidden.end();
-            bool shown = !hidden;
+            bool shown = !hidden && !(id == W::EditBlocks && c.toggled == W::Wells);
             if (c.toggled && *c.toggled == id) shown = c.effect == Effect::NewProblem; // New shows it anew
             EXPECT_EQ(app->isShown(id), shown) << "window " << static_cast<int>(id);
             EXPECT_EQ(app->window(id).isVisible(), shown) << "window " << static_cast<int>(id);
