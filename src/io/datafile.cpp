@@ -26,12 +26,19 @@ constexpr std::size_t kNameReadLength = 40;
 
 // ---- writing ---------------------------------------------------------------------------------
 
-// Appends comma-terminated fields in the fixed printf widths of the file. The digits come from
+// Writes comma-terminated fields in the fixed printf widths of the file. The digits come from
 // std::to_chars, which produces exactly what printf("%*.*f") / printf("%*d") produce in the C
 // locale, so the file is the same whatever locale the program runs in, and much faster to build.
+// The text goes to the sink in pieces of a bounded size, so a large problem is never held as a
+// whole text.
 class FieldWriter {
   public:
-    explicit FieldWriter(std::string& out) : out_(out) {}
+    explicit FieldWriter(TextSink& sink) : sink_(sink) { out_.reserve(kPiece + 1024); }
+
+    void text(std::string_view text) {
+        out_ += text;
+        handOver();
+    }
 
     void integer(int64_t value, int width) {
         char buffer[24];
@@ -52,9 +59,17 @@ class FieldWriter {
         append(buffer, result.ptr, width);
     }
 
-    void endLine() { out_ += "\r\n"; }
+    void endLine() { text("\r\n"); }
+
+    // Hands over what is left; the writer is done.
+    void finish() {
+        sink_.write(out_);
+        out_.clear();
+    }
 
   private:
+    static constexpr std::size_t kPiece = 1 << 16;
+
     void append(const char* first, const char* last, int width) {
         const auto length = static_cast<int>(last - first);
         if (length < width) out_.append(static_cast<std::size_t>(width - length), ' ');
@@ -62,10 +77,17 @@ class FieldWriter {
         out_ += ',';
     }
 
-    std::string& out_;
+    void handOver() {
+        if (out_.size() < kPiece) return;
+        sink_.write(out_);
+        out_.clear();
+    }
+
+    TextSink& sink_;
+    std::string out_;
 };
 
-std::string buildDatafileText(const Problem& problem, std::string_view fileName) {
+void writeDatafileText(const Problem& problem, std::string_view fileName, TextSink& sink) {
     // Counts as far as the tables hold them; a valid model never needs the clamp.
     const int32_t NN = problem.usedNodeCount();
     const int32_t NA = problem.usedMainNodeCount();
@@ -74,32 +96,28 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
     const int32_t NW = problem.usedWellCount();
     const int32_t NP = problem.usedParticleCount();
 
-    std::string out;
-    out.reserve(1024 + 80 * static_cast<std::size_t>(NN) + 100 * static_cast<std::size_t>(NB) +
-                45 * static_cast<std::size_t>(NM) + 60 * static_cast<std::size_t>(NW) +
-                50 * static_cast<std::size_t>(NP));
-    FieldWriter field(out);
+    FieldWriter field(sink);
 
-    out += "#  VELKOR -- Finite Element Method for Plane Groundwater Flow\r\n";
-    out += "#  File Name\r\n";
-    out += nameLineText(fileName);
-    out += ",\r\n";
-    out += "#  Problem Name\r\n";
-    out += nameLineText(problem.problemName);
-    out += ",\r\n";
+    field.text("#  VELKOR -- Finite Element Method for Plane Groundwater Flow\r\n");
+    field.text("#  File Name\r\n");
+    field.text(nameLineText(fileName));
+    field.text(",\r\n");
+    field.text("#  Problem Name\r\n");
+    field.text(nameLineText(problem.problemName));
+    field.text(",\r\n");
 
-    out += "#        LX (m)          LY (m)\r\n";
+    field.text("#        LX (m)          LY (m)\r\n");
     field.real(problem.LX, 15, 3);
     field.real(problem.LY, 15, 3);
     field.endLine();
 
-    out += "#      NA        NB        NN        NM        NW        NP       TM (d)\r\n";
+    field.text("#      NA        NB        NN        NM        NW        NP       TM (d)\r\n");
     for (const int32_t count : {NA, NB, NN, NM, NW, NP})
         field.integer(count, 9);
     field.real(problem.TM, 12, 3);
     field.endLine();
 
-    out += "#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n";
+    field.text("#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n");
     for (int32_t i = 0; i < NN; ++i) {
         const Node& node = problem.nodes[static_cast<std::size_t>(i)];
         field.integer(i + 1, 8);
@@ -122,13 +140,13 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
         field.endLine();
     };
 
-    out += "#  Block    Node 1   Node 2   Node 3     Soil\r\n";
+    field.text("#  Block    Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NB; ++i) {
         const Block& block = problem.blocks[static_cast<std::size_t>(i)];
         writeCornerLine(i, block.node, block.soil);
     }
 
-    out += "#   Soil     K (m/d)       n            R           I (m/d)\r\n";
+    field.text("#   Soil     K (m/d)       n            R           I (m/d)\r\n");
     for (int32_t i = 0; i < NB; ++i) {
         const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
         field.integer(i + 1, 8);
@@ -139,14 +157,14 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
         field.endLine();
     }
 
-    out += "# Element   Node 1   Node 2   Node 3     Soil\r\n";
+    field.text("# Element   Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NM; ++i) {
         const Element& element = problem.elements[static_cast<std::size_t>(i)];
         writeCornerLine(i, element.node, element.soil);
     }
 
     if (NW > 0) {
-        out += "#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n";
+        field.text("#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n");
         for (int32_t i = 0; i < NW; ++i) {
             const int32_t nodeIndex = problem.wellNodes[static_cast<std::size_t>(i)];
             // A well has no head or type of its own: they are its node's.
@@ -162,7 +180,7 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
     }
 
     if (NP > 0) {
-        out += "#  Particle   X (m)        Y (m)        Z (m)\r\n";
+        field.text("#  Particle   X (m)        Y (m)        Z (m)\r\n");
         for (int32_t i = 0; i < NP; ++i) {
             const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
             field.integer(i + 1, 8);
@@ -172,7 +190,7 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
             field.endLine();
         }
     }
-    return out;
+    field.finish();
 }
 
 // ---- reading ---------------------------------------------------------------------------------
@@ -531,20 +549,16 @@ Result readDatafile(Problem& problem, const std::string& path) {
 }
 
 std::string datafileText(const Problem& problem) {
-    return buildDatafileText(problem, problem.fileName);
+    StringSink text;
+    writeDatafileText(problem, problem.fileName, text);
+    return std::move(text.text());
 }
 
 Result writeDatafile(Problem& problem, const std::string& path) {
     const std::string name = cutTo(baseName(path), kNameLength);
-    bool written = false;
-    try {
-        written = replaceFileContent(path, buildDatafileText(problem, name));
-    } catch (const std::bad_alloc&) {
-        written = false;
-    } catch (const std::length_error&) {
-        written = false;
-    }
-    if (!written) return Result::failed(Outcome::FileError, kWriteFailed);
+    FileReplacement file(path);
+    writeDatafileText(problem, name, file);
+    if (!file.commit()) return Result::failed(Outcome::FileError, kWriteFailed);
     problem.fileName = name;
     return Result::done();
 }

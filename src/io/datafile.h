@@ -25,9 +25,10 @@ Result readDatafile(Problem& problem, const std::string& path);
 // The same on text already in memory (used by the fuzz target and tests).
 Result readDatafileText(Problem& problem, std::string_view content);
 
-// Writes the problem to path through a temporary file beside it; the model's file name becomes
-// the base name of the path (cut to 60 characters). On failure the old file and the model are
-// left as they were, the outcome is FileError and the message "Writing datafile failed.  Disk full ?".
+// Writes the problem to path through a FileReplacement (text_file.h), which keeps the old file on
+// any failure and refuses a file the user may not write; the model's file name becomes the base
+// name of the path (cut to 60 characters). On failure the old file and the model are left as they
+// were, the outcome is FileError and the message "Writing datafile failed.  Disk full ?".
 Result writeDatafile(Problem& problem, const std::string& path);
 
 // The exact bytes that writeDatafile writes (CR LF line ends, 0xB3 in "m3/d").
