@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -252,7 +253,7 @@ std::string quoted(std::string_view field) {
 // names the line.
 class DatafileParser {
   public:
-    explicit DatafileParser(std::string_view text) : reader_(text) {}
+    explicit DatafileParser(LineReader& reader) : reader_(reader) {}
 
     const std::string& error() const { return error_; }
 
@@ -313,7 +314,22 @@ class DatafileParser {
   private:
     bool dataLine() {
         if (!reader_.nextDataLine(line_)) {
-            error_ = kReadFailed;
+            switch (reader_.status()) {
+            case LineReader::Status::LineTooLong:
+                // The line being refused is the one after the last returned.
+                error_ =
+                    format("Reading datafile failed.\n\nLine %d : the line is longer than %d characters; "
+                           "this is not a datafile.",
+                           reader_.lineNumber() + 1, static_cast<int>(LineReader::kLongestLine));
+                break;
+            case LineReader::Status::End:
+                error_ = reader_.lineNumber() == 0 ? "Reading datafile failed.\n\nThe file is empty."
+                                                   : kReadFailed;
+                break;
+            default:
+                error_ = kReadFailed;
+                break;
+            }
             return false;
         }
         // A zero byte never occurs in a text datafile: it marks a binary file, which is refused
@@ -323,7 +339,7 @@ class DatafileParser {
         return true;
     }
 
-    LineReader reader_;
+    LineReader& reader_;
     std::string_view line_;
     std::string_view fields_[8];
     std::string error_;
@@ -331,9 +347,16 @@ class DatafileParser {
 
 enum class ParseOutcome { Read, CapacityRefused, Failed };
 
-ParseOutcome parseDatafile(std::string_view text, const Limits& limits, DatafileContent& content,
+// Room for the records of one section: grown as the lines come, so that a short file whose counts
+// promise millions of records costs no more memory than what it holds.
+template <typename Record> void expect(std::vector<Record>& records, int32_t count) {
+    records.clear();
+    records.reserve(static_cast<std::size_t>(std::min(count, 4096)));
+}
+
+ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content,
                            std::string& message) {
-    DatafileParser parser(text);
+    DatafileParser parser(reader);
     auto failed = [&] {
         message = parser.error();
         return ParseOutcome::Failed;
@@ -381,9 +404,9 @@ ParseOutcome parseDatafile(std::string_view text, const Limits& limits, Datafile
         return failed();
     }
 
-    content.nodes.resize(static_cast<std::size_t>(content.NN));
+    expect(content.nodes, content.NN);
     for (int32_t i = 0; i < content.NN; ++i) {
-        NodeFields& node = content.nodes[static_cast<std::size_t>(i)];
+        NodeFields node{};
         if (!parser.numberLine(8) || !parser.real(1, node.X) || !parser.real(2, node.Y) ||
             !parser.real(3, node.B) || !parser.real(4, node.T) || !parser.real(5, node.F) ||
             !parser.real(6, node.Q) || !parser.integer(7, node.Type))
@@ -395,61 +418,66 @@ ParseOutcome parseDatafile(std::string_view text, const Limits& limits, Datafile
             return failed();
         }
         if (!(node.F >= node.B)) content.headBelowBottom = true;
+        content.nodes.push_back(node);
     }
 
-    content.blocks.resize(static_cast<std::size_t>(content.NB));
+    expect(content.blocks, content.NB);
     for (int32_t i = 0; i < content.NB; ++i) {
-        Block& block = content.blocks[static_cast<std::size_t>(i)];
+        Block block;
         if (!parser.numberLine(5)) return failed();
         for (std::size_t k = 0; k < 3; ++k)
             if (!parser.reference(k + 1, content.NA, "block", i + 1, "main node", block.node[k]))
                 return failed();
         if (!parser.reference(4, content.NB, "block", i + 1, "soil", block.soil)) return failed();
+        content.blocks.push_back(block);
     }
 
-    content.soils.resize(static_cast<std::size_t>(content.NB));
+    expect(content.soils, content.NB);
     for (int32_t i = 0; i < content.NB; ++i) {
-        Soil& soil = content.soils[static_cast<std::size_t>(i)];
+        Soil soil;
         if (!parser.numberLine(5) || !parser.real(1, soil.K) || !parser.real(2, soil.n) ||
             !parser.real(3, soil.R) || !parser.real(4, soil.I))
             return failed();
+        content.soils.push_back(soil);
     }
 
-    content.elements.resize(static_cast<std::size_t>(content.NM));
+    expect(content.elements, content.NM);
     for (int32_t i = 0; i < content.NM; ++i) {
-        ElementFields& element = content.elements[static_cast<std::size_t>(i)];
+        ElementFields element{};
         if (!parser.numberLine(5)) return failed();
         for (std::size_t k = 0; k < 3; ++k)
             if (!parser.reference(k + 1, content.NN, "element", i + 1, "node", element.node[k]))
                 return failed();
         if (!parser.reference(4, content.NB, "element", i + 1, "soil", element.soil)) return failed();
+        content.elements.push_back(element);
     }
 
-    content.wellNodes.resize(static_cast<std::size_t>(content.NW));
-    content.wellQ.resize(static_cast<std::size_t>(content.NW));
+    expect(content.wellNodes, content.NW);
+    expect(content.wellQ, content.NW);
     for (int32_t i = 0; i < content.NW; ++i) {
         int32_t node = 0, type = 0;
-        double head = 0;
+        double head = 0, discharge = 0;
         if (!parser.numberLine(5) || !parser.reference(1, content.NN, "well", i + 1, "node", node) ||
-            !parser.real(2, head) || !parser.real(3, content.wellQ[static_cast<std::size_t>(i)]) ||
-            !parser.integer(4, type))
+            !parser.real(2, head) || !parser.real(3, discharge) || !parser.integer(4, type))
             return failed();
         if (type < 0) {
             parser.fail(format("well %d has type %d, but a type cannot be negative.", i + 1, type));
             return failed();
         }
         // A well's head and type are those of its node: the well line overrides the node line.
-        content.wellNodes[static_cast<std::size_t>(i)] = node;
+        content.wellNodes.push_back(node);
+        content.wellQ.push_back(discharge);
         content.nodes[static_cast<std::size_t>(node)].F = head;
         content.nodes[static_cast<std::size_t>(node)].Type = type;
     }
 
-    content.particles.resize(static_cast<std::size_t>(content.NP));
+    expect(content.particles, content.NP);
     for (int32_t i = 0; i < content.NP; ++i) {
-        ParticleFields& particle = content.particles[static_cast<std::size_t>(i)];
+        ParticleFields particle{};
         if (!parser.numberLine(4) || !parser.real(1, particle.X) || !parser.real(2, particle.Y) ||
             !parser.real(3, particle.Z))
             return failed();
+        content.particles.push_back(particle);
     }
     return ParseOutcome::Read;
 }
@@ -498,12 +526,9 @@ void commit(const DatafileContent& content, Problem& problem) {
     if (content.headBelowBottom) problem.warning = true;
 }
 
-} // namespace
-
-Result readDatafileText(Problem& problem, std::string_view text) {
-    if (text.empty())
-        return Result::failed(Outcome::BadInput, "Reading datafile failed.\n\nThe file is empty.");
-
+// Reads a whole datafile through the reader into the problem: nothing changes unless the file
+// reads to its end, apart from the restore of a capacity refusal.
+Result readFrom(Problem& problem, LineReader& reader) {
     // The limits checked are those of the tables as they are actually allocated.
     Limits limits;
     limits.NMAX = static_cast<int32_t>(std::min<std::size_t>(problem.nodes.size(), INT32_MAX));
@@ -517,7 +542,7 @@ Result readDatafileText(Problem& problem, std::string_view text) {
     std::string message;
     ParseOutcome outcome = ParseOutcome::Failed;
     try {
-        outcome = parseDatafile(text, limits, content, message);
+        outcome = parseDatafile(reader, limits, content, message);
     } catch (const std::bad_alloc&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     } catch (const std::length_error&) {
@@ -526,7 +551,9 @@ Result readDatafileText(Problem& problem, std::string_view text) {
 
     switch (outcome) {
     case ParseOutcome::Failed:
-        return Result::failed(Outcome::BadInput, message);
+        return Result::failed(reader.status() == LineReader::Status::ReadError ? Outcome::FileError
+                                                                               : Outcome::BadInput,
+                              message);
     case ParseOutcome::CapacityRefused:
         // The previous records stay under the counts of the last restore point.
         problem.fileName = "Data1.fem";
@@ -542,10 +569,22 @@ Result readDatafileText(Problem& problem, std::string_view text) {
     return Result::done();
 }
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+Result readDatafileText(Problem& problem, std::string_view text) {
+    LineReader reader(text);
+    return readFrom(problem, reader);
+}
+
 Result readDatafile(Problem& problem, const std::string& path) {
-    std::string text;
-    if (!readWholeFile(path, text)) return Result::failed(Outcome::FileError, kReadFailed);
-    return readDatafileText(problem, text);
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return Result::failed(Outcome::FileError, kReadFailed);
+    LineReader reader(file.get());
+    return readFrom(problem, reader);
 }
 
 std::string datafileText(const Problem& problem) {

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,12 +18,6 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
 constexpr int kLongestLinkChain = 40;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file) std::fclose(file);
-    }
-};
 
 // The file that path names once every symbolic link on the way has been followed; the last link
 // may point to a file that does not exist yet, which is then the file to create.
@@ -244,32 +237,6 @@ bool FileReplacement::writeInPlace() {
     if (!done) fail(errno);
     if (::close(out) != 0) fail(errno);
     return !failed();
-}
-
-bool readWholeFile(const std::string& path, std::string& content) {
-    content.clear();
-    std::FILE* raw = std::fopen(path.c_str(), "rb");
-    if (!raw) return false;
-    const std::unique_ptr<std::FILE, FileCloser> file(raw);
-    std::error_code error;
-    const auto expected = std::filesystem::file_size(path, error);
-    try {
-        if (!error && expected > 0) {
-            content.resize(static_cast<std::size_t>(expected));
-            const std::size_t got = std::fread(content.data(), 1, content.size(), raw);
-            content.resize(got);
-        }
-        // The size may have changed since it was asked, or be unknown (a pipe): read on to the end.
-        char chunk[1 << 14];
-        std::size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, raw)) > 0)
-            content.append(chunk, got);
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    return std::ferror(raw) == 0;
 }
 
 bool replaceFileContent(const std::string& path, std::string_view content) {

@@ -76,10 +76,6 @@ class FileReplacement : public TextSink {
     std::string error_;
 };
 
-// Reads the whole file into content in one pass. False when it cannot be opened or read
-// (a directory, a missing file, an I/O error); content is then not to be used.
-bool readWholeFile(const std::string& path, std::string& content);
-
 // Writes content through a FileReplacement. False when the file could not be replaced.
 bool replaceFileContent(const std::string& path, std::string_view content);
 

@@ -446,3 +446,38 @@ TEST(ReadDatafile, MissingFileLeavesTheProblemAsItWas) {
     EXPECT_EQ(readDatafile(p, dir.path().string()).message, "Reading datafile failed.  Unknown name ?");
     expectSameProblem(p, before);
 }
+
+TEST(ReadDatafile, ReadsThroughAWindowOfBoundedSize) {
+    // Regression: the whole file was read into memory first, so reading /dev/zero ran until the
+    // system ended the program.
+    ScratchDirectory dir;
+    const std::string text = datafileText(sampleProblem());
+    const std::string failed = "Reading datafile failed.\n\n";
+    writeFile(dir.file("long.fem"), withLine(text, 12, std::string(70000, '7')));
+    writeFile(dir.file("zeros.fem"), std::string(200000, '\0'));
+    writeFile(dir.file("empty.fem"), "");
+    struct Case {
+        std::string path, message;
+    };
+    const Case cases[] = {
+        {dir.file("long.fem"),
+         failed + "Line 12 : the line is longer than 65536 characters; this is not a datafile."},
+        {dir.file("zeros.fem"),
+         failed + "Line 1 : the line is longer than 65536 characters; this is not a datafile."},
+        {"/dev/zero", failed + "Line 1 : the line is longer than 65536 characters; this is not a datafile."},
+        {dir.file("empty.fem"), failed + "The file is empty."},
+    };
+    for (const Case& c : cases) {
+        Problem p = sampleProblem();
+        const Problem before = p;
+        const Result result = readDatafile(p, c.path);
+        EXPECT_EQ(result.outcome, Outcome::BadInput) << c.path;
+        EXPECT_EQ(result.message, c.message);
+        expectSameProblem(p, before);
+    }
+    // The same rule holds for text in memory.
+    Problem p = sampleProblem();
+    EXPECT_EQ(readDatafileText(p, withLine(text, 12, std::string(70000, '7'))).message, cases[0].message);
+    // Lines up to the bound read as before.
+    EXPECT_TRUE(readDatafileText(p, withLine(text, 3, std::string(60000, 'n') + ",")).ok());
+}
