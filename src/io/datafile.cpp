@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "io/line_reader.h"
@@ -24,6 +26,85 @@ constexpr const char* kNoMemoryForTables =
     "Reading datafile failed.\n\nNot enough memory for the file's tables.";
 // Names on the two name lines are kept to 40 characters when read.
 constexpr std::size_t kNameReadLength = 40;
+
+// ---- values a datafile holds ----------------------------------------------------------------
+
+// No quantity of a groundwater problem comes near 1e15 m, days or m3/d. Below this size the
+// midpoints and centres of the mesh operations, the element geometry of the assembly and the
+// distances of the tracker stay far from overflowing, and every value prints to a field that
+// reads back.
+constexpr double kLargestValue = 1e15;
+// The sizes of the problem area are stored with three decimals: a smaller one would read back as 0.
+constexpr double kSmallestSize = 0.001;
+// The smallest porosity the soils table accepts, and the smallest that six decimals can hold.
+constexpr double kSmallestPorosity = 0.000001;
+
+// False also for infinities and values that are not a number.
+bool storable(double value) {
+    return std::fabs(value) <= kLargestValue;
+}
+
+bool storableSize(double value) {
+    return value >= kSmallestSize && storable(value);
+}
+
+// What makes a soil physically impossible, as a sentence about soil index + 1; empty for none.
+std::string brokenSoilRule(int32_t index, const Soil& soil) {
+    if (!(soil.K >= 0))
+        return format("soil %d has permeability %g, but a permeability cannot be negative.", index + 1,
+                      soil.K);
+    if (!(soil.n >= kSmallestPorosity && soil.n <= 1))
+        return format("soil %d has porosity %g, but a porosity lies between 0.000001 and 1.", index + 1,
+                      soil.n);
+    if (!(soil.R >= 1))
+        return format("soil %d has retardation factor %g, but a retardation factor cannot be smaller than 1.",
+                      index + 1, soil.R);
+    return {};
+}
+
+// The first value of the problem that the reader would refuse, as a sentence; empty when every
+// value can be stored.
+std::string unstorableValue(const Problem& problem) {
+    const auto outOfRange = [](const char* record, int32_t index, const char* field, double value) {
+        return format("%s %d : %s is %g; a datafile holds finite values of at most 1e15 only.", record,
+                      index + 1, field, value);
+    };
+    if (!storableSize(problem.LX) || !storableSize(problem.LY))
+        return format(
+            "LX is %g and LY is %g; the sizes of the problem area must lie between 0.001 m and 1e15 m.",
+            problem.LX, problem.LY);
+    if (!storable(problem.TM))
+        return format("TM is %g; a datafile holds finite values of at most 1e15 only.", problem.TM);
+    for (int32_t i = 0; i < problem.usedNodeCount(); ++i) {
+        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const std::pair<const char*, double> fields[] = {{"X", node.X}, {"Y", node.Y}, {"B", node.B},
+                                                         {"T", node.T}, {"F", node.F}, {"Q", node.Q}};
+        for (const auto& [field, value] : fields)
+            if (!storable(value)) return outOfRange("Node", i, field, value);
+    }
+    for (int32_t i = 0; i < problem.usedBlockCount(); ++i) {
+        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        const std::pair<const char*, double> fields[] = {
+            {"K", soil.K}, {"n", soil.n}, {"R", soil.R}, {"I", soil.I}};
+        for (const auto& [field, value] : fields)
+            if (!storable(value)) return outOfRange("Soil", i, field, value);
+        if (std::string broken = brokenSoilRule(i, soil); !broken.empty()) {
+            broken[0] = 'S';
+            return broken;
+        }
+    }
+    for (int32_t i = 0; i < problem.usedWellCount(); ++i)
+        if (!storable(problem.wellQ[static_cast<std::size_t>(i)]))
+            return outOfRange("Well", i, "Q", problem.wellQ[static_cast<std::size_t>(i)]);
+    for (int32_t i = 0; i < problem.usedParticleCount(); ++i) {
+        const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+        const std::pair<const char*, double> fields[] = {
+            {"X", particle.X}, {"Y", particle.Y}, {"Z", particle.Z}};
+        for (const auto& [field, value] : fields)
+            if (!storable(value)) return outOfRange("Particle", i, field, value);
+    }
+    return {};
+}
 
 // ---- writing ---------------------------------------------------------------------------------
 
@@ -282,15 +363,27 @@ class DatafileParser {
     bool real(std::size_t k, double& value) {
         const ScannedNumber number = scanReal(fields_[k]);
         if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
-        if (number.overflow) return fail(quoted(fields_[k]) + " is too large.");
+        if (number.overflow || !storable(number.value)) return fail(quoted(fields_[k]) + " is too large.");
         value = number.value;
         return true;
     }
 
+    // A size of the problem area: the merge and snap distances of the mesh operations grow from it.
+    bool size(std::size_t k, const char* name, double& value) {
+        if (!real(k, value)) return false;
+        if (!storableSize(value))
+            return fail(format("%s is %s, but the problem area must measure at least 0.001 m each way.", name,
+                               quoted(fields_[k]).c_str()));
+        return true;
+    }
+
+    // An integer field holds an integer and nothing else: "1e3" read as 1 would shift every later
+    // section when it is a count, and name the wrong record when it is a reference.
     bool integer(std::size_t k, int32_t& value) {
         const ScannedNumber number = scanInteger(fields_[k]);
         if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
         if (number.overflow) return fail(quoted(fields_[k]) + " is too large for an integer.");
+        if (number.length != fields_[k].size()) return fail(quoted(fields_[k]) + " is not a whole number.");
         value = static_cast<int32_t>(number.value);
         return true;
     }
@@ -364,7 +457,8 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
 
     if (!parser.nameLine(content.fileName) || !parser.nameLine(content.problemName)) return failed();
 
-    if (!parser.numberLine(2) || !parser.real(0, content.LX) || !parser.real(1, content.LY)) return failed();
+    if (!parser.numberLine(2) || !parser.size(0, "LX", content.LX) || !parser.size(1, "LY", content.LY))
+        return failed();
 
     if (!parser.numberLine(7)) return failed();
     int32_t* const counts[6] = {&content.NA, &content.NB, &content.NN, &content.NM, &content.NW, &content.NP};
@@ -438,6 +532,10 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         if (!parser.numberLine(5) || !parser.real(1, soil.K) || !parser.real(2, soil.n) ||
             !parser.real(3, soil.R) || !parser.real(4, soil.I))
             return failed();
+        if (const std::string broken = brokenSoilRule(i, soil); !broken.empty()) {
+            parser.fail(broken);
+            return failed();
+        }
         content.soils.push_back(soil);
     }
 
@@ -594,6 +692,9 @@ std::string datafileText(const Problem& problem) {
 }
 
 Result writeDatafile(Problem& problem, const std::string& path) {
+    // A value the reader would refuse is not written: the file would not read back.
+    if (const std::string unstorable = unstorableValue(problem); !unstorable.empty())
+        return Result::failed(Outcome::BadInput, "Writing datafile failed.\n\n" + unstorable);
     const std::string name = cutTo(baseName(path), kNameLength);
     FileReplacement file(path);
     writeDatafileText(problem, name, file);
