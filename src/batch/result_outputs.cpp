@@ -81,15 +81,7 @@ void drawCaptionPanel(SvgCanvas& canvas, int width, const std::string& caption) 
 }
 
 void reportUnfinishedRun(const TrackReport& report) {
-    if (report.outcome == Outcome::LimitReached)
-        reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
-                             static_cast<long long>(report.sweeps)));
-}
-
-bool writePicture(const std::string& path, const SvgCanvas& canvas) {
-    FileReplacement file(path);
-    file.write(canvas.document());
-    return finishOutput(file, path);
+    if (report.outcome == Outcome::LimitReached) reportMessage(report.message);
 }
 
 } // namespace
@@ -126,21 +118,25 @@ bool produceResultOutputs(State& state) {
 
     if (!options.contoursSvg.empty()) {
         const auto start = std::chrono::steady_clock::now();
-        SvgCanvas canvas(options.width, options.height, kSilver);
+        FileReplacement file(options.contoursSvg);
+        SvgCanvas canvas(file, options.width, options.height, kSilver);
         const PlotReport report = drawContourPlot(problem, canvas, options.width, options.height);
         reportUnfinishedRun(report.track);
         drawCaptionPanel(canvas, options.width, report.legend);
-        if (!writePicture(options.contoursSvg, canvas)) return false;
+        canvas.finish();
+        if (!finishOutput(file, options.contoursSvg)) return false;
         state.times.emplace_back("contours-svg", secondsSince(start));
     }
 
     if (!options.threeDSvg.empty()) {
         const auto start = std::chrono::steady_clock::now();
-        SvgCanvas canvas(options.width, options.height, kSilver);
+        FileReplacement file(options.threeDSvg);
+        SvgCanvas canvas(file, options.width, options.height, kSilver);
         const PlotReport report = draw3DGraph(problem, canvas, options.width, options.height, choices);
         reportUnfinishedRun(report.track);
         drawCaptionPanel(canvas, options.width, report.contoursDrawn ? report.legend : std::string());
-        if (!writePicture(options.threeDSvg, canvas)) return false;
+        canvas.finish();
+        if (!finishOutput(file, options.threeDSvg)) return false;
         state.times.emplace_back("3d-svg", secondsSince(start));
     }
     return true;
