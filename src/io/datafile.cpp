@@ -62,8 +62,8 @@ std::string brokenSoilRule(int32_t index, const Soil& soil) {
     return {};
 }
 
-// The first value of the problem that the reader would refuse, as a sentence; empty when every
-// value can be stored.
+} // namespace
+
 std::string unstorableValue(const Problem& problem) {
     const auto outOfRange = [](const char* record, int32_t index, const char* field, double value) {
         return format("%s %d : %s is %g; a datafile holds finite values of at most 1e15 only.", record,
@@ -105,6 +105,8 @@ std::string unstorableValue(const Problem& problem) {
     }
     return {};
 }
+
+namespace {
 
 // ---- writing ---------------------------------------------------------------------------------
 

@@ -36,6 +36,10 @@ Result readDatafileText(Problem& problem, std::string_view content);
 // would refuse (one that is not finite, above all), so that a saved file always reads back.
 Result writeDatafile(Problem& problem, const std::string& path);
 
+// The first value of the problem that a datafile cannot hold (the reader would refuse it), as a
+// sentence naming it; empty when the problem can be saved. writeDatafile refuses such a problem.
+std::string unstorableValue(const Problem& problem);
+
 // The exact bytes that writeDatafile writes (CR LF line ends, 0xB3 in "m3/d"); the values are
 // not checked here.
 std::string datafileText(const Problem& problem);
