@@ -442,11 +442,14 @@ class DatafileParser {
 
 enum class ParseOutcome { Read, CapacityRefused, Failed };
 
-// Room for the records of one section: grown as the lines come, so that a short file whose counts
-// promise millions of records costs no more memory than what it holds.
-template <typename Record> void expect(std::vector<Record>& records, int32_t count) {
+// Room for the records of one section, never more than the text can hold (a record line has at
+// least four fields, eight bytes), so that a short file whose counts promise millions of records
+// costs no more memory than it holds. Where the size is not known the records grow as they come.
+template <typename Record>
+void expect(std::vector<Record>& records, int32_t count, const LineReader& reader) {
+    const std::size_t room = reader.knownSize() > 0 ? reader.knownSize() / 8 + 1 : 4096;
     records.clear();
-    records.reserve(static_cast<std::size_t>(std::min(count, 4096)));
+    records.reserve(std::min(static_cast<std::size_t>(std::max(count, 0)), room));
 }
 
 ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content,
@@ -500,7 +503,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         return failed();
     }
 
-    expect(content.nodes, content.NN);
+    expect(content.nodes, content.NN, reader);
     for (int32_t i = 0; i < content.NN; ++i) {
         NodeFields node{};
         if (!parser.numberLine(8) || !parser.real(1, node.X) || !parser.real(2, node.Y) ||
@@ -517,7 +520,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         content.nodes.push_back(node);
     }
 
-    expect(content.blocks, content.NB);
+    expect(content.blocks, content.NB, reader);
     for (int32_t i = 0; i < content.NB; ++i) {
         Block block;
         if (!parser.numberLine(5)) return failed();
@@ -528,7 +531,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         content.blocks.push_back(block);
     }
 
-    expect(content.soils, content.NB);
+    expect(content.soils, content.NB, reader);
     for (int32_t i = 0; i < content.NB; ++i) {
         Soil soil;
         if (!parser.numberLine(5) || !parser.real(1, soil.K) || !parser.real(2, soil.n) ||
@@ -541,7 +544,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         content.soils.push_back(soil);
     }
 
-    expect(content.elements, content.NM);
+    expect(content.elements, content.NM, reader);
     for (int32_t i = 0; i < content.NM; ++i) {
         ElementFields element{};
         if (!parser.numberLine(5)) return failed();
@@ -552,8 +555,8 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         content.elements.push_back(element);
     }
 
-    expect(content.wellNodes, content.NW);
-    expect(content.wellQ, content.NW);
+    expect(content.wellNodes, content.NW, reader);
+    expect(content.wellQ, content.NW, reader);
     for (int32_t i = 0; i < content.NW; ++i) {
         int32_t node = 0, type = 0;
         double head = 0, discharge = 0;
@@ -571,7 +574,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         content.nodes[static_cast<std::size_t>(node)].Type = type;
     }
 
-    expect(content.particles, content.NP);
+    expect(content.particles, content.NP, reader);
     for (int32_t i = 0; i < content.NP; ++i) {
         ParticleFields particle{};
         if (!parser.numberLine(4) || !parser.real(1, particle.X) || !parser.real(2, particle.Y) ||

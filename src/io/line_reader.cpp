@@ -1,10 +1,16 @@
 #include "io/line_reader.h"
 
+#include <sys/stat.h>
+
 namespace velkor {
 
-LineReader::LineReader(std::string_view text) : data_(text.data()), end_(text.size()), exhausted_(true) {}
+LineReader::LineReader(std::string_view text)
+    : data_(text.data()), end_(text.size()), exhausted_(true), knownSize_(text.size()) {}
 
 LineReader::LineReader(std::FILE* file) : file_(file) {
+    struct stat status;
+    if (::fstat(::fileno(file), &status) == 0 && S_ISREG(status.st_mode))
+        knownSize_ = static_cast<std::size_t>(status.st_size);
     // Room for the longest line and as much again, so that a line starting late in the window
     // still fits once the window has been moved up to it.
     window_.resize(2 * kLongestLine);

@@ -36,6 +36,8 @@ class LineReader {
 
     // 1-based number of the line last returned.
     int lineNumber() const { return lineNumber_; }
+    // Bytes of the whole text when they are known (text in memory, a regular file), else 0.
+    std::size_t knownSize() const { return knownSize_; }
     Status status() const { return status_; }
 
   private:
@@ -49,6 +51,7 @@ class LineReader {
     std::size_t end_ = 0;    // end of the bytes available
     bool exhausted_ = false; // nothing more to come after end_
     int lineNumber_ = 0;
+    std::size_t knownSize_ = 0;
     Status status_ = Status::Reading;
 };
 
