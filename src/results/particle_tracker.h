@@ -32,11 +32,14 @@ class TrackConsumer {
 
 // Bounds of a run. A particle on a closed circulation never leaves the aquifer, so a run ends
 // after maxSweeps sweeps whatever happens; and whatever the number of particles, it hands over at
-// most maxSegments steps in all, which bounds the pictures and tables drawn from it (a stagnant
-// run of 100 particles wrote 7.9 GB of pathline table before).
+// most maxSegments steps in all, which bounds the pictures and tables drawn from it. At the mean
+// discharge a particle crosses a mesh of NN nodes in some 400 sqrt(NN) steps, so a hundred
+// particles crossing a mesh of a million elements take about 3e7 steps; the bound leaves room
+// for that, and keeps a pathline table below about 4 GB (a run of 100 creeping particles wrote
+// 6 GB before it met its sweep bound).
 struct TrackLimits {
     int64_t maxSweeps = 1'000'000;
-    int64_t maxSegments = 10'000'000;
+    int64_t maxSegments = 50'000'000;
 };
 
 // A particle stops as stagnant when a step leaves it where it was, or when it has moved less than
