@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,7 +71,8 @@ inline bool holdsInChild(const std::function<bool()>& check, ChildLimits limits)
     const pid_t child = ::fork();
     if (child == 0) {
         bool ready = true;
-        if (limits.unprivileged && ::geteuid() == 0) ready = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        if (limits.unprivileged && ::geteuid() == 0)
+            ready = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
         if (limits.fileSizeLimit > 0) {
             std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of ending the process
             const rlimit limit{static_cast<rlim_t>(limits.fileSizeLimit),
