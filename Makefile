@@ -37,14 +37,16 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bin/*_bench; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
 
-# libFuzzer on the datafile reader for a bounded time (FUZZ_SECONDS, default 60).
+# libFuzzer on the datafile reader and on sequences of editing and solving operations, each for a
+# bounded time (FUZZ_SECONDS, default 60), each with its corpus in fuzz-corpus/TARGET.
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKOR_BUILD_UI=OFF \
 	  -DVELKOR_CORE_TESTS=OFF -DVELKOR_BUILD_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
-	@mkdir -p fuzz-corpus && cp -n examples/*.fem tests/data/*.fem fuzz-corpus/ 2>/dev/null || true
-	@for f in build-fuzz/bin/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) fuzz-corpus || exit 1; done
+	@mkdir -p fuzz-corpus/datafile_fuzz && cp -n examples/*.fem tests/data/*.fem fuzz-corpus/datafile_fuzz/ 2>/dev/null || true
+	@for f in build-fuzz/bin/*_fuzz; do name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; echo "== $$f"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) fuzz-corpus/$$name || exit 1; done
 
 screenshots: build
 	@bash scripts/screenshots

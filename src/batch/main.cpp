@@ -278,9 +278,11 @@ int main(int argc, char** argv) {
         installation = *read;
     }
     problem.userName = installation.userName;
+    // As the program does: limits whose tables the system cannot hold give way to the defaults.
     if (!problem.allocateTables(installation.limits)) {
-        reportMessage("Not enough memory for the tables of these capacity limits.");
-        return 1;
+        reportMessage(kNoMemoryForTablesMessage);
+        state.refused = true;
+        if (!problem.allocateTables(Limits{})) return 1;
     }
     problem.resetToDefaultProblem();
     problem.buildColoursAndDefaultSoils();

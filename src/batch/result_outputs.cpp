@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "batch/batch.h"
+#include "io/text_file.h"
 #include "model/number_text.h"
 #include "results/contour_levels.h"
 #include "results/contour_plot.h"
@@ -23,47 +23,18 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A file written beside its target and renamed over it once every write has succeeded, so that a
-// failed output never leaves a truncated file under the requested name.
-class OutputFile {
-  public:
-    explicit OutputFile(std::string path) : path_(std::move(path)), temporary_(path_ + ".part") {
-        file_ = std::fopen(temporary_.c_str(), "wb");
-        ok_ = file_ != nullptr;
-    }
-    ~OutputFile() {
-        if (file_ != nullptr) std::fclose(file_);
-        if (!committed_) std::remove(temporary_.c_str());
-    }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    void write(std::string_view text) {
-        if (ok_ && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) ok_ = false;
-    }
-    // Closes and renames; false (and a message) when anything failed.
-    bool commit() {
-        if (file_ != nullptr) {
-            if (std::fclose(file_) != 0) ok_ = false;
-            file_ = nullptr;
-        }
-        if (ok_ && std::rename(temporary_.c_str(), path_.c_str()) != 0) ok_ = false;
-        committed_ = ok_;
-        if (!ok_) reportMessage("Cannot write the file " + path_);
-        return ok_;
-    }
-
-  private:
-    std::string path_, temporary_;
-    std::FILE* file_ = nullptr;
-    bool ok_ = false;
-    bool committed_ = false;
-};
+// Closes an output written through a replacement: the requested file either holds all of it or
+// is as it was. False, with a message, when anything failed.
+bool finishOutput(FileReplacement& file, const std::string& path) {
+    if (file.commit()) return true;
+    reportMessage("Cannot write the file " + path + ": " + file.error());
+    return false;
+}
 
 // Pathline rows in the order the tracker hands them over; particles 1-based.
 class CsvTrack : public TrackConsumer {
   public:
-    explicit CsvTrack(OutputFile& file) : file_(file) {}
+    explicit CsvTrack(TextSink& file) : file_(file) {}
     void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) override {
         file_.write(format("seg,%d,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g\n", particle + 1, from.x, from.y, from.z,
                            to.x, to.y, to.z));
@@ -73,7 +44,7 @@ class CsvTrack : public TrackConsumer {
     }
 
   private:
-    OutputFile& file_;
+    TextSink& file_;
 };
 
 } // namespace
@@ -102,20 +73,8 @@ bool parseSurfaces(std::string_view list, GraphChoices& choices) {
     return true;
 }
 
-namespace {
-
-bool writePicture(const std::string& path, const SvgCanvas& canvas) {
-    OutputFile file(path);
-    file.write(canvas.document());
-    return file.commit();
-}
-
-} // namespace
-
 void reportUnfinishedRun(const TrackReport& report) {
-    if (report.outcome == Outcome::LimitReached)
-        reportMessage(format("Particle tracking stopped after %lld sweeps with particles still moving.",
-                             static_cast<long long>(report.sweeps)));
+    if (report.outcome == Outcome::LimitReached) reportMessage(report.message);
 }
 
 bool produceResultOutputs(State& state) {
@@ -131,10 +90,10 @@ bool produceResultOutputs(State& state) {
     if (!options.trackCsv.empty()) {
         const auto start = std::chrono::steady_clock::now();
         const double h = options.trackH ? *options.trackH : planTrackingLength(problem);
-        OutputFile file(options.trackCsv);
+        FileReplacement file(options.trackCsv);
         CsvTrack rows(file);
         reportUnfinishedRun(trackParticles(problem, h, rows));
-        if (!file.commit()) return false;
+        if (!finishOutput(file, options.trackCsv)) return false;
         state.times.emplace_back("track", secondsSince(start));
     }
 
@@ -150,21 +109,25 @@ bool produceResultOutputs(State& state) {
 
     if (!options.contoursSvg.empty()) {
         const auto start = std::chrono::steady_clock::now();
-        SvgCanvas canvas(options.width, options.height, kSilver);
+        FileReplacement file(options.contoursSvg);
+        SvgCanvas canvas(file, options.width, options.height, kSilver);
         const PlotReport report = drawContourPlot(problem, canvas, options.width, options.height);
         reportUnfinishedRun(report.track);
         drawCaptionPanel(canvas, options.width, report.legend);
-        if (!writePicture(options.contoursSvg, canvas)) return false;
+        canvas.finish();
+        if (!finishOutput(file, options.contoursSvg)) return false;
         state.times.emplace_back("contours-svg", secondsSince(start));
     }
 
     if (!options.threeDSvg.empty()) {
         const auto start = std::chrono::steady_clock::now();
-        SvgCanvas canvas(options.width, options.height, kSilver);
+        FileReplacement file(options.threeDSvg);
+        SvgCanvas canvas(file, options.width, options.height, kSilver);
         const PlotReport report = draw3DGraph(problem, canvas, options.width, options.height, choices);
         reportUnfinishedRun(report.track);
         drawCaptionPanel(canvas, options.width, report.contoursDrawn ? report.legend : std::string());
-        if (!writePicture(options.threeDSvg, canvas)) return false;
+        canvas.finish();
+        if (!finishOutput(file, options.threeDSvg)) return false;
         state.times.emplace_back("3d-svg", secondsSince(start));
     }
     return true;

@@ -52,7 +52,8 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
 
     state.entries = report.entries;
     state.cycles.clear();
-    if (report.outcome != Outcome::Done) {
+    // A solve that did not converge keeps its results, and its cycles are shown with them.
+    if (report.outcome != Outcome::Done && report.outcome != Outcome::NotConverged) {
         reportMessage(report.message);
         state.refused = true;
         return OperationResult::Done;
@@ -61,6 +62,10 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
     for (const CycleReport& cycle : report.cycles)
         state.cycles.push_back({cycle.iterations, cycle.log10Measure, cycle.converged});
     state.times.emplace_back("solve", seconds);
+    if (report.outcome == Outcome::NotConverged) {
+        reportMessage(report.message);
+        state.refused = true;
+    }
     if (report.warning && state.options.verbose)
         reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");
     return OperationResult::Done;

@@ -16,13 +16,15 @@ MainWindowRefresh refreshMainWindow(Problem& problem) {
 }
 
 std::string solveStatusText(const SolveReport& report) {
-    if (report.outcome != Outcome::Done) {
+    const bool kept = report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged;
+    if (!kept) {
         return report.outcome == Outcome::Cancelled ? "Solve cancelled; the heads are as they were."
                                                     : "Not solved; the heads are as they were.";
     }
-    if (report.cycles.empty()) return "Solved.";
+    const char* verdict = report.outcome == Outcome::Done ? "Solved" : "Not converged, results not reliable";
+    if (report.cycles.empty()) return std::string(verdict) + ".";
     const CycleReport& last = report.cycles.back();
-    std::string text = format("Solved : %d cycles, %d iterations in the last cycle, Log(error) %.2f",
+    std::string text = format("%s : %d cycles, %d iterations in the last cycle, Log(error) %.2f", verdict,
                               static_cast<int>(report.cycles.size()), last.iterations, last.log10Measure);
     if (!last.converged) text += " (iteration limit reached)";
     if (report.warning) text += ".   Warning : Water level locally below bottom of aquifer. Results invalid.";

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "io/line_reader.h"
@@ -24,14 +27,102 @@ constexpr const char* kNoMemoryForTables =
 // Names on the two name lines are kept to 40 characters when read.
 constexpr std::size_t kNameReadLength = 40;
 
+// ---- values a datafile holds ----------------------------------------------------------------
+
+// No quantity of a groundwater problem comes near 1e15 m, days or m3/d. Below this size the
+// midpoints and centres of the mesh operations, the element geometry of the assembly and the
+// distances of the tracker stay far from overflowing, and every value prints to a field that
+// reads back.
+constexpr double kLargestValue = 1e15;
+// The sizes of the problem area are stored with three decimals: a smaller one would read back as 0.
+constexpr double kSmallestSize = 0.001;
+// The smallest porosity the soils table accepts, and the smallest that six decimals can hold.
+constexpr double kSmallestPorosity = 0.000001;
+
+// False also for infinities and values that are not a number.
+bool storable(double value) {
+    return std::fabs(value) <= kLargestValue;
+}
+
+bool storableSize(double value) {
+    return value >= kSmallestSize && storable(value);
+}
+
+// What makes a soil physically impossible, as a sentence about soil index + 1; empty for none.
+std::string brokenSoilRule(int32_t index, const Soil& soil) {
+    if (!(soil.K >= 0))
+        return format("soil %d has permeability %g, but a permeability cannot be negative.", index + 1,
+                      soil.K);
+    if (!(soil.n >= kSmallestPorosity && soil.n <= 1))
+        return format("soil %d has porosity %g, but a porosity lies between 0.000001 and 1.", index + 1,
+                      soil.n);
+    if (!(soil.R >= 1))
+        return format("soil %d has retardation factor %g, but a retardation factor cannot be smaller than 1.",
+                      index + 1, soil.R);
+    return {};
+}
+
+} // namespace
+
+std::string unstorableValue(const Problem& problem) {
+    const auto outOfRange = [](const char* record, int32_t index, const char* field, double value) {
+        return format("%s %d : %s is %g; a datafile holds finite values of at most 1e15 only.", record,
+                      index + 1, field, value);
+    };
+    if (!storableSize(problem.LX) || !storableSize(problem.LY))
+        return format(
+            "LX is %g and LY is %g; the sizes of the problem area must lie between 0.001 m and 1e15 m.",
+            problem.LX, problem.LY);
+    if (!storable(problem.TM))
+        return format("TM is %g; a datafile holds finite values of at most 1e15 only.", problem.TM);
+    for (int32_t i = 0; i < problem.usedNodeCount(); ++i) {
+        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const std::pair<const char*, double> fields[] = {{"X", node.X}, {"Y", node.Y}, {"B", node.B},
+                                                         {"T", node.T}, {"F", node.F}, {"Q", node.Q}};
+        for (const auto& [field, value] : fields)
+            if (!storable(value)) return outOfRange("Node", i, field, value);
+    }
+    for (int32_t i = 0; i < problem.usedBlockCount(); ++i) {
+        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        const std::pair<const char*, double> fields[] = {
+            {"K", soil.K}, {"n", soil.n}, {"R", soil.R}, {"I", soil.I}};
+        for (const auto& [field, value] : fields)
+            if (!storable(value)) return outOfRange("Soil", i, field, value);
+        if (std::string broken = brokenSoilRule(i, soil); !broken.empty()) {
+            broken[0] = 'S';
+            return broken;
+        }
+    }
+    for (int32_t i = 0; i < problem.usedWellCount(); ++i)
+        if (!storable(problem.wellQ[static_cast<std::size_t>(i)]))
+            return outOfRange("Well", i, "Q", problem.wellQ[static_cast<std::size_t>(i)]);
+    for (int32_t i = 0; i < problem.usedParticleCount(); ++i) {
+        const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+        const std::pair<const char*, double> fields[] = {
+            {"X", particle.X}, {"Y", particle.Y}, {"Z", particle.Z}};
+        for (const auto& [field, value] : fields)
+            if (!storable(value)) return outOfRange("Particle", i, field, value);
+    }
+    return {};
+}
+
+namespace {
+
 // ---- writing ---------------------------------------------------------------------------------
 
-// Appends comma-terminated fields in the fixed printf widths of the file. The digits come from
+// Writes comma-terminated fields in the fixed printf widths of the file. The digits come from
 // std::to_chars, which produces exactly what printf("%*.*f") / printf("%*d") produce in the C
 // locale, so the file is the same whatever locale the program runs in, and much faster to build.
+// The text goes to the sink in pieces of a bounded size, so a large problem is never held as a
+// whole text.
 class FieldWriter {
   public:
-    explicit FieldWriter(std::string& out) : out_(out) {}
+    explicit FieldWriter(TextSink& sink) : sink_(sink) { out_.reserve(kPiece + 1024); }
+
+    void text(std::string_view text) {
+        out_ += text;
+        handOver();
+    }
 
     void integer(int64_t value, int width) {
         char buffer[24];
@@ -52,9 +143,17 @@ class FieldWriter {
         append(buffer, result.ptr, width);
     }
 
-    void endLine() { out_ += "\r\n"; }
+    void endLine() { text("\r\n"); }
+
+    // Hands over what is left; the writer is done.
+    void finish() {
+        sink_.write(out_);
+        out_.clear();
+    }
 
   private:
+    static constexpr std::size_t kPiece = 1 << 16;
+
     void append(const char* first, const char* last, int width) {
         const auto length = static_cast<int>(last - first);
         if (length < width) out_.append(static_cast<std::size_t>(width - length), ' ');
@@ -62,10 +161,17 @@ class FieldWriter {
         out_ += ',';
     }
 
-    std::string& out_;
+    void handOver() {
+        if (out_.size() < kPiece) return;
+        sink_.write(out_);
+        out_.clear();
+    }
+
+    TextSink& sink_;
+    std::string out_;
 };
 
-std::string buildDatafileText(const Problem& problem, std::string_view fileName) {
+void writeDatafileText(const Problem& problem, std::string_view fileName, TextSink& sink) {
     // Counts as far as the tables hold them; a valid model never needs the clamp.
     const int32_t NN = problem.usedNodeCount();
     const int32_t NA = problem.usedMainNodeCount();
@@ -74,32 +180,28 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
     const int32_t NW = problem.usedWellCount();
     const int32_t NP = problem.usedParticleCount();
 
-    std::string out;
-    out.reserve(1024 + 80 * static_cast<std::size_t>(NN) + 100 * static_cast<std::size_t>(NB) +
-                45 * static_cast<std::size_t>(NM) + 60 * static_cast<std::size_t>(NW) +
-                50 * static_cast<std::size_t>(NP));
-    FieldWriter field(out);
+    FieldWriter field(sink);
 
-    out += "#  VELKOR -- Finite Element Method for Plane Groundwater Flow\r\n";
-    out += "#  File Name\r\n";
-    out += nameLineText(fileName);
-    out += ",\r\n";
-    out += "#  Problem Name\r\n";
-    out += nameLineText(problem.problemName);
-    out += ",\r\n";
+    field.text("#  VELKOR -- Finite Element Method for Plane Groundwater Flow\r\n");
+    field.text("#  File Name\r\n");
+    field.text(nameLineText(fileName));
+    field.text(",\r\n");
+    field.text("#  Problem Name\r\n");
+    field.text(nameLineText(problem.problemName));
+    field.text(",\r\n");
 
-    out += "#        LX (m)          LY (m)\r\n";
+    field.text("#        LX (m)          LY (m)\r\n");
     field.real(problem.LX, 15, 3);
     field.real(problem.LY, 15, 3);
     field.endLine();
 
-    out += "#      NA        NB        NN        NM        NW        NP       TM (d)\r\n";
+    field.text("#      NA        NB        NN        NM        NW        NP       TM (d)\r\n");
     for (const int32_t count : {NA, NB, NN, NM, NW, NP})
         field.integer(count, 9);
     field.real(problem.TM, 12, 3);
     field.endLine();
 
-    out += "#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n";
+    field.text("#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n");
     for (int32_t i = 0; i < NN; ++i) {
         const Node& node = problem.nodes[static_cast<std::size_t>(i)];
         field.integer(i + 1, 8);
@@ -122,13 +224,13 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
         field.endLine();
     };
 
-    out += "#  Block    Node 1   Node 2   Node 3     Soil\r\n";
+    field.text("#  Block    Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NB; ++i) {
         const Block& block = problem.blocks[static_cast<std::size_t>(i)];
         writeCornerLine(i, block.node, block.soil);
     }
 
-    out += "#   Soil     K (m/d)       n            R           I (m/d)\r\n";
+    field.text("#   Soil     K (m/d)       n            R           I (m/d)\r\n");
     for (int32_t i = 0; i < NB; ++i) {
         const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
         field.integer(i + 1, 8);
@@ -139,14 +241,14 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
         field.endLine();
     }
 
-    out += "# Element   Node 1   Node 2   Node 3     Soil\r\n";
+    field.text("# Element   Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NM; ++i) {
         const Element& element = problem.elements[static_cast<std::size_t>(i)];
         writeCornerLine(i, element.node, element.soil);
     }
 
     if (NW > 0) {
-        out += "#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n";
+        field.text("#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n");
         for (int32_t i = 0; i < NW; ++i) {
             const int32_t nodeIndex = problem.wellNodes[static_cast<std::size_t>(i)];
             // A well has no head or type of its own: they are its node's.
@@ -162,7 +264,7 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
     }
 
     if (NP > 0) {
-        out += "#  Particle   X (m)        Y (m)        Z (m)\r\n";
+        field.text("#  Particle   X (m)        Y (m)        Z (m)\r\n");
         for (int32_t i = 0; i < NP; ++i) {
             const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
             field.integer(i + 1, 8);
@@ -172,7 +274,7 @@ std::string buildDatafileText(const Problem& problem, std::string_view fileName)
             field.endLine();
         }
     }
-    return out;
+    field.finish();
 }
 
 // ---- reading ---------------------------------------------------------------------------------
@@ -234,7 +336,7 @@ std::string quoted(std::string_view field) {
 // names the line.
 class DatafileParser {
   public:
-    explicit DatafileParser(std::string_view text) : reader_(text) {}
+    explicit DatafileParser(LineReader& reader) : reader_(reader) {}
 
     const std::string& error() const { return error_; }
 
@@ -263,15 +365,27 @@ class DatafileParser {
     bool real(std::size_t k, double& value) {
         const ScannedNumber number = scanReal(fields_[k]);
         if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
-        if (number.overflow) return fail(quoted(fields_[k]) + " is too large.");
+        if (number.overflow || !storable(number.value)) return fail(quoted(fields_[k]) + " is too large.");
         value = number.value;
         return true;
     }
 
+    // A size of the problem area: the merge and snap distances of the mesh operations grow from it.
+    bool size(std::size_t k, const char* name, double& value) {
+        if (!real(k, value)) return false;
+        if (!storableSize(value))
+            return fail(format("%s is %s, but the problem area must measure at least 0.001 m each way.", name,
+                               quoted(fields_[k]).c_str()));
+        return true;
+    }
+
+    // An integer field holds an integer and nothing else: "1e3" read as 1 would shift every later
+    // section when it is a count, and name the wrong record when it is a reference.
     bool integer(std::size_t k, int32_t& value) {
         const ScannedNumber number = scanInteger(fields_[k]);
         if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
         if (number.overflow) return fail(quoted(fields_[k]) + " is too large for an integer.");
+        if (number.length != fields_[k].size()) return fail(quoted(fields_[k]) + " is not a whole number.");
         value = static_cast<int32_t>(number.value);
         return true;
     }
@@ -295,7 +409,22 @@ class DatafileParser {
   private:
     bool dataLine() {
         if (!reader_.nextDataLine(line_)) {
-            error_ = kReadFailed;
+            switch (reader_.status()) {
+            case LineReader::Status::LineTooLong:
+                // The line being refused is the one after the last returned.
+                error_ =
+                    format("Reading datafile failed.\n\nLine %d : the line is longer than %d characters; "
+                           "this is not a datafile.",
+                           reader_.lineNumber() + 1, static_cast<int>(LineReader::kLongestLine));
+                break;
+            case LineReader::Status::End:
+                error_ = reader_.lineNumber() == 0 ? "Reading datafile failed.\n\nThe file is empty."
+                                                   : kReadFailed;
+                break;
+            default:
+                error_ = kReadFailed;
+                break;
+            }
             return false;
         }
         // A zero byte never occurs in a text datafile: it marks a binary file, which is refused
@@ -305,7 +434,7 @@ class DatafileParser {
         return true;
     }
 
-    LineReader reader_;
+    LineReader& reader_;
     std::string_view line_;
     std::string_view fields_[8];
     std::string error_;
@@ -313,9 +442,19 @@ class DatafileParser {
 
 enum class ParseOutcome { Read, CapacityRefused, Failed };
 
-ParseOutcome parseDatafile(std::string_view text, const Limits& limits, DatafileContent& content,
+// Room for the records of one section, never more than the text can hold (a record line has at
+// least four fields, eight bytes), so that a short file whose counts promise millions of records
+// costs no more memory than it holds. Where the size is not known the records grow as they come.
+template <typename Record>
+void expect(std::vector<Record>& records, int32_t count, const LineReader& reader) {
+    const std::size_t room = reader.knownSize() > 0 ? reader.knownSize() / 8 + 1 : 4096;
+    records.clear();
+    records.reserve(std::min(static_cast<std::size_t>(std::max(count, 0)), room));
+}
+
+ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content,
                            std::string& message) {
-    DatafileParser parser(text);
+    DatafileParser parser(reader);
     auto failed = [&] {
         message = parser.error();
         return ParseOutcome::Failed;
@@ -323,7 +462,8 @@ ParseOutcome parseDatafile(std::string_view text, const Limits& limits, Datafile
 
     if (!parser.nameLine(content.fileName) || !parser.nameLine(content.problemName)) return failed();
 
-    if (!parser.numberLine(2) || !parser.real(0, content.LX) || !parser.real(1, content.LY)) return failed();
+    if (!parser.numberLine(2) || !parser.size(0, "LX", content.LX) || !parser.size(1, "LY", content.LY))
+        return failed();
 
     if (!parser.numberLine(7)) return failed();
     int32_t* const counts[6] = {&content.NA, &content.NB, &content.NN, &content.NM, &content.NW, &content.NP};
@@ -363,9 +503,9 @@ ParseOutcome parseDatafile(std::string_view text, const Limits& limits, Datafile
         return failed();
     }
 
-    content.nodes.resize(static_cast<std::size_t>(content.NN));
+    expect(content.nodes, content.NN, reader);
     for (int32_t i = 0; i < content.NN; ++i) {
-        NodeFields& node = content.nodes[static_cast<std::size_t>(i)];
+        NodeFields node{};
         if (!parser.numberLine(8) || !parser.real(1, node.X) || !parser.real(2, node.Y) ||
             !parser.real(3, node.B) || !parser.real(4, node.T) || !parser.real(5, node.F) ||
             !parser.real(6, node.Q) || !parser.integer(7, node.Type))
@@ -377,61 +517,70 @@ ParseOutcome parseDatafile(std::string_view text, const Limits& limits, Datafile
             return failed();
         }
         if (!(node.F >= node.B)) content.headBelowBottom = true;
+        content.nodes.push_back(node);
     }
 
-    content.blocks.resize(static_cast<std::size_t>(content.NB));
+    expect(content.blocks, content.NB, reader);
     for (int32_t i = 0; i < content.NB; ++i) {
-        Block& block = content.blocks[static_cast<std::size_t>(i)];
+        Block block;
         if (!parser.numberLine(5)) return failed();
         for (std::size_t k = 0; k < 3; ++k)
             if (!parser.reference(k + 1, content.NA, "block", i + 1, "main node", block.node[k]))
                 return failed();
         if (!parser.reference(4, content.NB, "block", i + 1, "soil", block.soil)) return failed();
+        content.blocks.push_back(block);
     }
 
-    content.soils.resize(static_cast<std::size_t>(content.NB));
+    expect(content.soils, content.NB, reader);
     for (int32_t i = 0; i < content.NB; ++i) {
-        Soil& soil = content.soils[static_cast<std::size_t>(i)];
+        Soil soil;
         if (!parser.numberLine(5) || !parser.real(1, soil.K) || !parser.real(2, soil.n) ||
             !parser.real(3, soil.R) || !parser.real(4, soil.I))
             return failed();
+        if (const std::string broken = brokenSoilRule(i, soil); !broken.empty()) {
+            parser.fail(broken);
+            return failed();
+        }
+        content.soils.push_back(soil);
     }
 
-    content.elements.resize(static_cast<std::size_t>(content.NM));
+    expect(content.elements, content.NM, reader);
     for (int32_t i = 0; i < content.NM; ++i) {
-        ElementFields& element = content.elements[static_cast<std::size_t>(i)];
+        ElementFields element{};
         if (!parser.numberLine(5)) return failed();
         for (std::size_t k = 0; k < 3; ++k)
             if (!parser.reference(k + 1, content.NN, "element", i + 1, "node", element.node[k]))
                 return failed();
         if (!parser.reference(4, content.NB, "element", i + 1, "soil", element.soil)) return failed();
+        content.elements.push_back(element);
     }
 
-    content.wellNodes.resize(static_cast<std::size_t>(content.NW));
-    content.wellQ.resize(static_cast<std::size_t>(content.NW));
+    expect(content.wellNodes, content.NW, reader);
+    expect(content.wellQ, content.NW, reader);
     for (int32_t i = 0; i < content.NW; ++i) {
         int32_t node = 0, type = 0;
-        double head = 0;
+        double head = 0, discharge = 0;
         if (!parser.numberLine(5) || !parser.reference(1, content.NN, "well", i + 1, "node", node) ||
-            !parser.real(2, head) || !parser.real(3, content.wellQ[static_cast<std::size_t>(i)]) ||
-            !parser.integer(4, type))
+            !parser.real(2, head) || !parser.real(3, discharge) || !parser.integer(4, type))
             return failed();
         if (type < 0) {
             parser.fail(format("well %d has type %d, but a type cannot be negative.", i + 1, type));
             return failed();
         }
         // A well's head and type are those of its node: the well line overrides the node line.
-        content.wellNodes[static_cast<std::size_t>(i)] = node;
+        content.wellNodes.push_back(node);
+        content.wellQ.push_back(discharge);
         content.nodes[static_cast<std::size_t>(node)].F = head;
         content.nodes[static_cast<std::size_t>(node)].Type = type;
     }
 
-    content.particles.resize(static_cast<std::size_t>(content.NP));
+    expect(content.particles, content.NP, reader);
     for (int32_t i = 0; i < content.NP; ++i) {
-        ParticleFields& particle = content.particles[static_cast<std::size_t>(i)];
+        ParticleFields particle{};
         if (!parser.numberLine(4) || !parser.real(1, particle.X) || !parser.real(2, particle.Y) ||
             !parser.real(3, particle.Z))
             return failed();
+        content.particles.push_back(particle);
     }
     return ParseOutcome::Read;
 }
@@ -480,12 +629,9 @@ void commit(const DatafileContent& content, Problem& problem) {
     if (content.headBelowBottom) problem.warning = true;
 }
 
-} // namespace
-
-Result readDatafileText(Problem& problem, std::string_view text) {
-    if (text.empty())
-        return Result::failed(Outcome::BadInput, "Reading datafile failed.\n\nThe file is empty.");
-
+// Reads a whole datafile through the reader into the problem: nothing changes unless the file
+// reads to its end, apart from the restore of a capacity refusal.
+Result readFrom(Problem& problem, LineReader& reader) {
     // The limits checked are those of the tables as they are actually allocated.
     Limits limits;
     limits.NMAX = static_cast<int32_t>(std::min<std::size_t>(problem.nodes.size(), INT32_MAX));
@@ -499,7 +645,7 @@ Result readDatafileText(Problem& problem, std::string_view text) {
     std::string message;
     ParseOutcome outcome = ParseOutcome::Failed;
     try {
-        outcome = parseDatafile(text, limits, content, message);
+        outcome = parseDatafile(reader, limits, content, message);
     } catch (const std::bad_alloc&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     } catch (const std::length_error&) {
@@ -508,7 +654,9 @@ Result readDatafileText(Problem& problem, std::string_view text) {
 
     switch (outcome) {
     case ParseOutcome::Failed:
-        return Result::failed(Outcome::BadInput, message);
+        return Result::failed(reader.status() == LineReader::Status::ReadError ? Outcome::FileError
+                                                                               : Outcome::BadInput,
+                              message);
     case ParseOutcome::CapacityRefused:
         // The previous records stay under the counts of the last restore point.
         problem.fileName = "Data1.fem";
@@ -524,27 +672,38 @@ Result readDatafileText(Problem& problem, std::string_view text) {
     return Result::done();
 }
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+Result readDatafileText(Problem& problem, std::string_view text) {
+    LineReader reader(text);
+    return readFrom(problem, reader);
+}
+
 Result readDatafile(Problem& problem, const std::string& path) {
-    std::string text;
-    if (!readWholeFile(path, text)) return Result::failed(Outcome::FileError, kReadFailed);
-    return readDatafileText(problem, text);
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return Result::failed(Outcome::FileError, kReadFailed);
+    LineReader reader(file.get());
+    return readFrom(problem, reader);
 }
 
 std::string datafileText(const Problem& problem) {
-    return buildDatafileText(problem, problem.fileName);
+    StringSink text;
+    writeDatafileText(problem, problem.fileName, text);
+    return std::move(text.text());
 }
 
 Result writeDatafile(Problem& problem, const std::string& path) {
+    // A value the reader would refuse is not written: the file would not read back.
+    if (const std::string unstorable = unstorableValue(problem); !unstorable.empty())
+        return Result::failed(Outcome::BadInput, "Writing datafile failed.\n\n" + unstorable);
     const std::string name = cutTo(baseName(path), kNameLength);
-    bool written = false;
-    try {
-        written = replaceFileContent(path, buildDatafileText(problem, name));
-    } catch (const std::bad_alloc&) {
-        written = false;
-    } catch (const std::length_error&) {
-        written = false;
-    }
-    if (!written) return Result::failed(Outcome::FileError, kWriteFailed);
+    FileReplacement file(path);
+    writeDatafileText(problem, name, file);
+    if (!file.commit()) return Result::failed(Outcome::FileError, kWriteFailed);
     problem.fileName = name;
     return Result::done();
 }

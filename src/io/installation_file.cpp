@@ -1,5 +1,7 @@
 #include "io/installation_file.h"
 
+#include <cstdio>
+
 #include "io/line_reader.h"
 #include "io/text_file.h"
 #include "model/number_text.h"
@@ -14,11 +16,13 @@ constexpr std::size_t kUserNameReadLength = 40;
 } // namespace
 
 std::optional<InstallationData> readInstallationFile(const std::string& path) {
-    std::string content;
-    if (!readWholeFile(path, content)) return std::nullopt;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return std::nullopt;
 
+    // Whatever the file is, only two lines of it are read, each within the reader's window; what
+    // cannot be read keeps its default.
     InstallationData data;
-    LineReader reader(content);
+    LineReader reader(file);
     std::string_view line;
     if (reader.nextDataLine(line)) data.userName = cutTo(nameField(line), kUserNameReadLength);
     if (reader.nextDataLine(line)) {
@@ -30,6 +34,9 @@ std::optional<InstallationData> readInstallationFile(const std::string& path) {
         for (std::size_t k = 0; k < count; ++k)
             *targets[k] = readInteger(fields[k]);
     }
+    const bool unreadable = reader.status() == LineReader::Status::ReadError;
+    std::fclose(file);
+    if (unreadable) return std::nullopt;
     return data;
 }
 

@@ -16,7 +16,8 @@ struct InstallationData {
     Limits limits; // BMAX 48, NMAX 12000, MMAX 20000, PMAX 100
 };
 
-// Reads the file; std::nullopt when it cannot be opened (the caller then uses the defaults).
+// Reads the file; std::nullopt when it cannot be opened or read (the caller then uses the
+// defaults). Only its first two data lines are read, whatever follows them.
 std::optional<InstallationData> readInstallationFile(const std::string& path);
 
 // Writes the six lines (CR LF). Returns false when the file could not be written; the previous

@@ -4,46 +4,55 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 namespace velkor {
 
-// Walks the data lines of a text held in memory. Lines are read whole, whatever their length;
-// a CR before the LF belongs to the line end, so files with CR LF and with LF read alike.
+// Walks the data lines of a text held in memory or read from a file. A file is read through a
+// window of bounded size, so that reading never holds more than a small part of it, whatever it
+// is (a huge file, /dev/zero, a pipe). A CR before the LF belongs to the line end, so files with
+// CR LF and with LF read alike.
 class LineReader {
   public:
-    explicit LineReader(std::string_view text) : text_(text) {}
+    // No text file of the program has a line anywhere near this long; a longer one ends the reading.
+    static constexpr std::size_t kLongestLine = 1 << 16;
 
-    // The next line that does not begin with '#'; false at the end of the text.
-    bool nextDataLine(std::string_view& line) {
-        while (nextLine(line)) {
-            if (line.empty() || line.front() != '#') return true;
-        }
-        return false;
-    }
+    enum class Status {
+        Reading,     // lines are being returned
+        End,         // the text has ended
+        LineTooLong, // the next line is longer than kLongestLine
+        ReadError    // the file could not be read on (a directory, an I/O error)
+    };
+
+    explicit LineReader(std::string_view text);
+    // Reads from an open file, which stays the caller's to close.
+    explicit LineReader(std::FILE* file);
+
+    // The next line that does not begin with '#'; false when there is none (see status()).
+    bool nextDataLine(std::string_view& line);
 
     // 1-based number of the line last returned.
     int lineNumber() const { return lineNumber_; }
+    // Bytes of the whole text when they are known (text in memory, a regular file), else 0.
+    std::size_t knownSize() const { return knownSize_; }
+    Status status() const { return status_; }
 
   private:
-    bool nextLine(std::string_view& line) {
-        if (position_ >= text_.size()) return false;
-        const char* start = text_.data() + position_;
-        const std::size_t rest = text_.size() - position_;
-        const void* found = std::memchr(start, '\n', rest);
-        std::size_t length = found ? static_cast<std::size_t>(static_cast<const char*>(found) - start) : rest;
-        position_ += found ? length + 1 : length;
-        if (found && length > 0 && start[length - 1] == '\r') --length;
-        line = std::string_view(start, length);
-        ++lineNumber_;
-        return true;
-    }
+    bool nextLine(std::string_view& line);
+    bool readMore();
 
-    std::string_view text_;
-    std::size_t position_ = 0;
+    std::FILE* file_ = nullptr;
+    std::string window_; // the part of a file being read
+    const char* data_ = nullptr;
+    std::size_t begin_ = 0;  // first byte not yet returned
+    std::size_t end_ = 0;    // end of the bytes available
+    bool exhausted_ = false; // nothing more to come after end_
     int lineNumber_ = 0;
+    std::size_t knownSize_ = 0;
+    Status status_ = Status::Reading;
 };
 
 // The name on a name line: leading commas skipped, then the text up to the next comma.

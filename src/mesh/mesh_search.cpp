@@ -31,7 +31,7 @@ int64_t clampedCell(double u, int64_t first, int64_t count) {
 // ---- MidpointSearch ------------------------------------------------------------------------------
 
 void MidpointSearch::start(double tolerance, int32_t first, std::size_t expectedNodes,
-                           const std::vector<Node>& nodes, int32_t count) {
+                           std::span<const Node> nodes, int32_t count) {
     tolerance_ = tolerance;
     first_ = first;
     heads_.clear();
@@ -142,7 +142,7 @@ void MidpointSearch::moved(int32_t index, double x, double y) {
     link(index, cell);
 }
 
-int32_t MidpointSearch::find(const std::vector<Node>& nodes, int32_t end, double x, double y) const {
+int32_t MidpointSearch::find(std::span<const Node> nodes, int32_t end, double x, double y) const {
     int32_t best = -1;
     double bestDistance = tolerance_;
     switch (mode_) {

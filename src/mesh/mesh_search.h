@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "model/problem.h"
@@ -23,9 +24,9 @@ class MidpointSearch {
   public:
     // Nodes 0 .. count-1 give the bounding box. A tolerance that is not a positive number finds
     // nothing.
-    void start(double tolerance, int32_t first, std::size_t expectedNodes, const std::vector<Node>& nodes,
+    void start(double tolerance, int32_t first, std::size_t expectedNodes, std::span<const Node> nodes,
                int32_t count);
-    int32_t find(const std::vector<Node>& nodes, int32_t end, double x, double y) const;
+    int32_t find(std::span<const Node> nodes, int32_t end, double x, double y) const;
     // Node `index` (the next one, first + number added so far) now exists at (x, y).
     void add(int32_t index, double x, double y);
     // The coordinates of node `index` were rewritten to (x, y).

@@ -44,10 +44,7 @@ std::size_t at(int32_t index) {
     return static_cast<std::size_t>(index);
 }
 
-int32_t capacity(const std::vector<Node>& table) {
-    return static_cast<int32_t>(table.size());
-}
-int32_t capacity(const std::vector<Element>& table) {
+template <typename Record> int32_t capacity(const Table<Record>& table) {
     return static_cast<int32_t>(table.size());
 }
 

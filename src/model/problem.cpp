@@ -5,6 +5,8 @@
 #include <new>
 #include <system_error>
 
+#include "model/system_memory.h"
+
 namespace velkor {
 
 namespace {
@@ -21,13 +23,28 @@ Limits sanitizedLimits(const Limits& limits) {
     return out;
 }
 
+uint64_t tableBytes(const Limits& limits) {
+    const auto count = [](int32_t capacity) { return static_cast<uint64_t>(std::max(capacity, 0)); };
+    const uint64_t perBlock =
+        sizeof(Block) + sizeof(Soil) + sizeof(int32_t) + sizeof(double) + sizeof(int32_t);
+    return count(limits.NMAX) * sizeof(Node) + count(limits.MMAX) * sizeof(Element) +
+           count(limits.BMAX) * perBlock + count(limits.PMAX) * sizeof(Particle);
+}
+
 bool Problem::allocateTables(const Limits& requested) {
+    return allocateTables(requested, availableMemory());
+}
+
+bool Problem::allocateTables(const Limits& requested, uint64_t memory) {
     const Limits wanted = sanitizedLimits(requested);
+    // Checked before anything is allocated: a table that the system cannot hold at full capacity
+    // would end the program, without a message, once the mesh grows into it.
+    if (tableBytes(wanted) > memory) return false;
     try {
-        std::vector<Node> newNodes(static_cast<std::size_t>(wanted.NMAX));
+        Table<Node> newNodes(static_cast<std::size_t>(wanted.NMAX));
         std::vector<Block> newBlocks(static_cast<std::size_t>(wanted.BMAX));
         std::vector<Soil> newSoils(static_cast<std::size_t>(wanted.BMAX));
-        std::vector<Element> newElements(static_cast<std::size_t>(wanted.MMAX));
+        Table<Element> newElements(static_cast<std::size_t>(wanted.MMAX));
         std::vector<int32_t> newWellNodes(static_cast<std::size_t>(wanted.BMAX));
         std::vector<double> newWellQ(static_cast<std::size_t>(wanted.BMAX));
         std::vector<Particle> newParticles(static_cast<std::size_t>(wanted.PMAX));

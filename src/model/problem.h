@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/table.h"
+
 namespace velkor {
 
 // Capacity limits from the installation data.
@@ -75,11 +77,13 @@ class Problem {
 
     Limits limits;
 
-    // Tables, each allocated to its capacity; the counts above say how much is used.
-    std::vector<Node> nodes;               // NMAX
+    // Tables, each allocated to its capacity; the counts above say how much is used. The two large
+    // ones cost memory only where rows are used (table.h); the others are small, or written whole
+    // at every start (the soils), or hold a default that is not zero (the particles' element -1).
+    Table<Node> nodes;                     // NMAX
     std::vector<Block> blocks;             // BMAX
     std::vector<Soil> soils;               // BMAX, soil i belongs to block i
-    std::vector<Element> elements;         // MMAX
+    Table<Element> elements;               // MMAX
     std::vector<int32_t> wellNodes;        // BMAX
     std::vector<double> wellQ;             // BMAX
     std::vector<Particle> particles;       // PMAX
@@ -109,9 +113,12 @@ class Problem {
     int32_t usedWellCount() const { return heldCount(NW, std::min(wellNodes.size(), wellQ.size())); }
     int32_t usedParticleCount() const { return heldCount(NP, particles.size()); }
 
-    // (Re)creates every table for the given limits; the contents are lost. Returns false (and
-    // leaves the previous tables and limits in place) when the memory cannot be had.
+    // (Re)creates every table for the given limits; the contents are lost. Returns false, and
+    // leaves the previous tables and limits in place, when the tables at full capacity would not
+    // fit in the memory the system can give (availableMemory(), or the memory given) or cannot be
+    // had; the caller then shows kNoMemoryForTablesMessage and takes the default limits.
     bool allocateTables(const Limits& newLimits);
+    bool allocateTables(const Limits& newLimits, uint64_t memory);
     void releaseTables();
 
     // The default problem: three main nodes, one block, one element. Names are set by the caller.
@@ -134,6 +141,14 @@ class Problem {
         return static_cast<std::size_t>(count) < capacity ? count : static_cast<int32_t>(capacity);
     }
 };
+
+// The message of a refused allocation of the tables.
+inline constexpr const char* kNoMemoryForTablesMessage =
+    "Not enough memory for the capacities of the Installation Grid.\n\n"
+    "The default capacities are used instead.";
+
+// Bytes of all tables at full capacity for these limits.
+uint64_t tableBytes(const Limits& limits);
 
 // Smallest limits with which the default problem fits, and largest ones whose index arithmetic
 // (5 x NMAX matrix entries in 32 bits) stays safe.

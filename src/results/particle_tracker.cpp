@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/number_text.h"
 #include "results/element_locator.h"
 
 namespace velkor {
@@ -114,14 +115,18 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
     const int32_t wells = problem.usedWellCount();
     const int32_t nodes = problem.usedNodeCount();
     std::vector<double> px(static_cast<std::size_t>(count)), py(px.size()), pz(px.size());
+    // Where each particle was kStagnationSweeps sweeps ago.
+    std::vector<TrackPoint> anchor(px.size());
     int32_t active = 0;
     for (int32_t p = 0; p < count; ++p) {
         const Particle& particle = problem.particles[static_cast<std::size_t>(p)];
         px[static_cast<std::size_t>(p)] = particle.X;
         py[static_cast<std::size_t>(p)] = particle.Y;
         pz[static_cast<std::size_t>(p)] = particle.Z;
+        anchor[static_cast<std::size_t>(p)] = TrackPoint{particle.X, particle.Y, particle.Z};
         if (particle.element != -1) ++active;
     }
+    const double stagnantDistance = kStagnationFraction * h;
 
     const double dt = trackingTimeStep(problem, h);
     report.timeStep = dt;
@@ -132,9 +137,12 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
     while (active > 0) {
         if (report.sweeps >= limits.maxSweeps) {
             report.outcome = Outcome::LimitReached;
+            report.message =
+                format("Particle tracking stopped after %lld sweeps with particles still moving.",
+                       static_cast<long long>(report.sweeps));
             break;
         }
-        for (int32_t p = 0; p < count; ++p) {
+        for (int32_t p = 0; p < count && report.outcome == Outcome::Done; ++p) {
             Particle& particle = problem.particles[static_cast<std::size_t>(p)];
             if (particle.element == -1) continue;
             const int32_t e = particle.element;
@@ -188,6 +196,13 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
                 }
             }
 
+            if (report.steps >= limits.maxSegments) {
+                report.outcome = Outcome::LimitReached;
+                report.message = format("Particle tracking stopped after %lld steps in all, the most one run "
+                                        "draws; the pathlines end where they had got to.",
+                                        static_cast<long long>(report.steps));
+                break;
+            }
             const TrackPoint from{x, y, z}, to{xn, yn, zn};
             consumer.segment(p, from, to);
             ++report.steps;
@@ -205,9 +220,25 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
                 particle.element = m;
             }
         }
+        if (report.outcome != Outcome::Done) break;
         elapsed = elapsed + dt;
         ++sweepsSinceMark;
         ++report.sweeps;
+        if (report.sweeps % kStagnationSweeps == 0) {
+            for (int32_t p = 0; p < count; ++p) {
+                Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+                if (particle.element == -1) continue;
+                const auto i = static_cast<std::size_t>(p);
+                TrackPoint& was = anchor[i];
+                const double dx = px[i] - was.x, dy = py[i] - was.y, dz = pz[i] - was.z;
+                if (std::sqrt(dx * dx + dy * dy + dz * dz) < stagnantDistance) {
+                    particle.element = -1;
+                    --active;
+                    ++report.stagnant;
+                }
+                was = TrackPoint{px[i], py[i], pz[i]};
+            }
+        }
         if (elapsed > problem.TM) {
             elapsed = 0;
             sweepsSinceMark = 0;

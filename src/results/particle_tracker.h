@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "model/feedback.h"
 #include "model/outcome.h"
@@ -29,24 +30,40 @@ class TrackConsumer {
     virtual void mark(int32_t particle, const TrackPoint& at) = 0;
 };
 
-// Bounds of a run. A particle in a stagnant zone takes steps of zero length and one on a closed
-// circulation never leaves the aquifer, so a run ends after maxSweeps sweeps whatever happens.
+// Bounds of a run. A particle on a closed circulation never leaves the aquifer, so a run ends
+// after maxSweeps sweeps whatever happens; and whatever the number of particles, it hands over at
+// most maxSegments steps in all, which bounds the pictures and tables drawn from it. At the mean
+// discharge a particle crosses a mesh of NN nodes in some 400 sqrt(NN) steps, so a hundred
+// particles crossing a mesh of a million elements take about 3e7 steps; the bound leaves room
+// for that, and keeps a pathline table below about 4 GB (a run of 100 creeping particles wrote
+// 6 GB before it met its sweep bound).
 struct TrackLimits {
-    int64_t maxSweeps = 1000000;
+    int64_t maxSweeps = 1'000'000;
+    int64_t maxSegments = 50'000'000;
 };
+
+// A particle stops as stagnant when a step leaves it where it was, or when it has moved less than
+// h / 100 (about a thousandth of the mesh spacing, h being about a tenth of it) over the last
+// kStagnationSweeps sweeps: at that pace the whole run of maxSweeps sweeps would not carry it
+// across one element. A particle creeping towards a stagnation point, or to and fro across an
+// element side, thus ends its pathline instead of adding steps too small to see.
+inline constexpr int64_t kStagnationSweeps = 1000;
+inline constexpr double kStagnationFraction = 0.01;
 
 struct TrackReport {
     // NothingToDo: NP <= 0, nothing was done, not even the placement.
     // Done: every particle stopped.
     // Cancelled: the feedback asked to stop after a sweep.
-    // LimitReached: maxSweeps sweeps were run with particles still moving.
+    // LimitReached: maxSweeps sweeps were run with particles still moving, or maxSegments steps
+    //   were handed over; message says which.
     // Busy: another run was going on; nothing was done.
     // After every outcome but Busy and NothingToDo, every particle's element is -1.
     Outcome outcome = Outcome::NothingToDo;
     double timeStep = 0; // days
     int64_t sweeps = 0;
     int64_t steps = 0;    // segments handed to the consumer
-    int32_t stagnant = 0; // particles stopped because a step left them where they were
+    int32_t stagnant = 0; // particles stopped as stagnant
+    std::string message;  // for LimitReached, the text to show
 };
 
 // Finds the element of every particle and clamps its Z into the saturated zone of that element

@@ -33,6 +33,18 @@ constexpr unsigned kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x
                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+constexpr std::size_t kPiece = 1 << 16;
+
+std::string documentHead(int width, int height) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
+           format(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "
+               "shape-rendering=\"crispEdges\">\n",
+               width, height, width, height);
+}
+
+constexpr const char* kDocumentTail = "</svg>\n";
+
 } // namespace
 
 std::string svgEscapedText(std::string_view text) {
@@ -71,6 +83,27 @@ SvgCanvas::SvgCanvas(int width, int height, Colour background)
              rgb(background) + "\" stroke=\"none\"/>\n";
 }
 
+SvgCanvas::SvgCanvas(TextSink& out, int width, int height, Colour background)
+    : SvgCanvas(width, height, background) {
+    out_ = &out;
+    body_.insert(0, documentHead(width_, height_));
+    body_.reserve(kPiece + 1024);
+}
+
+void SvgCanvas::handOver() {
+    if (out_ == nullptr || body_.size() < kPiece) return;
+    out_->write(body_);
+    body_.clear();
+}
+
+void SvgCanvas::finish() {
+    if (out_ == nullptr) return;
+    closeGroup();
+    body_ += kDocumentTail;
+    out_->write(body_);
+    body_.clear();
+}
+
 void SvgCanvas::setPen(const Pen& pen) {
     if (pen == pen_) return;
     pen_ = pen;
@@ -107,11 +140,13 @@ void SvgCanvas::openGroup() {
 void SvgCanvas::line(int x1, int y1, int x2, int y2) {
     openGroup();
     body_ += format("<line x1=\"%d\" y1=\"%d\" x2=\"%d\" y2=\"%d\"/>\n", x1, y1, x2, y2);
+    handOver();
 }
 
 void SvgCanvas::polygon(const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c) {
     openGroup();
     body_ += format("<polygon points=\"%d,%d %d,%d %d,%d\"/>\n", a.x, a.y, b.x, b.y, c.x, c.y);
+    handOver();
 }
 
 void SvgCanvas::rectangle(int left, int top, int right, int bottom) {
@@ -119,12 +154,14 @@ void SvgCanvas::rectangle(int left, int top, int right, int bottom) {
     const int x = left < right ? left : right, y = top < bottom ? top : bottom;
     const int w = left < right ? right - left : left - right, h = top < bottom ? bottom - top : top - bottom;
     body_ += format("<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"/>\n", x, y, w, h);
+    handOver();
 }
 
 void SvgCanvas::ellipse(int left, int top, int right, int bottom) {
     openGroup();
     body_ += format("<ellipse cx=\"%.1f\" cy=\"%.1f\" rx=\"%.1f\" ry=\"%.1f\"/>\n", (left + right) * 0.5,
                     (top + bottom) * 0.5, std::fabs(right - left) * 0.5, std::fabs(bottom - top) * 0.5);
+    handOver();
 }
 
 double SvgCanvas::fontPixels() const {
@@ -142,6 +179,7 @@ void SvgCanvas::text(int x, int y, std::string_view text) {
     if (font_.bold) body_ += " font-weight=\"bold\"";
     if (font_.italic) body_ += " font-style=\"italic\"";
     body_ += " fill=\"rgb(0,0,0)\" xml:space=\"preserve\">" + svgEscapedText(text) + "</text>\n";
+    handOver();
 }
 
 int SvgCanvas::textWidth(std::string_view text) {
@@ -155,14 +193,10 @@ int SvgCanvas::textHeight(std::string_view) {
 }
 
 std::string SvgCanvas::document() const {
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out +=
-        format("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "
-               "shape-rendering=\"crispEdges\">\n",
-               width_, height_, width_, height_);
+    std::string out = documentHead(width_, height_);
     out += body_;
     if (groupOpen_) out += "</g>\n";
-    out += "</svg>\n";
+    out += kDocumentTail;
     return out;
 }
 

@@ -6,13 +6,18 @@
 
 #include <string>
 
+#include "io/text_file.h"
 #include "results/canvas.h"
 
 namespace velkor {
 
 class SvgCanvas : public Canvas {
   public:
+    // A picture held in memory, for document().
     SvgCanvas(int width, int height, Colour background = kWhite);
+    // A picture streamed to out as it is drawn, in pieces of bounded size, so that a picture of a
+    // million elements and pathlines is never held whole; finish() writes its end.
+    SvgCanvas(TextSink& out, int width, int height, Colour background = kWhite);
 
     void setPen(const Pen& pen) override;
     void setBrush(Colour colour) override;
@@ -25,16 +30,21 @@ class SvgCanvas : public Canvas {
     int textWidth(std::string_view text) override;
     int textHeight(std::string_view text) override;
 
-    // The complete document (closes any open group; drawing may continue afterwards).
+    // The complete document of a picture held in memory (closes any open group; drawing may
+    // continue afterwards).
     std::string document() const;
+    // Ends a streamed picture: the rest of it and the closing tags go to the sink.
+    void finish();
 
   private:
     void openGroup();
     void closeGroup();
+    void handOver();
     double fontPixels() const;
 
     int width_, height_;
-    std::string body_;
+    TextSink* out_ = nullptr;
+    std::string body_; // the whole body in memory, or the part not yet handed to out_
     Pen pen_;
     Colour brush_ = kWhite;
     Font font_ = FontNormal;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -76,6 +77,115 @@ std::string checkSystem(const SystemMatrix& matrix, const std::vector<double>& s
     return {};
 }
 
+// The heads are determined only where a prescribed head ties them down: every part of the mesh
+// that elements with a permeability above zero hold together needs a node with a fixed head (a
+// type other than 0), or its equations are singular and the iteration returns whatever it
+// wanders to (heads of -6.5e16 were saved for a problem without any prescribed head). Nodes in no
+// such element are left to checkSystem, which names them.
+std::string checkHeadsDetermined(const Problem& problem) {
+    const auto n = static_cast<std::size_t>(problem.NN);
+    std::vector<int32_t> parent(n);
+    for (std::size_t i = 0; i < n; ++i)
+        parent[i] = static_cast<int32_t>(i);
+    const auto root = [&parent](int32_t i) {
+        while (parent[static_cast<std::size_t>(i)] != i) {
+            parent[static_cast<std::size_t>(i)] =
+                parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(i)])];
+            i = parent[static_cast<std::size_t>(i)];
+        }
+        return i;
+    };
+    std::vector<uint8_t> connected(n, 0);
+    for (int32_t m = 0; m < problem.NM; ++m) {
+        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        if (!(problem.soils[static_cast<std::size_t>(e.soil)].K > 0)) continue;
+        for (int corner = 0; corner < 3; ++corner) {
+            connected[static_cast<std::size_t>(e.node[corner])] = 1;
+            parent[static_cast<std::size_t>(root(e.node[corner]))] = root(e.node[(corner + 1) % 3]);
+        }
+    }
+    bool anyFixed = false;
+    std::vector<uint8_t> fixedPart(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (problem.nodes[i].Type == 0) continue;
+        anyFixed = true;
+        fixedPart[static_cast<std::size_t>(root(static_cast<int32_t>(i)))] = 1;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!connected[i] || problem.nodes[i].Type != 0 ||
+            fixedPart[static_cast<std::size_t>(root(static_cast<int32_t>(i)))])
+            continue;
+        if (!anyFixed)
+            return "The heads cannot be determined: no node of the problem has a prescribed head.\n\n"
+                   "Give at least one node type 1 and the head it keeps.";
+        return format("The heads of node %d and of the nodes connected with it cannot be determined: no node "
+                      "of their part of the mesh has a prescribed head.\n\n"
+                      "Give a node of that part type 1 and the head it keeps.",
+                      static_cast<int>(i) + 1);
+    }
+    return {};
+}
+
+// Water balance of the final heads in their own equations, over the nodes whose heads were
+// computed: r_k = supply_k - (A F)_k is the water that does not balance at node k (m3/d), and
+// flow_k = |supply_k| + sum over j of |A_kj| |F_j - F_k| the water that moves through it (the rows
+// of A sum to zero, so (A F)_k is the sum of A_kj (F_j - F_k)). Both sums are independent of the
+// datum of the heads and of the scale of the permeabilities, unlike the absolute tolerance of the
+// iteration, which a problem with K = 1e-9 m/d meets at once with heads metres off. rounding_k =
+// sum over j of |A_kj| |F_j| bounds what rounding alone leaves in r_k.
+struct Balance {
+    double imbalance = 0, flow = 0, rounding = 0;
+};
+
+Balance waterBalance(const SystemMatrix& matrix, const std::vector<double>& supply,
+                     const std::vector<uint8_t>& roles, const std::vector<double>& heads,
+                     const std::vector<double>& product) {
+    const std::size_t n = heads.size();
+    std::vector<double> flow(n, 0.0), rounding(n, 0.0);
+    int32_t begin = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        rounding[k] += std::fabs(matrix.diagonal[k] * heads[k]);
+        const int32_t end = matrix.offEnd[k];
+        for (int32_t e = begin; e < end; ++e) {
+            const auto j = static_cast<std::size_t>(matrix.columns[static_cast<std::size_t>(e)]);
+            const double a = std::fabs(matrix.values[static_cast<std::size_t>(e)]);
+            const double between = a * std::fabs(heads[j] - heads[k]);
+            flow[k] += between;
+            flow[j] += between;
+            rounding[k] += a * std::fabs(heads[j]);
+            rounding[j] += a * std::fabs(heads[k]);
+        }
+        begin = end;
+    }
+    Balance balance;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (roles[k] != FreeNode) continue;
+        balance.imbalance += std::fabs(supply[k] - product[k]);
+        balance.flow += std::fabs(supply[k]) + flow[k];
+        balance.rounding += rounding[k];
+    }
+    return balance;
+}
+
+// An answer is accepted when at most a millionth of the water moving through the nodes is out of
+// balance, the water balance that marks a fault in the validation problems, or when what is out of
+// balance is no more than rounding can explain.
+constexpr double kLargestImbalance = 1e-6;
+constexpr double kRoundingAllowance = 1000 * std::numeric_limits<double>::epsilon();
+
+bool balanced(const Balance& balance) {
+    return balance.imbalance <= kLargestImbalance * balance.flow + kRoundingAllowance * balance.rounding;
+}
+
+std::string notConvergedMessage(const Balance& balance) {
+    return format("Solution not converged\n\n"
+                  "The computed heads leave %.1e of the flow through the nodes out of balance; at most 1e-06 "
+                  "is accepted.\n\n"
+                  "The results are kept but are not reliable. Solve again with \"Use Preconditioner\" in the "
+                  "Options window, or check the permeabilities of the problem.",
+                  balance.flow > 0 ? balance.imbalance / balance.flow : 1.0);
+}
+
 SolveReport refused(SolveReport report, Outcome outcome, std::string message) {
     report.outcome = outcome;
     report.message = std::move(message);
@@ -85,6 +195,8 @@ SolveReport refused(SolveReport report, Outcome outcome, std::string message) {
 SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedback) {
     SolveReport report;
     if (std::string message = checkReferences(problem); !message.empty())
+        return refused(report, Outcome::BadInput, message);
+    if (std::string message = checkHeadsDetermined(problem); !message.empty())
         return refused(report, Outcome::BadInput, message);
 
     SystemMatrix matrix;
@@ -130,6 +242,12 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedbac
     // discharge that holds a prescribed head.
     std::vector<double> discharge(n);
     multiplySymmetric(matrix, heads.data(), discharge.data());
+    // Whether the iteration stopped on its tolerance or at its limit, the answer must satisfy its
+    // equations; one that does not is kept, but reported.
+    if (const Balance balance = waterBalance(matrix, supply, roles, heads, discharge); !balanced(balance)) {
+        report.outcome = Outcome::NotConverged;
+        report.message = notConvergedMessage(balance);
+    }
     for (std::size_t i = 0; i < n; ++i) {
         Node& node = problem.nodes[i];
         node.F = heads[i];

@@ -20,13 +20,17 @@ struct CycleReport {
 
 struct SolveReport {
     // Done: heads, discharges and velocities written into the problem.
+    // NotConverged: written as for Done, but the final heads do not satisfy their equations: more
+    //   than a millionth of the water moving through the nodes is out of balance (beyond what
+    //   rounding explains), whether the last cycle stopped on its tolerance or at its iteration
+    //   limit. The message says so; the cycles are reported as for Done.
     // RefusedCapacity: the matrix entry capacity is exceeded; the message is the capacity text.
-    // BadInput: a degenerate problem (zero-area element, free node in no element, a value that
-    //   overflows, ...), the message says which.
+    // BadInput: a degenerate problem (zero-area element, free node in no element, a part of the
+    //   mesh without a prescribed head, a value that overflows, ...), the message says which.
     // OutOfMemory: the work arrays could not be had.
     // Cancelled: the feedback asked to stop.
-    // Whenever the outcome is not Done, the heads, discharges, supplies, element results, warning
-    // flag and error logarithm are unchanged.
+    // Whenever the outcome is neither Done nor NotConverged, the heads, discharges, supplies,
+    // element results, warning flag and error logarithm are unchanged.
     Outcome outcome = Outcome::Done;
     std::string message;
     int64_t entries = 0; // stored matrix entries
@@ -37,8 +41,9 @@ struct SolveReport {
 // Runs the whole command on the problem. preconditioned chooses the variant of every cycle. The
 // feedback hears of the assembly and of every iteration and may cancel between them.
 // Always sets problem.matrixEntryCount (and the row ends of the nodes) once the structure is
-// built; on success also F, Q and supply of the nodes, the element results, the mean discharges,
-// the warning flag and problem.errorLog (log10 of the last cycle's final measure).
+// built; on Done and NotConverged also F, Q and supply of the nodes, the element results, the
+// mean discharges, the warning flag and problem.errorLog (log10 of the last cycle's final
+// measure).
 SolveReport solveProblem(Problem& problem, bool preconditioned, Feedback* feedback = nullptr);
 
 } // namespace velkor

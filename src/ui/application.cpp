@@ -86,8 +86,7 @@ void Application::hideSecondaryWindows() {
 
 void Application::allocateTablesForInstallation() {
     if (!problem.allocateTables(installation.limits)) {
-        dialogs.message("Not enough memory for the capacities of the Installation Grid.\n\n"
-                        "The default capacities are used instead.");
+        dialogs.message(kNoMemoryForTablesMessage);
         installation.limits = Limits{};
         problem.allocateTables(installation.limits);
     }

@@ -528,8 +528,10 @@ void TFormFem::solve() {
     feedback.finish();
     showPanelNow(ProgressPanel);
 
-    if (report.outcome == Outcome::Done) {
+    if (report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged) {
+        // An answer out of balance is kept, and said so, before it is offered for saving.
         app_.document.notify(Change::Results | Change::NodeValues);
+        if (!report.message.empty()) app_.dialogs.message(report.message);
         if (problem.warning) showPanelNow(PanelWarning);
         saveDatafile();
     } else if (report.outcome != Outcome::Cancelled && !report.message.empty()) {

@@ -277,6 +277,9 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
     feedback_ = nullptr;
     SavePicture->setEnabled(true);
     running_ = false;
+    // Pathlines cut off at the bound of a run are not the whole story: the user is told.
+    if (report.track.outcome == Outcome::LimitReached && !report.track.message.empty() && !app_.quitRequested())
+        app_.dialogs.message(report.track.message);
     return report.track.outcome != Outcome::Cancelled && report.track.outcome != Outcome::Busy;
 }
 

@@ -126,7 +126,7 @@ TEST(NewNodeTool, PreviewNeverPassesTheNodeTableAndRefusalsKeepTheBlocks) {
     Limits limits;
     limits.NMAX = 3;
     BlockEditor full(defaultProblem(limits));
-    ASSERT_EQ(full.p.nodes.capacity(), 3u);
+    ASSERT_EQ(full.p.nodes.size(), 3u);
     full.newNode.button();
     EXPECT_EQ(full.display.label, "New Node 4");
     full.newNode.move(1500, 800);

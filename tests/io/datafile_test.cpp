@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "io/io_test_support.h"
@@ -445,4 +448,102 @@ TEST(ReadDatafile, MissingFileLeavesTheProblemAsItWas) {
     EXPECT_EQ(readDatafile(p, dir.file("nowhere.fem")).message, "Reading datafile failed.  Unknown name ?");
     EXPECT_EQ(readDatafile(p, dir.path().string()).message, "Reading datafile failed.  Unknown name ?");
     expectSameProblem(p, before);
+}
+
+TEST(ReadDatafile, ReadsThroughAWindowOfBoundedSize) {
+    // Regression: the whole file was read into memory first, so reading /dev/zero ran until the
+    // system ended the program.
+    ScratchDirectory dir;
+    const std::string text = datafileText(sampleProblem());
+    const std::string failed = "Reading datafile failed.\n\n";
+    writeFile(dir.file("long.fem"), withLine(text, 12, std::string(70000, '7')));
+    writeFile(dir.file("zeros.fem"), std::string(200000, '\0'));
+    writeFile(dir.file("empty.fem"), "");
+    struct Case {
+        std::string path, message;
+    };
+    const Case cases[] = {
+        {dir.file("long.fem"),
+         failed + "Line 12 : the line is longer than 65536 characters; this is not a datafile."},
+        {dir.file("zeros.fem"),
+         failed + "Line 1 : the line is longer than 65536 characters; this is not a datafile."},
+        {"/dev/zero", failed + "Line 1 : the line is longer than 65536 characters; this is not a datafile."},
+        {dir.file("empty.fem"), failed + "The file is empty."},
+    };
+    for (const Case& c : cases) {
+        Problem p = sampleProblem();
+        const Problem before = p;
+        const Result result = readDatafile(p, c.path);
+        EXPECT_EQ(result.outcome, Outcome::BadInput) << c.path;
+        EXPECT_EQ(result.message, c.message);
+        expectSameProblem(p, before);
+    }
+    // The same rule holds for text in memory.
+    Problem p = sampleProblem();
+    EXPECT_EQ(readDatafileText(p, withLine(text, 12, std::string(70000, '7'))).message, cases[0].message);
+    // Lines up to the bound read as before.
+    EXPECT_TRUE(readDatafileText(p, withLine(text, 3, std::string(60000, 'n') + ",")).ok());
+}
+
+TEST(ReadDatafile, PhysicallyImpossibleValuesAreRefusedNamingTheLine) {
+    // Regressions: LX = 0 made the merge tolerance of Split 4 zero and cracked the mesh; a node at
+    // x = 1.5e308 made Split 4 store an infinite midpoint; "1e3" for NM was read as 1 and shifted
+    // every later section.
+    const std::string text = datafileText(sampleProblem());
+    const std::string failed = "Reading datafile failed.\n\nLine ";
+    const std::pair<std::string, std::string> cases[] = {
+        {withLine(text, 7, "0,500,"),
+         "7 : LX is \"0\", but the problem area must measure at least 0.001 m each way."},
+        {withLine(text, 7, "0.0004,500,"),
+         "7 : LX is \"0.0004\", but the problem area must measure at least 0.001 m each way."},
+        {withLine(text, 11, "1,1.5e308,0,0,10,20,0,1,"), "11 : \"1.5e308\" is too large."},
+        {withLine(text, 9, "4,2,5,1e3,2,2,20000,"), "9 : \"1e3\" is not a whole number."},
+        {withLine(text, 20, "1,-2,0.3,1.5,0,"),
+         "20 : soil 1 has permeability -2, but a permeability cannot be negative."},
+        {withLine(text, 21, "2,2,0,1,0,"),
+         "21 : soil 2 has porosity 0, but a porosity lies between 0.000001 and 1."},
+        {withLine(text, 20, "1,2,0.3,0.5,0,"),
+         "20 : soil 1 has retardation factor 0.5, but a retardation factor cannot be smaller than 1."},
+    };
+    for (const auto& [content, message] : cases) {
+        Problem p = sampleProblem();
+        const Problem before = p;
+        const Result result = readDatafileText(p, content);
+        EXPECT_EQ(result.outcome, Outcome::BadInput);
+        EXPECT_EQ(result.message, failed + message);
+        expectSameProblem(p, before);
+    }
+    // The largest values a datafile holds still read.
+    Problem p = defaultProblem(kSmallLimits);
+    EXPECT_TRUE(
+        readDatafileText(p, withLine(withLine(text, 7, "0.001,1e15,"), 11, "1,-1e15,0,0,10,20,0,1,")).ok());
+    EXPECT_EQ(p.LX, 0.001);
+    EXPECT_EQ(p.nodes[0].X, -1e15);
+}
+
+TEST(WriteDatafile, RefusesWhatCouldNotBeReadBackAndKeepsTheOldFile) {
+    // Regression: an infinite midpoint was saved as "inf", and the file could not be read again.
+    ScratchDirectory dir;
+    const std::string path = dir.file("kept.fem");
+    writeFile(path, "old content");
+    const std::pair<std::function<void(Problem&)>, std::string> cases[] = {
+        {[](Problem& p) { p.nodes[2].X = std::numeric_limits<double>::infinity(); },
+         "Node 3 : X is inf; a datafile holds finite values of at most 1e15 only."},
+        {[](Problem& p) { p.particles[1].Z = 1e300; },
+         "Particle 2 : Z is 1e+300; a datafile holds finite values of at most 1e15 only."},
+        {[](Problem& p) { p.LX = 0.0001; },
+         "LX is 0.0001 and LY is 500; the sizes of the problem area must lie between 0.001 m and 1e15 m."},
+        {[](Problem& p) { p.soils[1].n = 0; },
+         "Soil 2 has porosity 0, but a porosity lies between 0.000001 and 1."},
+    };
+    for (const auto& [spoil, message] : cases) {
+        Problem p = sampleProblem();
+        spoil(p);
+        const Result result = writeDatafile(p, path);
+        EXPECT_EQ(result.outcome, Outcome::BadInput);
+        EXPECT_EQ(result.message, "Writing datafile failed.\n\n" + message);
+        EXPECT_EQ(p.fileName, "Strip.fem");
+    }
+    EXPECT_EQ(fileContent(path), "old content");
+    EXPECT_EQ(dir.entryCount(), 1u);
 }

@@ -3,11 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "model/problem.h"
 
@@ -49,6 +57,33 @@ inline std::string fileContent(const std::string& path) {
 inline void writeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary);
     out << content;
+}
+
+// Runs check in a child process and returns whether it held there. With unprivileged the child
+// has no right to write every file (it runs as nobody when the tests run as root); with
+// fileSizeLimit > 0 no file may grow beyond that many bytes, as on a full disk.
+struct ChildLimits {
+    bool unprivileged = false;
+    long fileSizeLimit = 0;
+};
+
+inline bool holdsInChild(const std::function<bool()>& check, ChildLimits limits) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        bool ready = true;
+        if (limits.unprivileged && ::geteuid() == 0)
+            ready = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        if (limits.fileSizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of ending the process
+            const rlimit limit{static_cast<rlim_t>(limits.fileSizeLimit),
+                               static_cast<rlim_t>(limits.fileSizeLimit)};
+            ready = ready && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        }
+        std::_Exit(ready && check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The problem the program starts with, under the names the main window gives it.

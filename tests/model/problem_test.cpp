@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "model/problem.h"
+#include "model/system_memory.h"
 
 using namespace velkor;
 
@@ -86,9 +93,9 @@ TEST(ColourTable, BlockColoursRepeatEvery255Blocks) {
 TEST(PointInElement, EdgesAndCornersCountAsInside) {
     const Problem p = defaultProblem(); // triangle (0,0), (0,500), (500,0)
     EXPECT_EQ(pointInElement(p, 100, 100, 0), 0);
-    EXPECT_EQ(pointInElement(p, 0, 250, 0), 0);     // on the side along x = 0
-    EXPECT_EQ(pointInElement(p, 250, 250, 0), 0);   // on the hypotenuse
-    EXPECT_EQ(pointInElement(p, 500, 0, 0), 0);     // a corner
+    EXPECT_EQ(pointInElement(p, 0, 250, 0), 0);   // on the side along x = 0
+    EXPECT_EQ(pointInElement(p, 250, 250, 0), 0); // on the hypotenuse
+    EXPECT_EQ(pointInElement(p, 500, 0, 0), 0);   // a corner
     EXPECT_EQ(pointInElement(p, 250.001, 250, 0), -1);
     EXPECT_EQ(pointInElement(p, -0.001, 10, 0), -1);
 }
@@ -153,6 +160,66 @@ TEST(Tables, AllocationFollowsTheLimitsAndSanitizesImpossibleOnes) {
     EXPECT_EQ(p.particles.size(), 0u);
     p.resetToDefaultProblem();
     EXPECT_EQ(p.NN, 3);
+}
+
+TEST(Tables, ThoseTheMemoryCannotHoldAreRefusedAndTheOldOnesKept) {
+    Problem p = defaultProblem();
+    const Limits large{48, 2'000'000, 3'000'000, 100};
+    EXPECT_FALSE(p.allocateTables(large, tableBytes(large) - 1));
+    EXPECT_EQ(p.limits.NMAX, Limits{}.NMAX);
+    EXPECT_EQ(p.nodes.size(), static_cast<std::size_t>(Limits{}.NMAX));
+    EXPECT_EQ(p.NN, 3);
+    EXPECT_EQ(p.nodes[2].X, 500);
+    EXPECT_TRUE(p.allocateTables(large, tableBytes(large)));
+    EXPECT_EQ(p.elements.size(), 3'000'000u);
+}
+
+TEST(Tables, AvailableMemoryHonoursPhysicalMemoryAndProcessLimits) {
+    // Regression: limits of 2e9 (clamped to 2e8) allocated some 43 GB, and the system killed the
+    // program without a message.
+    const uint64_t physical = static_cast<uint64_t>(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+    EXPECT_GT(availableMemory(), 0u);
+    EXPECT_LE(availableMemory(), physical);
+    const Limits huge{200'000'000, 200'000'000, 200'000'000, 200'000'000};
+    if (tableBytes(huge) <= physical) GTEST_SKIP() << "this machine could hold the largest tables";
+    Problem p = defaultProblem();
+    EXPECT_FALSE(p.allocateTables(huge));
+    EXPECT_EQ(p.nodes.size(), static_cast<std::size_t>(Limits{}.NMAX));
+
+    // A data-size limit of the process counts as well: in a child, 64 MB more than it uses now.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        uint64_t pages[6] = {};
+        std::ifstream statm("/proc/self/statm");
+        for (uint64_t& value : pages)
+            statm >> value;
+        const auto cap = static_cast<rlim_t>(pages[5] * ::sysconf(_SC_PAGESIZE) + (64u << 20));
+        const rlimit limit{cap, cap};
+        Problem q;
+        const bool held = ::setrlimit(RLIMIT_DATA, &limit) == 0 && availableMemory() <= (64u << 20) &&
+                          !q.allocateTables(Limits{48, 1'000'000, 1'000'000, 100});
+        std::_Exit(held ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(Tables, UntouchedCapacityCostsNoMemory) {
+    // Regression: every start with NMAX = MMAX = 2e7 wrote 2.3 GB of zeros into the tables.
+    const auto resident = [] {
+        uint64_t size = 0, pages = 0;
+        std::ifstream("/proc/self/statm") >> size >> pages;
+        return pages * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+    };
+    Problem p;
+    const uint64_t before = resident();
+    ASSERT_TRUE(p.allocateTables(Limits{48, 4'000'000, 4'000'000, 100}));
+    p.resetToDefaultProblem();
+    p.buildColoursAndDefaultSoils();
+    EXPECT_LT(resident() - before, tableBytes(p.limits) / 20);
+    EXPECT_EQ(p.nodes[3'999'999].X, 0.0); // unused rows read as defaults
+    EXPECT_EQ(p.elements[3'999'999].node[2], 0);
 }
 
 TEST(BaseName, TakesTheTextAfterTheLastSeparator) {

@@ -93,4 +93,19 @@ TEST_F(BatchOutputs, PicturesAreWrittenAndUnwritableFilesFail) {
     EXPECT_NE(readText(folder_ / "err.txt").find("Unknown surface \"roof\""), std::string::npos);
 }
 
+TEST_F(BatchOutputs, OutputsFollowLinksAndKeepTheirMode) {
+    // Regression: a picture saved through a link replaced the link and left its file stale.
+    std::filesystem::create_directory(folder_ / "pictures");
+    std::ofstream(folder_ / "pictures" / "plan.svg") << "old";
+    std::filesystem::permissions(folder_ / "pictures" / "plan.svg",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("pictures/plan.svg", folder_ / "plan.svg");
+    ASSERT_EQ(run("--contours-svg " + (folder_ / "plan.svg").string()), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder_ / "plan.svg"));
+    EXPECT_NE(readText(folder_ / "pictures" / "plan.svg").find("</svg>"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(folder_ / "pictures" / "plan.svg").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_ / "pictures"), {}), 1);
+}
+
 } // namespace

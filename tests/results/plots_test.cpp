@@ -332,6 +332,31 @@ TEST(SvgCanvas, TextIsEscapedAndStylesAreGrouped) {
     EXPECT_GT(canvas.textWidth("WWWW"), canvas.textWidth("W"));
 }
 
+TEST(SvgCanvas, StreamedPictureIsTheSameInBoundedPieces) {
+    // Regression: a picture was built whole in memory (440 MB for a stagnant tracking run).
+    struct Pieces : TextSink {
+        std::string text;
+        std::size_t count = 0, largest = 0;
+        void write(std::string_view piece) override {
+            text.append(piece);
+            ++count;
+            largest = std::max(largest, piece.size());
+        }
+    } pieces;
+    SvgCanvas held(640, 480, kSilver), streamed(pieces, 640, 480, kSilver);
+    for (SvgCanvas* canvas : {&held, &streamed}) {
+        for (int i = 0; i < 20000; ++i) {
+            canvas->setPenColour(i % 1000 == 0 ? kBlue : kRed);
+            canvas->line(i % 640, i % 480, (i * 7) % 640, (i * 3) % 480);
+        }
+        canvas->text(5, 5, "Contour Interval : 0.3 m");
+    }
+    streamed.finish();
+    EXPECT_EQ(pieces.text, held.document());
+    EXPECT_GT(pieces.count, 5u);
+    EXPECT_LT(pieces.largest, std::size_t{70000});
+}
+
 // Writes SVG pictures of the test problems when VELKOR_PICTURES_DIR names a folder, for a look.
 TEST(Pictures, WrittenOnRequest) {
     const char* folder = std::getenv("VELKOR_PICTURES_DIR");

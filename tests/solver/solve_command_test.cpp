@@ -164,7 +164,10 @@ TEST(SolveCommand, MatchesTheLiteralAlgorithmBitForBit) {
         Problem literal = fast;
         const SolveReport report = solveProblem(fast, preconditioned);
         const test::ReferenceRun reference = test::referenceSolve(literal, preconditioned);
-        ASSERT_EQ(report.outcome, Outcome::Done) << report.message;
+        // The plain variant stops at its iteration limit with heads some 40 m from the converged
+        // ones (in an aquifer drawn down to -25 km): reported, and still bit for bit the heads of
+        // the literal algorithm.
+        ASSERT_EQ(report.outcome, preconditioned ? Outcome::Done : Outcome::NotConverged) << report.message;
         EXPECT_EQ(report.entries, reference.entries);
         ASSERT_EQ(report.cycles.size(), reference.cycles.size());
         for (std::size_t c = 0; c < report.cycles.size(); ++c) {
@@ -269,16 +272,16 @@ TEST(SolveCommand, OverflowingCoefficientsAreRefusedNotWritten) {
     EXPECT_TRUE(std::isfinite(problem.errorLog));
 }
 
-TEST(SolveCommand, IterationLimitEndsTheCycleWithoutAMessage) {
+TEST(SolveCommand, IterationLimitWithHeadsOutOfBalanceIsReported) {
     // A node of Type -1 is never updated and its residual is never cleared; at 25 m against its
-    // neighbours' 20 m that residual stays, so every cycle runs its 2 NN + 1 = 7 iterations and
-    // the solve still reports its heads.
+    // neighbours' 20 m that residual stays, so every cycle runs its 2 NN + 1 = 7 iterations. The
+    // solve keeps its heads, but the free node's are out of balance and the outcome says so.
     Problem problem = defaultProblem();
     problem.nodes[1].Type = -1;
     problem.nodes[1].F = 25;
     const SolveReport report = solveProblem(problem, false);
-    ASSERT_EQ(report.outcome, Outcome::Done) << report.message;
-    EXPECT_TRUE(report.message.empty());
+    ASSERT_EQ(report.outcome, Outcome::NotConverged) << report.message;
+    EXPECT_EQ(report.message.rfind("Solution not converged\n\n", 0), 0u);
     for (const CycleReport& cycle : report.cycles)
         EXPECT_EQ(cycle.iterations, 7);
     EXPECT_EQ(problem.nodes[1].F, 25.0);
@@ -293,4 +296,79 @@ TEST(SolveCommand, EmptyProblemSolvesToNothing) {
     EXPECT_EQ(report.outcome, Outcome::Done);
     EXPECT_EQ(report.entries, 0);
     EXPECT_EQ(report.cycles.size(), 6u);
+}
+
+TEST(SolveCommand, HeadsWithoutAPrescribedHeadAreRefused) {
+    // Regression: without a prescribed head the equations are singular, and heads of -6.5e16
+    // were saved as a solution.
+    Problem none = defaultProblem();
+    none.nodes[0].Type = none.nodes[1].Type = 0;
+    SolveReport report = solveProblem(none, false);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.message,
+              "The heads cannot be determined: no node of the problem has a prescribed head.\n\n"
+              "Give at least one node type 1 and the head it keeps.");
+    EXPECT_EQ(none.nodes[2].F, 10.0);
+
+    // A second triangle held to the first only by an element without permeability.
+    Problem apart = defaultProblem();
+    apart.NN = 6;
+    apart.NM = 3;
+    apart.NB = 2;
+    apart.nodes[3] = Node{1000, 0, 0, 10, 10, 0, 0, 0, 0};
+    apart.nodes[4] = Node{1000, 500, 0, 10, 10, 0, 0, 0, 0};
+    apart.nodes[5] = Node{1500, 0, 0, 10, 10, 0, 0, 0, 0};
+    apart.elements[1] = Element{{2, 3, 4}, 1};
+    apart.elements[2] = Element{{3, 5, 4}, 0};
+    apart.soils[1].K = 0;
+    report = solveProblem(apart, true);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.message.rfind(
+                  "The heads of node 4 and of the nodes connected with it cannot be determined", 0),
+              0u)
+        << report.message;
+    EXPECT_EQ(apart.nodes[4].F, 10.0);
+    // Permeable, the joining element ties the second triangle to the prescribed heads.
+    apart.soils[1].K = 1;
+    report = solveProblem(apart, true);
+    EXPECT_EQ(report.outcome, Outcome::Done) << report.message;
+    EXPECT_NEAR(apart.nodes[4].F, 20, 1e-9);
+}
+
+TEST(SolveCommand, AnswerOutOfBalanceIsReportedAndKept) {
+    // Regression: below K = 1e-7 m/d the absolute tolerance stopped the plain iteration on the
+    // validation strip with heads decimetres to metres off, reported as a success.
+    for (const double K : {1e-8, 1e-9, 1e-12}) {
+        SCOPED_TRACE(K);
+        test::GridLayout layout;
+        layout.cellsX = 32;
+        layout.cellsY = 32;
+        layout.lengthX = 1000;
+        layout.lengthY = 100;
+        layout.head = 12;
+        layout.K = K;
+        Problem plain;
+        test::makeGrid(plain, layout);
+        test::prescribeColumn(plain, layout, 0, 15);
+        test::prescribeColumn(plain, layout, layout.cellsX, 10);
+        Problem preconditioned = plain;
+        const auto largestError = [](const Problem& problem) {
+            double worst = 0;
+            for (int32_t i = 0; i < problem.NN; ++i) {
+                const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+                worst = std::max(worst, std::fabs(node.F - (15 - 0.005 * node.X)));
+            }
+            return worst;
+        };
+
+        SolveReport report = solveProblem(plain, false);
+        EXPECT_EQ(report.outcome, Outcome::NotConverged);
+        EXPECT_EQ(report.message.rfind("Solution not converged\n\n", 0), 0u);
+        EXPECT_EQ(report.cycles.size(), 6u);
+        EXPECT_GT(largestError(plain), 0.1); // the heads kept are the ones the iteration reached
+
+        report = solveProblem(preconditioned, true);
+        EXPECT_EQ(report.outcome, Outcome::Done) << report.message;
+        EXPECT_LT(largestError(preconditioned), 1e-5);
+    }
 }

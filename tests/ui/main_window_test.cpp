@@ -253,6 +253,25 @@ TEST_F(SolveCommand, PreconditionerFlagChoosesTheVariant) {
     EXPECT_EQ(main().ProgressGrid->cellText(1, 3), plain);
 }
 
+// Regression: with a very low permeability the plain iteration stopped with heads metres off and
+// the program reported a success. The answer is kept, said to be unreliable, and offered.
+TEST_F(SolveCommand, AnswerOutOfBalanceIsKeptSaidAndOffered) {
+    std::string text = fileText(std::string(VELKOR_EXAMPLES_DIR) + "/Val1.fem");
+    for (std::size_t at = text.find(",    1.000000,    0.400000,"); at != std::string::npos;
+         at = text.find(",    1.000000,    0.400000,", at))
+        text.replace(at, 14, ",    0.000000001");
+    const std::string path = (std::filesystem::current_path() / "tight.fem").string();
+    std::ofstream(path, std::ios::binary) << text;
+    openFile(path);
+    ASSERT_EQ(problem().soils[0].K, 1e-9);
+    click(main().SpeedButtonCalc);
+    ASSERT_EQ(dialogs.messages.size(), 2u); // the verdict, then "Saving datafile failed or canceled"
+    EXPECT_EQ(dialogs.messages[0].rfind("Solution not converged\n\n", 0), 0u);
+    EXPECT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_TRUE(main().StatusLine->text().startsWith(QStringLiteral("Not converged, results not reliable : 6 cycles")));
+    EXPECT_NE(problem().nodes[500].F, 12.5); // the heads computed are kept
+}
+
 TEST_F(SolveCommand, CommandsWaitWhileASolveRuns) {
     openFile(testData("ui_square.fem"));
     int progressCalls = 0;
