@@ -7,38 +7,14 @@
 #include <sstream>
 #include <string>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "batch_run.h"
 #include "model/problem.h"
 
 namespace {
 
-class Batch : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("velkor_batch_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    // Runs velkor-batch with the arguments in the test's folder; returns the exit status.
-    int run(const std::string& arguments) {
-        const std::string command = "cd " + folder_.string() + " && " + VELKOR_BATCH_PROGRAM + " " +
-                                    arguments + " >out.txt 2>err.txt";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string text(const std::string& name) const {
-        std::ifstream in(folder_ / name, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-    std::filesystem::path folder_;
-};
+using Batch = velkor::test::BatchRun;
 
 TEST_F(Batch, EndlessInputEndsWithAMessage) {
     // Regression: the whole input was read into memory, and /dev/zero ran until the system killed

@@ -1,46 +1,16 @@
 // What velkor-batch's exit status promises a script: 0 done, 1 not loaded, 2 a usage error, 3 an
 // operation refused by the program or an output not written (after every output was tried).
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include <sys/wait.h>
+#include "batch_run.h"
 
 namespace {
 
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class BatchExitStatus : public ::testing::Test {
+class BatchExitStatus : public velkor::test::BatchRun {
   protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("velkor_status_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    // Runs velkor-batch with the default capacities in the scratch folder; returns the exit status.
-    int run(const std::string& arguments) {
-        const std::string command = "cd " + folder_.string() + " && " + VELKOR_BATCH_PROGRAM + " " +
-                                    arguments + " >out.txt 2>err.txt";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string out() const { return readText(folder_ / "out.txt"); }
-    std::string err() const { return readText(folder_ / "err.txt"); }
     bool written(const char* name) const { return std::filesystem::exists(folder_ / name); }
-
-    std::filesystem::path folder_;
 };
 
 TEST_F(BatchExitStatus, UsageErrorsAreTwo) {

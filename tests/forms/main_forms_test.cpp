@@ -1,5 +1,6 @@
 // The main window's forms and rules without a window: the data grids' commits and keys, the close
 // groups of the commands, the repaint rule and the status line of a solve.
+#include "default_problem.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,13 +14,7 @@
 namespace velkor {
 namespace {
 
-Problem defaultProblem() {
-    Problem problem;
-    problem.allocateTables(Limits{});
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    return problem;
-}
+using test::defaultProblem;
 
 constexpr int kLX = static_cast<int>(GeneralRow::LX);
 constexpr int kNP = static_cast<int>(GeneralRow::NP);
@@ -181,8 +176,9 @@ TEST(SolveStatus, NamesCyclesIterationsLogErrorAndTheWarning) {
               "bottom of aquifer. Results invalid.");
     report.outcome = Outcome::NotConverged;
     report.warning = false;
-    EXPECT_EQ(solveStatusText(report), "Not converged, results not reliable : 6 cycles, 15 iterations in the last "
-                                       "cycle, Log(error) -24.00 (iteration limit reached)");
+    EXPECT_EQ(solveStatusText(report),
+              "Not converged, results not reliable : 6 cycles, 15 iterations in the last "
+              "cycle, Log(error) -24.00 (iteration limit reached)");
     report.outcome = Outcome::RefusedCapacity;
     EXPECT_EQ(solveStatusText(report), "Not solved; the heads are as they were.");
 }

@@ -1,5 +1,6 @@
 // The node, element, soil, well and particle tables as plain forms: commits, keys, paging and the
 // layout of their windows.
+#include "default_problem.h"
 #include <gtest/gtest.h>
 
 #include "forms/mesh_tables.h"
@@ -9,11 +10,9 @@ using namespace velkor;
 
 namespace {
 
+// The default problem with no results waiting to be cleared.
 Problem defaultProblem() {
-    Problem problem;
-    problem.allocateTables(Limits{});
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
+    Problem problem = test::defaultProblem();
     problem.resultsStale = false;
     return problem;
 }

@@ -1,6 +1,7 @@
 // Helpers shared by the io tests: a scratch directory per test, file contents, model problems.
 #pragma once
 
+#include "default_problem.h"
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -20,6 +21,8 @@
 #include "model/problem.h"
 
 namespace velkor::testing {
+
+using test::defaultProblem;
 
 // A fresh directory under the system temporary directory, removed with everything in it.
 class ScratchDirectory {
@@ -87,14 +90,5 @@ inline bool holdsInChild(const std::function<bool()>& check, ChildLimits limits)
 }
 
 // The problem the program starts with, under the names the main window gives it.
-inline Problem defaultProblem(const Limits& limits = Limits{}) {
-    Problem problem;
-    EXPECT_TRUE(problem.allocateTables(limits));
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    problem.fileName = "Data1.fem";
-    problem.problemName = "Default Datafile";
-    return problem;
-}
 
 } // namespace velkor::testing

@@ -11,14 +11,6 @@ std::size_t at(int32_t i) {
 }
 } // namespace
 
-Problem defaultProblem(const Limits& limits) {
-    Problem p;
-    p.allocateTables(limits);
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
-    return p;
-}
-
 std::vector<Corners> elementCorners(const Problem& p) {
     std::vector<Corners> out;
     for (int32_t e = 0; e < p.NM; ++e) {

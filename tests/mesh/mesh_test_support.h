@@ -2,6 +2,8 @@
 // refinement operations written as plain scans to hold the fast ones against.
 #pragma once
 
+#include "default_problem.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -15,7 +17,6 @@ namespace velkor::test {
 using Corners = std::array<int32_t, 3>;
 
 // The default problem with its colours and soils, for the given limits.
-Problem defaultProblem(const Limits& limits = Limits{});
 
 // Element corners, 1-based as on screen.
 std::vector<Corners> elementCorners(const Problem& p);

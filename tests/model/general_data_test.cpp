@@ -2,20 +2,12 @@
 
 #include <string>
 
+#include "default_problem.h"
 #include "model/general_data.h"
 
 using namespace velkor;
 
-namespace {
-
-Problem defaultProblem() {
-    Problem p;
-    EXPECT_TRUE(p.allocateTables(Limits{}));
-    p.resetToDefaultProblem();
-    return p;
-}
-
-} // namespace
+using test::defaultProblem;
 
 TEST(GeneralDataCell, AreaSizeMustBePositive) {
     Problem p = defaultProblem();

@@ -1,3 +1,4 @@
+#include "default_problem.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,13 +14,7 @@ using namespace velkor;
 
 namespace {
 
-Problem defaultProblem() {
-    Problem p;
-    EXPECT_TRUE(p.allocateTables(Limits{}));
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
-    return p;
-}
+using test::defaultProblem;
 
 } // namespace
 

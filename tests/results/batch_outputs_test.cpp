@@ -8,37 +8,21 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
+#include "batch_run.h"
 
 namespace {
 
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using velkor::test::readText;
 
-class BatchOutputs : public ::testing::Test {
+// Runs velkor-batch on the first validation example.
+class BatchOutputs : public velkor::test::BatchRun {
   protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("velkor_results_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    // Runs velkor-batch on the first validation example; returns the exit status.
     int run(const std::string& arguments) {
-        const std::string command = std::string(VELKOR_BATCH_PROGRAM) + " " + VELKOR_EXAMPLES_DIR +
-                                    "/Val1.fem " + arguments + " >" + (folder_ / "out.txt").string() + " 2>" +
-                                    (folder_ / "err.txt").string();
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return BatchRun::run(std::string(VELKOR_EXAMPLES_DIR) + "/Val1.fem " + arguments);
     }
-    std::filesystem::path folder_;
 };
+
+} // namespace
 
 TEST_F(BatchOutputs, TrackRowsComeInEmissionOrderWithOneBasedParticles) {
     const auto csv = folder_ / "track.csv";
@@ -107,5 +91,3 @@ TEST_F(BatchOutputs, OutputsFollowLinksAndKeepTheirMode) {
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_ / "pictures"), {}), 1);
 }
-
-} // namespace

@@ -1,5 +1,6 @@
 // The solve command: six cycles, both variants, results written back, refusals that leave the
 // heads alone.
+#include "default_problem.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,13 +17,7 @@ using namespace velkor;
 
 namespace {
 
-Problem defaultProblem() {
-    Problem problem;
-    problem.allocateTables(Limits{});
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    return problem;
-}
+using test::defaultProblem;
 
 struct Recorder : Feedback {
     std::vector<std::pair<int32_t, int32_t>> elements;

@@ -1,4 +1,5 @@
 // Matrix structure: upper-triangle rows, diagonal first, other columns in first-met order.
+#include "default_problem.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,13 +14,7 @@ using namespace velkor;
 
 namespace {
 
-Problem defaultProblem() {
-    Problem problem;
-    problem.allocateTables(Limits{});
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    return problem;
-}
+using test::defaultProblem;
 
 std::vector<int32_t> row(const SystemMatrix& matrix, int32_t k) {
     std::vector<int32_t> columns{k};

@@ -14,13 +14,6 @@ using namespace velkor::testing;
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 constexpr int kLX = static_cast<int>(GeneralRow::LX);
 constexpr int kTM = static_cast<int>(GeneralRow::TM);
 constexpr int kProblemName = static_cast<int>(GeneralRow::ProblemName);

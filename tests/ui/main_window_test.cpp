@@ -15,13 +15,6 @@ using namespace velkor::testing;
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 constexpr int kLX = static_cast<int>(GeneralRow::LX);
 constexpr int kNP = static_cast<int>(GeneralRow::NP);
 constexpr int kTM = static_cast<int>(GeneralRow::TM);
@@ -268,7 +261,8 @@ TEST_F(SolveCommand, AnswerOutOfBalanceIsKeptSaidAndOffered) {
     ASSERT_EQ(dialogs.messages.size(), 2u); // the verdict, then "Saving datafile failed or canceled"
     EXPECT_EQ(dialogs.messages[0].rfind("Solution not converged\n\n", 0), 0u);
     EXPECT_EQ(dialogs.saveRequests.size(), 1u);
-    EXPECT_TRUE(main().StatusLine->text().startsWith(QStringLiteral("Not converged, results not reliable : 6 cycles")));
+    EXPECT_TRUE(main().StatusLine->text().startsWith(
+        QStringLiteral("Not converged, results not reliable : 6 cycles")));
     EXPECT_NE(problem().nodes[500].F, 12.5); // the heads computed are kept
 }
 

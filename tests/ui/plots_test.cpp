@@ -31,13 +31,6 @@ using namespace velkor::testing;
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 QImage blankImage(QSize size) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(QColor(0xC0, 0xC0, 0xC0));

@@ -7,9 +7,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QPrinter>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPrinter>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -17,9 +17,11 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,14 @@ class ScriptedDialogs : public Dialogs {
         return answer;
     }
 };
+
+// The bytes of a file.
+inline std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 inline std::string testData(const char* name) {
     return std::string(VELKOR_TEST_DATA_DIR) + "/" + name;
