@@ -24,6 +24,7 @@
 #include "mesh/refinement.h"
 #include "results/recording_canvas.h"
 #include "ui/application.h"
+#include "ui/bench_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/mesh_window.h"
@@ -49,14 +50,6 @@ template <typename Run> double fastest(Run&& run) {
     }
     return best;
 }
-
-// Messages go to standard error; no dialog ever waits.
-class BenchDialogs : public Dialogs {
-  public:
-    void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 // The default block and three more, drawn as the block editor draws them: each new node joined
 // to the nearest block side. They cover most of the area.

@@ -22,6 +22,7 @@
 #include "results/three_d_graph.h"
 #include "solved_square.h"
 #include "ui/application.h"
+#include "ui/bench_dialogs.h"
 #include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
 #include "ui/qt_canvas.h"
@@ -35,13 +36,6 @@ using Clock = std::chrono::steady_clock;
 double seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-class SilentDialogs : public Dialogs {
-  public:
-    void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 constexpr int kWidth = 1600, kHeight = 1000;
 const GraphChoices kAllSurfaces{true, true, true, true, 45};
@@ -154,7 +148,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const int cells = argc > 1 ? std::atoi(argv[1]) : 708;
 
-    SilentDialogs dialogs;
+    BenchDialogs dialogs;
     Application app(dialogs);
     app.endProgram = [] {};
     Problem& problem = app.problem;
