@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -56,6 +57,8 @@ class BenchDialogs : public Dialogs {
     void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+    bool printSetup(QPrinter&) override { return false; }
+    void printPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
 };
 
 // The default block and three more, drawn as the block editor draws them: each new node joined

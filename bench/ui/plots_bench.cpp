@@ -41,6 +41,8 @@ class SilentDialogs : public Dialogs {
     void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+    bool printSetup(QPrinter&) override { return false; }
+    void printPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
 };
 
 constexpr int kWidth = 1600, kHeight = 1000;
