@@ -1,0 +1,304 @@
+#include "solver/fast_solve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include <cholmod.h>
+
+#include "model/number_text.h"
+#include "solver/conjugate_gradient.h"
+
+namespace velkor {
+
+namespace {
+
+using Index = SuiteSparse_long;
+
+std::string notPositiveDefiniteMessage(int32_t cycle) {
+    return format("The equations of cycle %d have no unique solution: the fast solver found them not "
+                  "positive definite.\n\n"
+                  "Check the permeabilities of the problem.",
+                  cycle + 1);
+}
+
+std::string noMemoryMessage(int32_t cycle) {
+    return format("Not enough memory for the fast solver to factorise the equations of cycle %d.\n\n"
+                  "Solve without \"Use Fast Solver\" in the Options window, which needs far less memory.",
+                  cycle + 1);
+}
+
+std::string notFiniteMessage(int32_t cycle) {
+    return format("The fast solver found no finite heads for cycle %d: the equations have no unique "
+                  "solution.\n\n"
+                  "Check the permeabilities, the supplies and the prescribed heads of the problem.",
+                  cycle + 1);
+}
+
+void report(Feedback* feedback, int32_t cycle, double measure) {
+    Progress progress;
+    progress.stage = Stage::Iteration;
+    progress.cycle = cycle + 1;
+    progress.iteration = 0;
+    progress.log10Measure = measureLogarithm(measure);
+    feedback->progress(progress);
+}
+
+} // namespace
+
+// The free nodes' matrix in the library's column storage: the lower triangle, column by column,
+// which is the program's upper triangle row by row with the rows of kept heads left out. Every
+// stored entry of the program's matrix knows where its value goes, so that a cycle only copies.
+struct FastSolver::Factor {
+    cholmod_common common{};
+    bool started = false;
+    cholmod_sparse* matrix = nullptr;
+    cholmod_factor* factor = nullptr;
+    cholmod_dense* solution = nullptr;
+    cholmod_dense* workY = nullptr;
+    cholmod_dense* workE = nullptr;
+
+    std::vector<int32_t> freeIndex; // per node: its unknown, -1 when its head is kept
+    std::vector<Index> diagonalAt;  // per unknown: where its diagonal goes
+    std::vector<Index> entryAt;     // per stored off-diagonal entry: where it goes, -1 when it
+                                    // couples a kept head to the others
+    std::vector<double> rightHand;  // per unknown
+    std::vector<double> answer;     // heads being computed, NN values
+    std::vector<double> previous;   // the answer before refinement, NN values
+    std::vector<double> product;    // A F, NN values
+
+    Factor() {
+        started = cholmod_l_start(&common) != 0;
+        // Failures come back as outcomes; nothing is printed.
+        common.print = 0;
+        common.error_handler = nullptr;
+    }
+    ~Factor() {
+        cholmod_l_free_dense(&workE, &common);
+        cholmod_l_free_dense(&workY, &common);
+        cholmod_l_free_dense(&solution, &common);
+        cholmod_l_free_factor(&factor, &common);
+        cholmod_l_free_sparse(&matrix, &common);
+        if (started) cholmod_l_finish(&common);
+    }
+    Factor(const Factor&) = delete;
+    Factor& operator=(const Factor&) = delete;
+
+    bool outOfMemory() const {
+        return common.status == CHOLMOD_OUT_OF_MEMORY || common.status == CHOLMOD_TOO_LARGE;
+    }
+
+    // The pattern of the free nodes' equations and the fill-reducing ordering of its factor.
+    Outcome analyse(const SystemMatrix& system, const uint8_t* roles);
+    // A's values and the right-hand side of this cycle's system.
+    void load(const SystemMatrix& system, const double* supply, const double* heads);
+    Outcome solveOnce();
+};
+
+Outcome FastSolver::Factor::analyse(const SystemMatrix& system, const uint8_t* roles) {
+    const auto n = static_cast<std::size_t>(system.rows);
+    freeIndex.assign(n, -1);
+    Index unknowns = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        if (roles[k] == FreeNode) freeIndex[k] = static_cast<int32_t>(unknowns++);
+    rightHand.assign(static_cast<std::size_t>(unknowns), 0.0);
+    answer.assign(n, 0.0);
+    previous.assign(n, 0.0);
+    product.assign(n, 0.0);
+    if (unknowns == 0) return Outcome::Done; // every head is kept: nothing to factorise
+
+    // Column sizes: the diagonal and every coupling between two free nodes.
+    std::vector<Index> columnStart(static_cast<std::size_t>(unknowns) + 1, 0);
+    int32_t begin = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const int32_t end = system.offEnd[k];
+        if (freeIndex[k] >= 0) {
+            Index size = 1;
+            for (int32_t e = begin; e < end; ++e)
+                if (freeIndex[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])] >= 0)
+                    ++size;
+            columnStart[static_cast<std::size_t>(freeIndex[k]) + 1] = size;
+        }
+        begin = end;
+    }
+    for (std::size_t c = 0; c < static_cast<std::size_t>(unknowns); ++c)
+        columnStart[c + 1] += columnStart[c];
+    const Index stored = columnStart.back();
+
+    matrix = cholmod_l_allocate_sparse(static_cast<std::size_t>(unknowns), static_cast<std::size_t>(unknowns),
+                                       static_cast<std::size_t>(stored), 1, 1, -1, CHOLMOD_REAL, &common);
+    if (!matrix) return Outcome::OutOfMemory;
+    auto* start = static_cast<Index*>(matrix->p);
+    auto* row = static_cast<Index*>(matrix->i);
+    std::copy(columnStart.begin(), columnStart.end(), start);
+
+    // Rows of each column in ascending order, the diagonal first (the free numbering follows the
+    // node numbering, so every coupling lies below it).
+    diagonalAt.assign(static_cast<std::size_t>(unknowns), 0);
+    entryAt.assign(system.columns.size(), -1);
+    std::vector<std::pair<Index, int32_t>> column; // row, stored entry
+    begin = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const int32_t end = system.offEnd[k];
+        if (const int32_t c = freeIndex[k]; c >= 0) {
+            column.clear();
+            for (int32_t e = begin; e < end; ++e)
+                if (const int32_t r =
+                        freeIndex[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])];
+                    r >= 0)
+                    column.emplace_back(r, e);
+            std::sort(column.begin(), column.end());
+            Index at = start[c];
+            diagonalAt[static_cast<std::size_t>(c)] = at;
+            row[at++] = c;
+            for (const auto& [r, e] : column) {
+                entryAt[static_cast<std::size_t>(e)] = at;
+                row[at++] = r;
+            }
+        }
+        begin = end;
+    }
+    std::fill_n(static_cast<double*>(matrix->x), stored, 0.0);
+
+    factor = cholmod_l_analyze(matrix, &common);
+    if (!factor) return outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput;
+    return Outcome::Done;
+}
+
+void FastSolver::Factor::load(const SystemMatrix& system, const double* supply, const double* heads) {
+    auto* value = static_cast<double*>(matrix->x);
+    const auto n = static_cast<std::size_t>(system.rows);
+    for (std::size_t k = 0; k < n; ++k)
+        if (const int32_t c = freeIndex[k]; c >= 0) {
+            value[diagonalAt[static_cast<std::size_t>(c)]] = system.diagonal[k];
+            rightHand[static_cast<std::size_t>(c)] = supply[k];
+        }
+    // A kept head is known: its coupling to a free node moves to that node's right-hand side.
+    int32_t begin = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const int32_t end = system.offEnd[k];
+        for (int32_t e = begin; e < end; ++e) {
+            const auto entry = static_cast<std::size_t>(e);
+            const auto j = static_cast<std::size_t>(system.columns[entry]);
+            if (entryAt[entry] >= 0) {
+                value[entryAt[entry]] = system.values[entry];
+            } else if (freeIndex[k] >= 0) {
+                rightHand[static_cast<std::size_t>(freeIndex[k])] -= system.values[entry] * heads[j];
+            } else if (freeIndex[j] >= 0) {
+                rightHand[static_cast<std::size_t>(freeIndex[j])] -= system.values[entry] * heads[k];
+            }
+        }
+        begin = end;
+    }
+}
+
+// Solves A x = rightHand with this cycle's factor into solution.
+Outcome FastSolver::Factor::solveOnce() {
+    cholmod_dense right{};
+    right.nrow = rightHand.size();
+    right.ncol = 1;
+    right.nzmax = rightHand.size();
+    right.d = rightHand.size();
+    right.x = rightHand.data();
+    right.xtype = CHOLMOD_REAL;
+    right.dtype = CHOLMOD_DOUBLE;
+    if (!cholmod_l_solve2(CHOLMOD_A, factor, &right, nullptr, &solution, nullptr, &workY, &workE, &common))
+        return outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput;
+    return Outcome::Done;
+}
+
+FastSolver::FastSolver() = default;
+FastSolver::~FastSolver() = default;
+
+FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Feedback* feedback) {
+    const SystemMatrix& system = *input.matrix;
+    const auto n = static_cast<std::size_t>(system.rows);
+    FastSolveResult result;
+    auto fail = [&](Outcome outcome) {
+        result.outcome = outcome;
+        result.message = outcome == Outcome::OutOfMemory ? noMemoryMessage(input.cycle)
+                                                         : notPositiveDefiniteMessage(input.cycle);
+        return result;
+    };
+
+    if (!factor_) {
+        factor_ = std::make_unique<Factor>();
+        if (!factor_->started) return fail(Outcome::OutOfMemory);
+        if (const Outcome analysed = factor_->analyse(system, input.roles); analysed != Outcome::Done) {
+            factor_.reset();
+            return fail(analysed);
+        }
+    }
+    Factor& f = *factor_;
+
+    // The residual of the whole system on the answer: r = supply - A F, rows of prescribed heads
+    // left out, as the iteration measures it.
+    auto measureAnswer = [&] {
+        multiplySymmetric(system, f.answer.data(), f.product.data());
+        double measure = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (input.roles[k] == PrescribedNode) continue;
+            const double r = input.supply[k] - f.product[k];
+            measure += r * r;
+        }
+        return measure;
+    };
+    auto takeSolution = [&] {
+        const auto* x = static_cast<const double*>(f.solution->x);
+        for (std::size_t k = 0; k < n; ++k)
+            if (const int32_t c = f.freeIndex[k]; c >= 0) f.answer[k] = x[c];
+    };
+
+    std::copy(heads, heads + n, f.answer.begin());
+    double measure = 0;
+    if (f.matrix) {
+        f.load(system, input.supply, heads);
+        // A pivot that is not positive stops the factorisation: the equations then have no unique
+        // solution.
+        cholmod_l_factorize(f.matrix, f.factor, &f.common);
+        if (f.common.status < 0) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
+        if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
+            return fail(Outcome::BadInput);
+        if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
+        takeSolution();
+        measure = measureAnswer();
+
+        // One step of refinement: the factor solves for what the answer leaves out of balance,
+        // which takes the residual of a large mesh down to what rounding in A F leaves. The step
+        // is kept only when it does.
+        for (std::size_t k = 0; k < n; ++k)
+            if (const int32_t c = f.freeIndex[k]; c >= 0)
+                f.rightHand[static_cast<std::size_t>(c)] = input.supply[k] - f.product[k];
+        if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
+        f.previous = f.answer;
+        const auto* x = static_cast<const double*>(f.solution->x);
+        for (std::size_t k = 0; k < n; ++k)
+            if (const int32_t c = f.freeIndex[k]; c >= 0) f.answer[k] += x[c];
+        if (const double refined = measureAnswer(); refined < measure)
+            measure = refined;
+        else
+            f.answer.swap(f.previous);
+    } else {
+        measure = measureAnswer(); // every head is kept
+    }
+
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!std::isfinite(f.answer[k]) || !std::isfinite(measure)) {
+            result.outcome = Outcome::BadInput;
+            result.message = notFiniteMessage(input.cycle);
+            return result;
+        }
+        if (!(f.answer[k] >= input.bottom[k])) result.warning = true;
+    }
+    std::copy(f.answer.begin(), f.answer.end(), heads);
+    result.measure = measure;
+    result.log10Measure = measureLogarithm(measure);
+    if (feedback) {
+        report(feedback, input.cycle, measure);
+        if (feedback->cancelRequested()) result.outcome = Outcome::Cancelled;
+    }
+    return result;
+}
+
+} // namespace velkor
