@@ -73,6 +73,10 @@ struct FastSolver::Factor {
         // Failures come back as outcomes; nothing is printed.
         common.print = 0;
         common.error_handler = nullptr;
+        // Always L L': the simplicial L D L' that small systems would otherwise get goes through
+        // an indefinite matrix without a word, where L L' stops at the first pivot that is not
+        // positive.
+        common.supernodal = CHOLMOD_SUPERNODAL;
     }
     ~Factor() {
         cholmod_l_free_dense(&workE, &common);
