@@ -1,7 +1,10 @@
 #include "solver/fast_solve.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <future>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -34,6 +37,25 @@ std::string notFiniteMessage(int32_t cycle) {
                   "solution.\n\n"
                   "Check the permeabilities, the supplies and the prescribed heads of the problem.",
                   cycle + 1);
+}
+
+// Runs step on a thread of its own and repeats the progress to the feedback until it is done;
+// without a feedback, or when no thread can be had, runs it here.
+template <class Step> void runBeside(Feedback* feedback, const Progress& progress, Step step) {
+    if (!feedback) {
+        step();
+        return;
+    }
+    std::future<void> done;
+    try {
+        done = std::async(std::launch::async, step);
+    } catch (const std::system_error&) {
+        step();
+        return;
+    }
+    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        feedback->progress(progress);
+    done.get();
 }
 
 void report(Feedback* feedback, int32_t cycle, double measure) {
@@ -93,7 +115,7 @@ struct FastSolver::Factor {
         return common.status == CHOLMOD_OUT_OF_MEMORY || common.status == CHOLMOD_TOO_LARGE;
     }
 
-    // The pattern of the free nodes' equations and the fill-reducing ordering of its factor.
+    // The pattern of the free nodes' equations, in matrix.
     Outcome analyse(const SystemMatrix& system, const uint8_t* roles);
     // A's values and the right-hand side of this cycle's system.
     void load(const SystemMatrix& system, const double* supply, const double* heads);
@@ -165,8 +187,6 @@ Outcome FastSolver::Factor::analyse(const SystemMatrix& system, const uint8_t* r
     }
     std::fill_n(static_cast<double*>(matrix->x), stored, 0.0);
 
-    factor = cholmod_l_analyze(matrix, &common);
-    if (!factor) return outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput;
     return Outcome::Done;
 }
 
@@ -226,13 +246,29 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         return result;
     };
 
+    Progress waiting;
+    waiting.stage = Stage::Assembly;
+    waiting.element = input.elements;
+    waiting.cycle = input.cycle + 1;
+    auto cancelled = [&] {
+        if (!feedback || !feedback->cancelRequested()) return false;
+        result.outcome = Outcome::Cancelled;
+        return true;
+    };
+
     if (!factor_) {
-        factor_ = std::make_unique<Factor>();
-        if (!factor_->started) return fail(Outcome::OutOfMemory);
-        if (const Outcome analysed = factor_->analyse(system, input.roles); analysed != Outcome::Done) {
-            factor_.reset();
+        auto made = std::make_unique<Factor>();
+        if (!made->started) return fail(Outcome::OutOfMemory);
+        if (const Outcome analysed = made->analyse(system, input.roles); analysed != Outcome::Done)
             return fail(analysed);
+        if (made->matrix) {
+            // The fill-reducing ordering, found once for the six cycles.
+            Factor& f = *made;
+            runBeside(feedback, waiting, [&f] { f.factor = cholmod_l_analyze(f.matrix, &f.common); });
+            if (!f.factor) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
         }
+        factor_ = std::move(made);
+        if (cancelled()) return result;
     }
     Factor& f = *factor_;
 
@@ -260,10 +296,11 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         f.load(system, input.supply, heads);
         // A pivot that is not positive stops the factorisation: the equations then have no unique
         // solution.
-        cholmod_l_factorize(f.matrix, f.factor, &f.common);
+        runBeside(feedback, waiting, [&f] { cholmod_l_factorize(f.matrix, f.factor, &f.common); });
         if (f.common.status < 0) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
         if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
             return fail(Outcome::BadInput);
+        if (cancelled()) return result;
         if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
         takeSolution();
         measure = measureAnswer();

@@ -25,12 +25,13 @@ struct FastSolveInput {
     const uint8_t* roles = nullptr; // NodeRole per node; only FreeNode heads are computed
     const double* bottom = nullptr; // B per node, for the warning
     int32_t cycle = 0;
+    int32_t elements = 0; // NM: the assembly's last progress, repeated while the factor is made
 };
 
 struct FastSolveResult {
     // Done; BadInput when the equations of the free nodes are not positive definite (they have
     // no unique solution) or the answer is not finite; OutOfMemory when the factor does not fit;
-    // Cancelled when the feedback asked to stop after the cycle.
+    // Cancelled when the feedback asked to stop.
     Outcome outcome = Outcome::Done;
     std::string message;     // why, when not done
     double measure = 0;      // r.r of the answer, r = supply - A F with prescribed rows left out,
@@ -48,9 +49,13 @@ class FastSolver {
 
     // Solves for the heads of the free nodes (NN values in heads, the others given and kept).
     // The first call orders the matrix; later calls must pass a matrix of the same structure
-    // (the cycles of one solve). The heads are written only when the solve succeeds. Once the
-    // cycle is solved the feedback hears of it (Stage::Iteration, 0 iterations, cycle 1-based,
-    // log10 of the measure) and is asked whether to stop.
+    // (the cycles of one solve). The heads are written once the cycle is solved, not before.
+    // The ordering and the factorisation take seconds on large meshes and cannot stop part-way:
+    // they run on a thread of their own while this one repeats the assembly's last progress to
+    // the feedback (Stage::Assembly, elements and cycle) every 20 ms, so that a window showing it
+    // stays painted. The feedback is asked whether to stop after each of them, and once the cycle
+    // is solved, after it has heard of it (Stage::Iteration, 0 iterations, cycle 1-based, log10
+    // of the measure).
     FastSolveResult solve(const FastSolveInput& input, double* heads, Feedback* feedback = nullptr);
 
   private:

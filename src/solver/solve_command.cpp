@@ -230,9 +230,9 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
             return refused(report, Outcome::BadInput, message);
 
         if (method == SolveMethod::Fast) {
-            const FastSolveResult solved =
-                fast.solve(FastSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle},
-                           heads.data(), feedback);
+            const FastSolveResult solved = fast.solve(
+                FastSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
+                heads.data(), feedback);
             if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
             // A direct solve has no iterations and no limit to stop at.
             last = ConjugateGradientResult{};
