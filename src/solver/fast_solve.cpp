@@ -80,6 +80,7 @@ struct FastSolver::Factor {
     cholmod_dense* solution = nullptr;
     cholmod_dense* workY = nullptr;
     cholmod_dense* workE = nullptr;
+    bool factorised = false; // the factor belongs to the values in matrix
 
     std::vector<int32_t> freeIndex; // per node: its unknown, -1 when its head is kept
     std::vector<Index> diagonalAt;  // per unknown: where its diagonal goes
@@ -87,7 +88,6 @@ struct FastSolver::Factor {
                                     // couples a kept head to the others
     std::vector<double> rightHand;  // per unknown
     std::vector<double> answer;     // heads being computed, NN values
-    std::vector<double> previous;   // the answer before refinement, NN values
     std::vector<double> product;    // A F, NN values
 
     Factor() {
@@ -116,13 +116,14 @@ struct FastSolver::Factor {
     }
 
     // The pattern of the free nodes' equations, in matrix.
-    Outcome analyse(const SystemMatrix& system, const uint8_t* roles);
-    // A's values and the right-hand side of this cycle's system.
+    Outcome buildPattern(const SystemMatrix& system, const uint8_t* roles);
+    // A's values and the right-hand side of this cycle's system; the factor is kept when the
+    // values are those it was made from.
     void load(const SystemMatrix& system, const double* supply, const double* heads);
     Outcome solveOnce();
 };
 
-Outcome FastSolver::Factor::analyse(const SystemMatrix& system, const uint8_t* roles) {
+Outcome FastSolver::Factor::buildPattern(const SystemMatrix& system, const uint8_t* roles) {
     const auto n = static_cast<std::size_t>(system.rows);
     freeIndex.assign(n, -1);
     Index unknowns = 0;
@@ -130,7 +131,6 @@ Outcome FastSolver::Factor::analyse(const SystemMatrix& system, const uint8_t* r
         if (roles[k] == FreeNode) freeIndex[k] = static_cast<int32_t>(unknowns++);
     rightHand.assign(static_cast<std::size_t>(unknowns), 0.0);
     answer.assign(n, 0.0);
-    previous.assign(n, 0.0);
     product.assign(n, 0.0);
     if (unknowns == 0) return Outcome::Done; // every head is kept: nothing to factorise
 
@@ -192,10 +192,18 @@ Outcome FastSolver::Factor::analyse(const SystemMatrix& system, const uint8_t* r
 
 void FastSolver::Factor::load(const SystemMatrix& system, const double* supply, const double* heads) {
     auto* value = static_cast<double*>(matrix->x);
+    // Where the heads stay above the top, an element's thickness is the same in every cycle; a
+    // wholly confined aquifer gives the same matrix six times, and its factor is made once.
+    bool changed = false;
+    auto put = [&](Index at, double v) {
+        if (value[at] == v) return;
+        value[at] = v;
+        changed = true;
+    };
     const auto n = static_cast<std::size_t>(system.rows);
     for (std::size_t k = 0; k < n; ++k)
         if (const int32_t c = freeIndex[k]; c >= 0) {
-            value[diagonalAt[static_cast<std::size_t>(c)]] = system.diagonal[k];
+            put(diagonalAt[static_cast<std::size_t>(c)], system.diagonal[k]);
             rightHand[static_cast<std::size_t>(c)] = supply[k];
         }
     // A kept head is known: its coupling to a free node moves to that node's right-hand side.
@@ -206,7 +214,7 @@ void FastSolver::Factor::load(const SystemMatrix& system, const double* supply, 
             const auto entry = static_cast<std::size_t>(e);
             const auto j = static_cast<std::size_t>(system.columns[entry]);
             if (entryAt[entry] >= 0) {
-                value[entryAt[entry]] = system.values[entry];
+                put(entryAt[entry], system.values[entry]);
             } else if (freeIndex[k] >= 0) {
                 rightHand[static_cast<std::size_t>(freeIndex[k])] -= system.values[entry] * heads[j];
             } else if (freeIndex[j] >= 0) {
@@ -215,6 +223,7 @@ void FastSolver::Factor::load(const SystemMatrix& system, const double* supply, 
         }
         begin = end;
     }
+    if (changed) factorised = false;
 }
 
 // Solves A x = rightHand with this cycle's factor into solution.
@@ -259,8 +268,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
     if (!factor_) {
         auto made = std::make_unique<Factor>();
         if (!made->started) return fail(Outcome::OutOfMemory);
-        if (const Outcome analysed = made->analyse(system, input.roles); analysed != Outcome::Done)
-            return fail(analysed);
+        if (const Outcome built = made->buildPattern(system, input.roles); built != Outcome::Done)
+            return fail(built);
         if (made->matrix) {
             // The fill-reducing ordering, found once for the six cycles.
             Factor& f = *made;
@@ -272,58 +281,34 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
     }
     Factor& f = *factor_;
 
-    // The residual of the whole system on the answer: r = supply - A F, rows of prescribed heads
-    // left out, as the iteration measures it.
-    auto measureAnswer = [&] {
-        multiplySymmetric(system, f.answer.data(), f.product.data());
-        double measure = 0;
-        for (std::size_t k = 0; k < n; ++k) {
-            if (input.roles[k] == PrescribedNode) continue;
-            const double r = input.supply[k] - f.product[k];
-            measure += r * r;
-        }
-        return measure;
-    };
-    auto takeSolution = [&] {
-        const auto* x = static_cast<const double*>(f.solution->x);
-        for (std::size_t k = 0; k < n; ++k)
-            if (const int32_t c = f.freeIndex[k]; c >= 0) f.answer[k] = x[c];
-    };
-
     std::copy(heads, heads + n, f.answer.begin());
-    double measure = 0;
     if (f.matrix) {
         f.load(system, input.supply, heads);
         // A pivot that is not positive stops the factorisation: the equations then have no unique
         // solution.
-        runBeside(feedback, waiting, [&f] { cholmod_l_factorize(f.matrix, f.factor, &f.common); });
-        if (f.common.status < 0) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
-        if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
-            return fail(Outcome::BadInput);
-        if (cancelled()) return result;
+        if (!f.factorised) {
+            runBeside(feedback, waiting, [&f] { cholmod_l_factorize(f.matrix, f.factor, &f.common); });
+            if (f.common.status < 0) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
+            if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
+                return fail(Outcome::BadInput);
+            f.factorised = true;
+            if (cancelled()) return result;
+        }
         if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
-        takeSolution();
-        measure = measureAnswer();
-
-        // One step of refinement: the factor solves for what the answer leaves out of balance,
-        // which takes the residual of a large mesh down to what rounding in A F leaves. The step
-        // is kept only when it does.
-        for (std::size_t k = 0; k < n; ++k)
-            if (const int32_t c = f.freeIndex[k]; c >= 0)
-                f.rightHand[static_cast<std::size_t>(c)] = input.supply[k] - f.product[k];
-        if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
-        f.previous = f.answer;
         const auto* x = static_cast<const double*>(f.solution->x);
         for (std::size_t k = 0; k < n; ++k)
-            if (const int32_t c = f.freeIndex[k]; c >= 0) f.answer[k] += x[c];
-        if (const double refined = measureAnswer(); refined < measure)
-            measure = refined;
-        else
-            f.answer.swap(f.previous);
-    } else {
-        measure = measureAnswer(); // every head is kept
+            if (const int32_t c = f.freeIndex[k]; c >= 0) f.answer[k] = x[c];
     }
 
+    // The residual of the whole system on the answer, r = supply - A F, rows of prescribed heads
+    // left out: the measure the iteration reports, here at the level rounding leaves.
+    multiplySymmetric(system, f.answer.data(), f.product.data());
+    double measure = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (input.roles[k] == PrescribedNode) continue;
+        const double r = input.supply[k] - f.product[k];
+        measure += r * r;
+    }
     for (std::size_t k = 0; k < n; ++k) {
         if (!std::isfinite(f.answer[k]) || !std::isfinite(measure)) {
             result.outcome = Outcome::BadInput;
@@ -335,10 +320,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
     std::copy(f.answer.begin(), f.answer.end(), heads);
     result.measure = measure;
     result.log10Measure = measureLogarithm(measure);
-    if (feedback) {
-        report(feedback, input.cycle, measure);
-        if (feedback->cancelRequested()) result.outcome = Outcome::Cancelled;
-    }
+    if (feedback) report(feedback, input.cycle, measure);
+    cancelled();
     return result;
 }
 

@@ -6,7 +6,8 @@
 // coupling to the free nodes moves to their right-hand sides. What is left is the symmetric
 // positive definite system of the free nodes, whose matrix keeps its pattern through the six
 // cycles; only the values change with the thickness. The ordering that keeps the factor small is
-// therefore found once, at the first cycle, and every cycle then factorises anew.
+// therefore found once, at the first cycle, and a cycle factorises anew only when its values
+// differ from those of the factor it has.
 #pragma once
 
 #include <cstdint>
