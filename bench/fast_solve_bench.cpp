@@ -7,7 +7,7 @@
 // peak of memory is its own: "peak" is the child's high-water resident size (the problem tables
 // included), "added" what the solve added to the tables it started from. The conjugate gradients
 // run whole at 1e5 nodes. Above that a whole run takes longer than five minutes (758 s for Val1 at
-// 1,050,625 nodes), so they run 30 iterations of the first cycle for the time of one iteration,
+// 1,050,625 nodes), so they run 100 iterations of the first cycle for the time of one iteration,
 // and the six cycles are estimated as the iterations each cycle took at 1e5 nodes, times the
 // square root of the ratio of the node counts (the iterations grow as the element size falls),
 // times that time, plus the structure and six assemblies as measured.
@@ -274,7 +274,7 @@ Figures sampledIteration(const Problem& problem, bool preconditioned) {
         input.roles = roles.data();
         input.bottom = bottom.data();
         input.preconditioned = preconditioned;
-        constexpr int kIterations = 30;
+        constexpr int kIterations = 100;
         input.iterationLimit = kIterations - 1;
         start = Clock::now();
         const ConjugateGradientResult result = solveConjugateGradient(input, heads.data(), work);
@@ -339,7 +339,7 @@ int main() {
     std::printf("Fast solve: six cycles by sparse Cholesky against the conjugate gradients (plain, "
                 "diagonal preconditioner)\n");
     std::printf("load average at start: %s (2 cores shared)\n", loadAverage().c_str());
-    std::printf("seconds for six cycles; peak and added memory in GB; * estimated from 30 iterations "
+    std::printf("seconds for six cycles; peak and added memory in GB; * estimated from 100 iterations "
                 "(see the head of bench/fast_solve_bench.cpp)\n\n");
     std::printf("%-8s %9s | %10s %6s %6s | %10s %6s | %10s %6s | %7s %7s\n", "problem", "nodes", "fast s",
                 "peak", "added", "plain s", "peak", "precond s", "peak", "pl/fast", "pr/fast");
