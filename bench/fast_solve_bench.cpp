@@ -27,13 +27,13 @@
 
 #include "editors/editor_tools.h"
 #include "io/datafile.h"
-#include "mesh/refinement.h"
 #include "model/problem.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/element_velocities.h"
 #include "solver/solve_command.h"
 #include "solver/system_matrix.h"
+#include "square_grid.h"
 
 using namespace velkor;
 
@@ -67,16 +67,11 @@ std::string loadAverage() {
 // An example refined by Split 4 passes; each pass quadruples the elements (2048 at the start).
 Problem refinedExample(const char* name, int passes) {
     Limits limits;
-    const int32_t side = 32 << passes; // cells per side of the 33 x 33 node examples
+    const int32_t side = 32 << passes;     // cells per side of the 33 x 33 node examples
     limits.NMAX = (side + 2) * (side + 2); // a pass wants four times the nodes it starts from
     limits.MMAX = 2 * side * side + 16;
     Problem p;
-    if (!p.allocateTables(limits)) {
-        std::fprintf(stderr, "cannot allocate the tables\n");
-        std::exit(1);
-    }
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
+    bench::allocateOrExit(p, limits);
     const Result read = readDatafile(p, std::string(VELKOR_EXAMPLES_DIR) + "/" + name);
     if (!read.ok()) {
         std::fprintf(stderr, "%s: %s\n", name, read.message.c_str());
@@ -94,60 +89,17 @@ Problem refinedExample(const char* name, int passes) {
 // infiltration, heads of 10 m and 9 m held on the left and right edges, and a well pumping
 // 300 m3/d at the centre: unconfined from the second cycle on, with a deep cone at the well.
 Problem pumpedSquare(int32_t side) {
-    const int32_t nodes = (side + 1) * (side + 1);
-    Limits limits;
-    limits.NMAX = nodes + 16;
-    limits.MMAX = 2 * side * side + 16;
-    Problem p;
-    if (!p.allocateTables(limits)) {
-        std::fprintf(stderr, "cannot allocate the tables\n");
-        std::exit(1);
-    }
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
-    p.soils[0].K = 10;
-    p.soils[0].I = 0.0002;
-    const double h = 2000.0 / side;
-    auto natural = [side](int32_t i, int32_t j) { return i * (side + 1) + j; };
-    // The four corners are the main nodes, numbered first.
-    const int32_t corners[4] = {natural(0, 0), natural(side, 0), natural(side, side), natural(0, side)};
-    std::vector<int32_t> number(static_cast<std::size_t>(nodes));
-    int32_t next = 4;
-    for (int32_t k = 0; k < nodes; ++k) {
-        const int32_t* corner = std::find(corners, corners + 4, k);
-        number[static_cast<std::size_t>(k)] =
-            corner != corners + 4 ? static_cast<int32_t>(corner - corners) : next++;
-    }
-    for (int32_t i = 0; i <= side; ++i)
-        for (int32_t j = 0; j <= side; ++j) {
-            Node& n = p.nodes[static_cast<std::size_t>(number[static_cast<std::size_t>(natural(i, j))])];
-            n = Node{};
-            n.X = i * h;
-            n.Y = j * h;
+    Problem p = bench::squareGrid(
+        side, 2000,
+        [side](Node& n, int32_t i, int32_t) {
             n.B = 0;
             n.T = 12;
             n.F = i == side ? 9 : 10;
             n.Type = (i == 0 || i == side) ? 1 : 0;
-        }
-    int32_t m = 0;
-    for (int32_t i = 0; i < side; ++i)
-        for (int32_t j = 0; j < side; ++j) {
-            const int32_t a = number[static_cast<std::size_t>(natural(i, j))];
-            const int32_t b = number[static_cast<std::size_t>(natural(i + 1, j))];
-            const int32_t c = number[static_cast<std::size_t>(natural(i + 1, j + 1))];
-            const int32_t d = number[static_cast<std::size_t>(natural(i, j + 1))];
-            p.elements[static_cast<std::size_t>(m++)] = Element{{a, b, c}, 0};
-            p.elements[static_cast<std::size_t>(m++)] = Element{{a, c, d}, 0};
-        }
-    p.NA = 4;
-    p.NB = 1;
-    p.NN = nodes;
-    p.NM = m;
-    p.NW = 1;
-    p.wellNodes[0] = number[static_cast<std::size_t>(natural(side / 2, side / 2))];
-    p.wellQ[0] = -300;
-    renumberNodes(p);
-    renumberElements(p);
+        },
+        {side / 2, side / 2}, -300);
+    p.soils[0].K = 10;
+    p.soils[0].I = 0.0002;
     return p;
 }
 

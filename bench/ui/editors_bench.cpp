@@ -24,6 +24,7 @@
 #include "editors/editor_tools.h"
 #include "mesh/refinement.h"
 #include "results/recording_canvas.h"
+#include "silent_dialogs.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -50,16 +51,6 @@ template <typename Run> double fastest(Run&& run) {
     }
     return best;
 }
-
-// Messages go to standard error; no dialog ever waits.
-class BenchDialogs : public Dialogs {
-  public:
-    void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    bool printSetup(QPrinter&) override { return false; }
-    void printPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
-};
 
 // The default block and three more, drawn as the block editor draws them: each new node joined
 // to the nearest block side. They cover most of the area.
@@ -103,7 +94,7 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(scratch, error);
 
     QApplication application(argc, argv);
-    BenchDialogs dialogs;
+    bench::SilentDialogs dialogs;
     Application app(dialogs);
     app.endProgram = [] {};
     app.installation.limits = Limits{48, 600000, 1100000, 100};

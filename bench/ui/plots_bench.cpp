@@ -20,6 +20,7 @@
 #include "results/contour_plot.h"
 #include "results/recording_canvas.h"
 #include "results/three_d_graph.h"
+#include "silent_dialogs.h"
 #include "solved_square.h"
 #include "ui/application.h"
 #include "ui/contours_window.h"
@@ -35,15 +36,6 @@ using Clock = std::chrono::steady_clock;
 double seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-class SilentDialogs : public Dialogs {
-  public:
-    void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    bool printSetup(QPrinter&) override { return false; }
-    void printPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
-};
 
 constexpr int kWidth = 1600, kHeight = 1000;
 const GraphChoices kAllSurfaces{true, true, true, true, 45};
@@ -156,7 +148,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const int cells = argc > 1 ? std::atoi(argv[1]) : 708;
 
-    SilentDialogs dialogs;
+    bench::SilentDialogs dialogs;
     Application app(dialogs);
     app.endProgram = [] {};
     Problem& problem = app.problem;

@@ -22,6 +22,7 @@
 #include "forms/mesh_tables.h"
 #include "io/datafile.h"
 #include "mesh/refinement.h"
+#include "silent_dialogs.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/table_grid.h"
@@ -32,15 +33,6 @@ using namespace velkor;
 namespace {
 
 constexpr int kRepeats = 3;
-
-class SilentDialogs : public Dialogs {
-  public:
-    void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    bool printSetup(QPrinter&) override { return false; }
-    void printPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
-};
 
 double seconds(const std::function<void()>& run) {
     const auto start = std::chrono::steady_clock::now();
@@ -150,7 +142,7 @@ class Bench {
         QCoreApplication::sendEvent(target, &press);
     }
 
-    SilentDialogs dialogs_;
+    bench::SilentDialogs dialogs_;
     Application app_;
 };
 
