@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "mesh/refinement.h"
 #include "model/problem.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/system_matrix.h"
+#include "square_grid.h"
 
 #if defined(VELKOR_HAVE_EIGEN)
 #include <Eigen/IterativeLinearSolvers>
@@ -30,58 +30,16 @@ double seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// (side + 1)^2 nodes, 2 side^2 elements over 2000 m x 2000 m; the four corners are the main nodes
-// (numbered first), heads prescribed on the left and right edges, a little infiltration.
+// (side + 1)^2 nodes, 2 side^2 elements over 2000 m x 2000 m; heads prescribed on the left and
+// right edges, a little infiltration.
 Problem grid(int32_t side) {
-    const int32_t nodes = (side + 1) * (side + 1);
-    Limits limits;
-    limits.NMAX = nodes + 8;
-    limits.MMAX = 2 * side * side + 8;
-    Problem p;
-    if (!p.allocateTables(limits)) {
-        std::fprintf(stderr, "cannot allocate the tables\n");
-        std::exit(1);
-    }
-    p.resetToDefaultProblem();
-    p.buildColoursAndDefaultSoils();
+    Problem p = bench::squareGrid(side, 2000, [side](Node& n, int32_t i, int32_t) {
+        n.B = 0;
+        n.T = 10;
+        n.F = i == 0 ? 20 : (i == side ? 10 : 15);
+        n.Type = (i == 0 || i == side) ? 1 : 0;
+    });
     p.soils[0].I = 0.0001;
-    const double h = 2000.0 / side;
-    std::vector<int32_t> number(static_cast<std::size_t>(nodes));
-    auto natural = [side](int32_t i, int32_t j) { return i * (side + 1) + j; };
-    const int32_t corners[4] = {natural(0, 0), natural(side, 0), natural(side, side), natural(0, side)};
-    int32_t next = 4;
-    for (int32_t k = 0; k < nodes; ++k) {
-        const int32_t* corner = std::find(corners, corners + 4, k);
-        number[static_cast<std::size_t>(k)] =
-            corner != corners + 4 ? static_cast<int32_t>(corner - corners) : next++;
-    }
-    for (int32_t i = 0; i <= side; ++i)
-        for (int32_t j = 0; j <= side; ++j) {
-            Node& n = p.nodes[static_cast<std::size_t>(number[static_cast<std::size_t>(natural(i, j))])];
-            n = Node{};
-            n.X = i * h;
-            n.Y = j * h;
-            n.B = 0;
-            n.T = 10;
-            n.F = i == 0 ? 20 : (i == side ? 10 : 15);
-            n.Type = (i == 0 || i == side) ? 1 : 0;
-        }
-    int32_t m = 0;
-    for (int32_t i = 0; i < side; ++i)
-        for (int32_t j = 0; j < side; ++j) {
-            const int32_t a = number[static_cast<std::size_t>(natural(i, j))];
-            const int32_t b = number[static_cast<std::size_t>(natural(i + 1, j))];
-            const int32_t c = number[static_cast<std::size_t>(natural(i + 1, j + 1))];
-            const int32_t d = number[static_cast<std::size_t>(natural(i, j + 1))];
-            p.elements[static_cast<std::size_t>(m++)] = Element{{a, b, c}, 0};
-            p.elements[static_cast<std::size_t>(m++)] = Element{{a, c, d}, 0};
-        }
-    p.NA = 4;
-    p.NB = 1;
-    p.NN = nodes;
-    p.NM = m;
-    renumberNodes(p);
-    renumberElements(p);
     return p;
 }
 

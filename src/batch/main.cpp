@@ -38,7 +38,7 @@ const char* const kUsage =
     "\n"
     "  IN.fem     datafile to load; - starts from the default problem\n"
     "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
-    "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, solve, solve:precond\n"
+    "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, solve, solve:precond, solve:fast\n"
     "  -o FILE    write the datafile after everything else\n"
     "  --limits   capacity limits (otherwise from VELKOR.txt in the working directory)\n"
     "  --report-pdf FILE  the printed report as PDF; ITEMS of --print: general,nodes,elements,\n"

@@ -1,4 +1,5 @@
-// velkor-batch solver operations: solve (variant from the preconditioner flag) and solve:precond.
+// velkor-batch solver operations: solve (variant from the preconditioner flag), solve:precond and
+// solve:fast (the sparse Cholesky factorisation).
 #include <chrono>
 #include <cstdio>
 
@@ -36,18 +37,20 @@ class VerboseFeedback : public Feedback {
 } // namespace
 
 OperationResult runSolverOperation(State& state, std::string_view operation) {
-    bool preconditioned = false;
+    SolveMethod method = SolveMethod::Plain;
     if (operation == "solve")
-        preconditioned = state.problem.preconditioner;
+        method = state.problem.preconditioner ? SolveMethod::Preconditioned : SolveMethod::Plain;
     else if (operation == "solve:precond")
-        preconditioned = true;
+        method = SolveMethod::Preconditioned;
+    else if (operation == "solve:fast")
+        method = SolveMethod::Fast;
     else
         return OperationResult::NotMine;
 
     VerboseFeedback verbose;
     const auto start = std::chrono::steady_clock::now();
     const SolveReport report =
-        solveProblem(state.problem, preconditioned, state.options.verbose ? &verbose : nullptr);
+        solveProblem(state.problem, method, state.options.verbose ? &verbose : nullptr);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     state.entries = report.entries;

@@ -39,8 +39,10 @@ struct GraphChoices {
 // live for one run of the program; nothing stores them.
 struct OptionSettings {
     // Solution options. The solve command reads the problem's preconditioner flag, which only a
-    // click on the check box changes.
+    // click on the check box changes, and the fast solver choice itself; the fast solver, when
+    // chosen, solves every cycle in place of either variant of the iteration.
     bool CheckPreconditioner = false;
+    bool CheckFastSolver = false;
     // Print options: the report items, printed in this order.
     bool CheckGeneral = true;
     bool CheckNodes = false;

@@ -10,6 +10,7 @@
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/element_velocities.h"
+#include "solver/fast_solve.h"
 #include "solver/system_matrix.h"
 
 namespace velkor {
@@ -192,7 +193,8 @@ SolveReport refused(SolveReport report, Outcome outcome, std::string message) {
     return report;
 }
 
-SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedback) {
+SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback) {
+    const bool preconditioned = method == SolveMethod::Preconditioned;
     SolveReport report;
     if (std::string message = checkReferences(problem); !message.empty())
         return refused(report, Outcome::BadInput, message);
@@ -219,6 +221,7 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedbac
     }
 
     ConjugateGradientWork work;
+    FastSolver fast;
     ConjugateGradientResult last;
     for (int32_t cycle = 0; cycle < kCycles; ++cycle) {
         const Result assembled = assembleSystem(problem, cycle, heads.data(), matrix, supply, feedback);
@@ -226,15 +229,28 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedbac
         if (std::string message = checkSystem(matrix, supply, roles, preconditioned, cycle); !message.empty())
             return refused(report, Outcome::BadInput, message);
 
-        ConjugateGradientInput input;
-        input.matrix = &matrix;
-        input.supply = supply.data();
-        input.roles = roles.data();
-        input.bottom = bottom.data();
-        input.cycle = cycle;
-        input.preconditioned = preconditioned;
-        last = solveConjugateGradient(input, heads.data(), work, feedback);
-        if (last.outcome != Outcome::Done) return refused(report, last.outcome, last.message);
+        if (method == SolveMethod::Fast) {
+            const FastSolveResult solved = fast.solve(
+                FastSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
+                heads.data(), feedback);
+            if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
+            // A direct solve has no iterations and no limit to stop at.
+            last = ConjugateGradientResult{};
+            last.converged = true;
+            last.measure = solved.measure;
+            last.log10Measure = solved.log10Measure;
+            last.warning = solved.warning;
+        } else {
+            ConjugateGradientInput input;
+            input.matrix = &matrix;
+            input.supply = supply.data();
+            input.roles = roles.data();
+            input.bottom = bottom.data();
+            input.cycle = cycle;
+            input.preconditioned = preconditioned;
+            last = solveConjugateGradient(input, heads.data(), work, feedback);
+            if (last.outcome != Outcome::Done) return refused(report, last.outcome, last.message);
+        }
         report.cycles.push_back({last.iterations, last.log10Measure, last.converged});
     }
 
@@ -264,8 +280,12 @@ SolveReport solveCycles(Problem& problem, bool preconditioned, Feedback* feedbac
 } // namespace
 
 SolveReport solveProblem(Problem& problem, bool preconditioned, Feedback* feedback) {
+    return solveProblem(problem, preconditioned ? SolveMethod::Preconditioned : SolveMethod::Plain, feedback);
+}
+
+SolveReport solveProblem(Problem& problem, SolveMethod method, Feedback* feedback) {
     try {
-        return solveCycles(problem, preconditioned, feedback);
+        return solveCycles(problem, method, feedback);
     } catch (const std::bad_alloc&) {
         SolveReport report;
         return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");

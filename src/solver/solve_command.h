@@ -1,5 +1,5 @@
-// The solve command without its windows: six cycles of assembly and conjugate gradients,
-// then nodal discharges and element velocities.
+// The solve command without its windows: six cycles of assembly and solution (conjugate
+// gradients or the fast solve), then nodal discharges and element velocities.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,8 @@ struct SolveReport {
     // RefusedCapacity: the matrix entry capacity is exceeded; the message is the capacity text.
     // BadInput: a degenerate problem (zero-area element, free node in no element, a part of the
     //   mesh without a prescribed head, a value that overflows, ...), the message says which.
-    // OutOfMemory: the work arrays could not be had.
+    // BadInput also when the fast solve finds the equations not positive definite.
+    // OutOfMemory: the work arrays (or the factor of the fast solve) could not be had.
     // Cancelled: the feedback asked to stop.
     // Whenever the outcome is neither Done nor NotConverged, the heads, discharges, supplies,
     // element results, warning flag and error logarithm are unchanged.
@@ -38,12 +39,18 @@ struct SolveReport {
     bool warning = false; // some head below the aquifer bottom after the last cycle
 };
 
-// Runs the whole command on the problem. preconditioned chooses the variant of every cycle. The
-// feedback hears of the assembly and of every iteration and may cancel between them.
+// How every cycle solves its system: conjugate gradients, plain or with the diagonal
+// preconditioner, or the fast solve (a sparse Cholesky factorisation, fast_solve.h).
+enum class SolveMethod { Plain, Preconditioned, Fast };
+
+// Runs the whole command on the problem by the given method. The feedback hears of the assembly
+// and of every iteration (of every cycle, for the fast solve) and may cancel between them.
 // Always sets problem.matrixEntryCount (and the row ends of the nodes) once the structure is
 // built; on Done and NotConverged also F, Q and supply of the nodes, the element results, the
 // mean discharges, the warning flag and problem.errorLog (log10 of the last cycle's final
 // measure).
+SolveReport solveProblem(Problem& problem, SolveMethod method, Feedback* feedback = nullptr);
+// The conjugate gradients, preconditioned or plain.
 SolveReport solveProblem(Problem& problem, bool preconditioned, Feedback* feedback = nullptr);
 
 } // namespace velkor

@@ -524,7 +524,11 @@ void TFormFem::solve() {
     feedback.afterShow = [this] {
         if (onSolveProgress) onSolveProgress();
     };
-    const SolveReport report = solveProblem(problem, problem.preconditioner, &feedback);
+    // The fast solver, when chosen, takes the place of either variant of the iteration.
+    const SolveMethod method = app_.options.CheckFastSolver ? SolveMethod::Fast
+                               : problem.preconditioner     ? SolveMethod::Preconditioned
+                                                            : SolveMethod::Plain;
+    const SolveReport report = solveProblem(problem, method, &feedback);
     feedback.finish();
     showPanelNow(ProgressPanel);
 

@@ -31,6 +31,7 @@ const char* const kHelpText = "Options :\n"
                               "Solution Options :\n"
                               "\n"
                               "- Preconditioner : Use diagonal preconditioner in solution procedure.\n"
+                              "- Fast Solver : Use direct sparse solver (Cholesky) in solution procedure.\n"
                               "\n"
                               "Print Options :\n"
                               "\n"
@@ -111,6 +112,7 @@ void TFormOpt::buildControls() {
 
     PanelSolution = makeBox(this, 0, kRed, "Solution Options", 16);
     CheckPreconditioner = makeCheck(PanelSolution, "Use Preconditioner", 40);
+    CheckFastSolver = makeCheck(PanelSolution, "Use Fast Solver", 64);
 
     PanelPrint = makeBox(this, 1, kYellow, "Print Options", 16);
     CheckGeneral = makeCheck(PanelPrint, "General Data", 40);
@@ -129,8 +131,8 @@ void TFormOpt::buildControls() {
     AngleScale = makeTrackBar(Panel3D, 2, "Viewing Angle", LabelAngleScale);
 
     connect(CheckPreconditioner, &QCheckBox::clicked, this, &TFormOpt::CheckPreconditionerClick);
-    for (QCheckBox* check : {CheckPreconditioner, CheckGeneral, CheckNodes, CheckElements, CheckMesh,
-                             CheckContours, Check3D, CheckWater, CheckCont, CheckBottom, CheckTop})
+    for (QCheckBox* check : {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements,
+                             CheckMesh, CheckContours, Check3D, CheckWater, CheckCont, CheckBottom, CheckTop})
         connect(check, &QCheckBox::toggled, this, &TFormOpt::storeSettings);
     for (QSlider* bar : {GraphScale, AngleScale})
         connect(bar, &QSlider::valueChanged, this, &TFormOpt::storeSettings);
@@ -160,6 +162,7 @@ void TFormOpt::showSettings() {
         QCheckBox* check;
         bool value;
     } checks[] = {{CheckPreconditioner, options.CheckPreconditioner},
+                  {CheckFastSolver, options.CheckFastSolver},
                   {CheckGeneral, options.CheckGeneral},
                   {CheckNodes, options.CheckNodes},
                   {CheckElements, options.CheckElements},
@@ -182,6 +185,7 @@ void TFormOpt::showSettings() {
 void TFormOpt::storeSettings() {
     OptionSettings& options = app_.options;
     options.CheckPreconditioner = CheckPreconditioner->isChecked();
+    options.CheckFastSolver = CheckFastSolver->isChecked();
     options.CheckGeneral = CheckGeneral->isChecked();
     options.CheckNodes = CheckNodes->isChecked();
     options.CheckElements = CheckElements->isChecked();

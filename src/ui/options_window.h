@@ -1,6 +1,6 @@
-// The options window: print choices, graphics scale, 3D-graph choices and the preconditioner.
-// It computes nothing; the solve command, the print command and the 3D graph read the settings
-// (app.options, and the problem's preconditioner flag) when they run.
+// The options window: print choices, graphics scale, 3D-graph choices, the preconditioner and the
+// fast solver. It computes nothing; the solve command, the print command and the 3D graph read the
+// settings (app.options, and the problem's preconditioner flag) when they run.
 #pragma once
 
 #include "model/changes.h"
@@ -30,6 +30,7 @@ class TFormOpt : public SecondaryWindow {
     QFrame* PanelPrint = nullptr;
     QFrame* Panel3D = nullptr;
     QCheckBox* CheckPreconditioner = nullptr;
+    QCheckBox* CheckFastSolver = nullptr;
     QCheckBox* CheckGeneral = nullptr;
     QCheckBox* CheckNodes = nullptr;
     QCheckBox* CheckElements = nullptr;

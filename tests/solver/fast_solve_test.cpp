@@ -1,0 +1,277 @@
+// The fast solve: the same heads as the conjugate gradients on the examples and the closed-form
+// cases, the same measure in the progress, and a failure that leaves the heads alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+#include "io/datafile.h"
+#include "solver/conjugate_gradient.h"
+#include "solver/element_velocities.h"
+#include "solver/grid_support.h"
+#include "solver/solve_command.h"
+
+using namespace velkor;
+
+namespace {
+
+const Node& node(const Problem& problem, int32_t i) {
+    return problem.nodes[static_cast<std::size_t>(i)];
+}
+
+Problem example(const char* name) {
+    Problem problem;
+    problem.allocateTables(Limits{});
+    problem.resetToDefaultProblem();
+    problem.buildColoursAndDefaultSoils();
+    const Result result = readDatafile(problem, std::string(VELKOR_EXAMPLES_DIR) + "/" + name);
+    EXPECT_TRUE(result.ok()) << name << ": " << result.message;
+    computeElementVelocities(problem);
+    return problem;
+}
+
+// Relative water balance |sum Q| / sum |Q| over all nodes.
+double imbalance(const Problem& problem) {
+    double sum = 0, sumAbs = 0;
+    for (int32_t i = 0; i < problem.NN; ++i) {
+        sum += node(problem, i).Q;
+        sumAbs += std::fabs(node(problem, i).Q);
+    }
+    return std::fabs(sum) / sumAbs;
+}
+
+// Solves copies of the problem by plain conjugate gradients and by the fast solve; expects both
+// to succeed, the fast heads within 1e-6 m of the iteration's at every node (the largest
+// difference is recorded as a test property) and the fast answer's water balance closed.
+Problem expectSameHeads(const Problem& problem, const std::string& name) {
+    Problem iterated = problem, fast = problem;
+    EXPECT_EQ(solveProblem(iterated, SolveMethod::Plain).outcome, Outcome::Done) << name;
+    const SolveReport report = solveProblem(fast, SolveMethod::Fast);
+    EXPECT_EQ(report.outcome, Outcome::Done) << name << ": " << report.message;
+    double largest = 0;
+    for (int32_t i = 0; i < problem.NN; ++i)
+        largest = std::max(largest, std::fabs(node(fast, i).F - node(iterated, i).F));
+    EXPECT_LE(largest, 1e-6) << name;
+    EXPECT_LT(imbalance(fast), 1e-6) << name;
+    EXPECT_EQ(fast.warning, iterated.warning) << name;
+    char figures[80];
+    std::snprintf(figures, sizeof figures, "%.1e m, balance %.1e", largest, imbalance(fast));
+    ::testing::Test::RecordProperty(name, figures);
+    return fast;
+}
+
+test::GridLayout strip(int32_t cells, double length, double width) {
+    test::GridLayout layout;
+    layout.cellsX = cells;
+    layout.cellsY = 2;
+    layout.lengthX = length;
+    layout.lengthY = width;
+    return layout;
+}
+
+Problem between(const test::GridLayout& layout, double left, double right) {
+    Problem problem;
+    test::makeGrid(problem, layout);
+    test::prescribeColumn(problem, layout, 0, left);
+    test::prescribeColumn(problem, layout, layout.cellsX, right);
+    return problem;
+}
+
+struct Recorder : Feedback {
+    std::vector<int32_t> assembledCycles;
+    std::vector<Progress> solved;
+    int32_t cancelAfterCycle = 0; // 0: never
+    void progress(const Progress& progress) override {
+        if (progress.stage == Stage::Assembly) assembledCycles.push_back(progress.cycle);
+        if (progress.stage == Stage::Iteration) solved.push_back(progress);
+    }
+    bool cancelRequested() override {
+        return cancelAfterCycle > 0 && !solved.empty() && solved.back().cycle >= cancelAfterCycle;
+    }
+};
+
+} // namespace
+
+TEST(FastSolve, SameHeadsAsTheIterationOnTheExamples) {
+    for (const char* name : {"Val1.fem", "Val2.fem", "Val3.fem"})
+        expectSameHeads(example(name), name);
+}
+
+TEST(FastSolve, SameHeadsAsTheIterationOnTheClosedFormCases) {
+    // Confined between two heads: h = 15 - 0.005 x, exact on any mesh.
+    {
+        test::GridLayout layout = strip(40, 1000, 10);
+        const Problem fast = expectSameHeads(between(layout, 15, 10), "confined strip");
+        for (int32_t i = 0; i < fast.NN; ++i)
+            EXPECT_NEAR(node(fast, i).F, 15 - 0.005 * node(fast, i).X, 1e-9);
+    }
+    // Unconfined (Dupuit), B = 0, top above the heads: h^2 = 225 - 125 x / 1000.
+    {
+        test::GridLayout layout = strip(50, 1000, 10);
+        layout.top = 20;
+        const Problem fast = expectSameHeads(between(layout, 15, 10), "unconfined strip");
+        for (int32_t i = 0; i < fast.NN; ++i)
+            EXPECT_NEAR(node(fast, i).F, std::sqrt(225 - 0.125 * node(fast, i).X), 0.05);
+    }
+    // Confined near the high end, unconfined beyond x = 400 m.
+    {
+        test::GridLayout layout = strip(70, 700, 100);
+        expectSameHeads(between(layout, 15, 5), "confined and unconfined strip");
+    }
+    // Infiltration between two canals, confined (K H = 100) and unconfined (K = 10, B = 0).
+    {
+        test::GridLayout layout = strip(50, 1000, 100);
+        layout.top = 2;
+        layout.K = 50;
+        layout.I = 0.001;
+        expectSameHeads(between(layout, 6, 4), "canals, confined");
+        layout.top = 20;
+        layout.K = 10;
+        expectSameHeads(between(layout, 10, 10), "canals, unconfined");
+    }
+    // A well pumping 1000 m3/d in a square whose boundary holds the Thiem heads (K H = 200).
+    {
+        test::GridLayout layout;
+        layout.cellsX = layout.cellsY = 40;
+        layout.lengthX = layout.lengthY = 2000;
+        layout.originX = layout.originY = -1000;
+        layout.K = 20;
+        layout.head = 20;
+        Problem problem;
+        test::makeGrid(problem, layout);
+        for (int32_t i = 0; i < problem.NN; ++i) {
+            Node& n = problem.nodes[static_cast<std::size_t>(i)];
+            if (std::fabs(n.X) == 1000 || std::fabs(n.Y) == 1000) {
+                n.Type = 1;
+                n.F = 20 - 1000 / (2 * std::numbers::pi * 200) * std::log(1000 / std::hypot(n.X, n.Y));
+            }
+        }
+        problem.NW = 1;
+        problem.wellNodes[0] = test::gridNode(layout, 20, 20);
+        problem.wellQ[0] = -1000;
+        expectSameHeads(problem, "Thiem well");
+    }
+}
+
+TEST(FastSolve, ProgressShowsEveryCycleWithTheMeasureOfItsAnswer) {
+    Problem problem = example("Val3.fem");
+    Recorder recorder;
+    const SolveReport report = solveProblem(problem, SolveMethod::Fast, &recorder);
+    ASSERT_EQ(report.outcome, Outcome::Done);
+    ASSERT_EQ(recorder.solved.size(), 6u);
+    for (int32_t c = 0; c < 6; ++c) {
+        EXPECT_EQ(recorder.solved[static_cast<std::size_t>(c)].cycle, c + 1);
+        EXPECT_EQ(recorder.solved[static_cast<std::size_t>(c)].iteration, 0);
+        EXPECT_EQ(report.cycles[static_cast<std::size_t>(c)].iterations, 0);
+        EXPECT_TRUE(report.cycles[static_cast<std::size_t>(c)].converged);
+    }
+    // r.r of the final heads, r = supply - A F over the nodes whose head was computed, from the
+    // discharges Q = A F the command wrote: the measure the plain iteration reports.
+    double measure = 0;
+    for (int32_t i = 0; i < problem.NN; ++i) {
+        if (node(problem, i).Type > 0) continue;
+        const double r = node(problem, i).supply - node(problem, i).Q;
+        measure += r * r;
+    }
+    EXPECT_DOUBLE_EQ(report.cycles.back().log10Measure, std::log10(measure));
+    EXPECT_DOUBLE_EQ(recorder.solved.back().log10Measure, std::log10(measure));
+    EXPECT_DOUBLE_EQ(problem.errorLog, std::log10(measure));
+    EXPECT_LT(problem.errorLog, -15);
+}
+
+TEST(FastSolve, CancelBetweenCyclesLeavesTheHeads) {
+    Problem problem = example("Val3.fem");
+    const Problem before = problem;
+    Recorder recorder;
+    recorder.cancelAfterCycle = 1;
+    const SolveReport report = solveProblem(problem, SolveMethod::Fast, &recorder);
+    EXPECT_EQ(report.outcome, Outcome::Cancelled);
+    EXPECT_EQ(recorder.assembledCycles.back(), 1); // the second cycle never started
+    for (int32_t i = 0; i < problem.NN; ++i)
+        EXPECT_EQ(node(problem, i).F, node(before, i).F);
+}
+
+TEST(FastSolve, EquationsThatAreNotPositiveDefiniteAreRefusedAndTheHeadsKept) {
+    // Two free nodes P (0, 0) and Q (1, 0) between a sound element under a head node above them
+    // and a flat element with a negative permeability over a head node just below. Every diagonal
+    // stays positive (0.235 and 0.235 times the thickness), but the coupling (-0.735) outweighs
+    // them: the equations are indefinite and have no unique solution.
+    Problem problem;
+    Limits limits;
+    limits.NMAX = 4;
+    limits.MMAX = 2;
+    problem.allocateTables(limits);
+    problem.buildColoursAndDefaultSoils();
+    problem.NN = 4;
+    problem.NM = 2;
+    problem.NA = 3;
+    problem.NB = 2;
+    const double place[4][2] = {{0, 0}, {1, 0}, {0.5, 1}, {0.5, -0.1}};
+    for (int32_t i = 0; i < 4; ++i) {
+        Node& n = problem.nodes[static_cast<std::size_t>(i)];
+        n = Node{};
+        n.X = place[i][0];
+        n.Y = place[i][1];
+        n.T = 10;
+        n.F = 7;
+        n.Type = i >= 2 ? 1 : 0;
+        n.Q = 3;
+    }
+    problem.elements[0] = Element{{0, 1, 2}, 0};
+    problem.elements[1] = Element{{0, 3, 1}, 1};
+    problem.soils[0].K = 1;
+    problem.soils[1].K = -0.3;
+    problem.nodes[3].F = 9;
+    const Problem before = problem;
+
+    const SolveReport report = solveProblem(problem, SolveMethod::Fast);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.message.rfind("The equations of cycle 1 have no unique solution: the fast solver found "
+                                   "them not positive definite.\n\n",
+                                   0),
+              0u)
+        << report.message;
+    for (int32_t i = 0; i < problem.NN; ++i) {
+        EXPECT_EQ(node(problem, i).F, node(before, i).F);
+        EXPECT_EQ(node(problem, i).Q, node(before, i).Q);
+    }
+    EXPECT_EQ(problem.errorLog, before.errorLog);
+}
+
+TEST(FastSolve, EveryHeadPrescribedLeavesNothingToFactorise) {
+    Problem problem = between(strip(2, 100, 10), 15, 10);
+    for (int32_t i = 0; i < problem.NN; ++i)
+        problem.nodes[static_cast<std::size_t>(i)].Type = 1;
+    const SolveReport report = solveProblem(problem, SolveMethod::Fast);
+    ASSERT_EQ(report.outcome, Outcome::Done);
+    EXPECT_EQ(node(problem, 3).F, 10); // the head it was given
+}
+
+TEST(FastSolve, BatchOperationSolvesWithoutIterations) {
+    const std::filesystem::path out =
+        std::filesystem::temp_directory_path() / "velkor_fast_solve_summary.txt";
+    const std::string command = std::string(VELKOR_BATCH_PROGRAM) + " " + VELKOR_EXAMPLES_DIR +
+                                "/Val1.fem solve:fast --summary >" + out.string() + " 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::stringstream text;
+    text << std::ifstream(out).rdbuf();
+    std::filesystem::remove(out);
+    for (int c = 1; c <= 6; ++c)
+        EXPECT_NE(text.str().find("cycle " + std::to_string(c) + " iterations 0 log10rho "),
+                  std::string::npos)
+            << text.str();
+    EXPECT_EQ(text.str().find("converged 0"), std::string::npos) << text.str();
+}
