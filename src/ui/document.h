@@ -26,8 +26,14 @@ class Document : public QObject {
         if (what != Change::None) emit changed(what);
     }
 
+    // A command is about to read the problem: every window stores what is typed into it, as
+    // leaving the cell would. Commands that hide a window store it on hiding as well; this
+    // reaches the windows a command leaves open (Print).
+    void storeTypedValues() { emit storeTypedValuesRequested(); }
+
   signals:
     void changed(velkor::Change what);
+    void storeTypedValuesRequested();
 };
 
 } // namespace velkor

@@ -416,7 +416,10 @@ void TFormFem::FormClose() {
 
 void TFormFem::perform(Command command, std::function<void()> body) {
     app_.runCommand([this, command, body] {
-        if (command != Command::Help && command != Command::About && !commitTypedCells()) return;
+        if (command != Command::Help && command != Command::About) {
+            if (!commitTypedCells()) return;
+            app_.document.storeTypedValues();
+        }
         body();
     });
     if (!app_.quitRequested() && app_.problem.tablesAllocated) FormPaint();

@@ -101,6 +101,9 @@ TableWindow::TableWindow(Application& app, WindowId id, const char* caption,
         connect(SpeedButtonBegin, &QToolButton::clicked, this, &TableWindow::SpeedButtonBeginClick);
     }
     connect(&app_.document, &Document::changed, this, &TableWindow::documentChanged);
+    connect(&app_.document, &Document::storeTypedValuesRequested, this, [this] {
+        if (isVisible()) commitRememberedCell();
+    });
     layoutWindow();
 }
 

@@ -213,6 +213,17 @@ TEST_F(NodesWindow, OwnCloseDropsATypedValueButACommandKeepsIt) {
     ASSERT_TRUE(readDatafile(saved, out).ok());
     EXPECT_EQ(saved.nodes[1].Q, 5);
     std::filesystem::remove(out);
+
+    // Print leaves the window open; the report is printed from the value typed there all the same.
+    open(main().SpeedButtonNode, WindowId::Nodes);
+    clickCell(window.grid(), NodeQ, 2);
+    typeIntoCell(window.grid(), QStringLiteral("7"));
+    dialogs.printAnswers.push_back(std::nullopt);
+    QTest::mouseClick(main().SpeedButtonPrint, Qt::LeftButton);
+    EXPECT_EQ(dialogs.printRequests, 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(node(1).Q, 7);
+    EXPECT_FALSE(window.grid().hasPendingEdit());
 }
 
 TEST_F(NodesWindow, WindowLayoutFollowsTheRowsAndTheScreen) {
