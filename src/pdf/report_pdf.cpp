@@ -1,16 +1,15 @@
 #include "pdf/report_pdf.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
 
 #include "pdf/paged_sink.h"
+#include "pdf/replacement_device.h"
 #include "ui/text_codec.h"
 
 namespace velkor {
@@ -60,8 +59,8 @@ bool writePdf(const std::string& path, const std::string& title, const PdfPage& 
     const QuietQt quiet;
     const std::unique_ptr<QGuiApplication> application = guiApplicationForFonts();
 
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    ReplacementDevice file(path);
+    if (!file.isOpen()) return false;
     {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("VELKOR"));

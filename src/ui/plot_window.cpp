@@ -7,12 +7,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QSaveFile>
 #include <QToolButton>
 
 #include <memory>
 #include <vector>
 
+#include "io/text_file.h"
+#include "pdf/replacement_device.h"
 #include "results/element_locator.h"
 #include "results/svg_canvas.h"
 #include "ui/application.h"
@@ -292,27 +293,22 @@ void PlotWindow::SavePictureClick() {
     const std::optional<std::string> path = app_.dialogs.saveFileName(
         {kPictureFilter, kPictureExtension, app_.state.paths.initialDirectory, proposal});
     if (!path) return;
-    const QString file = QFile::decodeName(path->c_str());
-    const bool saved =
-        file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ? saveSvg(file) : savePng(file);
+    const bool saved = QFile::decodeName(path->c_str()).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)
+                           ? saveSvg(*path)
+                           : savePng(*path);
     if (!saved) app_.dialogs.message("Saving picture failed or canceled");
 }
 
-bool PlotWindow::saveSvg(const QString& path) {
+bool PlotWindow::saveSvg(const std::string& path) {
     const int width = size().width(), height = size().height();
     SvgCanvas canvas(width, height, kSilver);
     PlotReport report;
     if (!runDrawing(canvas, width, height, report)) return false;
     drawCaptionPanel(canvas, width, toWindows1252(panel_->text()));
-    const std::string document = canvas.document();
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(document.data(), static_cast<qint64>(document.size())) ==
-               static_cast<qint64>(document.size()) &&
-           file.commit();
+    return replaceFileContent(path, canvas.document());
 }
 
-bool PlotWindow::savePng(const QString& path) {
+bool PlotWindow::savePng(const std::string& path) {
     QImage image;
     if (pictureCurrent()) {
         image = picture_.copy();
@@ -328,8 +324,8 @@ bool PlotWindow::savePng(const QString& path) {
         QPainter painter(&image);
         panel_->render(&painter, QPoint(0, 0));
     }
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+    ReplacementDevice file(path);
+    return image.save(&file, "PNG") && file.commit();
 }
 
 } // namespace velkor

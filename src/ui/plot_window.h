@@ -89,8 +89,9 @@ class PlotWindow : public SecondaryWindow {
     void drawPicture();
     // One run of the drawing on a canvas; false when it was stopped before the end.
     bool runDrawing(Canvas& canvas, int width, int height, PlotReport& report);
-    bool saveSvg(const QString& path);
-    bool savePng(const QString& path);
+    // Through a file replacement: a failed save leaves the file that was there.
+    bool saveSvg(const std::string& path);
+    bool savePng(const std::string& path);
     void stopRun();
 
     Change dependsOn_;

@@ -136,6 +136,13 @@ TEST_F(ReportPdf, BadOptionsAreUsageErrorsAndAFileThatCannotBeWrittenIsThree) {
     EXPECT_FALSE(std::filesystem::exists(folder_ / "r.pdf"));
     EXPECT_EQ(run("- --report-pdf missing/r.pdf -o d.fem"), 3);
     EXPECT_TRUE(std::filesystem::exists(folder_ / "d.fem"));
+    // A report written over a file with a second name: both names hold the report.
+    std::filesystem::copy_file(folder_ / "d.fem", folder_ / "linked.pdf");
+    std::filesystem::create_hard_link(folder_ / "linked.pdf", folder_ / "second-name.pdf");
+    EXPECT_EQ(run("- --report-pdf linked.pdf"), 0);
+    const std::vector<std::vector<std::string>> linked = pages("second-name.pdf");
+    ASSERT_EQ(linked.size(), 1u);
+    EXPECT_EQ(linked[0][0], "VELKOR -- Finite Element Method for Plane Groundwater Flow Page 1");
     // A smaller page at a lower resolution: the same report.
     EXPECT_EQ(run("- --report-pdf r.pdf --page 1240x1754@150 --print mesh,3d --graph-scale 10"), 0);
     const std::vector<std::vector<std::string>> text = pages("r.pdf");

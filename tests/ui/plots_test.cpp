@@ -267,6 +267,13 @@ TEST_F(PlotWindows, SavedPicturesAreWhatTheWindowShowsAndChangeNothing) {
     EXPECT_EQ(QImage(QStringLiteral("window.png")).convertToFormat(QImage::Format_RGB32),
               contours().grab().toImage().convertToFormat(QImage::Format_RGB32));
 
+    // A picture saved over a file with a second name: both names show the new picture.
+    { std::ofstream("linked.png") << "old"; }
+    std::filesystem::create_hard_link("linked.png", "second-name.png");
+    dialogs.saveAnswers.push_back(std::string("linked.png"));
+    contours().SavePicture->trigger();
+    EXPECT_TRUE(fileText("second-name.png") == fileText("window.png"));
+
     dialogs.saveAnswers.push_back(std::string("no/such/folder/window.png"));
     contours().SavePicture->trigger();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Saving picture failed or canceled"});
