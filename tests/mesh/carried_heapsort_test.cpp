@@ -15,18 +15,17 @@ namespace {
 // The order among equal keys is the heapsort's own and decides the numbering, so the sort must
 // leave exactly what the step-by-step procedure leaves, not merely a sorted array.
 void expectSameAsWritten(const std::vector<double>& keys) {
-    std::vector<double> literalKeys = keys;
-    std::vector<int32_t> literalPerm(keys.size());
+    std::vector<double> slowKeys = keys;
+    std::vector<int32_t> slowPerm(keys.size());
     std::vector<KeyedIndex> pairs(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        literalPerm[i] = static_cast<int32_t>(i);
+        slowPerm[i] = static_cast<int32_t>(i);
         pairs[i] = KeyedIndex{keys[i], static_cast<int32_t>(i)};
     }
-    if (!keys.empty())
-        test::literal::heapsort(literalKeys, literalPerm, 0, static_cast<int32_t>(keys.size()) - 1);
+    if (!keys.empty()) test::byScans::heapsort(slowKeys, slowPerm, 0, static_cast<int32_t>(keys.size()) - 1);
     carriedHeapsort(pairs.data(), pairs.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        ASSERT_EQ(pairs[i].index, literalPerm[i]) << "position " << i << " of " << keys.size();
+        ASSERT_EQ(pairs[i].index, slowPerm[i]) << "position " << i << " of " << keys.size();
     }
 }
 

@@ -54,7 +54,7 @@ std::string firstDifference(const Problem& a, const Problem& b) {
     return {};
 }
 
-namespace literal {
+namespace byScans {
 
 void heapsort(std::vector<double>& key, std::vector<int32_t>& perm, int32_t first, int32_t last) {
     if (first >= last) return;
@@ -164,8 +164,8 @@ void put(Problem& p, int32_t e, int32_t a, int32_t b, int32_t c, int32_t soil) {
 }
 
 void renumberBoth(Problem& p) {
-    literal::renumberNodes(p);
-    literal::renumberElements(p);
+    byScans::renumberNodes(p);
+    byScans::renumberElements(p);
 }
 
 } // namespace
@@ -394,5 +394,5 @@ Result addWell(Problem& p, double x, double y) {
     return r;
 }
 
-} // namespace literal
+} // namespace byScans
 } // namespace velkor::test

@@ -25,15 +25,15 @@ std::vector<Corners> elementCorners(const Problem& p);
 // an empty text when they agree field for field.
 std::string firstDifference(const Problem& a, const Problem& b);
 
-namespace literal {
+namespace byScans {
 // Split 4, Split 2, Add Well and the renumberings, searching by scans over the tables.
 Result splitAllInFour(Problem& p);
 Result splitAllInTwo(Problem& p);
 Result addWell(Problem& p, double x, double y);
 void renumberNodes(Problem& p);
 void renumberElements(Problem& p);
-// The carried heapsort over key[first .. last], perm carried along, one step at a time as written.
+// The carried heapsort over key[first .. last], perm carried along, one step at a time.
 void heapsort(std::vector<double>& key, std::vector<int32_t>& perm, int32_t first, int32_t last);
-} // namespace literal
+} // namespace byScans
 
 } // namespace velkor::test

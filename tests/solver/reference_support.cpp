@@ -6,9 +6,9 @@ namespace velkor::test {
 
 namespace {
 
-int64_t buildStructureLiterally(Problem& p, std::vector<int32_t>& col) {
+int64_t buildStructurePlainly(Problem& p, std::vector<int32_t>& col) {
     const int64_t capacity = p.matrixEntryCapacity();
-    // The literal row building may run past the capacity inside the row that crosses it.
+    // The plain row building may run past the capacity inside the row that crosses it.
     col.assign(static_cast<std::size_t>(capacity + p.NN + 1), -1);
     std::vector<int32_t> first(static_cast<std::size_t>(p.NN), p.NM);
     for (int32_t i = 0; i < p.NN; ++i)
@@ -48,7 +48,7 @@ int64_t rowStart(const Problem& p, int32_t i) {
     return i == 0 ? 0 : p.nodes[i - 1].rowEnd;
 }
 
-void assembleLiterally(Problem& p, int32_t c, const std::vector<int32_t>& col, std::vector<double>& val) {
+void assemblePlainly(Problem& p, int32_t c, const std::vector<int32_t>& col, std::vector<double>& val) {
     for (int32_t i = 0; i < p.NN; ++i)
         p.nodes[i].supply = 0;
     for (int32_t w = 0; w < p.NW; ++w)
@@ -99,8 +99,8 @@ void product(const Problem& p, const std::vector<int32_t>& col, const std::vecto
     }
 }
 
-ReferenceCycle solveLiterally(Problem& p, int32_t c, const std::vector<int32_t>& col,
-                              const std::vector<double>& val, bool pre) {
+ReferenceCycle solvePlainly(Problem& p, int32_t c, const std::vector<int32_t>& col,
+                            const std::vector<double>& val, bool pre) {
     const int32_t NN = p.NN;
     double tol = 1e-4;
     for (int32_t k = 0; k < c; ++k)
@@ -165,12 +165,12 @@ ReferenceCycle solveLiterally(Problem& p, int32_t c, const std::vector<int32_t>&
 
 ReferenceRun referenceSolve(Problem& problem, bool preconditioned) {
     ReferenceRun run;
-    run.entries = buildStructureLiterally(problem, run.columns);
+    run.entries = buildStructurePlainly(problem, run.columns);
     if (run.entries >= problem.matrixEntryCapacity()) return run;
     run.values.assign(run.columns.size(), 0);
     for (int32_t c = 0; c < 6; ++c) {
-        assembleLiterally(problem, c, run.columns, run.values);
-        run.cycles.push_back(solveLiterally(problem, c, run.columns, run.values, preconditioned));
+        assemblePlainly(problem, c, run.columns, run.values);
+        run.cycles.push_back(solvePlainly(problem, c, run.columns, run.values, preconditioned));
     }
     std::vector<double> F(problem.NN), Q(problem.NN);
     for (int32_t k = 0; k < problem.NN; ++k)

@@ -1,4 +1,4 @@
-// A literal, unoptimised transcription of the solve command (structure, assembly, both
+// A plain, unoptimised version of the solve command (structure, assembly, both
 // conjugate gradient variants, nodal discharge) working on the node records, as the yardstick the
 // fast solver must match bit for bit.
 #pragma once

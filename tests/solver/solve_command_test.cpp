@@ -151,17 +151,17 @@ TEST(SolveCommand, AllNodesPrescribedRunsNoIteration) {
     EXPECT_NEAR(problem.nodes[0].Q + problem.nodes[1].Q + problem.nodes[2].Q, 0, 1e-12);
 }
 
-TEST(SolveCommand, MatchesTheLiteralAlgorithmBitForBit) {
+TEST(SolveCommand, MatchesTheReferenceSolveBitForBit) {
     for (const int variant : {0, 1, 2, 3, 4, 5}) {
         const bool preconditioned = variant % 2 == 1;
         SCOPED_TRACE(variant);
         Problem fast = irregularProblem(static_cast<Numbering>(variant / 2));
-        Problem literal = fast;
+        Problem plain = fast;
         const SolveReport report = solveProblem(fast, preconditioned);
-        const test::ReferenceRun reference = test::referenceSolve(literal, preconditioned);
+        const test::ReferenceRun reference = test::referenceSolve(plain, preconditioned);
         // The plain variant stops at its iteration limit with heads some 40 m from the converged
         // ones (in an aquifer drawn down to -25 km): reported, and still bit for bit the heads of
-        // the literal algorithm.
+        // the reference solve.
         ASSERT_EQ(report.outcome, preconditioned ? Outcome::Done : Outcome::NotConverged) << report.message;
         EXPECT_EQ(report.entries, reference.entries);
         ASSERT_EQ(report.cycles.size(), reference.cycles.size());
@@ -173,14 +173,14 @@ TEST(SolveCommand, MatchesTheLiteralAlgorithmBitForBit) {
         int mismatches = 0;
         for (int32_t i = 0; i < fast.NN; ++i) {
             const Node& a = fast.nodes[static_cast<std::size_t>(i)];
-            const Node& b = literal.nodes[static_cast<std::size_t>(i)];
+            const Node& b = plain.nodes[static_cast<std::size_t>(i)];
             if (!sameBits(a.F, b.F) || !sameBits(a.Q, b.Q) || !sameBits(a.supply, b.supply) ||
                 a.rowEnd != b.rowEnd)
                 ++mismatches;
         }
         EXPECT_EQ(mismatches, 0);
         EXPECT_TRUE(fast.warning);
-        EXPECT_EQ(fast.warning, literal.warning);
+        EXPECT_EQ(fast.warning, plain.warning);
     }
 }
 

@@ -62,20 +62,20 @@ TEST(MatrixStructure, ColumnsInFirstMetOrderAsTheElementScanFindsThem) {
     problem.nodes[static_cast<std::size_t>(problem.NN)] = Node{};
     ++problem.NN;
 
-    Problem literal = problem;
-    const test::ReferenceRun reference = test::referenceSolve(literal, false);
+    Problem plain = problem;
+    const test::ReferenceRun reference = test::referenceSolve(plain, false);
     SystemMatrix matrix;
     const StructureResult result = buildStructure(problem, matrix);
     ASSERT_TRUE(result.fits);
     EXPECT_EQ(result.entries, reference.entries);
     for (int32_t k = 0; k < problem.NN; ++k) {
-        const int32_t begin = k == 0 ? 0 : literal.nodes[static_cast<std::size_t>(k - 1)].rowEnd;
+        const int32_t begin = k == 0 ? 0 : plain.nodes[static_cast<std::size_t>(k - 1)].rowEnd;
         const std::vector<int32_t> expected(reference.columns.begin() + begin,
                                             reference.columns.begin() +
-                                                literal.nodes[static_cast<std::size_t>(k)].rowEnd);
+                                                plain.nodes[static_cast<std::size_t>(k)].rowEnd);
         EXPECT_EQ(row(matrix, k), expected) << "row " << k;
         EXPECT_EQ(problem.nodes[static_cast<std::size_t>(k)].rowEnd,
-                  literal.nodes[static_cast<std::size_t>(k)].rowEnd);
+                  plain.nodes[static_cast<std::size_t>(k)].rowEnd);
     }
     EXPECT_EQ(row(matrix, problem.NN - 1), (std::vector<int32_t>{problem.NN - 1}));
 }
@@ -108,8 +108,8 @@ TEST(MatrixStructure, RefusesAtTheEntryCapacityWithTheCapacityMessage) {
         "The capacity of the program can be increased by increasing the values of NMAX and MMAX in the "
         "Installation Grid of the main window.");
 
-    Problem literal = problem;
-    EXPECT_EQ(test::referenceSolve(literal, false).entries, refused.entries);
+    Problem plain = problem;
+    EXPECT_EQ(test::referenceSolve(plain, false).entries, refused.entries);
 }
 
 TEST(MatrixStructure, SymmetricProductVisitsEachStoredEntryOnce) {

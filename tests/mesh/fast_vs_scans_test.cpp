@@ -66,7 +66,7 @@ Problem randomLayout(std::mt19937& random, const Limits& limits, bool tangle) {
     return p;
 }
 
-TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
+TEST(FastAgreesWithPlainScans, RandomLayoutsAndOperationSequences) {
     std::mt19937 random(20261207);
     int operations = 0;
     for (int layout = 0; layout < 150; ++layout) {
@@ -85,11 +85,11 @@ TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
             if (what <= 1 && fast.NM < 6000) {
                 label = "split4";
                 a = splitAllInFour(fast);
-                b = test::literal::splitAllInFour(slow);
+                b = test::byScans::splitAllInFour(slow);
             } else if (what <= 3) {
                 label = "split2";
                 a = splitAllInTwo(fast);
-                b = test::literal::splitAllInTwo(slow);
+                b = test::byScans::splitAllInTwo(slow);
             } else {
                 // Inside, on nodes, or outside the area now and then.
                 std::uniform_real_distribution<double> x(-0.05 * fast.LX, 1.05 * fast.LX);
@@ -101,7 +101,7 @@ TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
                 }
                 label = "addwell";
                 a = addWell(fast, px, py);
-                b = test::literal::addWell(slow, px, py);
+                b = test::byScans::addWell(slow, px, py);
             }
             ++operations;
             ASSERT_EQ(a.message, b.message) << "layout " << layout << " step " << step << " " << label;
@@ -115,7 +115,7 @@ TEST(FastAgreesWithLiteral, RandomLayoutsAndOperationSequences) {
 
 // Split 2 passes that outgrow twice their start, with the element table cut just above twice the
 // count: both versions must stop at the same element.
-TEST(FastAgreesWithLiteral, SplitTwoStopsAtTheSameElement) {
+TEST(FastAgreesWithPlainScans, SplitTwoStopsAtTheSameElement) {
     std::mt19937 random(77);
     int stops = 0;
     for (int layout = 0; layout < 120; ++layout) {
@@ -134,7 +134,7 @@ TEST(FastAgreesWithLiteral, SplitTwoStopsAtTheSameElement) {
         Problem slow = fast;
         const int32_t before = fast.NM;
         const Result a = splitAllInTwo(fast);
-        const Result b = test::literal::splitAllInTwo(slow);
+        const Result b = test::byScans::splitAllInTwo(slow);
         ASSERT_EQ(a.message, b.message) << "layout " << layout;
         ASSERT_EQ(firstDifference(fast, slow), "") << "layout " << layout;
         ASSERT_TRUE(meshTablesAreSound(fast));
