@@ -182,8 +182,8 @@ std::string notConvergedMessage(const Balance& balance) {
     return format("Solution not converged\n\n"
                   "The computed heads leave %.1e of the flow through the nodes out of balance; at most 1e-06 "
                   "is accepted.\n\n"
-                  "The results are kept but are not reliable. Solve again with \"Use Preconditioner\" in the "
-                  "Options window, or check the permeabilities of the problem.",
+                  "The results are kept but are not reliable. Solve again with \"Use Preconditioner\" or "
+                  "\"Use Fast Solver\" in the Options window, or check the permeabilities of the problem.",
                   balance.flow > 0 ? balance.imbalance / balance.flow : 1.0);
 }
 
