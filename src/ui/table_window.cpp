@@ -133,7 +133,16 @@ void TableWindow::placeWindow() {
 // ---- window events ------------------------------------------------------------------------------
 
 bool TableWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && isVisible()) FormActivate();
+    if (event->type() == QEvent::WindowDeactivate && ownMessageOpen_) returningFromOwnMessage_ = true;
+    if (event->type() == QEvent::WindowActivate && isVisible()) {
+        // Closing the window's own message box (help, a corrected value) hands the activation back:
+        // the user never left, and a refill would drop the cell being typed and the place in the
+        // table.
+        if (returningFromOwnMessage_)
+            returningFromOwnMessage_ = false;
+        else
+            FormActivate();
+    }
     return SecondaryWindow::event(event);
 }
 
@@ -190,7 +199,7 @@ void TableWindow::commitRememberedCell() {
     if (!app_.problem.tablesAllocated) return;
     const CellCommit commit = form_->commit(cursor.col, cursor.row, grid_->cellText(cursor.col, cursor.row));
     grid_->discardTypedText();
-    if (!commit.message.empty()) app_.dialogs.message(commit.message);
+    if (!commit.message.empty()) showOwnMessage(commit.message);
     app_.document.notify(commit.changed);
 }
 
@@ -214,7 +223,13 @@ void TableWindow::gridKeyPress(char& key) {
 // ---- buttons --------------------------------------------------------------------------------------
 
 void TableWindow::SpeedButtonHelpClick() {
-    app_.dialogs.message(form_->helpText());
+    showOwnMessage(form_->helpText());
+}
+
+void TableWindow::showOwnMessage(const std::string& text) {
+    ownMessageOpen_ = true;
+    app_.dialogs.message(text);
+    ownMessageOpen_ = false;
 }
 
 void TableWindow::page(PageButton button) {

@@ -71,11 +71,15 @@ class TableWindow : public SecondaryWindow {
     void layoutWindow();
     void placeWindow();
     void commitRememberedCell();
+    // A message box of the window's own; the activation it gives back is not a new activation.
+    void showOwnMessage(const std::string& text);
     void page(PageButton button);
     void documentChanged(Change what);
 
     std::unique_ptr<RecordTableForm> form_;
     TableGrid* grid_ = nullptr;
+    bool ownMessageOpen_ = false;
+    bool returningFromOwnMessage_ = false;
 };
 
 } // namespace velkor

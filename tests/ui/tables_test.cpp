@@ -190,6 +190,37 @@ TEST_F(NodesWindow, ActivationRefillsAndPutsTheCursorOnTheFirstCellWithoutCommit
     EXPECT_EQ(editorText(grid), "      0.000");
 }
 
+TEST_F(NodesWindow, ReturningFromItsOwnHelpBoxIsNoNewActivation) {
+    TableWindow& window = open(main().SpeedButtonNode, WindowId::Nodes);
+    TableGrid& grid = window.grid();
+    clickCell(grid, NodeF, 3);
+    typeIntoCell(grid, QStringLiteral("33"));
+    // The box takes the activation while it is open and gives it back when it closes.
+    QWidget box;
+    dialogs.whileMessageOpen = [&](const std::string&) {
+        box.show();
+        box.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+        box.hide();
+    };
+    QTest::mouseClick(window.SpeedButtonHelp, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(grid.row(), 3);
+    EXPECT_EQ(grid.col(), NodeF);
+    EXPECT_EQ(editorText(grid), "33");
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(node(2).F, 33);
+
+    // Leaving for another window and coming back is an activation as before.
+    main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main()));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(grid.row(), 1);
+}
+
 TEST_F(NodesWindow, OwnCloseDropsATypedValueButACommandKeepsIt) {
     TableWindow& window = open(main().SpeedButtonNode, WindowId::Nodes);
     clickCell(window.grid(), NodeQ, 2);
