@@ -34,26 +34,15 @@
 #include "solver/solve_command.h"
 #include "solver/system_matrix.h"
 #include "square_grid.h"
+#include "timing.h"
 
 using namespace velkor;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
-long statusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + key.size());
-    return -1;
-}
+using bench::Clock;
+using bench::seconds;
+using bench::statusKb;
 
 std::string loadAverage() {
     std::ifstream file("/proc/loadavg");
@@ -204,17 +193,11 @@ Figures sampledIteration(const Problem& problem, bool preconditioned) {
     return inChild(problem, nullptr, [preconditioned](Problem& p, std::vector<double>&) {
         Figures figures;
         const long startKb = statusKb("VmRSS");
-        const auto n = static_cast<std::size_t>(p.NN);
         auto start = Clock::now();
         SystemMatrix matrix;
         buildStructure(p, matrix);
-        std::vector<double> heads(n), bottom(n), supply;
-        std::vector<uint8_t> roles(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            heads[i] = p.nodes[i].F;
-            bottom[i] = p.nodes[i].B;
-            roles[i] = nodeRole(p.nodes[i].Type);
-        }
+        auto [heads, bottom, roles] = nodeVectors(p);
+        std::vector<double> supply;
         const double structure = seconds(start);
         start = Clock::now();
         assembleSystem(p, 0, heads.data(), matrix, supply);

@@ -13,6 +13,7 @@
 
 #include "mesh/refinement.h"
 #include "model/problem.h"
+#include "timing.h"
 
 // Every allocation is counted, so that the work memory of a pass can be set against the tables.
 namespace {
@@ -44,11 +45,9 @@ using namespace velkor;
 
 namespace {
 
-constexpr int kRepeats = 3;
+using bench::seconds;
 
-double seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+constexpr int kRepeats = 3;
 
 // Peak of the memory allocated while `run` works, beyond what was live before it.
 template <typename Run> std::size_t workBytes(Run&& run) {

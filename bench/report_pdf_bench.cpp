@@ -17,6 +17,7 @@
 #include "io/datafile.h"
 #include "print/report_pages.h"
 #include "results/recording_canvas.h"
+#include "timing.h"
 
 extern char** environ;
 
@@ -24,11 +25,8 @@ using namespace velkor;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 // A square of 1000 m with n x n cells of two triangles.
 void makeSquare(Problem& problem, int n) {

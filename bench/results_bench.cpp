@@ -17,17 +17,15 @@
 #include "results/recording_canvas.h"
 #include "results/three_d_graph.h"
 #include "solved_square.h"
+#include "timing.h"
 
 using namespace velkor;
 using velkor::bench::makeSolvedSquare;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 struct SearchCosts {
     double buildSeconds = 0;

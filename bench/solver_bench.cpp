@@ -14,6 +14,7 @@
 #include "solver/conjugate_gradient.h"
 #include "solver/system_matrix.h"
 #include "square_grid.h"
+#include "timing.h"
 
 #if defined(VELKOR_HAVE_EIGEN)
 #include <Eigen/IterativeLinearSolvers>
@@ -24,11 +25,8 @@ using namespace velkor;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 // (side + 1)^2 nodes, 2 side^2 elements over 2000 m x 2000 m; heads prescribed on the left and
 // right edges, a little infiltration.
@@ -87,13 +85,8 @@ Measured measure(int32_t side) {
 
     SystemMatrix matrix;
     buildStructure(p, matrix);
-    std::vector<double> heads(n), bottom(n), supply;
-    std::vector<uint8_t> roles(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        heads[i] = p.nodes[i].F;
-        bottom[i] = p.nodes[i].B;
-        roles[i] = nodeRole(p.nodes[i].Type);
-    }
+    auto [heads, bottom, roles] = nodeVectors(p);
+    std::vector<double> supply;
     assembleSystem(p, 1, heads.data(), matrix, supply);
 
     // Bytes one iteration moves. Product sweep: row ends 4, diagonal 8, columns 4 and values 8 per

@@ -23,6 +23,7 @@
 #include "editors/editor_tools.h"
 #include "mesh/refinement.h"
 #include "results/recording_canvas.h"
+#include "timing.h"
 #include "ui/application.h"
 #include "ui/bench_dialogs.h"
 #include "ui/dialogs.h"
@@ -34,12 +35,10 @@ using namespace velkor;
 
 namespace {
 
+using bench::seconds;
+
 constexpr int kRepeats = 3;
 constexpr int kWidth = 1600, kHeight = 1000;
-
-double seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 template <typename Run> double fastest(Run&& run) {
     double best = 1e300;

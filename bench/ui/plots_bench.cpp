@@ -21,6 +21,7 @@
 #include "results/recording_canvas.h"
 #include "results/three_d_graph.h"
 #include "solved_square.h"
+#include "timing.h"
 #include "ui/application.h"
 #include "ui/bench_dialogs.h"
 #include "ui/contours_window.h"
@@ -31,11 +32,8 @@ using namespace velkor;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 constexpr int kWidth = 1600, kHeight = 1000;
 const GraphChoices kAllSurfaces{true, true, true, true, 45};

@@ -15,17 +15,15 @@
 #include "forms/table_form.h"
 #include "model/number_text.h"
 #include "model/problem.h"
+#include "timing.h"
 #include "ui/table_grid.h"
 
 using namespace velkor;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 long residentKilobytes() {
     std::ifstream statm("/proc/self/statm");

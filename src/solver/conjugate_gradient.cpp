@@ -17,6 +17,17 @@ NodeRole nodeRole(int32_t type) {
     return type > 0 ? PrescribedNode : OtherNode;
 }
 
+NodeVectors nodeVectors(const Problem& problem) {
+    const auto n = static_cast<std::size_t>(problem.NN);
+    NodeVectors vectors{std::vector<double>(n), std::vector<double>(n), std::vector<uint8_t>(n)};
+    for (std::size_t i = 0; i < n; ++i) {
+        vectors.heads[i] = problem.nodes[i].F;
+        vectors.bottom[i] = problem.nodes[i].B;
+        vectors.roles[i] = nodeRole(problem.nodes[i].Type);
+    }
+    return vectors;
+}
+
 double measureLogarithm(double measure) {
     if (measure == 0) return std::log10(std::numeric_limits<double>::denorm_min());
     return std::log10(measure);

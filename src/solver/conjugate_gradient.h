@@ -17,6 +17,14 @@ namespace velkor {
 enum NodeRole : uint8_t { FreeNode = 0, PrescribedNode = 1, OtherNode = 2 };
 NodeRole nodeRole(int32_t type);
 
+// What a solve reads from the node table, as vectors: the start heads (F), the bottoms (B, for the
+// warning) and the roles.
+struct NodeVectors {
+    std::vector<double> heads, bottom;
+    std::vector<uint8_t> roles;
+};
+NodeVectors nodeVectors(const Problem& problem);
+
 // log10 of a convergence measure. A measure of exactly 0 (nothing left to solve) gives the
 // logarithm of the smallest positive double instead of minus infinity.
 double measureLogarithm(double measure);

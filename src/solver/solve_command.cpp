@@ -212,13 +212,8 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     // The heads live in a working vector until all cycles have succeeded, so that a refusal
     // leaves the model's heads as they were.
     const auto n = static_cast<std::size_t>(problem.NN);
-    std::vector<double> heads(n), bottom(n), supply(n);
-    std::vector<uint8_t> roles(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        heads[i] = problem.nodes[i].F;
-        bottom[i] = problem.nodes[i].B;
-        roles[i] = nodeRole(problem.nodes[i].Type);
-    }
+    auto [heads, bottom, roles] = nodeVectors(problem);
+    std::vector<double> supply(n);
 
     ConjugateGradientWork work;
     FastSolver fast;
