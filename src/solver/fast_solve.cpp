@@ -309,14 +309,14 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         const double r = input.supply[k] - f.product[k];
         measure += r * r;
     }
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!std::isfinite(f.answer[k]) || !std::isfinite(measure)) {
-            result.outcome = Outcome::BadInput;
-            result.message = notFiniteMessage(input.cycle);
-            return result;
-        }
-        if (!(f.answer[k] >= input.bottom[k])) result.warning = true;
+    // A head that is not finite makes the measure not finite as well.
+    if (!std::isfinite(measure)) {
+        result.outcome = Outcome::BadInput;
+        result.message = notFiniteMessage(input.cycle);
+        return result;
     }
+    for (std::size_t k = 0; k < n; ++k)
+        if (!(f.answer[k] >= input.bottom[k])) result.warning = true;
     std::copy(f.answer.begin(), f.answer.end(), heads);
     result.measure = measure;
     result.log10Measure = measureLogarithm(measure);
