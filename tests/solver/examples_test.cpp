@@ -5,24 +5,12 @@
 #include <cmath>
 #include <string>
 
-#include "io/datafile.h"
-#include "solver/element_velocities.h"
+#include "solver/example_support.h"
 #include "solver/solve_command.h"
 
 using namespace velkor;
 
 namespace {
-
-Problem load(const char* name) {
-    Problem problem;
-    problem.allocateTables(Limits{});
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    const Result result = readDatafile(problem, std::string(VELKOR_EXAMPLES_DIR) + "/" + name);
-    EXPECT_TRUE(result.ok()) << name << ": " << result.message;
-    computeElementVelocities(problem); // as the Open command does after a load
-    return problem;
-}
 
 // Sum of Q over the nodes at x, and the largest |F - h(x)| over all nodes.
 double dischargeAt(const Problem& problem, double x) {
@@ -46,7 +34,7 @@ template <class Head> double largestHeadError(const Problem& problem, Head head)
 
 TEST(Examples, Val1IsLinearConfinedFlow) {
     // h = 15 - 0.005 x; q = 0.005 m/d; 100 m wide: 0.005 * 10 * 100 = 5 m3/d through the strip.
-    Problem problem = load("Val1.fem");
+    Problem problem = test::openedExample("Val1.fem");
     EXPECT_EQ(problem.problemName, "Validation 1 : Linear confined flow");
     EXPECT_EQ(problem.TM, 20000);
     EXPECT_GT(problem.NP, 0);
@@ -61,7 +49,7 @@ TEST(Examples, Val1IsLinearConfinedFlow) {
 TEST(Examples, Val2EvaporatesUniformly) {
     // Confined, K H = 50, I = -0.0001 m/d, right end closed: h = 12 + (0.0001 / 50)(x^2 / 2 - 1000 x);
     // the left end feeds the 0.0001 * 1000 * 100 = 10 m3/d that evaporate.
-    Problem problem = load("Val2.fem");
+    Problem problem = test::openedExample("Val2.fem");
     EXPECT_EQ(problem.NP, 9);
     EXPECT_LT(problem.soils[0].I, 0);
     EXPECT_LE(largestHeadError(problem, [](double x) { return 12 + 0.0001 / 50 * (x * x / 2 - 1000 * x); }),
@@ -72,7 +60,7 @@ TEST(Examples, Val2EvaporatesUniformly) {
 TEST(Examples, Val3TurnsUnconfinedAtFourHundredMetres) {
     // Phi = K H h - K H^2 / 2 (confined), K h^2 / 2 (unconfined), linear in x: q = 0.125 m2/d,
     // 12.5 m3/d through 100 m, and h = 10 m at x = 400 m.
-    Problem problem = load("Val3.fem");
+    Problem problem = test::openedExample("Val3.fem");
     EXPECT_NEAR(dischargeAt(problem, 0), 12.5, 0.25);
     EXPECT_NEAR(dischargeAt(problem, 700), -12.5, 0.25);
     auto exact = [](double x) {
@@ -84,7 +72,7 @@ TEST(Examples, Val3TurnsUnconfinedAtFourHundredMetres) {
 
 TEST(Examples, StoredResultsAreWhatTheSolverGives) {
     for (const char* name : {"Val1.fem", "Val2.fem", "Val3.fem"}) {
-        Problem problem = load(name);
+        Problem problem = test::openedExample(name);
         const Problem stored = problem;
         ASSERT_EQ(solveProblem(problem, false).outcome, Outcome::Done);
         EXPECT_FALSE(problem.warning);

@@ -16,9 +16,8 @@
 
 #include <sys/wait.h>
 
-#include "io/datafile.h"
 #include "solver/conjugate_gradient.h"
-#include "solver/element_velocities.h"
+#include "solver/example_support.h"
 #include "solver/grid_support.h"
 #include "solver/solve_command.h"
 
@@ -28,17 +27,6 @@ namespace {
 
 const Node& node(const Problem& problem, int32_t i) {
     return problem.nodes[static_cast<std::size_t>(i)];
-}
-
-Problem example(const char* name) {
-    Problem problem;
-    problem.allocateTables(Limits{});
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    const Result result = readDatafile(problem, std::string(VELKOR_EXAMPLES_DIR) + "/" + name);
-    EXPECT_TRUE(result.ok()) << name << ": " << result.message;
-    computeElementVelocities(problem);
-    return problem;
 }
 
 // Relative water balance |sum Q| / sum |Q| over all nodes.
@@ -105,7 +93,7 @@ struct Recorder : Feedback {
 
 TEST(FastSolve, SameHeadsAsTheIterationOnTheExamples) {
     for (const char* name : {"Val1.fem", "Val2.fem", "Val3.fem"})
-        expectSameHeads(example(name), name);
+        expectSameHeads(test::openedExample(name), name);
 }
 
 TEST(FastSolve, SameHeadsAsTheIterationOnTheClosedFormCases) {
@@ -165,7 +153,7 @@ TEST(FastSolve, SameHeadsAsTheIterationOnTheClosedFormCases) {
 }
 
 TEST(FastSolve, ProgressShowsEveryCycleWithTheMeasureOfItsAnswer) {
-    Problem problem = example("Val3.fem");
+    Problem problem = test::openedExample("Val3.fem");
     Recorder recorder;
     const SolveReport report = solveProblem(problem, SolveMethod::Fast, &recorder);
     ASSERT_EQ(report.outcome, Outcome::Done);
@@ -191,7 +179,7 @@ TEST(FastSolve, ProgressShowsEveryCycleWithTheMeasureOfItsAnswer) {
 }
 
 TEST(FastSolve, CancelBetweenCyclesLeavesTheHeads) {
-    Problem problem = example("Val3.fem");
+    Problem problem = test::openedExample("Val3.fem");
     const Problem before = problem;
     Recorder recorder;
     recorder.cancelAfterCycle = 1;
