@@ -100,6 +100,10 @@ class Problem {
     bool warning = false;
     bool preconditioner = false;
     bool resultsStale = true;
+    // The heads, discharges and velocities held no longer answer the problem: something that
+    // enters the equations (a permeability, a prescribed head, a well, the mesh, ...) changed
+    // after they were computed. They are still shown, marked, until the next solve.
+    bool resultsOutOfDate = false;
     bool tablesAllocated = false;
 
     int64_t matrixEntryCapacity() const { return 5 * static_cast<int64_t>(limits.NMAX); }
@@ -141,6 +145,9 @@ class Problem {
         return static_cast<std::size_t>(count) < capacity ? count : static_cast<int32_t>(capacity);
     }
 };
+
+// The mark of results that no longer answer the problem (plot panels, status line, report).
+inline constexpr const char* kResultsOutOfDateMessage = "Results out of date: solve again";
 
 // The message of a refused allocation of the tables.
 inline constexpr const char* kNoMemoryForTablesMessage =
