@@ -25,7 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "editors/editor_tools.h"
+#include "operations/mesh_edits.h"
 #include "io/datafile.h"
 #include "model/problem.h"
 #include "solver/assembly.h"
@@ -67,8 +67,8 @@ Problem refinedExample(const char* name, int passes) {
         std::exit(1);
     }
     for (int k = 0; k < passes; ++k)
-        if (const Result split = splitMesh(p, SplitKind::IntoFour); !split.ok()) {
-            std::fprintf(stderr, "%s: %s\n", name, split.message.c_str());
+        if (const Applied split = splitMesh(p, SplitKind::IntoFour); !split.ok()) {
+            std::fprintf(stderr, "%s: %s\n", name, split.result.message.c_str());
             std::exit(1);
         }
     return p;

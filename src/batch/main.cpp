@@ -9,9 +9,9 @@
 #include "io/datafile.h"
 #include "io/installation_file.h"
 #include "model/number_text.h"
-#include "pdf/report_pdf.h"
-#include "solver/element_velocities.h"
+#include "operations/problem_operations.h"
 #include "pdf/manual_pdf.h"
+#include "pdf/report_pdf.h"
 
 namespace velkor::batch {
 
@@ -284,17 +284,15 @@ int main(int argc, char** argv) {
         state.refused = true;
         if (!problem.allocateTables(Limits{})) return 1;
     }
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
+    startDefaultProblem(problem);
 
     if (options.input != "-") {
         const auto start = std::chrono::steady_clock::now();
-        const Result loaded = readDatafile(problem, options.input);
+        const Applied loaded = openDatafile(problem, options.input);
         if (!loaded.ok()) {
-            reportMessage(loaded.message);
+            reportMessage(loaded.result.message);
             return 1;
         }
-        computeElementVelocities(problem);
         state.times.emplace_back("load", secondsSince(start));
     }
 

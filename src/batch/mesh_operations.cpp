@@ -1,13 +1,15 @@
-// Mesh operations of velkor-batch, each run as the editor windows run it: the mesh editor's
-// buttons and click, the block editor opened, used once and closed.
+// Mesh operations of velkor-batch, each the operation an editor window runs for the same button or
+// click. A block editor operation works on the mesh rebuilt from the blocks, as the block editor
+// does.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/batch.h"
-#include "editors/editor_tools.h"
-#include "mesh/refinement.h"
+#include "mesh/block_operations.h"
 #include "model/number_text.h"
+#include "operations/mesh_edits.h"
 
 namespace velkor::batch {
 
@@ -30,29 +32,6 @@ bool parseReals(std::string_view text, std::size_t count, std::vector<double>& v
     return position == text.size();
 }
 
-double clampTo(double value, double limit) {
-    if (value < 0) return 0;
-    if (value > limit) return limit;
-    return value;
-}
-
-// The mesh editor closes: its counts become the restore point.
-void closeMeshEditor(Problem& p) {
-    p.saved.NN = p.NN;
-    p.saved.NM = p.NM;
-}
-
-void openBlockEditor(Problem& p) {
-    p.copyCountsToSaved();
-    resetMesh(p); // its first paint
-}
-
-void closeBlockEditor(Problem& p) {
-    resetMesh(p); // the redraw after the operation
-    resetMesh(p); // FormClose
-    p.resultsStale = true;
-}
-
 // Every message an editor shows is a refusal: it goes to standard error and sets the exit status.
 void reportIfAny(State& state, const std::string& message) {
     if (message.empty()) return;
@@ -70,9 +49,8 @@ OperationResult split(State& state, bool intoFour) {
     Problem& p = state.problem;
     SplitStatus status;
     Feedback* feedback = state.options.verbose ? &status : nullptr;
-    const Result result = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, feedback);
-    reportIfAny(state, result.message);
-    closeMeshEditor(p);
+    const Applied split = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, feedback);
+    reportIfAny(state, split.result.message);
     return OperationResult::Done;
 }
 
@@ -94,8 +72,7 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
 
     if (name == "reset") {
         if (hasArguments) return failed(operation, "reset without arguments");
-        openBlockEditor(p);
-        closeBlockEditor(p);
+        rebuildMeshFromBlocks(p);
         return OperationResult::Done;
     }
     if (name == "split4" || name == "split2") {
@@ -104,43 +81,23 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
     }
     if (name == "addwell") {
         if (!parseReals(arguments, 2, v)) return failed(operation, "addwell:X,Y");
-        EditorState editor;
-        EditorDisplay display;
-        AddWellTool tool(p, editor, display);
-        reportIfAny(state, tool.button().message); // refused at NW = BMAX: no click follows
-        if (tool.active()) reportIfAny(state, tool.press(v[0], v[1]).message);
-        closeMeshEditor(p);
+        reportIfAny(state, addWellAt(p, v[0], v[1]).result.message);
         return OperationResult::Done;
     }
     if (name == "newnode" || name == "newline" || name == "drag") {
         const bool twoPoints = name != "newnode";
         if (!parseReals(arguments, twoPoints ? 4 : 2, v))
             return failed(operation, twoPoints ? "X1,Y1,X2,Y2" : "X,Y");
-        openBlockEditor(p);
-        EditorState editor;
-        EditorDisplay display;
-        const double x1 = clampTo(v[0], p.LX), y1 = clampTo(v[1], p.LY);
+        rebuildMeshFromBlocks(p);
         if (name == "newnode") {
-            NewNodeTool tool(p, editor, display);
-            tool.button();
-            tool.move(x1, y1);
-            reportIfAny(state, tool.press(x1, y1).message);
-        } else {
-            const double x2 = clampTo(v[2], p.LX), y2 = clampTo(v[3], p.LY);
-            NewLineTool line(p, editor, display);
-            DragNodeTool drag(p, editor, display);
-            EditorTool* tool = &line;
-            if (name == "newline") {
-                line.button();
-            } else {
-                drag.button();
-                tool = &drag;
-            }
-            reportIfAny(state, tool->press(x1, y1).message);
-            tool->move(x2, y2);
-            reportIfAny(state, tool->release(x2, y2).message);
+            reportIfAny(state, addMainNode(p, v[0], v[1]).result.message);
+            return OperationResult::Done;
         }
-        closeBlockEditor(p);
+        // Both start at the main node nearest the first point, held to the problem area.
+        const int32_t node = pickMainNode(p, std::clamp(v[0], 0.0, p.LX), std::clamp(v[1], 0.0, p.LY));
+        if (node < 0) return OperationResult::Done;
+        const Applied done = name == "newline" ? addBlockOnLine(p, node, v[2], v[3]) : moveMainNode(p, node, v[2], v[3]);
+        reportIfAny(state, done.result.message);
         return OperationResult::Done;
     }
     return OperationResult::NotMine;

@@ -5,7 +5,7 @@
 
 #include "batch/batch.h"
 #include "model/number_text.h"
-#include "solver/solve_command.h"
+#include "operations/problem_operations.h"
 
 namespace velkor::batch {
 
@@ -49,8 +49,8 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
 
     VerboseFeedback verbose;
     const auto start = std::chrono::steady_clock::now();
-    const SolveReport report =
-        solveProblem(state.problem, method, state.options.verbose ? &verbose : nullptr);
+    SolveReport report;
+    solve(state.problem, method, state.options.verbose ? &verbose : nullptr, report);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     state.entries = report.entries;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <climits>
 
-#include "editors/mesh_snapshot.h"
 #include "mesh/block_operations.h"
 #include "mesh/refinement.h"
 #include "model/number_text.h"
+#include "operations/mesh_edits.h"
 
 namespace velkor {
 
@@ -54,17 +54,19 @@ ToolResponse EditorTool::exit(CoordinateBox box, std::string_view text) {
     ToolResponse response;
     const bool xBox = box == CoordinateBox::X;
     const double value = std::clamp(readReal(text), 0.0, xBox ? problem_.LX : problem_.LY);
-    // The pending node of New Node and Add Well is the next free row, which may not exist.
+    // The pending node of New Node and Add Well is the next free row, which may not exist and is
+    // no node of the problem yet: only its preview moves.
     if (Node* row = pendingRow()) {
-        (xBox ? row->X : row->Y) = value;
-        if (state_.pendingNode < problem_.NN) response.changed = Change::Mesh;
+        if (state_.pendingNode < problem_.NN) {
+            const Applied moved = moveMainNode(problem_, state_.pendingNode, xBox ? value : row->X, xBox ? row->Y : value);
+            response.changed = moved.changed;
+        } else {
+            (xBox ? row->X : row->Y) = value;
+        }
     }
     (xBox ? display_.editX : display_.editY) = coordinateText(value);
     if (state_.exitCount < INT_MAX) ++state_.exitCount;
-    if (state_.exitCount >= 2) {
-        display_.hideModeDisplay();
-        problem_.resultsStale = true;
-    }
+    if (state_.exitCount >= 2) display_.hideModeDisplay();
     response.redraw = true;
     return response;
 }
@@ -75,7 +77,6 @@ void DragNodeTool::button() {
     state_.dragMode = !state_.dragMode;
     if (state_.dragMode) {
         state_.newNodeMode = state_.lineMode = false;
-        problem_.resultsStale = true;
         state_.exitCount = 0;
         display_.panelShown = false;
         showLabel(display_, "Drag Node");
@@ -99,11 +100,7 @@ ToolResponse DragNodeTool::press(double x, double y) {
 ToolResponse DragNodeTool::move(double x, double y) {
     ToolResponse response;
     if (!state_.dragging) return response;
-    if (Node* row = pendingRow()) {
-        row->X = x;
-        row->Y = y;
-        response.changed = Change::Mesh;
-    }
+    response.changed = moveMainNode(problem_, state_.pendingNode, x, y).changed;
     showPoint(display_, x, y);
     showLabel(display_, format("Drag Node %d", state_.pendingNode + 1));
     response.redraw = true;
@@ -122,7 +119,6 @@ ToolResponse DragNodeTool::release(double, double) {
 void NewNodeTool::button() {
     state_.newNodeMode = !state_.newNodeMode;
     if (state_.newNodeMode) {
-        problem_.resultsStale = true;
         state_.dragMode = state_.lineMode = false;
         state_.pendingNode = problem_.NA;
         showLabel(display_, format("New Node %d", problem_.NA + 1));
@@ -144,11 +140,11 @@ ToolResponse NewNodeTool::move(double x, double y) {
 
 ToolResponse NewNodeTool::press(double x, double y) {
     ToolResponse response;
-    const Result result = addNodeAndBlock(problem_, x, y);
-    response.message = result.message;
-    if (result.ok()) response.changed = Change::Counts | Change::Mesh | Change::NodeValues;
+    const Applied added = addMainNode(problem_, x, y);
+    response.message = added.result.message;
+    response.changed = added.changed;
     // A capacity refusal comes before anything is looked at: the picture stays as it is.
-    response.redraw = result.outcome != Outcome::RefusedCapacity;
+    response.redraw = added.result.outcome != Outcome::RefusedCapacity;
     state_.newNodeMode = false;
     display_.hideModeDisplay();
     return response;
@@ -162,7 +158,6 @@ void NewLineTool::button() {
         state_.dragMode = state_.newNodeMode = false;
         display_.panelShown = false;
         showLabel(display_, "New Line");
-        problem_.resultsStale = true;
     } else {
         display_.hideModeDisplay();
     }
@@ -193,9 +188,9 @@ ToolResponse NewLineTool::move(double x, double y) {
 ToolResponse NewLineTool::release(double x, double y) {
     ToolResponse response;
     if (state_.lineStarted) {
-        const Result result = addLineBlock(problem_, state_.lineStartNode, x, y);
-        response.message = result.message;
-        if (result.ok()) response.changed = Change::Counts | Change::Mesh;
+        const Applied added = addBlockOnLine(problem_, state_.lineStartNode, x, y);
+        response.message = added.result.message;
+        response.changed = added.changed;
     }
     state_.lineStarted = false;
     state_.lineMode = false;
@@ -241,47 +236,12 @@ ToolResponse AddWellTool::move(double x, double y) {
 ToolResponse AddWellTool::press(double x, double y) {
     ToolResponse response;
     if (!state_.newNodeMode) return response;
-    const int32_t wellsBefore = problem_.NW, nodesBefore = problem_.NN, elementsBefore = problem_.NM;
-    MeshSnapshot before;
-    const bool orderKept = before.take(problem_);
-    const Result result = addWell(problem_, x, y);
-    response.message = result.message;
-    const bool inserted = problem_.NN != nodesBefore || problem_.NM != elementsBefore;
-    const bool wellAdded = problem_.NW > wellsBefore;
-    if (orderKept && !inserted) {
-        // A refusal, or a well on an existing node: the mesh stays exactly as it was, in its order.
-        int32_t snapped = -1;
-        if (wellAdded) {
-            const Node& node = problem_.nodes[at(problem_.wellNodes[at(problem_.NW - 1)])];
-            snapped = before.formerIndexAt(node.X, node.Y);
-        }
-        if (!wellAdded || snapped >= 0) {
-            before.restoreOrder(problem_);
-            if (wellAdded) problem_.wellNodes[at(problem_.NW - 1)] = snapped;
-        }
-    }
-    // A new well pumps nothing until its discharge is entered; its slot may still hold the
-    // discharge of a well that the block editor dropped.
-    if (wellAdded && at(problem_.NW - 1) < problem_.wellQ.size()) problem_.wellQ[at(problem_.NW - 1)] = 0;
-    if (inserted || !orderKept)
-        response.changed = Change::Counts | Change::Mesh | Change::NodeValues | Change::Wells;
-    else if (wellAdded)
-        response.changed = Change::Counts | Change::Wells;
+    const Applied added = addWellAt(problem_, x, y);
+    response.message = added.result.message;
+    response.changed = added.changed;
     response.redraw = true;
     end();
     return response;
-}
-
-// ---- Split 4 and Split 2 ----------------------------------------------------------------------
-
-Result splitMesh(Problem& problem, SplitKind kind, Feedback* feedback) {
-    MeshSnapshot before;
-    const bool kept = before.take(problem);
-    const Result result =
-        kind == SplitKind::IntoFour ? splitAllInFour(problem, feedback) : splitAllInTwo(problem, feedback);
-    // Refused before it began, or stopped part-way at the end of a table: the mesh as it was.
-    if (kept && result.outcome == Outcome::RefusedCapacity) before.restore(problem);
-    return result;
 }
 
 } // namespace velkor

@@ -10,7 +10,6 @@
 
 #include "editors/editor_state.h"
 #include "model/changes.h"
-#include "model/feedback.h"
 #include "model/outcome.h"
 #include "model/problem.h"
 
@@ -103,11 +102,5 @@ class AddWellTool : public EditorTool {
     ToolResponse press(double x, double y) override;
     ToolResponse move(double x, double y) override;
 };
-
-enum class SplitKind { IntoFour, IntoTwo };
-
-// Split 4 or Split 2 as the mesh editor runs it, reporting to the feedback. A pass refused for
-// capacity, before it began or part-way, leaves the mesh exactly as it found it.
-Result splitMesh(Problem& problem, SplitKind kind, Feedback* feedback = nullptr);
 
 } // namespace velkor

@@ -57,6 +57,7 @@ std::span<const WindowId> windowsClosedBy(Command command) {
     case Command::Help:
     case Command::About:
     case Command::Quit:
+    case Command::Undo:
         break;
     }
     return {};

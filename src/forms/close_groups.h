@@ -28,6 +28,9 @@ enum class Command {
     Help,
     About,
     Quit,
+    // Undo and Redo of a change to the problem (Edit menu): every window shows the problem as it
+    // is after it, none is hidden.
+    Undo,
     // Leaving a cell of the general or the installation data grid.
     GridEdit
 };

@@ -25,6 +25,7 @@ class InstallationForm : public TableForm {
     // reallocating the tables are the window's to do.
     CellCommit commit(int col, int row, std::string_view text) override;
     KeyAction key(char key, int col, int row, std::string_view typedText) override;
+    CellInfo cellInfo(int col, int row) const override;
 
   private:
     InstallationData& data_;
@@ -43,6 +44,9 @@ class GeneralForm : public TableForm {
     CellCommit commit(int col, int row, std::string_view text) override;
     // Enter moves down, from the last row back to "Problem Name".
     KeyAction key(char key, int col, int row, std::string_view typedText) override;
+    CellInfo cellInfo(int col, int row) const override;
+    // NP brings new particles, which start at (0, 0, 0).
+    Footprint commitFootprint(int col, int row) const override;
 
   private:
     Problem& problem_;

@@ -4,14 +4,10 @@
 
 namespace velkor {
 
-MainWindowRefresh refreshMainWindow(Problem& problem) {
+MainWindowRefresh refreshMainWindow(const Problem& problem) {
     MainWindowRefresh refresh;
     refresh.wellsButton = problem.NW > 0;
     refresh.particlesButton = problem.NP > 0;
-    if (problem.resultsStale) {
-        problem.clearResults();
-        refresh.changed = Change::Results;
-    }
     return refresh;
 }
 

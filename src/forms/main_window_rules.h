@@ -10,16 +10,15 @@
 namespace velkor {
 
 struct MainWindowRefresh {
-    bool dataButtons = true;       // Node, Element, Mesh, Save and Print
-    bool wellsButton = false;      // only with wells
-    bool particlesButton = false;  // only with particles
-    Change changed = Change::None; // Results when stale results were cleared
+    bool dataButtons = true;      // Node, Element, Mesh, Save and Print
+    bool wellsButton = false;     // only with wells
+    bool particlesButton = false; // only with particles
 };
 
-// The repaint rule of the main window, run after every command and whenever a window reports a
-// change: results that an editor made stale (the mesh they belong to is gone) are cleared, and
-// the buttons follow the counts.
-MainWindowRefresh refreshMainWindow(Problem& problem);
+// The repaint rule of the main window, run after every command and whenever the problem changes:
+// the buttons follow the counts. (Results of a mesh that is gone were cleared by the operation
+// that changed it; a repaint changes nothing.)
+MainWindowRefresh refreshMainWindow(const Problem& problem);
 
 // The line the main window keeps after a solve until the problem changes: cycles, iterations and
 // Log(error) of the last cycle, and the warning when the water level fell below the bottom.

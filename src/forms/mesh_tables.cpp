@@ -41,6 +41,12 @@ double& nodeValue(Node& node, int col) {
     }
 }
 
+const char* const kNodeColumnNames[] = {"", "X", "Y", "B", "T", "F", "Q", "Type"};
+
+double nodeValue(const Node& node, int col) {
+    return nodeValue(const_cast<Node&>(node), col);
+}
+
 // The value a copy key stores: the one the cell shows.
 double asShown(double value) {
     return readReal(format("%8.3f", value));
@@ -147,6 +153,34 @@ KeyAction NodesForm::key(char key, int col, int row, std::string_view typedText)
     return action;
 }
 
+CellInfo NodesForm::cellInfo(int col, int row) const {
+    if (!isSelectable(col, row) || !isRecordRow(row)) return {};
+    const Node& node = problem_.nodes[static_cast<std::size_t>(row - 1)];
+    const std::string name = format("%s of node %d", kNodeColumnNames[col], row);
+    if (col == NodeType) return {name, CellKind::Integer, static_cast<double>(node.Type)};
+    return {name, CellKind::Real, nodeValue(node, col)};
+}
+
+Footprint NodesForm::commitFootprint(int col, int row) const {
+    Footprint footprint = Footprint::nodeRows(row - 1, 1);
+    // A node moved takes the element results with it.
+    if (col == NodeX || col == NodeY) footprint.withAllElements();
+    return footprint;
+}
+
+Footprint NodesForm::keyFootprint(char key, int, int row) const {
+    if (key == 'C') return Footprint::allNodeRows();
+    if (key == 'c') return Footprint::nodeRows(row - 1, 1);
+    return Footprint::generalOnly();
+}
+
+std::string NodesForm::keyStepName(char key, int col) const {
+    if (!isCopyColumn(col)) return {};
+    if (key == 'C') return std::string("Fill Column ") + kNodeColumnNames[col];
+    if (key == 'c') return std::string("Copy ") + kNodeColumnNames[col] + " from Above";
+    return {};
+}
+
 std::string NodesForm::helpText() const {
     return std::string("Nodes :\n\n") + "- i : Node number,\n" + "- X : x-coordinate of node i (m),\n" +
            "- Y : y-coordinate of node i (m),\n" + "- B : Bottom of aquifer in node i (m),\n" +
@@ -193,6 +227,20 @@ CellCommit ElementsForm::commit(int col, int row, std::string_view text) {
         changed = Change::Mesh;
     }
     return {cellText(col, row), {}, true, changed};
+}
+
+CellInfo ElementsForm::cellInfo(int col, int row) const {
+    if (!isSelectable(col, row) || !isRecordRow(row)) return {};
+    const Element& element = problem_.elements[static_cast<std::size_t>(row - 1)];
+    if (col == 4) return {format("Soil of element %d", row), CellKind::Integer, element.soil + 1.0};
+    return {format("Node %d of element %d", col, row), CellKind::Integer, element.node[col - 1] + 1.0};
+}
+
+Footprint ElementsForm::commitFootprint(int, int) const {
+    // Any change of an element makes every element's results go.
+    Footprint footprint;
+    footprint.allElements = true;
+    return footprint;
 }
 
 std::string ElementsForm::helpText() const {

@@ -27,6 +27,12 @@ class NodesForm : public RecordTableForm {
     // stores the value itself: the cell it leaves has nothing left to commit.
     KeyAction key(char key, int col, int row, std::string_view typedText) override;
 
+    CellInfo cellInfo(int col, int row) const override;
+    Footprint commitFootprint(int col, int row) const override;
+    Footprint keyFootprint(char key, int col, int row) const override;
+    std::string keyStepName(char key, int col) const override;
+    bool entersEquations(int col) const override { return col != NodeNumber; }
+
   protected:
     std::string recordText(int col, int record) const override;
 };
@@ -44,6 +50,10 @@ class ElementsForm : public RecordTableForm {
     std::string helpText() const override;
 
     CellCommit commit(int col, int row, std::string_view text) override;
+
+    CellInfo cellInfo(int col, int row) const override;
+    Footprint commitFootprint(int col, int row) const override;
+    bool entersEquations(int) const override { return true; }
 
   protected:
     std::string recordText(int col, int record) const override;

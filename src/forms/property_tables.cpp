@@ -89,6 +89,14 @@ CellCommit SoilsForm::commit(int col, int row, std::string_view text) {
     return {cellText(col, row), {}, true, changed ? Change::Soils : Change::None};
 }
 
+CellInfo SoilsForm::cellInfo(int col, int row) const {
+    if (!isSelectable(col, row) || !isRecordRow(row)) return {};
+    static const char* const names[] = {"", "K", "n", "R", "I"};
+    const Soil& soil = problem_.soils[static_cast<std::size_t>(row - 1)];
+    const double values[] = {0, soil.K, soil.n, soil.R, soil.I};
+    return {format("%s of soil %d", names[col], row), CellKind::Real, values[col]};
+}
+
 std::string SoilsForm::helpText() const {
     return std::string("Block Properties :\n\n") + "- i : Block number,\n" +
            "- K : Permeability in block (m/d),\n" + "- n : Porosity in block (-),\n" +
@@ -149,6 +157,27 @@ CellCommit WellsForm::commit(int col, int row, std::string_view text) {
     return {cellText(col, row), {}, true, changed};
 }
 
+CellInfo WellsForm::cellInfo(int col, int row) const {
+    if (!isSelectable(col, row) || !isRecordRow(row)) return {};
+    const int well = row - 1;
+    if (col == WellQ) return {format("Q of well %d", row), CellKind::Real, problem_.wellQ[static_cast<std::size_t>(well)]};
+    const Node* node = wellNode(well);
+    if (!node) return {};
+    if (col == WellF) return {format("F of well %d", row), CellKind::Real, node->F};
+    return {format("Type of well %d", row), CellKind::Integer, static_cast<double>(node->Type)};
+}
+
+Footprint WellsForm::commitFootprint(int, int row) const {
+    // F and Type belong to the well's node.
+    Footprint footprint = Footprint::propertyTables();
+    const int well = row - 1;
+    if (well >= 0 && well < recordCount()) {
+        footprint.nodeFirst = problem_.wellNodes[static_cast<std::size_t>(well)];
+        footprint.nodeCount = 1;
+    }
+    return footprint;
+}
+
 std::string WellsForm::helpText() const {
     return std::string("Wells :\n") + "\n" + "Node : Node number,\n" + "X : x-coordinate of node (m),\n" +
            "Y : y-coordinate of node (m),\n" + "F : Groundwater head in node (m),\n" +
@@ -202,6 +231,14 @@ CellCommit ParticlesForm::commit(int col, int row, std::string_view text) {
         break;
     }
     return {cellText(col, row), {}, true, changed ? Change::Particles : Change::None};
+}
+
+CellInfo ParticlesForm::cellInfo(int col, int row) const {
+    if (!isSelectable(col, row) || !isRecordRow(row)) return {};
+    static const char* const names[] = {"", "X", "Y", "Z"};
+    const Particle& particle = problem_.particles[static_cast<std::size_t>(row - 1)];
+    const double values[] = {0, particle.X, particle.Y, particle.Z};
+    return {format("%s of particle %d", names[col], row), CellKind::Real, values[col]};
 }
 
 std::string ParticlesForm::helpText() const {

@@ -20,6 +20,10 @@ class SoilsForm : public RecordTableForm {
     WindowPosition position(int screenWidth, int screenHeight, int windowWidth) const override;
     std::string helpText() const override;
     CellCommit commit(int col, int row, std::string_view text) override;
+    CellInfo cellInfo(int col, int row) const override;
+    Footprint commitFootprint(int, int) const override { return Footprint::propertyTables(); }
+    // The permeability and the infiltration enter the equations; n and R only the pathlines.
+    bool entersEquations(int col) const override { return col == SoilK || col == SoilI; }
 
   protected:
     std::string recordText(int col, int record) const override;
@@ -39,6 +43,9 @@ class WellsForm : public RecordTableForm {
     WindowPosition position(int screenWidth, int screenHeight, int windowWidth) const override;
     std::string helpText() const override;
     CellCommit commit(int col, int row, std::string_view text) override;
+    CellInfo cellInfo(int col, int row) const override;
+    Footprint commitFootprint(int col, int row) const override;
+    bool entersEquations(int) const override { return true; }
 
   protected:
     std::string recordText(int col, int record) const override;
@@ -61,6 +68,8 @@ class ParticlesForm : public RecordTableForm {
     WindowPosition position(int screenWidth, int screenHeight, int windowWidth) const override;
     std::string helpText() const override;
     CellCommit commit(int col, int row, std::string_view text) override;
+    CellInfo cellInfo(int col, int row) const override;
+    Footprint commitFootprint(int, int) const override { return Footprint::propertyTables(); }
 
   protected:
     std::string recordText(int col, int record) const override;

@@ -11,6 +11,26 @@ KeyAction TableForm::key(char key, int col, int row, std::string_view) {
     return moveDown(col, row, firstRecordRow());
 }
 
+CellInfo TableForm::cellInfo(int, int) const {
+    return {};
+}
+
+Footprint TableForm::commitFootprint(int, int) const {
+    return Footprint::whole();
+}
+
+Footprint TableForm::keyFootprint(char, int, int) const {
+    return Footprint::generalOnly();
+}
+
+std::string TableForm::keyStepName(char, int) const {
+    return {};
+}
+
+bool TableForm::entersEquations(int) const {
+    return false;
+}
+
 KeyAction TableForm::moveDown(int col, int row, int wrapRow) const {
     KeyAction action;
     action.swallow = true;

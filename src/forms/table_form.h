@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "model/changes.h"
+#include "operations/problem_snapshot.h"
 
 namespace velkor {
 
@@ -33,6 +34,14 @@ struct KeyAction {
     Change changed = Change::None;         // the key itself stored values into the model
     bool move = false;
     int moveCol = 0, moveRow = 0;
+};
+
+// What a cell holds, for messages and for the check that typed text is a number at all.
+enum class CellKind { Text, Real, Integer };
+struct CellInfo {
+    std::string name;              // "K of soil 2", "LX"; empty for a cell that stores nothing
+    CellKind kind = CellKind::Text;
+    double value = 0; // the stored value of a number cell
 };
 
 class TableForm {
@@ -58,6 +67,19 @@ class TableForm {
     // A key typed into the current cell (Enter arrives as '\r'). The default moves one row down on
     // Enter, from the last row back to the first row that can be selected, in the same column.
     virtual KeyAction key(char key, int col, int row, std::string_view typedText);
+
+    // What a cell holds: its name and kind, and the stored value of a number.
+    virtual CellInfo cellInfo(int col, int row) const;
+    // The rows and tables a commit of the cell, or a key typed into it, may write: what an undo
+    // step must keep. A key that stores nothing needs nothing beyond the general data.
+    virtual Footprint commitFootprint(int col, int row) const;
+    virtual Footprint keyFootprint(char key, int col, int row) const;
+    // The name of the step a key that stores values makes ("Fill Column F").
+    virtual std::string keyStepName(char key, int col) const;
+    // Whether a value of the column enters the equations of a solve (a permeability, a head, a
+    // well's discharge), so that changing it leaves the heads held out of date; porosities and
+    // particle start points only enter the pathlines, which are traced anew at every drawing.
+    virtual bool entersEquations(int col) const;
 
     // The first and last rows below the fixed ones, for tables whose rows are records.
     int firstRecordRow() const { return fixedRows(); }

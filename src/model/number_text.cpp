@@ -137,6 +137,12 @@ int32_t readInteger(std::string_view text) {
     return static_cast<int32_t>(scanInteger(text).value);
 }
 
+bool isNumberText(std::string_view text, bool whole) {
+    const ScannedNumber number = whole ? scanInteger(text) : scanReal(text);
+    if (!number.found || number.overflow) return false;
+    return text.find_first_not_of(" \t", number.length) == std::string_view::npos;
+}
+
 std::string format(const char* pattern, ...) {
     char small[256];
     va_list args;

@@ -30,6 +30,11 @@ ScannedNumber scanInteger(std::string_view text);
 double readReal(std::string_view text);
 int32_t readInteger(std::string_view text);
 
+// True when the text is one number and nothing else (blanks around it allowed): a real that fits
+// a double, or with `whole` an integer that fits 32 bits. Letters, a decimal comma ("1,5"),
+// "1e400", "nan" and empty text are no number.
+bool isNumberText(std::string_view text, bool whole);
+
 // printf-style formatting into a std::string (numbers always with a decimal point).
 std::string format(const char* pattern, ...)
 #if defined(__GNUC__)

@@ -15,6 +15,7 @@ struct Applied {
     Result result;
     Change changed = Change::None; // None when the problem is exactly as it was
 
+    bool ok() const { return result.ok(); }
     bool changedAnything() const { return changed != Change::None; }
 
     static Applied nothing(Result result = {}) { return {std::move(result), Change::None}; }

@@ -85,13 +85,14 @@ void Application::hideSecondaryWindows() {
 }
 
 void Application::allocateTablesForInstallation() {
-    if (!problem.allocateTables(installation.limits)) {
+    Problem& tables = document.problemForRules();
+    if (!tables.allocateTables(installation.limits)) {
         dialogs.message(kNoMemoryForTablesMessage);
         installation.limits = Limits{};
-        problem.allocateTables(installation.limits);
+        tables.allocateTables(installation.limits);
     }
-    installation.limits = problem.limits;
-    problem.userName = installation.userName;
+    installation.limits = tables.limits;
+    tables.userName = installation.userName;
 }
 
 void Application::runCommand(const std::function<void()>& command) {
@@ -150,7 +151,7 @@ void Application::finishQuit() {
     if (ended_) return;
     ended_ = true;
     quitRequested_ = false;
-    problem.releaseTables();
+    document.problemForRules().releaseTables();
     hideSecondaryWindows();
     if (endProgram) endProgram();
 }

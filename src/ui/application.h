@@ -26,7 +26,8 @@ class Application {
     Application& operator=(const Application&) = delete;
 
     Document document;
-    Problem& problem = document.problem;
+    // Windows read the problem here; it changes only through the document's commands.
+    const Problem& problem = document.problem();
     InstallationData& installation = document.installation;
     OptionSettings& options = document.options;
     UiState& state = document.state;

@@ -24,7 +24,7 @@ void TFormContours::SpeedButtonHelpClick() {
 }
 
 PlotReport TFormContours::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
-    return drawContourPlot(app_.problem, canvas, width, height, callbacks);
+    return drawContourPlot(app_.document.problemForRules(), canvas, width, height, callbacks);
 }
 
 } // namespace velkor

@@ -88,6 +88,31 @@ void QtDialogs::message(const std::string& text) {
     box.exec();
 }
 
+SaveChoice QtDialogs::askToSave(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, programCaption(), fromWindows1252(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
+bool QtDialogs::askYesNo(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, programCaption(), fromWindows1252(text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& request) {
     return runFileDialog(request, QFileDialog::AcceptOpen);
 }

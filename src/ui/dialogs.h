@@ -25,11 +25,22 @@ inline constexpr const char* kDatafileExtension = "*.fem";
 // The filter as the desktop's file dialogs show it: "FEM(*.fem)|*.fem" -> "FEM (*.fem)".
 std::string desktopFilter(const std::string& filter);
 
+// The answers to "Save changes to name?".
+enum class SaveChoice {
+    Save,    // save first (the save dialog follows), then go on if it was saved
+    Discard, // go on without saving
+    Cancel   // do nothing
+};
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
     // A modal message box with the text (Windows-1252 bytes) and an OK button.
     virtual void message(const std::string& text) = 0;
+    // A modal question with Save, Discard and Cancel buttons.
+    virtual SaveChoice askToSave(const std::string& text) = 0;
+    // A modal question with Yes and No buttons; true for Yes.
+    virtual bool askYesNo(const std::string& text) = 0;
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
@@ -45,6 +56,8 @@ class Dialogs {
 class QtDialogs : public Dialogs {
   public:
     void message(const std::string& text) override;
+    SaveChoice askToSave(const std::string& text) override;
+    bool askYesNo(const std::string& text) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
     bool printSetup(QPrinter& printer) override;

@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 #include "editors/editor_drawing.h"
-#include "mesh/refinement.h"
+#include "operations/mesh_edits.h"
 #include "ui/application.h"
 #include "ui/qt_canvas.h"
 
@@ -33,8 +33,10 @@ constexpr Change kPictureChanges = Change::Counts | Change::Mesh | Change::Gener
 
 TFormEdit::TFormEdit(Application& app)
     : EditorWindow(app, WindowId::EditBlocks, "Edit Blocks", kSilverColour, kHelpText),
-      idleTool_(app.problem, state_, display_), dragTool_(app.problem, state_, display_),
-      newNodeTool_(app.problem, state_, display_), lineTool_(app.problem, state_, display_) {
+      idleTool_(app.document.problemForRules(), state_, display_),
+      dragTool_(app.document.problemForRules(), state_, display_),
+      newNodeTool_(app.document.problemForRules(), state_, display_),
+      lineTool_(app.document.problemForRules(), state_, display_) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kSilverColour);
     setPalette(palette);
@@ -67,22 +69,9 @@ void TFormEdit::showEvent(QShowEvent* event) {
     SecondaryWindow::showEvent(event);
     if (event->spontaneous()) return; // the desktop showing it again after a minimise
     FormActivate();
-    // The window shows the blocks as the element mesh from its first paint on; the other windows
-    // hear of it now, not only when it closes.
-    resetMeshForDrawing();
-}
-
-void TFormEdit::resetMeshForDrawing() {
-    Problem& p = app_.problem;
-    if (!p.tablesAllocated) return;
-    const int32_t NN = p.NN, NM = p.NM, NW = p.NW;
-    resetMesh(p);
-    if (p.NN != NN || p.NM != NM || p.NW != NW)
-        app_.document.notify(Change::Counts | Change::Mesh | Change::Wells);
 }
 
 void TFormEdit::paintEvent(QPaintEvent*) {
-    resetMeshForDrawing();
     QPainter painter(this);
     QtCanvas canvas(painter);
     const ViewMapping view = viewMapping();
@@ -92,15 +81,19 @@ void TFormEdit::paintEvent(QPaintEvent*) {
 }
 
 void TFormEdit::FormClose() {
-    resetMesh(app_.problem);
-    app_.problem.resultsStale = true;
+    app_.document.endStep();
     SecondaryWindow::FormClose();
-    // The main window shows the new counts (and clears the results that are stale now).
-    app_.document.notify(Change::Counts | Change::Mesh | Change::Wells);
 }
 
 void TFormEdit::documentChanged(Change what) {
-    if (isVisible() && touches(what, kPictureChanges)) update();
+    if (!isVisible() || !touches(what, kPictureChanges)) return;
+    // An Undo that brings a refined mesh back ends the work on the blocks: the editor would
+    // otherwise throw the mesh away with its next change, unasked.
+    if (!app_.document.stepOpen() && meshRebuildLoss(app_.problem).any()) {
+        app_.closeWindow(WindowId::EditBlocks);
+        return;
+    }
+    update();
 }
 
 // ---- tool buttons and boxes ------------------------------------------------------------------
@@ -135,7 +128,17 @@ EditorTool& TFormEdit::activeTool() {
 void TFormEdit::FormMouseDown(QPoint point) {
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
-    apply(activeTool().press(view.clampedWorldX(point.x()), view.clampedWorldY(point.y())));
+    const double x = view.clampedWorldX(point.x()), y = view.clampedWorldY(point.y());
+    if (dragTool_.active()) {
+        // A node dragged from mouse down to mouse up is one step.
+        app_.document.beginStep("Drag Node", Footprint::whole());
+        apply(dragTool_.press(x, y));
+        if (!state_.dragging) app_.document.endStep();
+    } else if (newNodeTool_.active()) {
+        apply(step("New Node", [&] { return newNodeTool_.press(x, y); }));
+    } else {
+        apply(activeTool().press(x, y));
+    }
 }
 
 void TFormEdit::FormMouseMove(QPoint point) {
@@ -145,7 +148,13 @@ void TFormEdit::FormMouseMove(QPoint point) {
 
 void TFormEdit::FormMouseUp(QPoint point) {
     const ViewMapping view = viewMapping();
-    apply(activeTool().release(view.clampedWorldX(point.x()), view.clampedWorldY(point.y())));
+    const double x = view.clampedWorldX(point.x()), y = view.clampedWorldY(point.y());
+    if (lineTool_.active()) {
+        apply(step("New Line", [&] { return lineTool_.release(x, y); }));
+        return;
+    }
+    apply(activeTool().release(x, y));
+    app_.document.endStep();
 }
 
 void TFormEdit::mousePressEvent(QMouseEvent* event) {

@@ -1,5 +1,6 @@
-// The block editor: main nodes and triangular blocks drawn with the mouse. Every paint turns the
-// blocks into the element mesh again, so while this window is in use the mesh is the blocks.
+// The block editor: main nodes and triangular blocks drawn with the mouse. It works on the blocks
+// alone: the Edit Blocks command rebuilds the mesh from the blocks before it shows the window, and
+// every change made here keeps the mesh the blocks. Each change is a step that Undo takes back.
 #pragma once
 
 #include "editors/editor_tools.h"
@@ -15,8 +16,7 @@ class TFormEdit : public EditorWindow {
     // Sized from the screen, every mode off, panel and label hidden: at creation and every time
     // the window is shown.
     void FormActivate();
-    // Leaving the block editor turns the blocks into the element mesh again and makes the
-    // results stale; the main window then shows the new counts.
+    // Leaving the block editor: the mesh is the blocks already, nothing is left to do to it.
     void FormClose() override;
 
     void SpeedButtonDragClick();
@@ -43,8 +43,6 @@ class TFormEdit : public EditorWindow {
 
   private:
     EditorTool& activeTool();
-    // The mesh reset that precedes every drawing of the blocks.
-    void resetMeshForDrawing();
     void documentChanged(Change what);
 
     EditorTool idleTool_;

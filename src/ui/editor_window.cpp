@@ -269,11 +269,23 @@ void EditorWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void EditorWindow::EditXExit() {
-    apply(boxTool().exit(CoordinateBox::X, toWindows1252(EditX->text())));
+    const std::string text = toWindows1252(EditX->text());
+    apply(step("Move Node", [&] { return boxTool().exit(CoordinateBox::X, text); }));
 }
 
 void EditorWindow::EditYExit() {
-    apply(boxTool().exit(CoordinateBox::Y, toWindows1252(EditY->text())));
+    const std::string text = toWindows1252(EditY->text());
+    apply(step("Move Node", [&] { return boxTool().exit(CoordinateBox::Y, text); }));
+}
+
+ToolResponse EditorWindow::step(const std::string& name, const std::function<ToolResponse()>& event) {
+    ToolResponse response;
+    app_.document.apply(name, Footprint::whole(), [&](Problem&) {
+        response = event();
+        return Applied{{}, response.changed};
+    });
+    response.changed = Change::None; // the document has told every window
+    return response;
 }
 
 void EditorWindow::SpeedButtonHelpClick() {
@@ -288,7 +300,14 @@ void EditorWindow::showDisplay() {
 
 void EditorWindow::apply(const ToolResponse& response) {
     showDisplay();
-    if (response.changed != Change::None) app_.document.notify(response.changed);
+    if (response.changed != Change::None) {
+        // Changes come inside a step of the document (a drag); any other would be one no Undo
+        // could take back, and the problem is marked as differing from its file.
+        if (app_.document.stepOpen())
+            app_.document.continueStep(Applied{{}, response.changed});
+        else
+            app_.document.changedWithoutStep(response.changed);
+    }
     if (response.redraw) update();
     if (!response.message.empty()) app_.dialogs.message(response.message);
 }

@@ -84,9 +84,11 @@ class EditorWindow : public SecondaryWindow {
     virtual EditorTool& boxTool() = 0;
     // The mode buttons down or up as the modes are.
     virtual void showModeButtons() = 0;
-    // The display, the mode buttons, the change told to the document, the picture asked for and,
-    // last, the message.
+    // The display, the mode buttons, a change made within the document's open step, the picture
+    // asked for and, last, the message.
     void apply(const ToolResponse& response);
+    // A tool event that changes the problem, run as one step of the document named `name`.
+    ToolResponse step(const std::string& name, const std::function<ToolResponse()>& event);
     void showDisplay();
 
     void resizeEvent(QResizeEvent* event) override;

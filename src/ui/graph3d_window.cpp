@@ -28,7 +28,7 @@ void TForm3D::SpeedButtonHelpClick() {
 
 PlotReport TForm3D::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
     // The options are read at every drawing: a change in the options window shows at the next.
-    return draw3DGraph(app_.problem, canvas, width, height, app_.options.graphChoices(), callbacks);
+    return draw3DGraph(app_.document.problemForRules(), canvas, width, height, app_.options.graphChoices(), callbacks);
 }
 
 } // namespace velkor

@@ -16,7 +16,9 @@
 #include "io/datafile.h"
 #include "io/installation_file.h"
 #include "model/number_text.h"
-#include "solver/element_velocities.h"
+#include "operations/cell_edits.h"
+#include "operations/mesh_edits.h"
+#include "operations/problem_operations.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
 #include "ui/print_command.h"
@@ -29,6 +31,22 @@
 namespace velkor {
 
 namespace {
+
+// The question asked before the block editor rebuilds a refined or edited mesh from the blocks.
+std::string rebuildQuestion(const RebuildLoss& loss) {
+    std::string lost;
+    auto add = [&lost](int32_t count, const char* one, const char* many) {
+        if (count <= 0) return;
+        if (!lost.empty()) lost += ", ";
+        lost += format("%d %s", count, count == 1 ? one : many);
+    };
+    add(loss.nodes, "node", "nodes");
+    add(loss.elements, "element", "elements");
+    add(loss.wells, "well", "wells");
+    if (loss.editedElements) lost += lost.empty() ? "the changes made to the elements" : " and the changes made to the elements";
+    return "Edit Blocks works on the blocks alone and rebuilds the mesh from them.\n\nThis discards " + lost +
+           ".\n\nGo on? (Undo brings the mesh back.)";
+}
 
 const QColor kSilverColour(0xC0, 0xC0, 0xC0);
 const QColor kLimeColour(0x00, 0xFF, 0x00);
@@ -120,7 +138,7 @@ QLabel* makeNoticePanel(QWidget* parent, const char* caption) {
 } // namespace
 
 TFormFem::TFormFem(Application& app)
-    : app_(app), installationForm_(app.installation), generalForm_(app.problem) {
+    : app_(app), installationForm_(app.installation), generalForm_(app.document.problemForRules()) {
     surface_ = new QWidget(this);
     setBackground(surface_, kSilverColour);
     setCentralWidget(surface_);
@@ -131,6 +149,8 @@ TFormFem::TFormFem(Application& app)
     statusBar()->addWidget(StatusLine, 1);
     statusBar()->setSizeGripEnabled(false);
     connect(&app_.document, &Document::changed, this, &TFormFem::documentChanged);
+    connect(&app_.document, &Document::historyChanged, this, &TFormFem::historyChanged);
+    connect(&app_.document, &Document::statusMessage, this, &TFormFem::showStatus);
     FormCreate();
 }
 
@@ -191,6 +211,8 @@ void TFormFem::buildMenu() {
         QAction* action =
             menu ? menu->addAction(fromWindows1252(text)) : menuBar()->addAction(fromWindows1252(text));
         action->setShortcut(shortcut);
+        // The program's shortcuts work in every one of its windows, never typed into a cell.
+        action->setShortcutContext(Qt::ApplicationShortcut);
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
@@ -202,6 +224,10 @@ void TFormFem::buildMenu() {
     PrintPreview1 = add(file, "Print Pre&view", &TFormFem::PrintPreview1Click);
     file->addSeparator();
     Quit2 = add(file, "&Quit", &TFormFem::Quit2Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    Undo1 = add(edit, "&Undo", &TFormFem::Undo1Click, QKeySequence::Undo);
+    Redo1 = add(edit, "&Redo", &TFormFem::Redo1Click);
+    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     Info1 = add(help, "&Info", &TFormFem::Info1Click, QKeySequence(Qt::Key_F1));
     help->addSeparator();
@@ -285,7 +311,6 @@ void TFormFem::buildPanels() {
 
 void TFormFem::FormCreate() {
     startingUp_ = true;
-    Problem& problem = app_.problem;
     UiState& state = app_.state;
     state.paths.initialDirectory = workingDirectory();
 
@@ -296,29 +321,34 @@ void TFormFem::FormCreate() {
 
     // A window still on the screen with its flag cleared could never be closed by a command.
     app_.hideSecondaryWindows();
-    problem.tablesAllocated = false;
-    problem.resultsStale = true;
-    problem.warning = false;
     // The flag follows the "Use Preconditioner" box, which keeps its state for the whole run
     // (unchecked at program start): a New must not leave the box checked over a plain solve.
-    problem.preconditioner = app_.options.CheckPreconditioner;
+    app_.document.problemForRules().preconditioner = app_.options.CheckPreconditioner;
     ProgressPanel->hide();
 
     setButtonStates(false, SpeedButtonWells->isEnabled(), SpeedButtonParticles->isEnabled());
-
-    problem.fileName = "Data1.fem";
-    problem.problemName = "Default Datafile";
     state.paths.openProposal = "Data1.fem";
-    state.paths.saveProposal = "Data1.fem";
 
     layoutPanels();
 
     const std::optional<InstallationData> stored = readInstallationFile(kInstallationFileName);
     app_.installation = stored ? *stored : InstallationData{};
-    app_.allocateTablesForInstallation();
-    problem.resetToDefaultProblem();
-    problem.buildColoursAndDefaultSoils();
-    problem.copyCountsToSaved();
+    if (!app_.problem.tablesAllocated) {
+        startProblem();
+    } else {
+        // New: the default problem in tables for the limits read, as one step that Undo takes back.
+        const Limits limits = app_.installation.limits;
+        Applied started = app_.document.replaceProblem("New", "Data1.fem", [&limits](Problem& p) {
+            return sanitizedLimits(limits) == p.limits ? startDefaultProblem(p) : applyLimitsWithDefaultProblem(p, limits);
+        });
+        if (!started.ok()) {
+            // The tables for the limits read cannot be had: the default problem in the tables in use.
+            app_.dialogs.message(started.result.message);
+            started = app_.document.replaceProblem("New", "Data1.fem", [](Problem& p) { return startDefaultProblem(p); });
+        }
+        app_.installation.limits = app_.problem.limits;
+        app_.document.limitsChanged();
+    }
 
     InstallationGrid->setCurrentCell(1, static_cast<int>(InstallationRow::UserName));
     GeneralGrid->setCurrentCell(1, static_cast<int>(GeneralRow::ProblemName));
@@ -327,6 +357,13 @@ void TFormFem::FormCreate() {
     app_.document.notify(Change::Problem | Change::Installation);
     if (QWidget* editor = GeneralGrid->cellEditor()) editor->setFocus();
     startingUp_ = false;
+}
+
+void TFormFem::startProblem() {
+    app_.allocateTablesForInstallation();
+    startDefaultProblem(app_.document.problemForRules());
+    app_.state.paths.saveProposal = "Data1.fem";
+    app_.document.forgetHistory();
 }
 
 void TFormFem::layoutPanels() {
@@ -374,7 +411,6 @@ void TFormFem::FormPaint() {
     InstallationGrid->refresh();
     GeneralGrid->refresh();
     setButtonStates(refresh.dataButtons, refresh.wellsButton, refresh.particlesButton);
-    app_.document.notify(refresh.changed);
 }
 
 void TFormFem::setButtonStates(bool dataButtons, bool wells, bool particles) {
@@ -386,21 +422,37 @@ void TFormFem::setButtonStates(bool dataButtons, bool wells, bool particles) {
 }
 
 void TFormFem::documentChanged(Change what) {
-    if (touches(what, kProblemChanges)) StatusLine->clear();
+    if (touches(what, kProblemChanges | Change::Results))
+        StatusLine->setText(app_.problem.resultsOutOfDate ? QString::fromLatin1(kResultsOutOfDateMessage) : QString());
     if (touches(what, Change::FileName)) showTitle();
-    // The repaint's own clearing of stale results, the start-up sequence (whose first repaint
-    // comes when it is complete) and commands (repainted when they end) need no repaint here.
-    if (what == Change::Results || startingUp_ || app_.commandRunning()) return;
+    // The start-up sequence (whose first repaint comes when it is complete) and commands
+    // (repainted when they end) need no repaint here.
+    if (startingUp_ || app_.commandRunning()) return;
     FormPaint();
 }
 
+void TFormFem::historyChanged() {
+    const Document& document = app_.document;
+    Undo1->setEnabled(document.canUndo());
+    Redo1->setEnabled(document.canRedo());
+    Undo1->setText(fromWindows1252(document.canUndo() ? "&Undo " + document.undoName() : std::string("&Undo")));
+    Redo1->setText(fromWindows1252(document.canRedo() ? "&Redo " + document.redoName() : std::string("&Redo")));
+    showTitle();
+}
+
+void TFormFem::showStatus(const std::string& text) {
+    StatusLine->setText(fromWindows1252(text));
+}
+
 void TFormFem::showTitle() {
-    setWindowTitle(QStringLiteral("VELKOR - ") + fromWindows1252(app_.problem.fileName));
+    setWindowTitle(QStringLiteral("VELKOR - ") + fromWindows1252(app_.problem.fileName) +
+                   (app_.document.modified() ? QStringLiteral("*") : QString()));
 }
 
 void TFormFem::closeEvent(QCloseEvent* event) {
-    // A value typed into a grid is committed first; a refused one keeps the program open.
-    if (!app_.commandRunning() && !app_.workRunning() && !commitTypedCells()) {
+    // A value typed into a grid is committed first; a refused one keeps the program open, and so
+    // does a Cancel of the unsaved-changes question.
+    if (!app_.commandRunning() && !app_.workRunning() && (!commitTypedCells() || !maySetProblemAside())) {
         event->ignore();
         return;
     }
@@ -440,8 +492,8 @@ void TFormFem::SpeedButtonOpenClick() {
 }
 
 void TFormFem::openDatafile() {
-    Problem& problem = app_.problem;
     DatafilePaths& paths = app_.state.paths;
+    if (!maySetProblemAside()) return;
     app_.closeWindowsFor(Command::Open);
     const std::optional<std::string> path = app_.dialogs.openFileName(
         {kDatafileFilter, kDatafileExtension, paths.initialDirectory, paths.openProposal});
@@ -450,21 +502,22 @@ void TFormFem::openDatafile() {
         return;
     }
     paths.openProposal = *path;
-    // Results made stale by an editor belong to the problem being replaced; clearing them at a
-    // repaint after the read would wipe the velocities computed for the new one.
-    if (problem.resultsStale) problem.clearResults();
     showPanelNow(PanelRead);
-    const Result result = readDatafile(problem, *path);
-    const bool replaced = result.ok() || result.outcome == Outcome::RefusedCapacity;
-    // The velocities of the heads now held, whether the file's or, after a capacity refusal, the
-    // previous problem's restored.
-    if (replaced) computeElementVelocities(problem);
-    // Only a problem actually read makes its file the next Save's proposal: after a refusal the
-    // previous problem must not be offered for writing over the file that was refused.
-    if (result.ok()) paths.saveProposal = *path;
-    if (!result.message.empty()) app_.dialogs.message(result.message);
-    if (replaced) app_.document.notify(Change::Problem);
+    // A refused file leaves the problem, its file and the history as they were; only a problem
+    // actually read makes its file the next Save's proposal.
+    const Applied opened =
+        app_.document.replaceProblem("Open", *path, [&path](Problem& p) { return velkor::openDatafile(p, *path); });
+    if (!opened.result.message.empty()) app_.dialogs.message(opened.result.message);
     PanelRead->hide();
+}
+
+bool TFormFem::maySetProblemAside() {
+    if (!app_.document.modified()) return true;
+    const SaveChoice choice =
+        app_.dialogs.askToSave("Save changes to " + app_.problem.fileName + "?");
+    if (choice == SaveChoice::Cancel) return false;
+    if (choice == SaveChoice::Discard) return true;
+    return saveDatafile();
 }
 
 void TFormFem::Save1Click() {
@@ -474,25 +527,26 @@ void TFormFem::SpeedButtonSaveClick() {
     Save1Click();
 }
 
-void TFormFem::saveDatafile() {
-    Problem& problem = app_.problem;
+bool TFormFem::saveDatafile() {
     DatafilePaths& paths = app_.state.paths;
     app_.closeWindowsFor(Command::Save);
     const std::optional<std::string> path = app_.dialogs.saveFileName(
         {kDatafileFilter, kDatafileExtension, paths.initialDirectory, paths.saveProposal});
     if (!path) {
         app_.dialogs.message("Saving datafile failed or canceled");
-        return;
+        return false;
     }
     paths.saveProposal = *path;
     showPanelNow(PanelSave);
-    const Result result = writeDatafile(problem, *path);
+    const Result result = writeDatafile(app_.document.problemForRules(), *path);
     PanelSave->hide();
     if (!result.ok()) {
+        // The problem still differs from every file: the mark stays.
         app_.dialogs.message(result.message);
-        return;
+        return false;
     }
-    app_.document.notify(Change::FileName);
+    app_.document.saved(*path);
+    return true;
 }
 
 void TFormFem::SpeedButtonCalcClick() {
@@ -500,10 +554,8 @@ void TFormFem::SpeedButtonCalcClick() {
 }
 
 void TFormFem::solve() {
-    Problem& problem = app_.problem;
+    const Problem& problem = app_.problem;
     app_.closeWindowsFor(Command::Solve);
-    // Results made stale by an editor go now, not at some repaint after the new ones exist.
-    if (problem.resultsStale) problem.clearResults();
     progressForm_.setValue(ProgressCycle, "  ");
     progressForm_.setValue(ProgressIteration, "  ");
     ProgressGrid->refresh();
@@ -531,13 +583,17 @@ void TFormFem::solve() {
     const SolveMethod method = app_.options.CheckFastSolver ? SolveMethod::Fast
                                : problem.preconditioner     ? SolveMethod::Preconditioned
                                                             : SolveMethod::Plain;
-    const SolveReport report = solveProblem(problem, method, &feedback);
+    // The heads, discharges and velocities of a solve are one step: Undo brings back those before.
+    SolveReport report;
+    Footprint footprint = Footprint::allNodeRows();
+    footprint.withAllElements();
+    app_.document.apply("Solve", footprint,
+                        [&](Problem& p) { return velkor::solve(p, method, &feedback, report); });
     feedback.finish();
     showPanelNow(ProgressPanel);
 
     if (report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged) {
         // An answer out of balance is kept, and said so, before it is offered for saving.
-        app_.document.notify(Change::Results | Change::NodeValues);
         if (!report.message.empty()) app_.dialogs.message(report.message);
         if (problem.warning) showPanelNow(PanelWarning);
         saveDatafile();
@@ -551,6 +607,7 @@ void TFormFem::solve() {
 
 void TFormFem::New1Click() {
     perform(Command::New, [this] {
+        if (!maySetProblemAside()) return;
         FormCreate();
         editBlocks();
     });
@@ -561,12 +618,18 @@ void TFormFem::SpeedButtonEditClick() {
 }
 
 void TFormFem::editBlocks() {
-    app_.problem.copyCountsToSaved();
-    app_.closeWindowsFor(Command::EditBlocks);
-    if (!app_.isShown(WindowId::EditBlocks))
-        app_.showWindow(WindowId::EditBlocks);
-    else
+    if (app_.isShown(WindowId::EditBlocks)) {
+        app_.closeWindowsFor(Command::EditBlocks);
         app_.window(WindowId::EditBlocks).FormClose();
+        return;
+    }
+    // The block editor works on the blocks alone: a refined mesh, its wells and element edits go,
+    // but not without the user's word, and as one step that Undo takes back.
+    const RebuildLoss loss = meshRebuildLoss(app_.problem);
+    if (loss.any() && !app_.dialogs.askYesNo(rebuildQuestion(loss))) return;
+    app_.closeWindowsFor(Command::EditBlocks);
+    app_.document.apply("Edit Blocks", Footprint::whole(), [](Problem& p) { return rebuildMeshFromBlocks(p); });
+    app_.showWindow(WindowId::EditBlocks);
 }
 
 void TFormFem::Print1Click() {
@@ -580,8 +643,16 @@ void TFormFem::SpeedButtonPrintClick() {
 }
 
 void TFormFem::Quit2Click() {
-    if (!app_.commandRunning() && !app_.workRunning() && !commitTypedCells()) return;
+    if (!app_.commandRunning() && !app_.workRunning() && (!commitTypedCells() || !maySetProblemAside())) return;
     app_.quit();
+}
+
+void TFormFem::Undo1Click() {
+    perform(Command::Undo, [this] { app_.document.undo(); });
+}
+
+void TFormFem::Redo1Click() {
+    perform(Command::Undo, [this] { app_.document.redo(); });
 }
 
 void TFormFem::Info1Click() {
@@ -685,14 +756,19 @@ bool TFormFem::commitTypedCells() {
 // then offers the value to confirm, as typed text).
 bool TFormFem::leaveGeneralCell(int row) {
     app_.closeWindowsFor(Command::GridEdit);
-    const CellCommit commit = generalForm_.commit(1, row, GeneralGrid->cellText(1, row));
+    const std::string text = GeneralGrid->cellText(1, row);
+    CellCommit commit;
+    const Applied applied =
+        app_.document.apply("Set " + generalForm_.cellInfo(1, row).name, generalForm_.commitFootprint(1, row),
+                            [&](Problem& p) { return editCell(p, generalForm_, 1, row, text, commit); });
+    // Text that is no number is not stored: the status line says why, the cell shows the value kept.
+    if (!applied.result.message.empty()) showStatus(applied.result.message);
     if (!commit.message.empty()) app_.dialogs.message(commit.message);
     if (!commit.allowMove) {
         GeneralGrid->setTypedText(commit.text);
         return false;
     }
     if (GeneralGrid->row() == row) GeneralGrid->discardTypedText();
-    app_.document.notify(commit.changed);
     return true;
 }
 
@@ -722,7 +798,12 @@ void TFormFem::GeneralHelpButtonClick() {
 
 void TFormFem::leaveInstallationCell(int row) {
     app_.closeWindowsFor(Command::GridEdit);
-    const CellCommit commit = installationForm_.commit(1, row, InstallationGrid->cellText(1, row));
+    const std::string text = InstallationGrid->cellText(1, row);
+    if (const std::optional<Result> refused = refuseNonNumber(installationForm_, 1, row, text)) {
+        showStatus(refused->message);
+        return;
+    }
+    const CellCommit commit = installationForm_.commit(1, row, text);
     if (!commit.message.empty()) app_.dialogs.message(commit.message);
 }
 
@@ -758,25 +839,48 @@ void TFormFem::InstallationHelpButtonClick() {
 }
 
 void TFormFem::ButtonSaveInstallClick() {
-    Problem& problem = app_.problem;
+    const Problem& problem = app_.problem;
     // A failed write goes unreported: the limits still hold for this run.
     writeInstallationFile(baseName(kInstallationFileName), app_.installation);
-    problem.userName = app_.installation.userName;
-    if (problem.tablesAllocated && app_.installation.limits == problem.limits) {
+    app_.document.problemForRules().userName = app_.installation.userName;
+    const Limits wanted = app_.installation.limits;
+    if (problem.tablesAllocated && sanitizedLimits(wanted) == problem.limits) {
         // Nothing the tables depend on changed: the problem in hand stays.
+        app_.installation.limits = problem.limits;
         app_.document.notify(Change::Installation);
         return;
     }
-    // New capacities: the tables are made anew and the default problem takes the place of the
-    // one held, under the default problem's names, so that no Save can write the default
-    // problem over the file that was loaded.
-    setButtonStates(false, false, false);
-    app_.allocateTablesForInstallation();
-    problem.resetToDefaultProblem();
-    problem.fileName = "Data1.fem";
-    problem.problemName = "Default Datafile";
-    app_.state.paths.saveProposal = "Data1.fem";
-    problem.buildColoursAndDefaultSoils();
+    // New capacities: the tables are made anew and keep the problem when it fits them.
+    const Applied kept = applyLimits(app_.document.problemForRules(), wanted);
+    if (kept.ok()) {
+        app_.installation.limits = problem.limits;
+        app_.document.limitsChanged();
+        app_.document.notify(kept.changed | Change::Installation);
+        return;
+    }
+    // Limits too small for the problem give it up for the default problem, but only when the user
+    // says so (and has saved what is to be saved); otherwise the limits in force stay.
+    bool giveUp = false;
+    if (kept.result.outcome == Outcome::RefusedCapacity) {
+        giveUp = app_.dialogs.askYesNo("The problem in hand does not fit these capacities.\n\n" + kept.result.message +
+                                       "\n\nStart again from the default problem? The problem in hand can not be "
+                                       "brought back by Undo.") &&
+                 maySetProblemAside();
+    } else {
+        app_.dialogs.message(kept.result.message);
+    }
+    if (giveUp) {
+        const Applied started = applyLimitsWithDefaultProblem(app_.document.problemForRules(), wanted);
+        if (started.ok()) {
+            app_.state.paths.saveProposal = "Data1.fem";
+            app_.document.forgetHistory();
+            setButtonStates(false, false, false);
+        } else {
+            app_.dialogs.message(started.result.message);
+        }
+    }
+    app_.installation.limits = problem.limits;
+    writeInstallationFile(baseName(kInstallationFileName), app_.installation);
     app_.document.notify(Change::Problem | Change::Installation);
 }
 

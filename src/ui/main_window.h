@@ -58,6 +58,9 @@ class TFormFem : public QMainWindow {
     void SpeedButtonContoursClick();
     void SpeedButton3dClick();
     void SpeedButtonManualClick();
+    // Edit menu: the last change to the problem taken back, or done again.
+    void Undo1Click();
+    void Redo1Click();
 
     // Grid events.
     void GeneralGridSelectCell(int col, int row, bool& canSelect);
@@ -110,6 +113,8 @@ class TFormFem : public QMainWindow {
     QAction* Print1 = nullptr;
     QAction* PrintPreview1 = nullptr;
     QAction* Quit2 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QAction* Info1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Options1 = nullptr;
@@ -154,7 +159,9 @@ class TFormFem : public QMainWindow {
     void placeProgressPanel();
     void setButtonStates(bool dataButtons, bool wells, bool particles);
     void documentChanged(Change what);
+    void historyChanged();
     void showTitle();
+    void showStatus(const std::string& text);
 
     // Runs a command: a value typed into a data grid cell is committed first, as leaving the cell
     // would commit it; if it is refused the command does not run. Then the repaint rules.
@@ -164,9 +171,18 @@ class TFormFem : public QMainWindow {
     bool leaveGeneralCell(int row);
     void leaveInstallationCell(int row);
 
+    // Before the problem is replaced or the program ends: a problem that differs from its file is
+    // saved or given up as the user chooses. False when the user cancelled (or the save failed).
+    bool maySetProblemAside();
+
+    // The first start of the program: the installation file read, the tables made and the default
+    // problem in them (no step to undo).
+    void startProblem();
+
     // The bodies of the long commands.
     void openDatafile();
-    void saveDatafile();
+    // True when the problem was written.
+    bool saveDatafile();
     void solve();
     void editBlocks();
     void toggle(Command command);

@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "editors/editor_drawing.h"
+#include "operations/mesh_edits.h"
 #include "ui/application.h"
 #include "ui/qt_canvas.h"
 #include "ui/window_feedback.h"
@@ -38,7 +39,7 @@ constexpr Change kPictureChanges =
 
 TFormMesh::TFormMesh(Application& app)
     : EditorWindow(app, WindowId::Mesh, "Edit Mesh", kLimeColour, kHelpText),
-      addWellTool_(app.problem, state_, display_) {
+      addWellTool_(app.document.problemForRules(), state_, display_) {
     // The kept picture covers the whole window.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QSize screen = screenSize();
@@ -110,12 +111,7 @@ void TFormMesh::FormClose() {
         closeAfterSplit_ = true;
         return;
     }
-    Problem& p = app_.problem;
-    p.saved.NN = p.NN;
-    p.saved.NM = p.NM;
     SecondaryWindow::FormClose();
-    // The main window shows the new counts (and clears the results that are stale now).
-    app_.document.notify(Change::Counts);
 }
 
 // ---- tool buttons and boxes ------------------------------------------------------------------
@@ -135,7 +131,7 @@ void TFormMesh::SpeedButtonSplit4Click() {
 }
 
 void TFormMesh::split(bool intoFour) {
-    Problem& p = app_.problem;
+    const Problem& p = app_.problem;
     if (splitting_ || !p.tablesAllocated) return;
     PanelXY->commitTypedText();
     // A pass ends Add Well: its button goes up with it, and a click after the pass is no well.
@@ -144,7 +140,6 @@ void TFormMesh::split(bool intoFour) {
     showDisplay();
     SpeedButtonSplit4->setChecked(intoFour);
     splitting_ = true;
-    const int32_t nodesBefore = p.NN, elementsBefore = p.NM;
     Result result;
     {
         // The counts run up in the label while the pass runs, shown at most every 30 ms; clicks
@@ -161,16 +156,20 @@ void TFormMesh::split(bool intoFour) {
         feedback.afterShow = [this] {
             if (onSplitProgress) onSplitProgress();
         };
-        result = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, &feedback);
+        // One pass is one step: Undo brings back the mesh as it was before it.
+        result = app_.document
+                     .apply(intoFour ? "Split 4" : "Split 2", Footprint::whole(),
+                            [&](Problem& problem) {
+                                return splitMesh(problem, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo,
+                                                 &feedback);
+                            })
+                     .result;
         feedback.finish();
     }
     splitting_ = false;
     SpeedButtonSplit4->setChecked(false);
     // The program may have been ended while the pass ran: its tables are gone.
     if (!p.tablesAllocated) return;
-    // A refused pass has left the mesh as it was: nothing to tell, nothing to draw again.
-    if (result.ok() || p.NN != nodesBefore || p.NM != elementsBefore)
-        app_.document.notify(Change::Counts | Change::Mesh | Change::NodeValues);
     if (closeAfterSplit_) {
         closeAfterSplit_ = false;
         FormClose();
@@ -184,7 +183,9 @@ void TFormMesh::FormMouseDown(QPoint point) {
     if (splitting_) return;
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
-    apply(addWellTool_.press(view.worldX(point.x()), view.worldY(point.y())));
+    const double x = view.worldX(point.x()), y = view.worldY(point.y());
+    if (addWellTool_.active())
+        apply(step("Add Well", [&] { return addWellTool_.press(x, y); }));
 }
 
 void TFormMesh::FormMouseMove(QPoint point) {

@@ -7,7 +7,7 @@
 namespace velkor {
 
 TFormNod::TFormNod(Application& app)
-    : TableWindow(app, WindowId::Nodes, "Nodes", std::make_unique<NodesForm>(app.problem), kMeshTableFont,
+    : TableWindow(app, WindowId::Nodes, "Nodes", std::make_unique<NodesForm>(app.document.problemForRules()), kMeshTableFont,
                   true) {
     NodesGrid = &grid();
     NodesGrid->onSelectCell = [this](int col, int row, bool& canSelect) {

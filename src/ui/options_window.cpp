@@ -204,7 +204,7 @@ void TFormOpt::storeSettings() {
 }
 
 void TFormOpt::CheckPreconditionerClick() {
-    app_.problem.preconditioner = CheckPreconditioner->isChecked();
+    app_.document.problemForRules().preconditioner = CheckPreconditioner->isChecked();
 }
 
 void TFormOpt::SpeedButtonHelpClick() {

@@ -7,7 +7,7 @@
 namespace velkor {
 
 TFormParticles::TFormParticles(Application& app)
-    : TableWindow(app, WindowId::Particles, "Particles", std::make_unique<ParticlesForm>(app.problem),
+    : TableWindow(app, WindowId::Particles, "Particles", std::make_unique<ParticlesForm>(app.document.problemForRules()),
                   kPropertyTableFont, false) {
     ParticlesGrid = &grid();
     ParticlesGrid->onSelectCell = [this](int col, int row, bool& canSelect) {

@@ -122,6 +122,7 @@ bool PlotWindow::pictureCurrent() const {
 }
 
 void PlotWindow::documentChanged(Change what) {
+    if (touches(what, Change::Results)) showPanelText();
     if (ownChange_ || !touches(what, dependsOn_)) return;
     ++generation_;
     // A picture of what no longer is: the run stops at its next sweep and the plot is drawn anew.
@@ -130,8 +131,17 @@ void PlotWindow::documentChanged(Change what) {
 }
 
 void PlotWindow::setLegend(const std::string& legend) {
-    panel_->setText(fromWindows1252(legend));
+    legend_ = legend;
+    showPanelText();
     panel_->repaint();
+}
+
+void PlotWindow::showPanelText() {
+    // The picture keeps showing the results held; the panel says when they no longer answer the
+    // problem.
+    std::string text = legend_;
+    if (app_.problem.resultsOutOfDate) text += (text.empty() ? "" : "     ") + std::string(kResultsOutOfDateMessage);
+    panel_->setText(fromWindows1252(text));
 }
 
 // ---- window events --------------------------------------------------------------------------
@@ -250,7 +260,8 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
     {
         // Lets a command that comes in during the run stop it first, and a quit wait for it.
         const Application::WorkScope scope(app_, true);
-        Problem& problem = app_.problem;
+        // The tracker lowers particles that start above the water table into the saturated zone.
+        Problem& problem = app_.document.problemForRules();
         PlotCallbacks callbacks;
         callbacks.legendReady = [this](const std::string& legend) { setLegend(legend); };
         callbacks.feedback = &feedback;
@@ -271,7 +282,7 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
         // The run lowered particles into the saturated zone: the particle table shows it.
         if (!app_.quitRequested() && particleHeights(problem) != heightsBefore) {
             ownChange_ = true;
-            app_.document.notify(Change::Particles);
+            app_.document.changedWithoutStep(Change::Particles);
             ownChange_ = false;
         }
     }

@@ -86,6 +86,8 @@ class PlotWindow : public SecondaryWindow {
     void placePanel();
     void documentChanged(Change what);
     void setLegend(const std::string& legend);
+    // The legend, and after it the mark of results that no longer answer the problem.
+    void showPanelText();
     void drawPicture();
     // One run of the drawing on a canvas; false when it was stopped before the end.
     bool runDrawing(Canvas& canvas, int width, int height, PlotReport& report);
@@ -96,6 +98,7 @@ class PlotWindow : public SecondaryWindow {
 
     Change dependsOn_;
     QLabel* panel_ = nullptr;
+    std::string legend_;
     QMenu* menu_ = nullptr;
     QTimer drawTimer_;
     QImage picture_;

@@ -64,7 +64,7 @@ ReportOutcome printOn(Application& app, QPrinter& printer, QWidget& waitPanel, i
     PrintFeedback feedback(app, sink);
     PlotCallbacks callbacks;
     callbacks.feedback = &feedback;
-    const ReportOutcome outcome = printReportItems(app.problem, sink, app.options, callbacks, pageLimit);
+    const ReportOutcome outcome = printReportItems(app.document.problemForRules(), sink, app.options, callbacks, pageLimit);
     if (outcome.outcome == Outcome::Cancelled && !sink.failed()) {
         // The program is ending: the job goes with it.
         printer.abort();

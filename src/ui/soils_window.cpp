@@ -7,7 +7,7 @@
 namespace velkor {
 
 TFormSoils::TFormSoils(Application& app)
-    : TableWindow(app, WindowId::Properties, "Block Properties", std::make_unique<SoilsForm>(app.problem),
+    : TableWindow(app, WindowId::Properties, "Block Properties", std::make_unique<SoilsForm>(app.document.problemForRules()),
                   kPropertyTableFont, false) {
     SoilsGrid = &grid();
     SoilsGrid->onSelectCell = [this](int col, int row, bool& canSelect) {

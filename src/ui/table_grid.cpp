@@ -450,7 +450,9 @@ bool TableGrid::handleNavigationKey(QKeyEvent* event, bool fromEditor) {
         return true;
     }
     case Qt::Key_Escape:
-        return true; // nothing to undo: the cell keeps what was typed
+        // The typing is given up: the cell shows the stored value again.
+        if (pending_) discardTypedText();
+        return true;
     default:
         return false;
     }
@@ -458,6 +460,25 @@ bool TableGrid::handleNavigationKey(QKeyEvent* event, bool fromEditor) {
 
 bool TableGrid::eventFilter(QObject* watched, QEvent* event) {
     const bool fromEditor = editor_ && watched == editor_;
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) && fromEditor) {
+        // Undo in a cell being typed gives up the typing; with nothing typed it is the program's
+        // Undo (and Redo), which the editor would otherwise take for its own.
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const bool undo = keyEvent->matches(QKeySequence::Undo);
+        const bool redo = keyEvent->matches(QKeySequence::Redo) ||
+                          keyEvent->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z) ||
+                          keyEvent->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+        if (undo || redo) {
+            if (event->type() == QEvent::KeyPress) return true; // never the editor's own undo
+            if (pending_) {
+                if (undo) discardTypedText();
+                event->accept();
+            } else {
+                event->ignore();
+            }
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && (fromEditor || watched == view_)) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         // A key typed while the current cell is scrolled away brings it back first.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "operations/cell_edits.h"
 #include "ui/application.h"
 #include "ui/font_table.h"
 #include "ui/table_grid.h"
@@ -85,7 +86,6 @@ TableWindow::TableWindow(Application& app, WindowId id, const char* caption,
     // Seven-digit node numbers just fill the number column; cut, never shortened to "1050…".
     grid_->view()->setTextElideMode(Qt::ElideNone);
     grid_->setForm(form_.get());
-    grid_->onChanged = [this](Change what) { app_.document.notify(what); };
 
     SpeedButtonHelp = makeButton(this, toolGlyph(ToolGlyph::Help), "Help", 0);
     connect(SpeedButtonHelp, &QToolButton::clicked, this, &TableWindow::SpeedButtonHelpClick);
@@ -133,7 +133,14 @@ void TableWindow::placeWindow() {
 // ---- window events ------------------------------------------------------------------------------
 
 bool TableWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowDeactivate && ownMessageOpen_) returningFromOwnMessage_ = true;
+    if (event->type() == QEvent::WindowDeactivate) {
+        if (ownMessageOpen_)
+            returningFromOwnMessage_ = true;
+        else if (isVisible())
+            // Leaving for another window (another table, the main window) is leaving the cell:
+            // what was typed is stored, not dropped by the next activation's refill.
+            commitRememberedCell();
+    }
     if (event->type() == QEvent::WindowActivate && isVisible()) {
         // Closing the window's own message box (help, a corrected value) hands the activation back:
         // the user never left, and a refill would drop the cell being typed and the place in the
@@ -177,7 +184,8 @@ void TableWindow::FormPaint() {
 }
 
 void TableWindow::FormClose() {
-    grid_->discardTypedText();
+    // The window's own close button leaves the cell like any other way out: the value is kept.
+    commitRememberedCell();
     SecondaryWindow::FormClose();
 }
 
@@ -197,10 +205,15 @@ void TableWindow::commitRememberedCell() {
     const GridCursor cursor = app_.state.cursor;
     if (!grid_->hasPendingEdit() || cursor.col != grid_->col() || cursor.row != grid_->row()) return;
     if (!app_.problem.tablesAllocated) return;
-    const CellCommit commit = form_->commit(cursor.col, cursor.row, grid_->cellText(cursor.col, cursor.row));
+    const std::string text = grid_->cellText(cursor.col, cursor.row);
+    CellCommit commit;
+    const Applied applied = app_.document.apply(
+        "Set " + form_->cellInfo(cursor.col, cursor.row).name, form_->commitFootprint(cursor.col, cursor.row),
+        [&](Problem& p) { return editCell(p, *form_, cursor.col, cursor.row, text, commit); });
     grid_->discardTypedText();
+    // Text that is no number is not stored: the cell shows the value kept, the status line why.
+    if (!applied.result.message.empty()) app_.document.tell(applied.result.message);
     if (!commit.message.empty()) showOwnMessage(commit.message);
-    app_.document.notify(commit.changed);
 }
 
 void TableWindow::gridSelectCell(int col, int row, bool& canSelect) {
@@ -211,7 +224,18 @@ void TableWindow::gridSelectCell(int col, int row, bool& canSelect) {
 
 void TableWindow::gridKeyPress(char& key) {
     const int col = grid_->col(), row = grid_->row();
-    const KeyAction action = form_->key(key, col, row, grid_->cellText(col, row));
+    const std::string typed = grid_->cellText(col, row);
+    KeyAction action;
+    const std::string step = form_->keyStepName(key, col);
+    if (step.empty()) {
+        action = form_->key(key, col, row, typed);
+    } else {
+        // A key that stores values (the copies of the node table) is a step of its own.
+        const Applied applied =
+            app_.document.apply(step, form_->keyFootprint(key, col, row),
+                                [&](Problem& p) { return pressCellKey(p, *form_, key, col, row, typed, action); });
+        if (!applied.result.message.empty()) app_.document.tell(applied.result.message);
+    }
     // The key stored the value itself: the cell it leaves has nothing left to commit.
     if (action.changed != Change::None) grid_->discardTypedText();
     grid_->applyKeyAction(action, key);
@@ -235,9 +259,10 @@ void TableWindow::showOwnMessage(const std::string& text) {
 void TableWindow::page(PageButton button) {
     const int n = form_->recordCount();
     if (n < 1) return;
+    // Paging leaves the cell: what was typed is stored first.
+    commitRememberedCell();
     GridCursor& cursor = app_.state.cursor;
     const int row = std::clamp(pagedRow(button, cursor.row, n), 1, n);
-    // The remembered row moves first, so the edit in progress is not stored.
     cursor.row = row;
     const int col = form_->isSelectable(cursor.col, row) ? cursor.col : grid_->col();
     grid_->selectCell(col, row);

@@ -9,6 +9,7 @@
 #include "editors/editors_test_support.h"
 #include "editors/view_mapping.h"
 #include "mesh/refinement.h"
+#include "operations/mesh_edits.h"
 
 namespace velkor {
 namespace {
@@ -77,7 +78,8 @@ TEST(ViewMapping, CentresTheAreaAndClampsClicksOntoIt) {
     EXPECT_TRUE(std::isfinite(squeezed.clampedWorldY(0)));
 }
 
-TEST(EditorButtons, AtMostOneModeEachSwitchOnMakesResultsStale) {
+// A mode switched on changes nothing of the problem: its results go only when the mesh does.
+TEST(EditorButtons, AtMostOneModeEachAndTheProblemUntouched) {
     BlockEditor editor(defaultProblem());
     editor.p.resultsStale = false;
     editor.state.exitCount = 5;
@@ -85,7 +87,7 @@ TEST(EditorButtons, AtMostOneModeEachSwitchOnMakesResultsStale) {
     EXPECT_TRUE(editor.state.newNodeMode);
     EXPECT_EQ(editor.state.pendingNode, 3);
     EXPECT_EQ(editor.display.label, "New Node 4");
-    EXPECT_TRUE(editor.p.resultsStale);
+    EXPECT_FALSE(editor.p.resultsStale);
     EXPECT_EQ(editor.state.exitCount, 5); // only Drag Node starts the count again
 
     editor.p.resultsStale = false;
@@ -93,7 +95,7 @@ TEST(EditorButtons, AtMostOneModeEachSwitchOnMakesResultsStale) {
     EXPECT_FALSE(editor.state.newNodeMode);
     EXPECT_TRUE(editor.state.lineMode);
     EXPECT_EQ(editor.display.label, "New Line");
-    EXPECT_TRUE(editor.p.resultsStale);
+    EXPECT_FALSE(editor.p.resultsStale);
 
     editor.drag.button();
     EXPECT_FALSE(editor.state.lineMode);
@@ -192,7 +194,7 @@ TEST(SplitMesh, ARefusedPassLeavesTheMeshAsItFoundIt) {
     ASSERT_TRUE(splitMesh(p, SplitKind::IntoFour).ok());
     p.resultsStale = false;
     const Problem before = p;
-    const Result refused = splitMesh(p, SplitKind::IntoFour);
+    const Result refused = splitMesh(p, SplitKind::IntoFour).result;
     EXPECT_EQ(refused.outcome, Outcome::RefusedCapacity);
     EXPECT_NE(refused.message.find("into 4 elements"), std::string::npos);
     expectSameBlocksAndMesh(p, before);
@@ -217,7 +219,7 @@ TEST(SplitMesh, ARefusedPassLeavesTheMeshAsItFoundIt) {
     ASSERT_TRUE(splitMesh(q, SplitKind::IntoTwo).ok());
     ASSERT_EQ(q.NM, 4);
     const Problem start = q;
-    const Result stopped = splitMesh(q, SplitKind::IntoTwo);
+    const Result stopped = splitMesh(q, SplitKind::IntoTwo).result;
     EXPECT_EQ(stopped.outcome, Outcome::RefusedCapacity);
     EXPECT_NE(stopped.message.find("into 2 elements"), std::string::npos);
     expectSameBlocksAndMesh(q, start);

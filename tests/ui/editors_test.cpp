@@ -274,15 +274,16 @@ TEST_F(BlockEditor, BoxesTakeWhatWasTypedAndTheSecondExitHidesThePanel) {
     EXPECT_EQ(text(w.EditX), "  2000.000"); // held to LX
     EXPECT_EQ(problem().nodes[3].X, 2000);  // the row of the node to come
     EXPECT_TRUE(w.PanelXY->isVisible());
-    problem().resultsStale = false;
     w.EditY->selectAll();
     QTest::keyClicks(w.EditY, QStringLiteral("x"));
     QTest::keyClick(w.EditY, Qt::Key_Return);
     EXPECT_EQ(problem().nodes[3].Y, 0);
     EXPECT_FALSE(w.PanelXY->isVisible());
     EXPECT_FALSE(w.LabelOperation->isVisible());
-    EXPECT_TRUE(problem().resultsStale);
     EXPECT_EQ(app->state.editor.exitCount, 2);
+    // The row of the node to come is no node of the problem yet: nothing to undo, nothing unsaved.
+    EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo New"));
+    EXPECT_FALSE(app->document.modified());
 }
 
 TEST_F(BlockEditor, OpeningShowsTheBlocksAsTheMeshAndClosingResetsTheModes) {

@@ -57,11 +57,13 @@ TEST_F(MainSequences, RefusedTypedValueStopsTheCommand) {
     EXPECT_EQ(grid.row(), kLX);
     EXPECT_EQ(grid.cellEditor()->text(), QStringLiteral("        100.000"));
 
-    // A number too large for a double is refused the same way.
+    // A number too large for a double is no number: kept, and said so in the status line.
     typeIntoCell(grid, QStringLiteral("1e400"));
     pressKey(grid, Qt::Key_Return);
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(problem().LX, 2000);
+    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("'1e400' is not a number: LX kept at 2000"));
+    EXPECT_EQ(grid.cellText(1, kLX), "       2000.000");
 }
 
 TEST_F(MainSequences, TypingThenClickingIntoTheOtherGridCommits) {
@@ -96,16 +98,42 @@ TEST_F(MainSequences, LeavingTheInstallationGridKeepsTheLoadedProblemUnlessALimi
     click(main().SpeedButtonSave);
     EXPECT_EQ(dialogs.saveRequests.back().fileName, path);
 
-    // A new limit starts again from the default problem, under its own names: no Save can write
-    // the default triangle over the file that was loaded.
+    // New limits that hold the problem keep it, in tables made anew.
     selectCell(grid, kNMAX);
     typeIntoCell(grid, QStringLiteral("15000"));
     pressKey(grid, Qt::Key_Return);
     EXPECT_EQ(problem().limits.NMAX, 15000);
+    EXPECT_EQ(problem().nodes.size(), 15000u);
+    EXPECT_EQ(problem().NN, 4);
+    EXPECT_EQ(main().GeneralGrid->cellText(1, kProblemName), "Square with a well");
+    EXPECT_TRUE(dialogs.questions.empty());
+
+    // Limits too small for it ask first; No keeps the problem and the limits in force.
+    const int kPMAX = kNMAX + 2;
+    selectCell(grid, kPMAX);
+    typeIntoCell(grid, QStringLiteral("1"));
+    dialogs.yesNoAnswers.push_back(false);
+    pressKey(grid, Qt::Key_Return);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0], "The problem in hand does not fit these capacities.\n\nThe problem has 2 "
+                                    "particles, PMAX is 1.\n\nStart again from the default problem? The problem "
+                                    "in hand can not be brought back by Undo.");
+    EXPECT_EQ(problem().NP, 2);
+    EXPECT_EQ(problem().limits.PMAX, 100);
+    EXPECT_EQ(grid.cellText(1, kPMAX), "         100");
+    EXPECT_NE(fileText(kInstallationFileName).find("       100,"), std::string::npos);
+
+    // Yes starts again from the default problem, under its own names: no Save can write the
+    // default triangle over the file that was loaded.
+    selectCell(grid, kPMAX);
+    typeIntoCell(grid, QStringLiteral("1"));
+    pressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(problem().limits.PMAX, 1);
     EXPECT_EQ(problem().NN, 3);
     EXPECT_EQ(problem().fileName, "Data1.fem");
     EXPECT_EQ(main().GeneralGrid->cellText(1, kProblemName), "Default Datafile");
     EXPECT_EQ(main().windowTitle(), QStringLiteral("VELKOR - Data1.fem"));
+    EXPECT_FALSE(main().Undo1->isEnabled());
     click(main().SpeedButtonSave);
     EXPECT_EQ(dialogs.saveRequests.back().fileName, "Data1.fem");
 }

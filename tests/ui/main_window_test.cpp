@@ -167,10 +167,13 @@ TEST_F(OpenCommand, CapacityRefusalShowsItsMessageAndKeepsThePreviousProblem) {
     EXPECT_EQ(problem().NN, 4);
     EXPECT_EQ(problem().NP, 2);
     EXPECT_EQ(problem().nodes[3].X, 100);
+    // The problem held stays whole, names and file included, and nothing is left to undo.
     TableGrid& general = *main().GeneralGrid;
-    EXPECT_EQ(general.cellText(1, 0), "Data1.fem");
-    EXPECT_EQ(general.cellText(1, kProblemName), "Example 1");
+    EXPECT_EQ(general.cellText(1, 0), "ui_square.fem");
+    EXPECT_EQ(general.cellText(1, kProblemName), "Square with a well");
     EXPECT_EQ(general.cellText(1, 4), "           4");
+    EXPECT_EQ(main().windowTitle(), QStringLiteral("VELKOR - ui_square.fem"));
+    EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo Open"));
 }
 
 TEST_F(OpenCommand, LongPathsStayOutOfTheFileName) {
@@ -180,7 +183,8 @@ TEST_F(OpenCommand, LongPathsStayOutOfTheFileName) {
     std::filesystem::copy_file(testData("ui_square.fem"), path,
                                std::filesystem::copy_options::overwrite_existing);
     openFile(path.string());
-    EXPECT_EQ(problem().fileName, "ui_square.fem");
+    // The file is the file: a copy keeps the name it has on the disk, not the one inside it.
+    EXPECT_EQ(problem().fileName, "long.fem");
 
     dialogs.saveAnswers.push_back(path.string());
     click(main().SpeedButtonSave);
@@ -339,7 +343,7 @@ TEST_F(GeneralGrid, TypedTextSurvivesARepaintUntilTheCellIsLeft) {
 
 using InstallationGrid = ProgramTest;
 
-TEST_F(InstallationGrid, LeavingACellRewritesTheFileAndResetsTheProblem) {
+TEST_F(InstallationGrid, LeavingACellRewritesTheFileAndKeepsAProblemThatFits) {
     openFile(testData("ui_square.fem"));
     TableGrid& grid = *main().InstallationGrid;
     grid.setCurrentCell(1, 1);
@@ -350,8 +354,8 @@ TEST_F(InstallationGrid, LeavingACellRewritesTheFileAndResetsTheProblem) {
     EXPECT_EQ(grid.row(), 2);
     EXPECT_EQ(grid.cellText(1, 1), "          20");
     EXPECT_EQ(problem().limits.BMAX, 20);
-    EXPECT_EQ(problem().NN, 3); // default problem again
-    EXPECT_EQ(main().GeneralGrid->cellText(1, 4), "           3");
+    EXPECT_EQ(problem().NN, 4); // the problem fits: it stays
+    EXPECT_EQ(main().GeneralGrid->cellText(1, 4), "           4");
     EXPECT_NE(fileText(kInstallationFileName).find("          20,       12000,"), std::string::npos);
 
     // Moving on without a change writes the file again all the same.

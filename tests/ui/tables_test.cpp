@@ -76,13 +76,22 @@ TEST_F(NodesWindow, TypedValuesAreHeldToTheirColumnsWhenTheCellIsLeft) {
     enter(grid, NodeB, 2, "4");
     enter(grid, NodeT, 2, "3.5"); // below the node's bottom
     EXPECT_EQ(node(1).T, 4);
-    enter(grid, NodeF, 2, "nan"); // no number: 0, then held to the bottom
+    enter(grid, NodeF, 2, "3");
+    EXPECT_EQ(node(1).F, 4); // held to the bottom
+    // Text that is no number is not stored as one: the value stays and the status line says so.
+    enter(grid, NodeF, 2, "nan");
     EXPECT_EQ(node(1).F, 4);
+    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("'nan' is not a number: F of node 2 kept at 4"));
     enter(grid, NodeType, 1, "2");
     EXPECT_EQ(node(0).Type, 1);
     enter(grid, NodeX, 3, "abc");
-    EXPECT_EQ(node(2).X, 0);
-    EXPECT_EQ(grid.cellText(NodeX, 3), "      0.000");
+    EXPECT_EQ(node(2).X, 500);
+    EXPECT_EQ(grid.cellText(NodeX, 3), "    500.000");
+    enter(grid, NodeX, 3, "1,5"); // a decimal comma
+    EXPECT_EQ(node(2).X, 500);
+    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("'1,5' is not a number: X of node 3 kept at 500"));
+    enter(grid, NodeType, 3, "1.5");
+    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("'1.5' is not a whole number: Type of node 3 kept at 0"));
     enter(grid, NodeQ, 1, "1e400"); // too large for a number: no number
     EXPECT_EQ(node(0).Q, 0);
     enter(grid, NodeQ, 2, "-12.3456");
@@ -140,12 +149,12 @@ TEST_F(NodesWindow, PagingWithFewerThanTenRowsAndTheEditInProgress) {
     QTest::mouseClick(window.SpeedButtonUp, Qt::LeftButton);
     EXPECT_EQ(grid.row(), 2);
 
-    // A value typed but not confirmed is not stored by a move of the paging buttons.
+    // Paging leaves the cell: the value typed there is stored first.
     typeIntoCell(grid, QStringLiteral("7"));
     QTest::mouseClick(window.SpeedButtonEnd, Qt::LeftButton);
     EXPECT_EQ(grid.row(), 3);
-    EXPECT_EQ(node(1).B, 0);
-    EXPECT_EQ(grid.cellText(NodeB, 2), "   0.000");
+    EXPECT_EQ(node(1).B, 7);
+    EXPECT_EQ(grid.cellText(NodeB, 2), "   7.000");
     QTest::mouseClick(window.SpeedButtonBegin, Qt::LeftButton);
     EXPECT_EQ(grid.row(), 1);
     EXPECT_EQ(grid.col(), NodeB);
@@ -167,7 +176,7 @@ TEST_F(NodesWindow, PagingALongListByTenths) {
     EXPECT_EQ(grid.row(), n - n / 10);
 }
 
-TEST_F(NodesWindow, ActivationRefillsAndPutsTheCursorOnTheFirstCellWithoutCommitting) {
+TEST_F(NodesWindow, LeavingForAnotherWindowStoresAndComingBackRefills) {
     TableWindow& window = open(main().SpeedButtonNode, WindowId::Nodes);
     TableGrid& grid = window.grid();
     clickCell(grid, NodeF, 3);
@@ -184,8 +193,8 @@ TEST_F(NodesWindow, ActivationRefillsAndPutsTheCursorOnTheFirstCellWithoutCommit
     EXPECT_EQ(grid.row(), 1);
     EXPECT_EQ(app->state.cursor.col, 1);
     EXPECT_EQ(app->state.cursor.row, 1);
-    EXPECT_EQ(node(2).F, 10); // the typed 33 was never confirmed
-    EXPECT_EQ(grid.cellText(NodeF, 3), "  10.000");
+    EXPECT_EQ(node(2).F, 33); // stored when the window was left
+    EXPECT_EQ(grid.cellText(NodeF, 3), "  33.000");
     EXPECT_EQ(grid.cellText(NodeB, 1), "   1.500");
     EXPECT_EQ(editorText(grid), "      0.000");
 }
@@ -221,14 +230,15 @@ TEST_F(NodesWindow, ReturningFromItsOwnHelpBoxIsNoNewActivation) {
     EXPECT_EQ(grid.row(), 1);
 }
 
-TEST_F(NodesWindow, OwnCloseDropsATypedValueButACommandKeepsIt) {
+TEST_F(NodesWindow, OwnCloseAndACommandBothKeepATypedValue) {
     TableWindow& window = open(main().SpeedButtonNode, WindowId::Nodes);
     clickCell(window.grid(), NodeQ, 2);
     typeIntoCell(window.grid(), QStringLiteral("5"));
     window.close();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(app->isShown(WindowId::Nodes));
-    EXPECT_EQ(node(1).Q, 0);
+    EXPECT_EQ(node(1).Q, 5);
+    node(1).Q = 0;
 
     // Save hides the window: the value typed there is the value saved.
     open(main().SpeedButtonNode, WindowId::Nodes);
@@ -337,7 +347,9 @@ TEST_F(SoilsWindow, CorrectionsCopyAndWrapping) {
     enter(grid, SoilK, 1, "-3");
     EXPECT_EQ(first.K, 0);
     EXPECT_EQ(grid.cellText(SoilK, 1), "    0.000000");
-    enter(grid, SoilN, 1, "xyz"); // letters, but not the copy key
+    enter(grid, SoilN, 1, "xyz"); // letters, but not the copy key: no number, nothing stored
+    EXPECT_EQ(first.n, 0.3);
+    enter(grid, SoilN, 1, "0");
     EXPECT_EQ(first.n, 0.000001);
     enter(grid, SoilN, 2, "1.5");
     EXPECT_EQ(second.n, 1);
@@ -363,13 +375,13 @@ TEST_F(SoilsWindow, CorrectionsCopyAndWrapping) {
     EXPECT_EQ(editorText(grid), "    2.000000");
 }
 
-TEST_F(SoilsWindow, ClosingDropsTheTypedValueAndTwentyFiveBlocksScroll) {
+TEST_F(SoilsWindow, ClosingKeepsTheTypedValueAndTwentyFiveBlocksScroll) {
     TableWindow& window = open(main().SpeedButtonSoils, WindowId::Properties);
     clickCell(window.grid(), SoilK, 1);
     typeIntoCell(window.grid(), QStringLiteral("5"));
     window.close();
-    EXPECT_EQ(problem().soils[0].K, 1);
-    EXPECT_EQ(app->state.cursor.col, 1);
+    EXPECT_EQ(problem().soils[0].K, 5);
+    problem().soils[0].K = 1;
 
     problem().NB = 20;
     open(main().SpeedButtonSoils, WindowId::Properties);
@@ -414,7 +426,7 @@ TEST_F(WellsWindow, AnEditShowsInTheNodeTableAndInTheNextSolve) {
     enter(grid, WellF, 2, "12");
     enter(grid, WellType, 1, "5");
     EXPECT_EQ(problem().nodes[4].Type, 1);
-    enter(grid, WellType, 1, "x");
+    enter(grid, WellType, 1, "0");
     EXPECT_EQ(problem().nodes[4].Type, 0);
     enter(grid, WellQ, 1, "-250");
     EXPECT_EQ(problem().wellQ[0], -250);

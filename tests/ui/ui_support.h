@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -40,6 +41,11 @@ class ScriptedDialogs : public Dialogs {
     std::deque<std::optional<std::string>> saveAnswers;
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
+    // Questions asked, with the answers to give: "Save changes to name?" is answered Discard and a
+    // yes-or-no question Yes unless a test queues another answer.
+    std::vector<std::string> questions;
+    std::deque<SaveChoice> saveChoices;
+    std::deque<bool> yesNoAnswers;
     // Runs while a dialog is "open", to look at the windows behind it.
     std::function<void()> whileSaveDialogOpen;
     std::function<void(const std::string&)> whileMessageOpen;
@@ -54,6 +60,20 @@ class ScriptedDialogs : public Dialogs {
     void message(const std::string& text) override {
         messages.push_back(text);
         if (whileMessageOpen) whileMessageOpen(text);
+    }
+    SaveChoice askToSave(const std::string& text) override {
+        questions.push_back(text);
+        if (saveChoices.empty()) return SaveChoice::Discard;
+        const SaveChoice choice = saveChoices.front();
+        saveChoices.pop_front();
+        return choice;
+    }
+    bool askYesNo(const std::string& text) override {
+        questions.push_back(text);
+        if (yesNoAnswers.empty()) return true;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
     }
     std::optional<std::string> openFileName(const FileDialogRequest& request) override {
         openRequests.push_back(request);
@@ -115,7 +135,8 @@ class ProgramTest : public ::testing::Test {
     void TearDown() override { app.reset(); }
 
     TFormFem& main() { return app->mainWindow(); }
-    Problem& problem() { return app->problem; }
+    // The problem, for a test to set up what the user would have typed or drawn.
+    Problem& problem() { return app->document.problemForRules(); }
 
     // Opens a datafile through the Open button, as the user does.
     void openFile(const std::string& path) {
