@@ -13,6 +13,9 @@ namespace velkor {
 class BenchDialogs : public Dialogs {
   public:
     void message(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+    // Changes are never saved: the program goes on as if they were given up.
+    SaveChoice askToSave(const std::string&) override { return SaveChoice::Discard; }
+    bool askYesNo(const std::string&) override { return true; }
     std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
     bool printSetup(QPrinter&) override { return false; }

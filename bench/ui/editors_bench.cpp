@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     app.endProgram = [] {};
     app.installation.limits = Limits{48, 600000, 1100000, 100};
     app.allocateTablesForInstallation();
-    Problem& p = app.problem;
+    Problem& p = app.document.problemForRules();
     p.buildColoursAndDefaultSoils();
     fourBlocks(p);
     app.document.notify(Change::Problem);

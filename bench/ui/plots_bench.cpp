@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     BenchDialogs dialogs;
     Application app(dialogs);
     app.endProgram = [] {};
-    Problem& problem = app.problem;
+    Problem& problem = app.document.problemForRules();
     velkor::bench::makeSolvedSquare(problem, cells, 0);
     app.document.notify(Change::Problem);
     std::printf("mesh NN %d, NM %d, image %d x %d\n", problem.NN, problem.NM, kWidth, kHeight);

@@ -97,7 +97,7 @@ class Bench {
         app_.allocateTablesForInstallation();
     }
 
-    Problem& problem() { return app_.problem; }
+    Problem& problem() { return app_.document.problemForRules(); }
     TableWindow& nodes() { return static_cast<TableWindow&>(app_.window(WindowId::Nodes)); }
     TableWindow& elements() { return static_cast<TableWindow&>(app_.window(WindowId::Elements)); }
 

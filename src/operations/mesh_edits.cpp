@@ -35,6 +35,9 @@ RebuildLoss meshRebuildLoss(const Problem& p) {
     loss.nodes = std::max(p.NN - p.NA, 0);
     loss.elements = std::max(p.NM - blocks, 0);
     loss.wells = std::max(p.NW, 0);
+    // Edits of elements count where there is no refinement to throw away (whose first elements
+    // differ from the blocks in any case).
+    if (loss.nodes > 0 || loss.elements > 0) return loss;
     const int32_t kept = std::min(blocks, p.usedElementCount());
     for (int32_t i = 0; i < kept && !loss.editedElements; ++i) {
         const Block& block = p.blocks[at(i)];

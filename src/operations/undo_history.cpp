@@ -33,6 +33,8 @@ std::string UndoHistory::redoName() const {
 }
 
 std::optional<Change> UndoHistory::exchange(UndoStep& step, Problem& problem, FileIdentity& file) {
+    // A state that does not fit the tables as they are now is never put back.
+    if (!step.other.fits(problem)) return std::nullopt;
     const uint64_t before = step.other.bytes();
     try {
         step.other = step.other.exchange(problem);

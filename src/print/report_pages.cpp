@@ -156,11 +156,20 @@ void ReportJob::pageHeader(PageNumberMeasure measure, std::string_view title,
     canvas_.setBrush(kWhite);
     canvas_.setFont(FontBold);
     writeLine(2, "VELKOR : " + problem_.problemName);
+    const bool first = pageCounter_ == 1;
     pageNumber(measure);
+    if (first) markResultsOutOfDate(4);
     canvas_.setFont(FontBold);
     writeLine(5, title);
     canvas_.setFont(FontNormal);
     if (!columnHeading.empty()) writeLine(7, columnHeading);
+}
+
+void ReportJob::markResultsOutOfDate(int line) {
+    if (!problem_.resultsOutOfDate || outOfDateMarked_) return;
+    outOfDateMarked_ = true;
+    canvas_.setFont(FontBold);
+    writeLine(line, kResultsOutOfDateMessage);
 }
 
 void ReportJob::firstGeneralPage() {
@@ -178,6 +187,10 @@ void ReportJob::firstGeneralPage() {
     firstFreeLine_ = 0;
     if (p.warning) {
         writeLine(line_, kWarningLine);
+        line_ += 3;
+    }
+    if (p.resultsOutOfDate) {
+        markResultsOutOfDate(line_);
         line_ += 3;
     }
     writeLine(line_, kGeneralData);
@@ -354,15 +367,19 @@ void ReportJob::printMeshPage(double scaleFactor) {
 void ReportJob::printContourPage(double scaleFactor) {
     if (!goOn()) return;
     // The contour and 3D pages eject the page before them themselves.
+    const bool first = pageCounter_ == 1;
     const PlotReport report =
         velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin, scaleFactor, callbacks_);
+    if (first) markResultsOutOfDate(4);
     noteTracking(report.track, outcome_.contourTracking);
 }
 
 void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
     if (!goOn()) return;
+    const bool first = pageCounter_ == 1;
     const PlotReport report = velkor::print3DPage(problem_, sink_, pageCounter_, layout_.leftMargin, choices,
                                                   scaleFactor, callbacks_);
+    if (first) markResultsOutOfDate(4);
     noteTracking(report.track, outcome_.graphTracking);
 }
 

@@ -99,6 +99,9 @@ class ReportJob {
     void pageHeader(PageNumberMeasure measure, std::string_view title, std::string_view columnHeading);
     void pageNumber(PageNumberMeasure measure);
     void firstGeneralPage();
+    // The report's first page says so when the results no longer answer the problem: on the
+    // general data page below the title, on any other first page between its header lines.
+    void markResultsOutOfDate(int line);
     // Moves down linesBefore lines, or to a new page headed "General Data" when fewer than ten
     // lines are left, and writes the section's title and column heading; false when the job
     // stopped.
@@ -123,6 +126,7 @@ class ReportJob {
     int line_ = 0;          // the next line to write on
     int firstFreeLine_ = 0; // below the header of the page being written
     bool stopped_ = false;
+    bool outOfDateMarked_ = false;
     ReportOutcome outcome_;
 };
 

@@ -17,18 +17,6 @@ using namespace velkor::testing;
 
 namespace {
 
-std::string pdfText(const std::string& path) {
-    std::string text;
-    if (FILE* pipe = popen(("pdftotext -layout " + path + " - 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            text.append(buffer, n);
-        pclose(pipe);
-    }
-    return text;
-}
-
 int pageCount(const std::string& text) {
     int pages = 0;
     for (const char c : text)

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -115,6 +116,19 @@ inline std::string fileText(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// The text of a PDF file as pdftotext reads it, columns kept in place.
+inline std::string pdfText(const std::string& path) {
+    std::string text;
+    if (FILE* pipe = popen(("pdftotext -layout '" + path + "' - 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
 }
 
 inline std::string testData(const char* name) {
