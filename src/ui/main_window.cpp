@@ -2,13 +2,20 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 #include <optional>
 
@@ -117,6 +124,28 @@ QLabel* makeNoticePanel(QWidget* parent, const char* caption) {
     return panel;
 }
 
+// The widest a recent file's path is shown in the File menu; longer ones lose their middle.
+constexpr int kRecentFileWidth = 480;
+
+QString recentFileLabel(qsizetype number, const QString& path, const QFontMetrics& metrics) {
+    QString shown = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, kRecentFileWidth);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QLatin1Char('&') + QString::number(number) + QLatin1Char(' ') + shown;
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The datafile among the dropped things: the first local file named *.fem.
+std::optional<QString> droppedDatafile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".fem"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    return std::nullopt;
+}
+
 } // namespace
 
 TFormFem::TFormFem(Application& app)
@@ -131,6 +160,7 @@ TFormFem::TFormFem(Application& app)
     statusBar()->addWidget(StatusLine, 1);
     statusBar()->setSizeGripEnabled(false);
     connect(&app_.document, &Document::changed, this, &TFormFem::documentChanged);
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -195,12 +225,14 @@ void TFormFem::buildMenu() {
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    FileMenu = file;
     Open1 = add(file, "&Open", &TFormFem::Open1Click, QKeySequence::Open);
     New1 = add(file, "&New", &TFormFem::New1Click);
     Save1 = add(file, "&Save", &TFormFem::Save1Click, QKeySequence::Save);
     Print1 = add(file, "&Print", &TFormFem::Print1Click, QKeySequence::Print);
     PrintPreview1 = add(file, "Print Pre&view", &TFormFem::PrintPreview1Click);
-    file->addSeparator();
+    recentFilesEnd_ = file->addSeparator();
+    connect(file, &QMenu::aboutToShow, this, &TFormFem::listRecentFiles);
     Quit2 = add(file, "&Quit", &TFormFem::Quit2Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     Info1 = add(help, "&Info", &TFormFem::Info1Click, QKeySequence(Qt::Key_F1));
@@ -440,7 +472,6 @@ void TFormFem::SpeedButtonOpenClick() {
 }
 
 void TFormFem::openDatafile() {
-    Problem& problem = app_.problem;
     DatafilePaths& paths = app_.state.paths;
     app_.closeWindowsFor(Command::Open);
     const std::optional<std::string> path = app_.dialogs.openFileName(
@@ -449,19 +480,35 @@ void TFormFem::openDatafile() {
         app_.dialogs.message("Opening datafile failed or canceled");
         return;
     }
-    paths.openProposal = *path;
+    readDatafileAt(*path);
+}
+
+void TFormFem::openDatafilePath(const std::string& path) {
+    perform(Command::Open, [this, path] {
+        app_.closeWindowsFor(Command::Open);
+        readDatafileAt(path);
+    });
+}
+
+void TFormFem::readDatafileAt(const std::string& path) {
+    Problem& problem = app_.problem;
+    DatafilePaths& paths = app_.state.paths;
+    paths.openProposal = path;
     // Results made stale by an editor belong to the problem being replaced; clearing them at a
     // repaint after the read would wipe the velocities computed for the new one.
     if (problem.resultsStale) problem.clearResults();
     showPanelNow(PanelRead);
-    const Result result = readDatafile(problem, *path);
+    const Result result = readDatafile(problem, path);
     const bool replaced = result.ok() || result.outcome == Outcome::RefusedCapacity;
     // The velocities of the heads now held, whether the file's or, after a capacity refusal, the
     // previous problem's restored.
     if (replaced) computeElementVelocities(problem);
     // Only a problem actually read makes its file the next Save's proposal: after a refusal the
     // previous problem must not be offered for writing over the file that was refused.
-    if (result.ok()) paths.saveProposal = *path;
+    if (result.ok()) {
+        paths.saveProposal = path;
+        rememberFile(path);
+    }
     if (!result.message.empty()) app_.dialogs.message(result.message);
     if (replaced) app_.document.notify(Change::Problem);
     PanelRead->hide();
@@ -492,7 +539,47 @@ void TFormFem::saveDatafile() {
         app_.dialogs.message(result.message);
         return;
     }
+    rememberFile(*path);
     app_.document.notify(Change::FileName);
+}
+
+// ---- recent files and dropped files -----------------------------------------------------------
+
+void TFormFem::rememberFile(const std::string& path) {
+    recentFiles_.add(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+}
+
+void TFormFem::listRecentFiles() {
+    for (QAction* item : recentFileItems_) {
+        FileMenu->removeAction(item);
+        // Not deleted at once: the menu may be opened again from within one of its own commands.
+        item->deleteLater();
+    }
+    recentFileItems_.clear();
+    const QStringList paths = recentFiles_.existingPaths();
+    if (paths.isEmpty()) return;
+    recentFileItems_ << new QAction(FileMenu);
+    recentFileItems_.constFirst()->setSeparator(true);
+    for (qsizetype k = 0; k < paths.size(); ++k) {
+        const QString& path = paths[k];
+        auto* item = new QAction(recentFileLabel(k + 1, path, FileMenu->fontMetrics()), FileMenu);
+        item->setStatusTip(path);
+        connect(item, &QAction::triggered, this, [this, path] { openDatafilePath(localPath(path)); });
+        recentFileItems_ << item;
+    }
+    FileMenu->insertActions(recentFilesEnd_, recentFileItems_);
+}
+
+void TFormFem::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedDatafile(event->mimeData())) event->acceptProposedAction();
+}
+
+void TFormFem::dropEvent(QDropEvent* event) {
+    const std::optional<QString> file = droppedDatafile(event->mimeData());
+    if (!file) return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the program the file came from must not wait for a message.
+    QTimer::singleShot(0, this, [this, path = localPath(*file)] { openDatafilePath(path); });
 }
 
 void TFormFem::SpeedButtonCalcClick() {
