@@ -6,13 +6,7 @@ set -uo pipefail
 velkor=$1
 batch=$2
 version=$3
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/checks.sh"
 # Runs a program without any display; its output in $scratch/out and $scratch/err.
 run() {
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" >"$scratch/out" 2>"$scratch/err" </dev/null
@@ -47,8 +41,4 @@ status=$?
 [ $status -eq 0 ] || fail "velkor-batch --version: status $status"
 [ "$(cat "$scratch/out")" = "velkor-batch $version" ] || fail "velkor-batch --version printed '$(cat "$scratch/out")'"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "command line: all checks passed"
+finish "command line"

@@ -9,13 +9,7 @@ build=$1
 velkor=$2
 batch=$3
 version=$4
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/checks.sh"
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch/cpack.log" 2>&1 || {
   cat "$scratch/cpack.log" >&2
@@ -84,9 +78,5 @@ for package in libcholmod3 libqt6core6 libqt6gui6 libqt6widgets6; do
   grep -qx "$package" <<<"$depends" || fail "Depends does not name $package"
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "package $(basename "$deb"): all checks passed"
 echo "Depends: $(field Depends)"
+finish "package $(basename "$deb")"

@@ -8,11 +8,7 @@ source_dir=$1
 built=$2
 mime_type_of=$3
 data=$source_dir/data
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
 
 desktop-file-validate "$data/velkor.desktop" || fail "desktop-file-validate velkor.desktop"
 appstreamcli validate --no-net "$built/org.velkor.velkor.metainfo.xml" || fail "appstreamcli validate"
@@ -30,8 +26,6 @@ launchable=$(xmllint --xpath 'string(//launchable[@type="desktop-id"])' "$built/
 grep -q "<mediatype>$type</mediatype>" "$built/org.velkor.velkor.metainfo.xml" || fail "metainfo mediatype"
 
 # A MIME database of the freedesktop types and ours, as update-mime-database makes it on install.
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/share/mime/packages" "$scratch/home"
 cp /usr/share/mime/packages/freedesktop.org.xml "$data/velkor-mime.xml" "$scratch/share/mime/packages/"
 XDG_DATA_DIRS="$scratch/share" update-mime-database "$scratch/share/mime" || fail "update-mime-database"
@@ -63,8 +57,4 @@ for size in 16 22 24 32 48 64 128 256; do
   [[ $description == "PNG image data, $size x $size,"* ]] || fail "icon $size: $description"
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "desktop files: all checks passed"
+finish "desktop files"
