@@ -552,7 +552,7 @@ void TFormFem::rememberFile(const std::string& path) {
 void TFormFem::listRecentFiles() {
     for (QAction* item : recentFileItems_) {
         FileMenu->removeAction(item);
-        // Not deleted at once: the menu may be opened again from within one of its own commands.
+        // Not deleted at once: the item may still be delivering the trigger of its own command.
         item->deleteLater();
     }
     recentFileItems_.clear();
