@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps build run test bench fuzz screenshots examples clean
+.PHONY: all deps build run test bench fuzz screenshots examples install package package-check clean
 
 all: build
 
@@ -28,7 +28,7 @@ test: build
 	@cmake --build build-sanitize -j $(JOBS)
 	@UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
 	  ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
-	@QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -L ui
+	@QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -L 'ui|package'
 
 # Benchmarks of the core and of the windows (offscreen), each printing its figures.
 bench: deps
@@ -47,6 +47,22 @@ fuzz: deps
 	@mkdir -p fuzz-corpus/datafile_fuzz && cp -n examples/*.fem tests/data/*.fem fuzz-corpus/datafile_fuzz/ 2>/dev/null || true
 	@for f in build-fuzz/bin/*_fuzz; do name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; echo "== $$f"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) fuzz-corpus/$$name || exit 1; done
+
+# The programs, examples, desktop entry, icons, MIME type, metainfo and man pages under PREFIX
+# (DESTDIR=... stages them elsewhere).
+PREFIX ?= /usr/local
+install: build
+	@cmake --install build --prefix "$(PREFIX)"
+
+# build/package/velkor_<version>_<arch>.deb, with its dependencies found by dpkg-shlibdeps.
+package: build
+	@rm -f build/package/velkor_*.deb
+	@cd build && cpack -G DEB >/dev/null
+	@ls build/package/velkor_*.deb
+
+# Installs that package with apt-get, runs both programs from the installed paths, removes it.
+package-check: package
+	@bash scripts/package-check build/package/velkor_*.deb
 
 screenshots: build
 	@bash scripts/screenshots

@@ -35,6 +35,7 @@ const char* const kUsage =
     "                    [--surfaces water,contours,bottom,top]\n"
     "                    [--report-pdf FILE] [--print ITEMS] [--graph-scale N] [--angle-scale N]\n"
     "                    [--page WxH@DPI] [--manual-pdf FILE]\n"
+    "       velkor-batch --help | --version\n"
     "\n"
     "  IN.fem     datafile to load; - starts from the default problem\n"
     "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
@@ -161,6 +162,9 @@ int parseArguments(int argc, char** argv, Options& options) {
         std::string_view v;
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (arg == "--version") {
+            std::fputs("velkor-batch " VELKOR_VERSION "\n", stdout);
             std::exit(0);
         } else if (arg == "-o") {
             if (!value(v)) return usageError("-o needs a file name");

@@ -2,13 +2,20 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 #include <optional>
 
@@ -135,6 +142,28 @@ QLabel* makeNoticePanel(QWidget* parent, const char* caption) {
     return panel;
 }
 
+// The widest a recent file's path is shown in the File menu; longer ones lose their middle.
+constexpr int kRecentFileWidth = 480;
+
+QString recentFileLabel(qsizetype number, const QString& path, const QFontMetrics& metrics) {
+    QString shown = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, kRecentFileWidth);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QLatin1Char('&') + QString::number(number) + QLatin1Char(' ') + shown;
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The datafile among the dropped things: the first local file named *.fem.
+std::optional<QString> droppedDatafile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".fem"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    return std::nullopt;
+}
+
 } // namespace
 
 TFormFem::TFormFem(Application& app)
@@ -151,6 +180,7 @@ TFormFem::TFormFem(Application& app)
     connect(&app_.document, &Document::changed, this, &TFormFem::documentChanged);
     connect(&app_.document, &Document::historyChanged, this, &TFormFem::historyChanged);
     connect(&app_.document, &Document::statusMessage, this, &TFormFem::showStatus);
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -217,12 +247,14 @@ void TFormFem::buildMenu() {
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    FileMenu = file;
     Open1 = add(file, "&Open", &TFormFem::Open1Click, QKeySequence::Open);
     New1 = add(file, "&New", &TFormFem::New1Click);
     Save1 = add(file, "&Save", &TFormFem::Save1Click, QKeySequence::Save);
     Print1 = add(file, "&Print", &TFormFem::Print1Click, QKeySequence::Print);
     PrintPreview1 = add(file, "Print Pre&view", &TFormFem::PrintPreview1Click);
-    file->addSeparator();
+    recentFilesEnd_ = file->addSeparator();
+    connect(file, &QMenu::aboutToShow, this, &TFormFem::listRecentFiles);
     Quit2 = add(file, "&Quit", &TFormFem::Quit2Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     Undo1 = add(edit, "&Undo", &TFormFem::Undo1Click, QKeySequence::Undo);
@@ -501,12 +533,25 @@ void TFormFem::openDatafile() {
         app_.dialogs.message("Opening datafile failed or canceled");
         return;
     }
-    paths.openProposal = *path;
+    readDatafileAt(*path);
+}
+
+void TFormFem::openDatafilePath(const std::string& path) {
+    perform(Command::Open, [this, path] {
+        if (!maySetProblemAside()) return;
+        app_.closeWindowsFor(Command::Open);
+        readDatafileAt(path);
+    });
+}
+
+void TFormFem::readDatafileAt(const std::string& path) {
+    app_.state.paths.openProposal = path;
     showPanelNow(PanelRead);
-    // A refused file leaves the problem, its file and the history as they were; only a problem
-    // actually read makes its file the next Save's proposal.
+    // Only a problem actually read makes its file the next Save's proposal: after a refusal the
+    // previous problem must not be offered for writing over the file that was refused.
     const Applied opened =
-        app_.document.replaceProblem("Open", *path, [&path](Problem& p) { return velkor::openDatafile(p, *path); });
+        app_.document.replaceProblem("Open", path, [&path](Problem& p) { return velkor::openDatafile(p, path); });
+    if (opened.ok()) rememberFile(path);
     if (!opened.result.message.empty()) app_.dialogs.message(opened.result.message);
     PanelRead->hide();
 }
@@ -545,8 +590,48 @@ bool TFormFem::saveDatafile() {
         app_.dialogs.message(result.message);
         return false;
     }
+    rememberFile(*path);
     app_.document.saved(*path);
     return true;
+}
+
+// ---- recent files and dropped files -----------------------------------------------------------
+
+void TFormFem::rememberFile(const std::string& path) {
+    recentFiles_.add(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+}
+
+void TFormFem::listRecentFiles() {
+    for (QAction* item : recentFileItems_) {
+        FileMenu->removeAction(item);
+        // Not deleted at once: the item may still be delivering the trigger of its own command.
+        item->deleteLater();
+    }
+    recentFileItems_.clear();
+    const QStringList paths = recentFiles_.existingPaths();
+    if (paths.isEmpty()) return;
+    recentFileItems_ << new QAction(FileMenu);
+    recentFileItems_.constFirst()->setSeparator(true);
+    for (qsizetype k = 0; k < paths.size(); ++k) {
+        const QString& path = paths[k];
+        auto* item = new QAction(recentFileLabel(k + 1, path, FileMenu->fontMetrics()), FileMenu);
+        item->setStatusTip(path);
+        connect(item, &QAction::triggered, this, [this, path] { openDatafilePath(localPath(path)); });
+        recentFileItems_ << item;
+    }
+    FileMenu->insertActions(recentFilesEnd_, recentFileItems_);
+}
+
+void TFormFem::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedDatafile(event->mimeData())) event->acceptProposedAction();
+}
+
+void TFormFem::dropEvent(QDropEvent* event) {
+    const std::optional<QString> file = droppedDatafile(event->mimeData());
+    if (!file) return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the program the file came from must not wait for a message.
+    QTimer::singleShot(0, this, [this, path = localPath(*file)] { openDatafilePath(path); });
 }
 
 void TFormFem::SpeedButtonCalcClick() {

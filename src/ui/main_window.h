@@ -10,10 +10,12 @@
 #include "forms/close_groups.h"
 #include "forms/main_forms.h"
 #include "model/changes.h"
+#include "ui/recent_files.h"
 
 class QAction;
 class QFrame;
 class QLabel;
+class QMenu;
 class QToolButton;
 
 namespace velkor {
@@ -61,6 +63,11 @@ class TFormFem : public QMainWindow {
     // Edit menu: the last change to the problem taken back, or done again.
     void Undo1Click();
     void Redo1Click();
+
+    // Opens the datafile at path as the Open command opens the file chosen in its dialog (same
+    // messages; a refused file keeps the problem held). The command line, the recent files of the
+    // File menu and a file dropped on the window come here.
+    void openDatafilePath(const std::string& path);
 
     // Grid events.
     void GeneralGridSelectCell(int col, int row, bool& canSelect);
@@ -128,6 +135,7 @@ class TFormFem : public QMainWindow {
     QAction* Contours1 = nullptr;
     QAction* Graph3d1 = nullptr;
     QAction* Manual1 = nullptr;
+    QMenu* FileMenu = nullptr;
 
     QFrame* PanelInstallation = nullptr;
     TableGrid* InstallationGrid = nullptr;
@@ -150,6 +158,8 @@ class TFormFem : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void buildToolBar();
@@ -181,6 +191,12 @@ class TFormFem : public QMainWindow {
 
     // The bodies of the long commands.
     void openDatafile();
+    // Reads the datafile at path as one step that Undo takes back; a refused file leaves the
+    // problem, its file and the history as they were.
+    void readDatafileAt(const std::string& path);
+    // The recent files, those that still exist, listed in the File menu above Quit.
+    void listRecentFiles();
+    void rememberFile(const std::string& path);
     // True when the problem was written.
     bool saveDatafile();
     void solve();
@@ -193,6 +209,11 @@ class TFormFem : public QMainWindow {
     GeneralForm generalForm_;
     ProgressForm progressForm_;
     bool startingUp_ = false;
+    RecentFiles recentFiles_;
+    // The File menu's entries of the recent files ("&1 path", ...) with their separator, made
+    // anew each time the menu opens, above the separator before Quit.
+    QList<QAction*> recentFileItems_;
+    QAction* recentFilesEnd_ = nullptr;
 };
 
 } // namespace velkor

@@ -25,6 +25,14 @@ TEST_F(BatchExitStatus, UsageErrorsAreTwo) {
     EXPECT_TRUE(written("p.svg"));
 }
 
+TEST_F(BatchExitStatus, HelpAndVersionPrintAndAreZero) {
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(out(), std::string("velkor-batch ") + VELKOR_VERSION + "\n");
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_NE(out().find("velkor-batch --help | --version"), std::string::npos);
+    EXPECT_EQ(run("--versions"), 2);
+}
+
 TEST_F(BatchExitStatus, RefusalsAreThreeAfterEveryOutput) {
     // The default triangle holds (250, 250) on its long side: the new node is refused, the well
     // lies outside the mesh, and the datafile is written all the same.

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPrinter>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -140,6 +141,8 @@ class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::remove(kInstallationFileName);
+        // Every test starts from empty settings (no recent files), whatever ran before it.
+        QSettings().clear();
         app = std::make_unique<Application>(dialogs);
         app->endProgram = [this] { ++endRequests; };
         main().show();

@@ -1,8 +1,10 @@
 // The window tests run on the offscreen platform in a scratch directory of their own, so the
-// installation file they write never lands in the source tree.
+// installation file they write never lands in the source tree, and under a name of their own with
+// their settings in that directory, so that the user's list of recent files is never touched.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 
 #include <clocale>
 #include <cstdlib>
@@ -23,6 +25,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    QCoreApplication::setOrganizationName(QStringLiteral("velkor-tests"));
+    QCoreApplication::setApplicationName(QStringLiteral("ui-tests"));
+    const QString settings = QString::fromLocal8Bit(pattern.c_str()) + QStringLiteral("/settings");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
