@@ -150,6 +150,16 @@ TEST_F(RecentFilesMenu, FilesOpenedAndSavedAreListedMostRecentFirstAndReopenedFr
     click(main().SpeedButtonSave);
     ASSERT_EQ(dialogs.saveRequests.size(), 2u);
     EXPECT_EQ(dialogs.saveRequests[1].fileName, a);
+
+    // A changed problem is not given up unasked: Cancel keeps it.
+    main().GeneralGrid->setCurrentCell(1, 10);
+    typeIntoCell(*main().GeneralGrid, QStringLiteral("7"));
+    pressKey(*main().GeneralGrid, Qt::Key_Return);
+    dialogs.saveChoices.push_back(SaveChoice::Cancel);
+    chooseRecentFile(2);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0], "Save changes to a.fem?");
+    EXPECT_EQ(problemName(), "Problem A");
 }
 
 TEST_F(RecentFilesMenu, KeepsEightAndDropsFilesThatNoLongerExistWhenShown) {
@@ -290,6 +300,9 @@ TEST_F(DroppedFiles, ADroppedDatafileOpensAsOpenDoes) {
                                   QUrl::fromLocalFile(qtPath(upper))}));
     EXPECT_EQ(problemName(), "Problem B");
     EXPECT_EQ(fileMenuItems(), withRecentFiles({upper, a}));
+    // A drop is an Open: Undo takes it back.
+    choose(main().Undo1);
+    EXPECT_EQ(problemName(), "Problem A");
 }
 
 TEST_F(DroppedFiles, OtherThingsAreRefused) {
