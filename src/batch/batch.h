@@ -65,6 +65,8 @@ enum class OperationResult {
 
 // Mesh operations: reset, split4, split2, addwell:X,Y, newnode:X,Y, newline:..., drag:...
 OperationResult runMeshOperation(State& state, std::string_view operation);
+// Node operations: setnodes:X0,Y0,X1,Y1,TYPE[,F].
+OperationResult runNodeOperation(State& state, std::string_view operation);
 // Solver operations: solve, solve:precond, solve:fast.
 OperationResult runSolverOperation(State& state, std::string_view operation);
 // Tracking, levels and pictures, in this order. Returns false when an output could not be written.

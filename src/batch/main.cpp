@@ -301,6 +301,7 @@ int main(int argc, char** argv) {
     for (const std::string& operation : options.operations) {
         OperationResult result = runMeshOperation(state, operation);
         if (result == OperationResult::NotMine) result = runSolverOperation(state, operation);
+        if (result == OperationResult::NotMine) result = runNodeOperation(state, operation);
         if (result == OperationResult::NotMine) return usageError("unknown operation " + operation);
         if (result == OperationResult::BadArguments) return usageError({});
     }
