@@ -38,6 +38,14 @@ struct Options {
     OptionSettings report;       // --print ITEMS, --graph-scale N, --angle-scale N (and --surfaces)
     bool reportSurfaces = false; // --surfaces was given: it chooses the surfaces of the 3D page too
     int pageWidth = 0, pageHeight = 0, pageDpi = 600; // --page WxH@DPI; no size: A4 portrait
+
+    // Tables and GIS layers, produced after the pictures (export_outputs.cpp).
+    std::string nodesCsv;            // --nodes-csv FILE
+    std::string elementsCsv;         // --elements-csv FILE
+    std::string budgetCsv;           // --budget FILE.csv
+    std::string geoPackage;          // --gpkg FILE
+    std::optional<int> epsg;         // --epsg N
+    double originX = 0, originY = 0; // --origin X0,Y0
 };
 
 struct CycleLine {
@@ -71,6 +79,12 @@ OperationResult runNodeOperation(State& state, std::string_view operation);
 OperationResult runSolverOperation(State& state, std::string_view operation);
 // Tracking, levels and pictures, in this order. Returns false when an output could not be written.
 bool produceResultOutputs(State& state);
+// Node, element and budget tables and the GeoPackage. Returns false when one could not be written.
+bool produceExports(State& state);
+enum class ArgumentUse { NotMine, Used, Bad };
+// An option of the exports with its value (null at the end of the arguments); Bad has written
+// its message.
+ArgumentUse parseExportOption(std::string_view option, const char* value, Options& options);
 // The printed report as PDF (--report-pdf). Returns false when it could not be written.
 bool produceReport(State& state);
 
