@@ -9,9 +9,9 @@
 #include "io/datafile.h"
 #include "io/installation_file.h"
 #include "model/number_text.h"
-#include "pdf/manual_pdf.h"
 #include "pdf/report_pdf.h"
 #include "solver/element_velocities.h"
+#include "pdf/manual_pdf.h"
 
 namespace velkor::batch {
 
