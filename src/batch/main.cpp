@@ -48,7 +48,7 @@ const char* const kUsage =
     "             mesh,contours,3d,budget (default general); --graph-scale and --angle-scale are the\n"
     "             track positions 0..10 of the options (default 5); --page the printable page\n"
     "             in device units and their resolution (default A4 portrait at 600 dpi)\n"
-    "  --manual-pdf FILE  the printed manual (13 sheets, A4) as a PDF file\n"
+    "  --manual-pdf FILE  the printed manual (14 sheets, A4) as a PDF file\n"
     "  --track-csv, --nodes-csv, --elements-csv, --budget FILE  pathlines, nodes, elements and\n"
     "             the water budget as CSV tables\n"
     "  --gpkg FILE  contours, pathlines, marks, nodes, wells and blocks as a GeoPackage, in the\n"
