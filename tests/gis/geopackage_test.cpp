@@ -14,6 +14,7 @@
 #include <ogrsf_frmts.h>
 #include <sys/stat.h>
 
+#include "batch_run.h"
 #include "default_problem.h"
 #include "gis/geopackage_export.h"
 #include "io/datafile.h"
@@ -31,13 +32,6 @@ using Dataset = std::unique_ptr<GDALDataset, Closer>;
 Dataset openVector(const std::filesystem::path& path) {
     return Dataset(static_cast<GDALDataset*>(
         GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
-}
-
-std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class GeoPackage : public ::testing::Test {
@@ -167,11 +161,11 @@ TEST_F(GeoPackage, UnknownReferenceIsRefusedBeforeAnythingIsWritten) {
     EXPECT_GT(report.result.message.size(), 60u); // GDAL's own words follow
     EXPECT_EQ(checkEpsgCode(999999).outcome, Outcome::BadInput);
     EXPECT_TRUE(checkEpsgCode(4326).ok());
-    EXPECT_EQ(readBytes(path), "the old file");
+    EXPECT_EQ(velkor::test::readText(path), "the old file");
 
     // A written file replaces the old one whole and keeps its mode.
     ASSERT_TRUE(writeGeoPackage(problem_, path.string(), {}).result.ok());
-    EXPECT_EQ(readBytes(path).rfind("SQLite format 3", 0), 0u);
+    EXPECT_EQ(velkor::test::readText(path).rfind("SQLite format 3", 0), 0u);
     struct stat status {};
     ASSERT_EQ(stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
