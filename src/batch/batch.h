@@ -79,6 +79,9 @@ OperationResult runNodeOperation(State& state, std::string_view operation);
 OperationResult runSolverOperation(State& state, std::string_view operation);
 // Tracking, levels and pictures, in this order. Returns false when an output could not be written.
 bool produceResultOutputs(State& state);
+// False, with the message, when an export asked for cannot be written at all (a coordinate
+// reference GDAL does not know): checked before anything is loaded or written.
+bool exportsPossible(const Options& options);
 // Node, element and budget tables and the GeoPackage. Returns false when one could not be written.
 bool produceExports(State& state);
 enum class ArgumentUse { NotMine, Used, Bad };

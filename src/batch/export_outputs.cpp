@@ -73,26 +73,26 @@ ArgumentUse parseExportOption(std::string_view option, const char* value, Option
     return ArgumentUse::Used;
 }
 
+bool exportsPossible(const Options& options) {
+    if (options.geoPackage.empty() || !options.epsg) return true;
+    const Result known = checkEpsgCode(*options.epsg);
+    if (!known.ok()) reportMessage(known.message);
+    return known.ok();
+}
+
 bool produceExports(State& state) {
     const Options& options = state.options;
     Problem& problem = state.problem;
-    // An unknown coordinate reference is refused before any file is written.
-    if (!options.geoPackage.empty() && options.epsg) {
-        const Result known = checkEpsgCode(*options.epsg);
-        if (!known.ok()) {
-            reportMessage(known.message);
-            return false;
-        }
-    }
-    if (!exportTable(state, options.nodesCsv, "nodes-csv",
-                     [&](TextSink& sink) { return writeNodesCsv(problem, sink); }))
-        return false;
-    if (!exportTable(state, options.elementsCsv, "elements-csv",
-                     [&](TextSink& sink) { return writeElementsCsv(problem, sink); }))
-        return false;
-    if (!exportTable(state, options.budgetCsv, "budget",
-                     [&](TextSink& sink) { return writeBudgetCsv(computeWaterBudget(problem), sink); }))
-        return false;
+    // A table that fails does not keep the others from being written.
+    bool written = exportTable(state, options.nodesCsv, "nodes-csv",
+                               [&](TextSink& sink) { return writeNodesCsv(problem, sink); });
+    written = exportTable(state, options.elementsCsv, "elements-csv",
+                          [&](TextSink& sink) { return writeElementsCsv(problem, sink); }) &&
+              written;
+    written =
+        exportTable(state, options.budgetCsv, "budget",
+                    [&](TextSink& sink) { return writeBudgetCsv(computeWaterBudget(problem), sink); }) &&
+        written;
     if (!options.geoPackage.empty()) {
         const auto start = std::chrono::steady_clock::now();
         GeoPackageOptions gis;
@@ -100,13 +100,14 @@ bool produceExports(State& state) {
         gis.originX = options.originX;
         gis.originY = options.originY;
         if (options.trackH) gis.trackingLength = *options.trackH;
-        const GeoPackageReport written = writeGeoPackage(problem, options.geoPackage, gis);
-        if (!written.result.message.empty()) reportMessage(written.result.message);
-        if (written.result.outcome != Outcome::Done && written.result.outcome != Outcome::LimitReached)
-            return false;
-        state.times.emplace_back("gpkg", secondsSince(start));
+        const GeoPackageReport report = writeGeoPackage(problem, options.geoPackage, gis);
+        if (!report.result.message.empty()) reportMessage(report.result.message);
+        if (report.result.outcome == Outcome::Done || report.result.outcome == Outcome::LimitReached)
+            state.times.emplace_back("gpkg", secondsSince(start));
+        else
+            written = false;
     }
-    return true;
+    return written;
 }
 
 } // namespace velkor::batch

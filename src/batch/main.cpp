@@ -282,6 +282,7 @@ void printSummary(const State& state) {
 int main(int argc, char** argv) {
     Options options;
     if (const int status = parseArguments(argc, argv, options); status != 0) return status;
+    if (!exportsPossible(options)) return 3;
 
     Problem problem;
     State state{problem, options, 0, {}, false, {}};

@@ -161,14 +161,15 @@ TEST_F(Exports, PrintedBudgetAndGeoPackageRefusals) {
     EXPECT_EQ(readText(pdf).rfind("%PDF", 0), 0u);
     EXPECT_EQ(run(example("Val1.fem") + " --report-pdf " + pdf.string() + " --print budget,water"), 2);
 
-    // An unknown reference: refused with GDAL's words before any export is written.
-    const auto gpkg = folder_ / "v.gpkg", nodes = folder_ / "nodes.csv";
+    // An unknown reference: refused with GDAL's words before any output is written.
+    const auto gpkg = folder_ / "v.gpkg", nodes = folder_ / "nodes.csv", track = folder_ / "track.csv";
+    const auto out = folder_ / "out.fem";
     EXPECT_EQ(run(example("Val1.fem") + " --nodes-csv " + nodes.string() + " --gpkg " + gpkg.string() +
-                  " --epsg 999999"),
+                  " --epsg 999999 --track-csv " + track.string() + " -o " + out.string()),
               3);
     EXPECT_EQ(err().rfind("EPSG:999999 is not a coordinate reference GDAL knows: ", 0), 0u) << err();
-    EXPECT_FALSE(std::filesystem::exists(gpkg));
-    EXPECT_FALSE(std::filesystem::exists(nodes));
+    for (const auto& file : {gpkg, nodes, track, out})
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
     EXPECT_EQ(run(example("Val1.fem") + " --gpkg " + gpkg.string() + " --origin 5,x"), 2);
     EXPECT_EQ(run(example("Val1.fem") + " --gpkg " + gpkg.string() + " --epsg 25832 --origin 500000,5400000"),
               0)
