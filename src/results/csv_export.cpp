@@ -161,6 +161,7 @@ std::string utf8FromWindows1252(std::string_view text) {
 
 Result csvWritten(int64_t emptiedValues) {
     if (emptiedValues == 0) return Result::done();
+    if (emptiedValues == 1) return {Outcome::Done, "1 value that was not a number was left empty."};
     return {Outcome::Done, format("%lld values that were not numbers were left empty.",
                                   static_cast<long long>(emptiedValues))};
 }
