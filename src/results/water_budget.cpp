@@ -101,8 +101,8 @@ WaterBudget computeWaterBudget(const Problem& problem) {
     const int32_t elementCount = problem.usedElementCount();
     const int32_t soilCount = problem.usedBlockCount();
 
-    // The supply of every node as the assembly builds it: its wells, then a third of the
-    // infiltration of every element around it.
+    // The supply of the prescribed nodes as the assembly builds it: their wells, then a third of
+    // the infiltration of every element around them.
     std::vector<double> supply(at(nodeCount), 0.0);
     budget.wells.resize(at(problem.usedWellCount()));
     for (int32_t w = 0; w < problem.usedWellCount(); ++w) {
@@ -133,8 +133,9 @@ WaterBudget computeWaterBudget(const Problem& problem) {
         SoilBudget& soil = budget.soils[at(e.soil)];
         soil.area += area2 / 2;
         const double share = soil.I * area2 / 6;
-        for (int k = 0; k < 3; ++k)
-            supply[at(e.node[k])] += share;
+        if (share != 0)
+            for (int k = 0; k < 3; ++k)
+                if (prescribed(problem.nodes[at(e.node[k])])) supply[at(e.node[k])] += share;
     }
     for (SoilBudget& soil : budget.soils) {
         addFlow(soil.I * soil.area, soil.in, soil.out);
