@@ -175,7 +175,7 @@ TEST_F(GeoPackage, UnknownReferenceIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(GeoPackage, ValuesThatAreNoNumberAreStoredAsNull) {
-    problem_.nodes[5].Q = std::numeric_limits<double>::quiet_NaN();
+    problem_.nodes[5].Q = std::numeric_limits<double>::infinity();
     problem_.nodes[6].X = std::numeric_limits<double>::infinity();
     const auto path = folder_ / "nan.gpkg";
     const GeoPackageReport report = writeGeoPackage(problem_, path.string(), {});

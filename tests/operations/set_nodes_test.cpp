@@ -105,6 +105,11 @@ TEST(SetNodes, PolylineCatchesWithinItsToleranceOnly) {
     const std::vector<PlanPoint> inner{{260, 0}, {490, 0}};
     EXPECT_EQ(nodesNearPolyline(p, inner, 10).nodes.size(), 2u);
     EXPECT_TRUE(nodesNearPolyline(p, inner, 9.9).empty());
+    // Past its end a segment does not go on: (250, 25) lies 4 m beyond the end of this one, on
+    // its line, 5.66 m from it.
+    const std::vector<PlanPoint> short_{{230, 5}, {246, 21}};
+    EXPECT_TRUE(nodesNearPolyline(p, short_, 5.5).empty());
+    EXPECT_EQ(nodesNearPolyline(p, short_, 5.7).nodes.size(), 1u);
     // Two segments round a corner: the right side of the strip and the upper one up to x = 750.
     const std::vector<PlanPoint> corner{{1000, 0}, {1000, 100}, {750, 100}};
     const NodeSelection caught = nodesNearPolyline(p, corner, 0.5);

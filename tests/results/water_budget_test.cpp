@@ -116,6 +116,32 @@ TEST(WaterBudget, InfiltrationBetweenTwoCanalsLeavesThroughBoth) {
     EXPECT_LT(std::fabs(budget.discrepancyPercent), 1e-6);
 }
 
+TEST(WaterBudget, BoundariesJoinOnlyThroughSidesBetweenTwoPrescribedNodes) {
+    // Two cells wide: columns 0 and 2 prescribed, the free column 1 between them joins nothing.
+    test::GridLayout layout;
+    layout.cellsX = 2;
+    layout.cellsY = 2;
+    Problem problem;
+    test::makeGrid(problem, layout);
+    test::prescribeColumn(problem, layout, 0, 10);
+    test::prescribeColumn(problem, layout, 2, 10);
+    problem.nodes[0].Q = 1; // a solution of sorts
+    EXPECT_EQ(computeWaterBudget(problem).groups.size(), 2u);
+    // Nodes (1, 1) and (2, 2) share a rising diagonal; (1, 2) touches them at corners only, with
+    // no side between.
+    test::makeGrid(problem, layout);
+    problem.nodes[0].Q = 1;
+    for (const auto& [i, j] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{0, 2}})
+        problem.nodes[static_cast<std::size_t>(test::gridNode(layout, i, j))].Type = 1;
+    const WaterBudget budget = computeWaterBudget(problem);
+    ASSERT_EQ(budget.groups.size(), 2u);
+    EXPECT_EQ(budget.groups[0].nodeCount, 1); // (0, 2), the lowest node index
+    EXPECT_EQ(budget.groups[1].nodeCount, 2);
+    EXPECT_EQ(budget.groups[1].extent, "x 0.5\x96"
+                                       "1.0, y 0.5\x96"
+                                       "1.0");
+}
+
 TEST(WaterBudget, EvaporationIsFedByTheOneBoundary) {
     // Val2: I = -0.0001 m/d over 1000 m by 100 m evaporates 10 m3/d; the left end feeds them,
     // though its own nodes lose their share of the evaporation (Q there is less than 10).
