@@ -385,7 +385,8 @@ void ReportJob::printBudget() {
         }
         canvas_.setFont(lines[k].heading ? FontBold : FontNormal);
         writeLine(line_, lines[k].text);
-        ++line_;
+        // A heading in the taller font takes two lines, as the section titles of the general data.
+        line_ += lines[k].heading ? 2 : 1;
     }
     canvas_.setFont(FontNormal);
 }
