@@ -38,6 +38,14 @@ struct Options {
     OptionSettings report;       // --print ITEMS, --graph-scale N, --angle-scale N (and --surfaces)
     bool reportSurfaces = false; // --surfaces was given: it chooses the surfaces of the 3D page too
     int pageWidth = 0, pageHeight = 0, pageDpi = 600; // --page WxH@DPI; no size: A4 portrait
+
+    // Tables and GIS layers, produced after the pictures (export_outputs.cpp).
+    std::string nodesCsv;            // --nodes-csv FILE
+    std::string elementsCsv;         // --elements-csv FILE
+    std::string budgetCsv;           // --budget FILE.csv
+    std::string geoPackage;          // --gpkg FILE
+    std::optional<int> epsg;         // --epsg N
+    double originX = 0, originY = 0; // --origin X0,Y0
 };
 
 struct CycleLine {
@@ -65,10 +73,21 @@ enum class OperationResult {
 
 // Mesh operations: reset, split4, split2, addwell:X,Y, newnode:X,Y, newline:..., drag:...
 OperationResult runMeshOperation(State& state, std::string_view operation);
+// Node operations: setnodes:X0,Y0,X1,Y1,TYPE[,F].
+OperationResult runNodeOperation(State& state, std::string_view operation);
 // Solver operations: solve, solve:precond, solve:fast.
 OperationResult runSolverOperation(State& state, std::string_view operation);
 // Tracking, levels and pictures, in this order. Returns false when an output could not be written.
 bool produceResultOutputs(State& state);
+// False, with the message, when an export asked for cannot be written at all (a coordinate
+// reference GDAL does not know): checked before anything is loaded or written.
+bool exportsPossible(const Options& options);
+// Node, element and budget tables and the GeoPackage. Returns false when one could not be written.
+bool produceExports(State& state);
+enum class ArgumentUse { NotMine, Used, Bad };
+// An option of the exports with its value (null at the end of the arguments); Bad has written
+// its message.
+ArgumentUse parseExportOption(std::string_view option, const char* value, Options& options);
 // The printed report as PDF (--report-pdf). Returns false when it could not be written.
 bool produceReport(State& state);
 

@@ -35,18 +35,25 @@ const char* const kUsage =
     "                    [--surfaces water,contours,bottom,top]\n"
     "                    [--report-pdf FILE] [--print ITEMS] [--graph-scale N] [--angle-scale N]\n"
     "                    [--page WxH@DPI] [--manual-pdf FILE]\n"
+    "                    [--nodes-csv FILE] [--elements-csv FILE] [--budget FILE.csv]\n"
+    "                    [--gpkg FILE] [--epsg N] [--origin X0,Y0]\n"
     "       velkor-batch --help | --version\n"
     "\n"
     "  IN.fem     datafile to load; - starts from the default problem\n"
     "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
-    "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, solve, solve:precond, solve:fast\n"
+    "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, setnodes:X0,Y0,X1,Y1,TYPE[,F],\n"
+    "             solve, solve:precond, solve:fast\n"
     "  -o FILE    write the datafile after everything else\n"
     "  --limits   capacity limits (otherwise from VELKOR.txt in the working directory)\n"
     "  --report-pdf FILE  the printed report as PDF; ITEMS of --print: general,nodes,elements,\n"
-    "             mesh,contours,3d (default general); --graph-scale and --angle-scale are the\n"
+    "             mesh,contours,3d,budget (default general); --graph-scale and --angle-scale are the\n"
     "             track positions 0..10 of the options (default 5); --page the printable page\n"
     "             in device units and their resolution (default A4 portrait at 600 dpi)\n"
-    "  --manual-pdf FILE  the printed manual (13 sheets, A4) as a PDF file\n"
+    "  --manual-pdf FILE  the printed manual (14 sheets, A4) as a PDF file\n"
+    "  --track-csv, --nodes-csv, --elements-csv, --budget FILE  pathlines, nodes, elements and\n"
+    "             the water budget as CSV tables\n"
+    "  --gpkg FILE  contours, pathlines, marks, nodes, wells and blocks as a GeoPackage, in the\n"
+    "             coordinate reference EPSG:N (none unless given), moved by the origin X0,Y0\n"
     "\n"
     "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
 
@@ -106,10 +113,10 @@ bool parseTrackPosition(std::string_view text, int& position) {
     return true;
 }
 
-// "general,nodes,elements,mesh,contours,3d", any of them in any order (printed in the fixed order).
+// "general,nodes,elements,mesh,contours,3d,budget", any of them in any order (printed in the fixed order).
 bool parsePrintItems(std::string_view list, OptionSettings& report) {
     report.CheckGeneral = report.CheckNodes = report.CheckElements = false;
-    report.CheckMesh = report.CheckContours = report.Check3D = false;
+    report.CheckMesh = report.CheckContours = report.Check3D = report.CheckBudget = false;
     while (true) {
         const std::size_t comma = list.find(',');
         const std::string_view word = list.substr(0, comma);
@@ -125,6 +132,8 @@ bool parsePrintItems(std::string_view list, OptionSettings& report) {
             report.CheckContours = true;
         } else if (word == "3d") {
             report.Check3D = true;
+        } else if (word == "budget") {
+            report.CheckBudget = true;
         } else {
             return false;
         }
@@ -213,7 +222,8 @@ int parseArguments(int argc, char** argv, Options& options) {
             options.reportPdf = v;
         } else if (arg == "--print") {
             if (!value(v) || !parsePrintItems(v, options.report))
-                return usageError("--print needs a list of general, nodes, elements, mesh, contours, 3d");
+                return usageError(
+                    "--print needs a list of general, nodes, elements, mesh, contours, 3d, budget");
         } else if (arg == "--graph-scale") {
             if (!value(v) || !parseTrackPosition(v, options.report.GraphScale))
                 return usageError("--graph-scale needs a track position from 0 to 10");
@@ -223,6 +233,11 @@ int parseArguments(int argc, char** argv, Options& options) {
         } else if (arg == "--page") {
             if (!value(v) || !parsePage(v, options))
                 return usageError("--page needs WxH@DPI, for example 2480x3508@300");
+        } else if (const ArgumentUse use =
+                       parseExportOption(arg, i + 1 < argc ? argv[i + 1] : nullptr, options);
+                   use != ArgumentUse::NotMine) {
+            if (use == ArgumentUse::Bad) return usageError({});
+            ++i;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             return usageError("unknown option " + std::string(arg));
         } else if (!haveInput) {
@@ -271,6 +286,7 @@ void printSummary(const State& state) {
 int main(int argc, char** argv) {
     Options options;
     if (const int status = parseArguments(argc, argv, options); status != 0) return status;
+    if (!exportsPossible(options)) return 3;
 
     Problem problem;
     State state{problem, options, 0, {}, false, {}};
@@ -303,13 +319,15 @@ int main(int argc, char** argv) {
     for (const std::string& operation : options.operations) {
         OperationResult result = runMeshOperation(state, operation);
         if (result == OperationResult::NotMine) result = runSolverOperation(state, operation);
+        if (result == OperationResult::NotMine) result = runNodeOperation(state, operation);
         if (result == OperationResult::NotMine) return usageError("unknown operation " + operation);
         if (result == OperationResult::BadArguments) return usageError({});
     }
 
     const bool picturesWritten = produceResultOutputs(state);
+    const bool exportsWritten = picturesWritten && produceExports(state);
     const bool reportWritten = produceReport(state);
-    bool outputsWritten = picturesWritten && reportWritten;
+    bool outputsWritten = picturesWritten && exportsWritten && reportWritten;
     if (!options.manualPdf.empty()) {
         const Result manual = writeManualPdf(options.manualPdf);
         if (!manual.ok()) {

@@ -1,6 +1,6 @@
-// Result outputs of velkor-batch: pathlines as CSV, contour levels, and the pictures of the contour
-// window and the 3D-graph window as SVG. They run after all operations, in this order: tracking,
-// levels, pictures.
+// Result outputs of velkor-batch: pathlines as CSV (the table of csv_export.h), contour levels, and the
+// pictures of the contour window and the 3D-graph window as SVG. They run after all operations, in this
+// order: tracking, levels, pictures.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -11,6 +11,7 @@
 #include "model/number_text.h"
 #include "results/contour_levels.h"
 #include "results/contour_plot.h"
+#include "results/csv_export.h"
 #include "results/particle_tracker.h"
 #include "results/svg_canvas.h"
 #include "results/three_d_graph.h"
@@ -30,22 +31,6 @@ bool finishOutput(FileReplacement& file, const std::string& path) {
     reportMessage("Cannot write the file " + path + ": " + file.error());
     return false;
 }
-
-// Pathline rows in the order the tracker hands them over; particles 1-based.
-class CsvTrack : public TrackConsumer {
-  public:
-    explicit CsvTrack(TextSink& file) : file_(file) {}
-    void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) override {
-        file_.write(format("seg,%d,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g\n", particle + 1, from.x, from.y, from.z,
-                           to.x, to.y, to.z));
-    }
-    void mark(int32_t particle, const TrackPoint& at) override {
-        file_.write(format("mark,%d,%.9g,%.9g,%.9g\n", particle + 1, at.x, at.y, at.z));
-    }
-
-  private:
-    TextSink& file_;
-};
 
 } // namespace
 
@@ -91,8 +76,9 @@ bool produceResultOutputs(State& state) {
         const auto start = std::chrono::steady_clock::now();
         const double h = options.trackH ? *options.trackH : planTrackingLength(problem);
         FileReplacement file(options.trackCsv);
-        CsvTrack rows(file);
-        reportUnfinishedRun(trackParticles(problem, h, rows));
+        const TrackReport track = writePathlinesCsv(problem, h, file);
+        reportUnfinishedRun(track);
+        if (track.outcome == Outcome::Done && !track.message.empty()) reportMessage(track.message);
         if (!finishOutput(file, options.trackCsv)) return false;
         state.times.emplace_back("track", secondsSince(start));
     }

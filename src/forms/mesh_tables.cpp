@@ -56,6 +56,18 @@ double asShown(double value) {
 
 // ---- nodes --------------------------------------------------------------------------------------
 
+double heldNodeBottom(double value) {
+    return std::max(value, 0.0);
+}
+
+double heldNodeLevel(double value, double bottom) {
+    return std::max(value, bottom);
+}
+
+int32_t heldNodeType(int32_t value) {
+    return std::clamp<int32_t>(value, 0, 1);
+}
+
 std::span<const TableColumn> NodesForm::columns() const {
     return kNodeColumns;
 }
@@ -93,7 +105,7 @@ CellCommit NodesForm::commit(int col, int row, std::string_view text) {
     Node& node = problem_.nodes[static_cast<std::size_t>(row - 1)];
     Change changed = Change::None;
     if (col == NodeType) {
-        const int32_t type = std::clamp<int32_t>(readInteger(text), 0, 1);
+        const int32_t type = heldNodeType(readInteger(text));
         if (type != node.Type) changed = Change::NodeValues;
         node.Type = type;
     } else {
@@ -106,11 +118,11 @@ CellCommit NodesForm::commit(int col, int row, std::string_view text) {
             value = std::min(std::max(value, 0.0), problem_.LY);
             break;
         case NodeB:
-            value = std::max(value, 0.0);
+            value = heldNodeBottom(value);
             break;
         case NodeT:
         case NodeF:
-            value = std::max(value, node.B);
+            value = heldNodeLevel(value, node.B);
             break;
         default:
             break;

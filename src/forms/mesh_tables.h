@@ -7,6 +7,13 @@ namespace velkor {
 
 enum NodeColumn { NodeNumber = 0, NodeX, NodeY, NodeB, NodeT, NodeF, NodeQ, NodeType };
 
+// The value rules of a node, shared by the Nodes table and every operation that sets node values:
+// the bottom B is not below 0, the top T and the head F not below the node's bottom, and Type is
+// 0 (head computed) or 1 (head prescribed).
+double heldNodeBottom(double value);
+double heldNodeLevel(double value, double bottom);
+int32_t heldNodeType(int32_t value);
+
 // X and Y are held inside the problem area, B above 0, T and F above B, Type to 0 or 1; Q is
 // free. A node moved by an edit makes the element results stale, like any other mesh edit.
 class NodesForm : public RecordTableForm {

@@ -60,19 +60,19 @@ int figureTop(int slot);
 // The column is cleared from its top down to 2.6 figure heights lower (531).
 int figureColumnBottom();
 
-// Page 1..13 as it stands in the window: text positions by the line pitch e (the height of a
+// Page 1..14 as it stands in the window: text positions by the line pitch e (the height of a
 // line of body text): a section's first body line 2e below its heading, further lines e apart,
 // a new paragraph trunc(1.4 e) below the last line, a new heading 2e below it.
 // Leaves the canvas's font changed.
 LaidOutPage layoutScreenPage(Canvas& canvas, int page, int clientWidth);
 
-// Draws page 1..13: the page box, its text, the figure column cleared to the window colour
+// Draws page 1..14: the page box, its text, the figure column cleared to the window colour
 // (aqua) and the page's figures with their captions.
 void drawScreenPage(Canvas& canvas, int page, int clientWidth);
 
 // ---- the printed manual ---------------------------------------------------------------------
 
-// The thirteen sheets on pages of the given printable size (device units): text on whole lines
+// The fourteen sheets on pages of the given printable size (device units): text on whole lines
 // of pitch a (the height of "W" in the body font), left margin an eighth of the page width,
 // sheet 1 opening with the title block, every other sheet with "VELKOR - Manual" and its page
 // label on line 4. A figure is half the page width wide and two thirds of that high, centred,

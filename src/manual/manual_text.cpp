@@ -348,6 +348,38 @@ conjugate gradients and sparse linear equations in [5] and [6], pathlines in [7]
 
 [7] Anderson, M.P. and Woessner, W.W. (1992). Applied Groundwater Modeling: Simulation
      of Flow and Advective Transport. Academic Press, San Diego.
+
+# Setting a side
+Split 4, Split 2 and Add Well give a new node on the outer boundary between two nodes
+with a given head (Type 1) the mean of their heads and Type 1; a new node on a side shared
+by two elements, or inside them, is free. So after a few passes a block side between two
+corners with given heads holds given heads all along it: right for a river, but a side
+meant to be closed then lets water in or out (see WATER BUDGET).
+SET NODES in MESH puts such a side right in one step: drag a rectangle over its nodes, or
+click a line along them; the nodes caught are marked, and a small dialog sets their Type
+(1 head given, 0 supply given), their head F and, if wanted, B and T, within the limits of
+NODES. UNDO takes the step back whole. A rectangle or line that catches no node says so.
+
+# Water Budget
+WATER BUDGET (button, menu and printed item) shows after SOLVE where the water goes (m³/d):
+- each boundary: nodes with a given head joined by element sides, named by their extent
+  ("x 0.0, y 0.0–100.0") and their range of heads,
+- each well with its discharge, the infiltration of each soil (I times its area) and in all,
+- all water in and out, and the discrepancy 100·(In - Out)/((In + Out)/2) in percent.
+In is water that enters the aquifer, Out water that leaves it, both positive: a pumping
+well is Out, a boundary that feeds the aquifer In, evaporation (I < 0) Out. A boundary
+node feeds in its Q less its own wells and infiltration. The discrepancy is the water the
+solution leaves out of balance, after a converged SOLVE far below 10^-6 %. Without a
+solution the budget says "Solve first."; after a change it says the results are out of date.
+
+# Export
+FILE > EXPORT writes CSV tables for spreadsheets and scripts, and a GeoPackage for GIS:
+- nodes (number, x, y, bottom, top, head, type, Q), elements (number, nodes, soil and the
+  specific discharge vx, vy), pathlines (a row per step and mark, with the time in days)
+  and the water budget: a header line, a decimal point, every digit of the value,
+- the GeoPackage layers contours, pathlines, marks, nodes, wells and blocks, placed by an
+  EPSG code and the world position X0, Y0 of the model's origin, or without a reference.
+A value that is not a number is left empty. An export replaces its file only when whole.
 )manual";
 
 constexpr const char* kTitle = "VELKOR - Manual";
@@ -379,6 +411,7 @@ const PagePlan kPagePlans[kPageCount] = {
     {false, {"Solve", "Contours", "3D-Graph"}, {}},
     {false, {"Validations", "Validation 1", "Validation 2", "Validation 3"}, {}},
     {false, {"Literature"}, {}},
+    {false, {"Setting a side", "Water Budget", "Export"}, {}},
 };
 
 // The printed sheets: a heading names a section, a number a figure.
@@ -410,16 +443,21 @@ const SheetPlan kSheetPlans[kSheetCount] = {
     {false, {{"Solve"}, {"Contours"}, {"3D-Graph"}}},
     {false, {{"Validations"}, {"Validation 1"}, {"Validation 2"}, {"Validation 3"}}},
     {false, {{"Literature"}}},
+    {false, {{"Setting a side"}, {"Water Budget"}, {"Export"}}},
 };
 
-// UTF-8 of the source to Windows-1252: the characters the manual uses all lie in the range
-// U+00A0..U+00FF, where both agree on the code; their two-byte form becomes one byte.
+// UTF-8 of the source to Windows-1252: the characters the manual uses lie in the range
+// U+00A0..U+00FF, where both agree on the code, and their two-byte form becomes one byte; the
+// one other is the en dash of a range (U+2013), byte 0x96.
 std::string toSingleBytes(std::string_view line) {
     std::string result;
     result.reserve(line.size());
     for (std::size_t k = 0; k < line.size(); ++k) {
         const auto byte = static_cast<unsigned char>(line[k]);
-        if ((byte == 0xC2 || byte == 0xC3) && k + 1 < line.size()) {
+        if (line.substr(k, 3) == "\xE2\x80\x93") {
+            result.push_back('\x96');
+            k += 2;
+        } else if ((byte == 0xC2 || byte == 0xC3) && k + 1 < line.size()) {
             const auto next = static_cast<unsigned char>(line[k + 1]);
             result.push_back(static_cast<char>(((byte & 0x1F) << 6) | (next & 0x3F)));
             ++k;

@@ -1,6 +1,6 @@
 // The text of the built-in manual: the title block, the sections in reading order, the figure
-// captions, and how the sections and figures fall on the thirteen screen pages and on the
-// thirteen printed sheets (which break at other places than the screen pages).
+// captions, and how the sections and figures fall on the fourteen screen pages and on the
+// fourteen printed sheets (which break at other places than the screen pages).
 //
 // Every line is drawn as it stands: nothing is wrapped when the manual is shown or printed, so
 // the line breaks are part of the text. Texts are Windows-1252 bytes ("m\xB3/d").
@@ -13,8 +13,8 @@
 
 namespace velkor::manual {
 
-inline constexpr int kPageCount = 13;
-inline constexpr int kSheetCount = 13;
+inline constexpr int kPageCount = 14;
+inline constexpr int kSheetCount = 14;
 inline constexpr int kFigureCount = 7;
 
 // Longest lines the manual holds: a body line fits a buffer of 120 characters, a line of the
@@ -70,7 +70,7 @@ const Manual& theManual();
 // Caption of figure 1..7: on screen, and on paper with its closing full stop.
 std::string figureCaption(int figure, bool printed);
 
-// The page the page list shows for a typed number: raised to 1 and lowered to 13.
+// The page the page list shows for a typed number: raised to 1 and lowered to 14.
 int clampedPage(long long typed);
 
 } // namespace velkor::manual

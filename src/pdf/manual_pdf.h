@@ -8,7 +8,7 @@
 
 namespace velkor {
 
-// Writes the thirteen sheets of the manual to path, on A4 portrait pages of 600 device units
+// Writes the fourteen sheets of the manual to path, on A4 portrait pages of 600 device units
 // per inch. FileError when the file cannot be written (a file of that name is then untouched).
 Result writeManualPdf(const std::string& path);
 

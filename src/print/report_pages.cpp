@@ -7,6 +7,7 @@
 #include "results/contour_plot.h"
 #include "results/element_locator.h"
 #include "results/three_d_graph.h"
+#include "results/water_budget.h"
 
 #ifndef VELKOR_VERSION
 #error "VELKOR_VERSION must name the program's version"
@@ -383,6 +384,32 @@ void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
     noteTracking(report.track, outcome_.graphTracking);
 }
 
+void ReportJob::printBudget() {
+    if (!startPage()) return;
+    const std::vector<BudgetLine> lines = waterBudgetLines(computeWaterBudget(problem_));
+    const char* title = "Water Budget";
+    // The sign convention, the first line, stands under the title of every page of the item.
+    const std::string convention = lines.empty() ? std::string() : lines.front().text;
+    // The budget's own lines say when the results are out of date: no second mark above them.
+    outOfDateMarked_ = true;
+    pageHeader(PageNumberMeasure::Small, title, convention);
+    line_ = firstFreeLine_ = kListFirstLine;
+    for (std::size_t k = 1; k < lines.size(); ++k) {
+        // The blank line after the convention is the header's own.
+        if (k == 1 && lines[k].text.empty()) continue;
+        if (pageFull()) {
+            if (!startPage()) return;
+            pageHeader(PageNumberMeasure::Small, title, convention);
+            line_ = firstFreeLine_ = kListFirstLine;
+        }
+        canvas_.setFont(lines[k].heading ? FontBold : FontNormal);
+        writeLine(line_, lines[k].text);
+        // A heading in the taller font takes two lines, as the section titles of the general data.
+        line_ += lines[k].heading ? 2 : 1;
+    }
+    canvas_.setFont(FontNormal);
+}
+
 void ReportJob::noteTracking(const TrackReport& track, TrackReport& kept) {
     kept = track;
     if (track.outcome == Outcome::Cancelled) stop(Outcome::Cancelled);
@@ -404,6 +431,7 @@ ReportOutcome printReportItems(Problem& problem, PageSink& sink, const OptionSet
     if (options.CheckMesh) job.printMeshPage(options.printScale());
     if (options.CheckContours) job.printContourPage(options.printScale());
     if (options.Check3D) job.print3DPage(options.graphChoices(), options.printScale());
+    if (options.CheckBudget) job.printBudget();
     return job.outcome();
 }
 

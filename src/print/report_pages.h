@@ -1,5 +1,5 @@
-// The printed report: general data, node list, element list, mesh page, contour page and 3D page,
-// drawn on the pages of a PageSink in one job.
+// The printed report: general data, node list, element list, mesh page, contour page, 3D page and
+// water budget, drawn on the pages of a PageSink in one job.
 //
 // Text pages run on a grid of lines: line k of a page has its top at k line heights, the line
 // height being that of "W" in FontNormal on the page's device. Every item starts on a page of its
@@ -77,6 +77,9 @@ class ReportJob {
     void printMeshPage(double scaleFactor);
     void printContourPage(double scaleFactor);
     void print3DPage(const GraphChoices& choices, double scaleFactor);
+    // "Water Budget": the sign convention under the title, then the lines of the water budget
+    // (section headings in the heading font), continued on pages with the same header.
+    void printBudget();
 
     const ReportLayout& layout() const { return layout_; }
     // The number the next page will carry.
@@ -130,7 +133,7 @@ class ReportJob {
     ReportOutcome outcome_;
 };
 
-// The chosen items in their fixed order (general data, nodes, elements, mesh, contours, 3D), on a
+// The chosen items in their fixed order (general data, nodes, elements, mesh, contours, 3D, budget), on a
 // document the caller has begun and ends. The graphs take the print scale and the 3D choices of
 // the options.
 ReportOutcome printReportItems(Problem& problem, PageSink& sink, const OptionSettings& options,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/problem.h"
+#include "results/element_locator.h"
 
 namespace velkor {
 
@@ -37,5 +38,30 @@ bool contourSegment(const double x[3], const double y[3], const double f[3], dou
 // min f <= c < max f. Every other level leaves the triangle untouched.
 void crossingLevelRange(const std::vector<double>& levels, const double f[3], std::size_t& first,
                         std::size_t& last);
+
+// Visits the contour segments of every element in table order, and within an element the levels
+// in rising order, as the plots draw them: visit(level index, segment). Elements whose nodes lie
+// outside the node table are passed over.
+template <typename Visit>
+void forEachContourSegment(const Problem& problem, const std::vector<double>& levels, Visit&& visit) {
+    const int32_t elements = problem.usedElementCount();
+    for (int32_t m = 0; m < elements; ++m) {
+        if (!elementNodesUsable(problem, m)) continue;
+        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        double x[3], y[3], f[3];
+        for (int k = 0; k < 3; ++k) {
+            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            x[k] = node.X;
+            y[k] = node.Y;
+            f[k] = node.F;
+        }
+        std::size_t first = 0, last = 0;
+        crossingLevelRange(levels, f, first, last);
+        for (std::size_t k = first; k < last; ++k) {
+            ContourSegment segment;
+            if (contourSegment(x, y, f, levels[k], segment)) visit(k, segment);
+        }
+    }
+}
 
 } // namespace velkor

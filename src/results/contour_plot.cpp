@@ -93,26 +93,11 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
     if (announceLegend && callbacks.legendReady) callbacks.legendReady(levels.legend);
     report.contoursDrawn = true;
     canvas.setPenColour(kRed);
-    for (int32_t m = 0; m < elements; ++m) {
-        if (!elementNodesUsable(problem, m)) continue;
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        double x[3], y[3], f[3];
-        for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
-            x[k] = node.X;
-            y[k] = node.Y;
-            f[k] = node.F;
-        }
-        std::size_t first = 0, last = 0;
-        crossingLevelRange(levels.levels, f, first, last);
-        for (std::size_t k = first; k < last; ++k) {
-            ContourSegment segment;
-            if (!contourSegment(x, y, f, levels.levels[k], segment)) continue;
-            CanvasPoint a, b;
-            if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
-                canvas.line(a.x, a.y, b.x, b.y);
-        }
-    }
+    forEachContourSegment(problem, levels.levels, [&](std::size_t, const ContourSegment& segment) {
+        CanvasPoint a, b;
+        if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
+            canvas.line(a.x, a.y, b.x, b.y);
+    });
 
     if (problem.NP > 0) {
         canvas.setPenColour(kBlue);

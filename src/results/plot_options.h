@@ -50,7 +50,8 @@ struct OptionSettings {
     bool CheckMesh = false;
     bool CheckContours = false;
     bool Check3D = false;
-    int GraphScale = 5; // track position 0..10
+    bool CheckBudget = false; // the water budget, printed after the graphs
+    int GraphScale = 5;       // track position 0..10
     // 3D-graph options.
     bool CheckWater = true;
     bool CheckCont = true;

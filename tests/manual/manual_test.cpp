@@ -102,6 +102,7 @@ TEST(ManualStructure, EveryPageCarriesItsHeadingsInOrder) {
         {"Solve", "Contours", "3D-Graph"},
         {"Validations", "Validation 1", "Validation 2", "Validation 3"},
         {"Literature"},
+        {"Setting a side", "Water Budget", "Export"},
     };
     for (int page = 1; page <= kPageCount; ++page)
         EXPECT_EQ(pageHeadings(page), expected[page - 1]) << page;
@@ -125,7 +126,7 @@ TEST(ManualStructure, PagesTogetherHoldEverySectionOnceInReadingOrder) {
 
 TEST(ManualStructure, FiguresBesideThePages) {
     const std::vector<std::vector<int>> expected = {{1, 2}, {1, 2}, {3, 4}, {3, 4}, {4}, {5, 6}, {7},
-                                                    {7},    {7},    {},     {},     {},  {}};
+                                                    {7},    {7},    {},     {},     {},  {},     {}};
     for (int page = 1; page <= kPageCount; ++page)
         EXPECT_EQ(theManual().pages[static_cast<std::size_t>(page - 1)].figures, expected[page - 1]) << page;
 }
@@ -145,6 +146,7 @@ TEST(ManualStructure, SheetsBreakAtTheirOwnPlaces) {
         {"Solve", "Contours", "3D-Graph"},
         {"Validations", "Validation 1", "Validation 2", "Validation 3"},
         {"Literature"},
+        {"Setting a side", "Water Budget", "Export"},
     };
     for (int sheet = 1; sheet <= kSheetCount; ++sheet)
         EXPECT_EQ(sheetContents(sheet), expected[sheet - 1]) << sheet;
@@ -166,10 +168,12 @@ TEST(ManualText, LinesFitTheirBuffersAndAreSingleByteText) {
                 EXPECT_LE(line.size(), kBodyLineCapacity) << line;
                 EXPECT_FALSE(line.empty());
                 EXPECT_NE(line.back(), ' ') << line;
-                // Printable ASCII, or the superscripts and middle dot of "m³/d", "m²/d", "K·(T-B)".
+                // Printable ASCII, or the superscripts and middle dot of "m³/d", "m²/d", "K·(T-B)",
+                // or the en dash of a range ("0.0–100.0").
                 for (const char c : line) {
                     const auto byte = static_cast<unsigned char>(c);
-                    EXPECT_TRUE((byte >= 0x20 && byte < 0x7F) || byte == 0xB2 || byte == 0xB3 || byte == 0xB7)
+                    EXPECT_TRUE((byte >= 0x20 && byte < 0x7F) || byte == 0xB2 || byte == 0xB3 ||
+                                byte == 0xB7 || byte == 0x96)
                         << "byte " << int(byte) << " in: " << line;
                 }
             }
@@ -189,7 +193,8 @@ TEST(ManualText, PageListNumbersHeldToThePages) {
     EXPECT_EQ(clampedPage(-7), 1);
     EXPECT_EQ(clampedPage(1), 1);
     EXPECT_EQ(clampedPage(13), 13);
-    EXPECT_EQ(clampedPage(20), 13);
+    EXPECT_EQ(clampedPage(14), 14);
+    EXPECT_EQ(clampedPage(20), 14);
 }
 
 // The worked numbers of the examples, as the manual states them, against the texts: a change of
@@ -258,7 +263,7 @@ TEST(ManualScreenPage, FigureColumnClearedAndFilledBelowTheColumnTop) {
 }
 
 TEST(ManualScreenPage, PagesWithoutFiguresOnlyClearTheColumn) {
-    for (int page = 10; page <= 13; ++page) {
+    for (int page = 10; page <= 14; ++page) {
         RecordingCanvas canvas;
         drawScreenPage(canvas, page, 770);
         const auto clear = std::find(canvas.calls.begin(), canvas.calls.end(), "rectangle 542 100 760 531");
@@ -271,10 +276,10 @@ TEST(ManualScreenPage, PagesWithoutFiguresOnlyClearTheColumn) {
 
 // ---- the printed manual ---------------------------------------------------------------------
 
-TEST(ManualPrinted, ThirteenSheetsWithTheirHeaders) {
+TEST(ManualPrinted, FourteenSheetsWithTheirHeaders) {
     RecordingCanvas canvas = paperCanvas();
     const std::vector<LaidOutPage> pages = layoutPrintedManual(canvas, kA4Width, kA4Height);
-    ASSERT_EQ(pages.size(), 13u);
+    ASSERT_EQ(pages.size(), 14u);
     const int a = 96, left = kA4Width / 4 / 2;
     // Sheet 1: title, attribution and the first heading on lines 4, 6 and 8, the body from 10.
     EXPECT_EQ(pages[0].texts[0].text, "VELKOR - Manual");
@@ -287,7 +292,7 @@ TEST(ManualPrinted, ThirteenSheetsWithTheirHeaders) {
     EXPECT_EQ(findText(pages[0], "page 1"), nullptr);
     // The others: the header on line 4, "page N" four title widths (15 characters at 12 pt: 756)
     // right of the margin, the first heading on line 6.
-    for (int sheet = 2; sheet <= 13; ++sheet) {
+    for (int sheet = 2; sheet <= 14; ++sheet) {
         const LaidOutPage& page = pages[static_cast<std::size_t>(sheet - 1)];
         EXPECT_EQ(page.number, sheet);
         EXPECT_EQ(page.texts[0].text, "VELKOR - Manual");
@@ -299,7 +304,7 @@ TEST(ManualPrinted, ThirteenSheetsWithTheirHeaders) {
         EXPECT_EQ(page.texts[2].style, TextStyle::Heading);
         EXPECT_EQ(page.texts[2].y, 6 * a);
     }
-    for (int sheet = 1; sheet <= 13; ++sheet)
+    for (int sheet = 1; sheet <= 14; ++sheet)
         EXPECT_EQ(laidOutContents(pages[static_cast<std::size_t>(sheet - 1)]), sheetContents(sheet)) << sheet;
 }
 
@@ -339,7 +344,7 @@ TEST(ManualPrinted, ShortPagesContinueTheSheetWithoutLosingALine) {
     RecordingCanvas canvas = paperCanvas();
     const int height = 30 * 96; // 26 lines of text
     const std::vector<LaidOutPage> pages = layoutPrintedManual(canvas, kA4Width, height);
-    EXPECT_GT(pages.size(), 13u);
+    EXPECT_GT(pages.size(), 14u);
     std::vector<std::string> printed;
     for (std::size_t k = 0; k < pages.size(); ++k) {
         EXPECT_EQ(pages[k].number, static_cast<int>(k) + 1);
@@ -363,11 +368,11 @@ TEST(ManualPrinted, PrintsOnePagePerSheetThroughTheSink) {
     RecordingSink sink;
     EXPECT_TRUE(printManual(sink).ok());
     EXPECT_EQ(sink.begun, 1);
-    EXPECT_EQ(sink.pagesStarted, 12);
+    EXPECT_EQ(sink.pagesStarted, 13);
     EXPECT_EQ(sink.ended, 1);
     const std::string drawn = sink.recording.joined();
     EXPECT_NE(drawn.find("|Figure 7 : Blocks and Elements.|"), std::string::npos);
-    EXPECT_NE(drawn.find("|page 13|"), std::string::npos);
+    EXPECT_NE(drawn.find("|page 14|"), std::string::npos);
 }
 
 TEST(ManualPrinted, RefusedDocumentPrintsNothing) {

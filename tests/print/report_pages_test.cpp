@@ -278,18 +278,20 @@ TEST(Report, PageNumbersRunOnAcrossTheItemsInTheirOrder) {
     defaultProblem(problem);
     OptionSettings all;
     all.CheckNodes = all.CheckElements = all.CheckMesh = all.CheckContours = all.Check3D = true;
+    all.CheckBudget = true;
     PageRecorder sink;
     const ReportOutcome outcome = printReport(problem, sink, all);
     EXPECT_EQ(outcome.outcome, Outcome::Done);
-    EXPECT_EQ(outcome.pages, 6);
+    EXPECT_EQ(outcome.pages, 7);
     const std::vector<PrintedText> texts = textsOf(sink.recording);
     const char* titles[] = {"General Data",
                             "Data of Nodes",
                             "Data of Elements",
                             "Mesh of Finite Elements",
                             "Contours of Groundwater Head",
-                            "Three Dimensional Graph of Groundwater Head"};
-    for (int page = 1; page <= 6; ++page) {
+                            "Three Dimensional Graph of Groundwater Head",
+                            "Water Budget"};
+    for (int page = 1; page <= 7; ++page) {
         EXPECT_EQ(lineOf(texts, "Page " + std::to_string(page), page), 2) << page;
         EXPECT_EQ(pageOf(texts, titles[page - 1]), page) << titles[page - 1];
     }
@@ -302,10 +304,10 @@ TEST(Report, PageNumbersRunOnAcrossTheItemsInTheirOrder) {
     EXPECT_EQ(lineOf(texts, "       1        1        2        3        1", 3), 9);
 
     // Each item alone: one page, its own.
-    for (int item = 0; item < 6; ++item) {
+    for (int item = 0; item < 7; ++item) {
         OptionSettings one = only(false, false);
-        bool* const choices[] = {&one.CheckGeneral, &one.CheckNodes,    &one.CheckElements,
-                                 &one.CheckMesh,    &one.CheckContours, &one.Check3D};
+        bool* const choices[] = {&one.CheckGeneral,  &one.CheckNodes, &one.CheckElements, &one.CheckMesh,
+                                 &one.CheckContours, &one.Check3D,    &one.CheckBudget};
         *choices[item] = true;
         PageRecorder alone;
         EXPECT_EQ(printReport(problem, alone, one).pages, 1) << titles[item];
@@ -318,6 +320,77 @@ TEST(Report, PageNumbersRunOnAcrossTheItemsInTheirOrder) {
     EXPECT_EQ(printReport(problem, empty, none).pages, 0);
     EXPECT_TRUE(empty.begun && empty.ended);
     EXPECT_TRUE(empty.recording.calls.empty() || textsOf(empty.recording).empty());
+}
+
+OptionSettings budgetOnly() {
+    OptionSettings options = only(false, false);
+    options.CheckBudget = true;
+    return options;
+}
+
+TEST(BudgetPage, ConventionUnderTheTitleThenTheSections) {
+    // The default problem with the discharges of a solve written by hand: the two prescribed
+    // nodes, joined by a side, take 3 m3/d in at node 1 and give 1 m3/d out at node 2.
+    Problem problem;
+    defaultProblem(problem);
+    problem.nodes[0].Q = 3;
+    problem.nodes[1].Q = -1;
+    problem.nodes[2].Q = -2;
+    PageRecorder sink;
+    const std::vector<PrintedText> texts = printed(problem, budgetOnly(), sink);
+    EXPECT_EQ(lineOf(texts, "VELKOR : Default Datafile"), 2);
+    EXPECT_EQ(lineOf(texts, "Page 1"), 2);
+    EXPECT_EQ(lineOf(texts, "Water Budget"), 5);
+    EXPECT_EQ(lineOf(texts, "Flows in m\xB3/d, counted as they enter (In) or leave (Out) the aquifer."), 7);
+    EXPECT_EQ(lineOf(texts, "Boundaries: prescribed heads joined by element sides"), 9);
+    EXPECT_EQ(lineOf(texts, "      1      2  x 0.0, y 0.0\x96"
+                            "500.0                 20.000            3.000000       1.000000"),
+              12);
+    // Headings take two lines, as the section titles of the general data.
+    EXPECT_EQ(lineOf(texts, "Wells"), 15);
+    EXPECT_EQ(lineOf(texts, "Totals"), 27);
+    // The budget is out by the 2 m3/d that node 3 takes without a well or infiltration: 100 %.
+    EXPECT_EQ(lineOf(texts, "  Discrepancy (%)                                                         100"),
+              31);
+    EXPECT_EQ(texts.back().page, 1);
+}
+
+TEST(BudgetPage, WithoutSolutionSaysSolveFirstAndOutOfDateResultsSaySo) {
+    Problem problem;
+    defaultProblem(problem);
+    problem.nodes[1].F = 15; // two prescribed heads: water would flow, and no Q shows a solve
+    PageRecorder sink;
+    std::vector<PrintedText> texts = printed(problem, budgetOnly(), sink);
+    EXPECT_EQ(lineOf(texts, "Solve first."), 9);
+    EXPECT_EQ(lineOf(texts, "Wells"), -1);
+
+    problem.nodes[0].Q = 1;
+    problem.resultsOutOfDate = true;
+    PageRecorder stale;
+    texts = printed(problem, budgetOnly(), stale);
+    EXPECT_EQ(lineOf(texts, "Results out of date: solve again"), 9);
+    EXPECT_EQ(lineOf(texts, "Boundaries: prescribed heads joined by element sides"), 12);
+}
+
+TEST(BudgetPage, LongListsGoOnUnderTheSameHeader) {
+    // 80 prescribed main nodes in no element: 80 groups of one node, rows from line 12 on.
+    Problem problem;
+    defaultProblem(problem);
+    mainNodes(problem, 80);
+    problem.NM = 0;
+    for (int k = 0; k < 80; ++k)
+        problem.nodes[static_cast<std::size_t>(k)].Q = 1;
+    PageRecorder sink;
+    const std::vector<PrintedText> texts = printed(problem, budgetOnly(), sink);
+    // Lines 12 .. 65 take groups 1 .. 54; group 55 opens page 2 on line 9, group 56 follows.
+    EXPECT_EQ(pageOf(texts, "Page 2"), 2);
+    EXPECT_EQ(lineOf(texts, "Water Budget", 2), 5);
+    EXPECT_EQ(lineOf(texts, "Flows in m\xB3/d, counted as they enter (In) or leave (Out) the aquifer.", 2),
+              7);
+    int row56 = -1;
+    for (const PrintedText& t : texts)
+        if (t.text.rfind("     56      1  x 55.0, y 110.0", 0) == 0) row56 = t.page * 100 + t.y / kLine;
+    EXPECT_EQ(row56, 210);
 }
 
 TEST(MeshPage, BoxAtFiveEleventhsOfThePageAndTheMeshInItsProportions) {

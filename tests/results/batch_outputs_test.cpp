@@ -28,27 +28,33 @@ TEST_F(BatchOutputs, TrackRowsComeInEmissionOrderWithOneBasedParticles) {
     const auto csv = folder_ / "track.csv";
     ASSERT_EQ(run("--track-csv " + csv.string()), 0);
     std::istringstream rows(readText(csv));
-    std::string first, second, third;
+    std::string header, first, second, third;
+    std::getline(rows, header);
     std::getline(rows, first);
     std::getline(rows, second);
     std::getline(rows, third);
+    EXPECT_EQ(header, "kind,particle,x,y,z,x_to,y_to,z_to,time\r");
     EXPECT_EQ(first.rfind("seg,1,0,25,5,", 0), 0u) << first;
     EXPECT_EQ(second.rfind("mark,1,", 0), 0u) << second;
     EXPECT_EQ(third.rfind("seg,2,0,50,5,", 0), 0u) << third;
-    // The mark lies at the end of the step before it.
-    const auto fields = [](const std::string& row) {
+    // The mark lies at the end of the step before it, at its time; every record has nine fields.
+    const auto fields = [](std::string row) {
         std::vector<std::string> out;
-        std::istringstream in(row);
+        row.pop_back(); // the CR of CR LF
+        std::istringstream in(row + ",");
         for (std::string field; std::getline(in, field, ',');)
             out.push_back(field);
         return out;
     };
     const auto segment = fields(first), mark = fields(second);
-    ASSERT_EQ(segment.size(), 8u);
-    ASSERT_EQ(mark.size(), 5u);
+    ASSERT_EQ(segment.size(), 9u);
+    ASSERT_EQ(mark.size(), 9u);
     EXPECT_EQ(mark[2], segment[5]);
     EXPECT_EQ(mark[3], segment[6]);
     EXPECT_EQ(mark[4], segment[7]);
+    EXPECT_EQ(mark[5], "");
+    EXPECT_EQ(mark[8], segment[8]);
+    EXPECT_GT(std::stod(segment[8]), 0);
 }
 
 TEST_F(BatchOutputs, LevelsAsDrawnThenTheLegend) {

@@ -98,11 +98,12 @@ const std::vector<std::vector<std::string>> kSheetHeadings = {
     {"Solve", "Contours", "3D-Graph"},
     {"Validations", "Validation 1", "Validation 2", "Validation 3"},
     {"Literature"},
+    {"Setting a side", "Water Budget", "Export"},
 };
 
-void expectTheThirteenSheets(const std::string& pdf) {
+void expectTheFourteenSheets(const std::string& pdf) {
     const std::vector<std::string> pages = pdfPages(pdf);
-    ASSERT_EQ(pages.size(), 13u) << "pdftotext read " << pages.size() << " pages of " << pdf;
+    ASSERT_EQ(pages.size(), 14u) << "pdftotext read " << pages.size() << " pages of " << pdf;
     for (std::size_t k = 0; k < pages.size(); ++k) {
         const std::vector<std::string> lines = linesOf(pages[k]);
         std::vector<std::string> wanted = kSheetHeadings[k];
@@ -178,22 +179,22 @@ TEST_F(ManualWindow, OpensFromTheMainWindowAtItsPlaceAndSize) {
 
 TEST_F(ManualWindow, PageListHoldsTypedNumbersToThePages) {
     QComboBox& list = *manual().ComboBoxPage;
-    ASSERT_EQ(list.count(), 13);
+    ASSERT_EQ(list.count(), 14);
     EXPECT_EQ(list.itemText(0), QStringLiteral(" 1"));
-    EXPECT_EQ(list.itemText(12), QStringLiteral("13"));
-    EXPECT_EQ(list.maxVisibleItems(), 13);
+    EXPECT_EQ(list.itemText(13), QStringLiteral("14"));
+    EXPECT_EQ(list.maxVisibleItems(), 14);
     EXPECT_EQ(manual().currentPage(), 1);
 
     typePage(QStringLiteral("7"));
     EXPECT_EQ(manual().currentPage(), 7);
     EXPECT_EQ(list.currentText(), QStringLiteral(" 7"));
     typePage(QStringLiteral("20"));
-    EXPECT_EQ(manual().currentPage(), 13);
-    EXPECT_EQ(list.currentText(), QStringLiteral("13"));
+    EXPECT_EQ(manual().currentPage(), 14);
+    EXPECT_EQ(list.currentText(), QStringLiteral("14"));
     // Typed on the page already shown, the number is still written back as the item.
     typePage(QStringLiteral("99"));
-    EXPECT_EQ(manual().currentPage(), 13);
-    EXPECT_EQ(list.currentText(), QStringLiteral("13"));
+    EXPECT_EQ(manual().currentPage(), 14);
+    EXPECT_EQ(list.currentText(), QStringLiteral("14"));
     typePage(QStringLiteral("0"));
     EXPECT_EQ(manual().currentPage(), 1);
     EXPECT_EQ(list.currentText(), QStringLiteral(" 1"));
@@ -201,7 +202,7 @@ TEST_F(ManualWindow, PageListHoldsTypedNumbersToThePages) {
     typePage(QStringLiteral("abc"));
     EXPECT_EQ(manual().currentPage(), 1);
     EXPECT_EQ(list.currentText(), QStringLiteral(" 1"));
-    EXPECT_EQ(list.count(), 13); // nothing typed was added to the list
+    EXPECT_EQ(list.count(), 14); // nothing typed was added to the list
 
     // The arrow key steps through the items.
     QTest::keyClick(list.lineEdit(), Qt::Key_Down);
@@ -224,7 +225,7 @@ TEST_F(ManualWindow, FigureColumnEmptyOnPagesWithoutFigures) {
                 colours.insert(picture.pixel(x, y));
         return colours;
     };
-    for (int page = 10; page <= 13; ++page) {
+    for (int page = 10; page <= 14; ++page) {
         typePage(QStringLiteral("6"));
         EXPECT_GT(columnColours().size(), 3u) << "page 6 shows two figures";
         typePage(QString::number(page));
@@ -259,7 +260,7 @@ TEST_F(ManualWindow, EveryLineFitsThePageBox) {
 }
 
 // On paper the body is larger (10 pt) but the page wider: every line must end before the right
-// margin (half the left one), and the thirteen sheets must each fit their A4 page.
+// margin (half the left one), and the fourteen sheets must each fit their A4 page.
 TEST_F(ManualWindow, EveryPrintedLineFitsTheA4Page) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
@@ -271,7 +272,7 @@ TEST_F(ManualWindow, EveryPrintedLineFitsTheA4Page) {
     QtCanvas canvas(painter);
     const int width = writer.width(), height = writer.height();
     const std::vector<manual::LaidOutPage> pages = manual::layoutPrintedManual(canvas, width, height);
-    EXPECT_EQ(pages.size(), 13u);
+    EXPECT_EQ(pages.size(), 14u);
     const int left = width / 8;
     for (const manual::LaidOutPage& page : pages) {
         for (const manual::PlacedText& text : page.texts) {
@@ -293,7 +294,7 @@ TEST_F(ManualWindow, HelpButtonExplainsTheWindow) {
               "this window.");
 }
 
-TEST_F(ManualWindow, PrintButtonPrintsTheThirteenSheetsOrNothing) {
+TEST_F(ManualWindow, PrintButtonPrintsTheFourteenSheetsOrNothing) {
     typePage(QStringLiteral("5"));
     const std::string path = (std::filesystem::current_path() / "printed_manual.pdf").string();
     dialogs.printAnswers.push_back(std::nullopt);
@@ -306,13 +307,13 @@ TEST_F(ManualWindow, PrintButtonPrintsTheThirteenSheetsOrNothing) {
     QTest::mouseClick(manual().SpeedButtonPrint, Qt::LeftButton);
     EXPECT_EQ(dialogs.printRequests, 2);
     EXPECT_TRUE(dialogs.messages.empty());
-    expectTheThirteenSheets(path);
+    expectTheFourteenSheets(path);
     EXPECT_EQ(manual().currentPage(), 5);
 }
 
 // velkor-batch writes the printed manual without a display; read back, its sheets carry the
 // headings and captions in the order of the print table.
-TEST(ManualPdf, BatchWritesTheThirteenSheets) {
+TEST(ManualPdf, BatchWritesTheFourteenSheets) {
     const std::string path = (std::filesystem::current_path() / "batch_manual.pdf").string();
     QProcess batch;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -323,7 +324,7 @@ TEST(ManualPdf, BatchWritesTheThirteenSheets) {
                 {QStringLiteral("-"), QStringLiteral("--manual-pdf"), QString::fromStdString(path)});
     ASSERT_TRUE(batch.waitForFinished(60000));
     EXPECT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
-    expectTheThirteenSheets(path);
+    expectTheFourteenSheets(path);
 }
 
 TEST(ManualPdf, BatchReportsAFileItCannotWrite) {
