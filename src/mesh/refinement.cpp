@@ -361,7 +361,7 @@ Result addWell(Problem& p, double x, double y) {
     } else if (snapped >= 0) {
         p.wellNodes[at(p.NW++)] = snapped;
     } else if (p.NM > MMAX - 5 || p.NN > NMAX - 3 || p.NM > MMAX - 8 || p.NN > NMAX - 4) {
-        // The written limits leave room for five elements and three nodes, but an insertion
+        // The first two checks leave room for five elements and three nodes, but an insertion
         // with three neighbours makes eight and four: refuse the worst case that does not fit.
         result = Result::failed(Outcome::RefusedCapacity, kInteriorNodeCapacityMessage);
     } else {

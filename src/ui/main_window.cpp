@@ -923,10 +923,17 @@ void TFormFem::InstallationHelpButtonClick() {
     perform(Command::Help, [this] { app_.dialogs.message(kInstallationHelpText); });
 }
 
+void TFormFem::storeInstallation() {
+    // The data hold for this run whatever happens; a file that cannot be written is said once in
+    // the status line, not in a box at every cell left.
+    if (!writeInstallationFile(baseName(kInstallationFileName), app_.installation))
+        showStatus(std::string(kInstallationFileName) + " could not be written: the installation data hold for "
+                                                        "this run only.");
+}
+
 void TFormFem::ButtonSaveInstallClick() {
     const Problem& problem = app_.problem;
-    // A failed write goes unreported: the limits still hold for this run.
-    writeInstallationFile(baseName(kInstallationFileName), app_.installation);
+    storeInstallation();
     app_.document.problemForRules().userName = app_.installation.userName;
     const Limits wanted = app_.installation.limits;
     if (problem.tablesAllocated && sanitizedLimits(wanted) == problem.limits) {
@@ -965,7 +972,7 @@ void TFormFem::ButtonSaveInstallClick() {
         }
     }
     app_.installation.limits = problem.limits;
-    writeInstallationFile(baseName(kInstallationFileName), app_.installation);
+    storeInstallation();
     app_.document.notify(Change::Problem | Change::Installation);
 }
 

@@ -78,7 +78,8 @@ class TFormFem : public QMainWindow {
     void InstallationGridKeyPress(char& key);
     void InstallationGridExit();
     void InstallationHelpButtonClick();
-    // Writes the installation file; new capacity limits start again from the default problem.
+    // Writes the installation file; new capacity limits make the tables anew, with the problem
+    // when it fits them.
     void ButtonSaveInstallClick();
 
     // Window events.
@@ -179,6 +180,8 @@ class TFormFem : public QMainWindow {
     // Validates and stores the typed cell of either data grid; false when a value was refused.
     bool commitTypedCells();
     bool leaveGeneralCell(int row);
+    // Writes the installation file; a failure is said in the status line.
+    void storeInstallation();
     void leaveInstallationCell(int row);
 
     // Before the problem is replaced or the program ends: a problem that differs from its file is

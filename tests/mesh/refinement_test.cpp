@@ -262,7 +262,7 @@ TEST(AddWell, RefusalsLeaveTheMeshAndSayWhy) {
     EXPECT_EQ(p.NW, 0);
 
     Limits limits;
-    limits.MMAX = 8; // the written limit (NM > MMAX - 5) lets one element pass, the worst case not
+    limits.MMAX = 8; // the room of five elements (NM > MMAX - 5) lets one element pass, the worst case not
     Problem q = defaultProblem(limits);
     q.LX = q.LY = 1;
     EXPECT_NE(addWell(q, 100, 100).message.find("an interior node"), std::string::npos);

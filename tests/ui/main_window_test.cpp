@@ -399,6 +399,20 @@ TEST_F(InstallationGrid, LeavingTheGridKeepsWhatWasTyped) {
     EXPECT_EQ(problem().limits.PMAX, 250);
     EXPECT_EQ(grid.cellText(1, 4), "         250");
     EXPECT_NE(fileText(kInstallationFileName).find("         250,"), std::string::npos);
+
+    // A file that cannot be written is said in the status line; the value holds all the same.
+    std::filesystem::remove(kInstallationFileName);
+    std::filesystem::create_directory(kInstallationFileName);
+    grid.setCurrentCell(1, 4);
+    grid.setFocus();
+    typeIntoCell(grid, QStringLiteral("260"));
+    main().GeneralGrid->setFocus();
+    QCoreApplication::processEvents();
+    std::filesystem::remove(kInstallationFileName);
+    EXPECT_EQ(problem().limits.PMAX, 260);
+    EXPECT_EQ(main().StatusLine->text(),
+              QStringLiteral("VELKOR.txt could not be written: the installation data hold for this run only."));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 using WindowCommands = ProgramTest;
