@@ -1,5 +1,6 @@
 #include "ui/mesh_window.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include "editors/editor_drawing.h"
 #include "ui/application.h"
 #include "ui/qt_canvas.h"
+#include "ui/view_controls.h"
 #include "ui/window_feedback.h"
 
 namespace velkor {
@@ -42,7 +44,7 @@ TFormMesh::TFormMesh(Application& app)
     // The kept picture covers the whole window.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QSize screen = screenSize();
-    setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+    placeFrame(QRect(20, 75, screen.width() - 40, screen.height() - 80));
 
     PanelMesh = toolPanel();
     SpeedButtonNode = addToolButton(0, EditorGlyph::AddWell, "Add Well", true);
@@ -51,6 +53,8 @@ TFormMesh::TFormMesh(Application& app)
     connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormMesh::SpeedButtonNodeClick);
     connect(SpeedButtonSplit2, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit2Click);
     connect(SpeedButtonSplit4, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit4Click);
+    CheckMeshLines = makeMeshLinesCheck(PanelMesh, 115);
+    connect(CheckMeshLines, &QCheckBox::toggled, this, &TFormMesh::viewChanged);
 
     connect(&app_.document, &Document::changed, this, &TFormMesh::documentChanged);
     FormActivate();
@@ -63,6 +67,7 @@ void TFormMesh::FormActivate() {
     state_.pendingNode = -1;
     placeModeDisplay();
     SpeedButtonSplit4->setChecked(false);
+    resetView();
 }
 
 void TFormMesh::showEvent(QShowEvent* event) {
@@ -89,7 +94,12 @@ void TFormMesh::drawPicture() {
     picture_.fill(kSilverColour);
     QPainter painter(&picture_);
     QtCanvas canvas(painter);
-    drawMeshEditor(canvas, app_.problem, viewMapping());
+    MeshPictureOptions options;
+    options.meshLines = CheckMeshLines->isChecked();
+    options.cull = !zoomView().atFit();
+    options.canvasWidth = width();
+    options.canvasHeight = height();
+    drawMeshEditor(canvas, app_.problem, viewMapping(), options);
     pictureStale_ = false;
     ++meshDrawings_;
 }
@@ -194,12 +204,25 @@ void TFormMesh::FormMouseMove(QPoint point) {
     if (addWellTool_.active()) LabelOperation->repaint();
 }
 
+// Zoom, pan and the zoom box take their events first; the rest reach Add Well at the world point
+// of the present view.
 void TFormMesh::mousePressEvent(QMouseEvent* event) {
+    if (navigationPress(event)) return;
     FormMouseDown(event->position().toPoint());
 }
 
 void TFormMesh::mouseMoveEvent(QMouseEvent* event) {
+    if (navigationMove(event)) return;
     FormMouseMove(event->position().toPoint());
+}
+
+void TFormMesh::mouseReleaseEvent(QMouseEvent* event) {
+    navigationRelease(event);
+}
+
+void TFormMesh::viewChanged() {
+    pictureStale_ = true;
+    update();
 }
 
 void TFormMesh::showModeButtons() {

@@ -91,7 +91,7 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
     : SecondaryWindow(app, id, caption), dependsOn_(dependsOn) {
     // A single fixed border with only the system menu, kept above the other windows.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -118,12 +118,32 @@ int PlotWindow::locatorsBuilt() {
 }
 
 bool PlotWindow::pictureCurrent() const {
-    return state_ == PictureState::Complete && pictureGeneration_ == generation_ && pictureSize_ == size();
+    return state_ == PictureState::Complete && pictureGeneration_ == generation_ &&
+           pictureViewGeneration_ == viewGeneration_ && pictureSize_ == size();
+}
+
+std::shared_ptr<const ElementLocator> PlotWindow::locator() {
+    return LocatorCache::of(app_.document).locator(app_.problem);
+}
+
+bool PlotWindow::previewTransform(QTransform&) const {
+    return false;
+}
+
+void PlotWindow::viewChanged() {
+    ++viewGeneration_;
+    // A run going on is for the old view: it stops, and the new view is drawn.
+    stopRun();
+    if (isVisible()) {
+        update();
+        if (!drawTimer_.isActive()) drawTimer_.start(0);
+    }
 }
 
 void PlotWindow::documentChanged(Change what) {
     if (ownChange_ || !touches(what, dependsOn_)) return;
     ++generation_;
+    tracks_.clear();
     // A picture of what no longer is: the run stops at its next sweep and the plot is drawn anew.
     stopRun();
     if (isVisible()) update();
@@ -142,13 +162,24 @@ void PlotWindow::paintEvent(QPaintEvent*) {
 
 void PlotWindow::FormPaint() {
     QPainter painter(this);
-    if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
-    QRegion uncovered(rect());
-    uncovered -= QRect(QPoint(0, 0), picture_.size());
-    for (const QRect& part : uncovered)
-        painter.fillRect(part, toQColor(kSilver));
+    QTransform preview;
+    if (!picture_.isNull() && state_ != PictureState::Drawing && pictureViewGeneration_ != viewGeneration_ &&
+        previewTransform(preview)) {
+        // A new view not drawn yet: the picture as it was, moved and scaled to where it goes.
+        painter.fillRect(rect(), toQColor(kSilver));
+        painter.setTransform(preview);
+        painter.drawImage(0, 0, picture_);
+        painter.resetTransform();
+    } else {
+        if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+        QRegion uncovered(rect());
+        uncovered -= QRect(QPoint(0, 0), picture_.size());
+        for (const QRect& part : uncovered)
+            painter.fillRect(part, toQColor(kSilver));
+    }
 
-    const bool upToDate = pictureGeneration_ == generation_ && pictureSize_ == size();
+    const bool upToDate = pictureGeneration_ == generation_ && pictureViewGeneration_ == viewGeneration_ &&
+                          pictureSize_ == size();
     const bool settled = state_ == PictureState::Drawing ||
                          (upToDate && (state_ == PictureState::Complete || state_ == PictureState::Stopped));
     if (!settled && !drawTimer_.isActive()) drawTimer_.start(0);
@@ -156,8 +187,8 @@ void PlotWindow::FormPaint() {
 
 void PlotWindow::FormCreate() {
     const QSize screen = screenSize();
-    move(20, 75);
-    setFixedSize(screen.width() - 40, screen.height() - 80);
+    setMinimumSize(200, 150);
+    placeFrame(QRect(20, 75, screen.width() - 40, screen.height() - 80));
     placePanel();
 }
 
@@ -214,6 +245,7 @@ void PlotWindow::drawPicture() {
     ++drawingsStarted_;
     pictureSize_ = size();
     pictureGeneration_ = generation_;
+    pictureViewGeneration_ = viewGeneration_;
     picture_ = QImage(pictureSize_, QImage::Format_RGB32);
     picture_.fill(toQColor(kSilver));
     state_ = PictureState::Drawing;
@@ -264,6 +296,7 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
             if (building.elapsed() > kLongWaitMilliseconds) feedback.progress(Progress{Stage::Tracking});
         }
         callbacks.locator = locator.get();
+        callbacks.tracks = &tracks_;
         const std::vector<double> heightsBefore = particleHeights(problem);
 
         report = drawPlot(canvas, width, height, callbacks);
@@ -279,7 +312,8 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
     SavePicture->setEnabled(true);
     running_ = false;
     // Pathlines cut off at the bound of a run are not the whole story: the user is told.
-    if (report.track.outcome == Outcome::LimitReached && !report.track.message.empty() && !app_.quitRequested())
+    if (report.track.outcome == Outcome::LimitReached && !report.tracksReplayed &&
+        !report.track.message.empty() && !app_.quitRequested())
         app_.dialogs.message(report.track.message);
     return report.track.outcome != Outcome::Cancelled && report.track.outcome != Outcome::Busy;
 }
