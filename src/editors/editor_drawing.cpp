@@ -90,7 +90,15 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
         if (options.cull &&
             (right < 0 || left > options.canvasWidth || bottom < 0 || top > options.canvasHeight))
             return false;
-        dense = !options.meshLines || (right - left < kDenseMeshElement && bottom - top < kDenseMeshElement);
+        // Measured before the truncation to whole pixels, so that a mesh of even elements is all
+        // dense or not at all.
+        const Node& a = p.nodes[at(element.node[0])];
+        const Node& b = p.nodes[at(element.node[1])];
+        const Node& c = p.nodes[at(element.node[2])];
+        const auto [xmin, xmax] = std::minmax({a.X, b.X, c.X});
+        const auto [ymin, ymax] = std::minmax({a.Y, b.Y, c.Y});
+        dense = !options.meshLines || ((xmax - xmin) * view.scale < kDenseMeshElement &&
+                                       (ymax - ymin) * view.scale < kDenseMeshElement);
         return true;
     };
     bool outlineBlocks = false;

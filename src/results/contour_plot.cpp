@@ -106,7 +106,15 @@ bool placeElement(const Problem& problem, int32_t m, const PlanView& view, const
     if (detail.cull && (right < detail.canvas.left || left > detail.canvas.right ||
                         bottom < detail.canvas.top || top > detail.canvas.bottom))
         return false;
-    placed.dense = right - left < kDenseElement && bottom - top < kDenseElement;
+    // Measured before the truncation to whole units, so that a mesh of even elements is all
+    // dense or not at all.
+    const auto [xmin, xmax] = std::minmax({problem.nodes[static_cast<std::size_t>(e.node[0])].X,
+                                           problem.nodes[static_cast<std::size_t>(e.node[1])].X,
+                                           problem.nodes[static_cast<std::size_t>(e.node[2])].X});
+    const auto [ymin, ymax] = std::minmax({problem.nodes[static_cast<std::size_t>(e.node[0])].Y,
+                                           problem.nodes[static_cast<std::size_t>(e.node[1])].Y,
+                                           problem.nodes[static_cast<std::size_t>(e.node[2])].Y});
+    placed.dense = (xmax - xmin) * view.s < kDenseElement && (ymax - ymin) * view.s < kDenseElement;
     return true;
 }
 
