@@ -101,11 +101,19 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
                                        (ymax - ymin) * view.scale < kDenseMeshElement);
         return true;
     };
+    // The elements to look at, in table order: with culling, only the runs near the canvas.
+    WorldRect window{view.worldX(-1), view.worldY(options.canvasHeight + 1),
+                     view.worldX(options.canvasWidth + 1), view.worldY(-1)};
+    const std::vector<ElementRuns::Span> spans =
+        elementSpans(options.runs, elements, options.cull ? &window : nullptr, view.scale, kDenseMeshElement);
     bool outlineBlocks = false;
-    for (int32_t e = 0; e < elements && !outlineBlocks; ++e) {
-        CanvasPoint corner[3];
-        bool dense = false;
-        outlineBlocks = place(e, corner, dense) && dense;
+    for (const ElementRuns::Span& span : spans) {
+        if (span.noneSmall && options.meshLines) continue;
+        for (int32_t e = span.first; e < span.last && !outlineBlocks; ++e) {
+            CanvasPoint corner[3];
+            bool dense = false;
+            outlineBlocks = place(e, corner, dense) && dense;
+        }
     }
     const int32_t mainNodes = p.usedMainNodeCount();
     const int32_t blocks = p.usedBlockCount();
@@ -130,17 +138,20 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
     // A million elements come from a few blocks: the brush changes only where the soil does.
     int32_t brushSoil = -1;
     bool brushSet = false;
-    for (int32_t e = 0; e < elements; ++e) {
-        CanvasPoint corner[3];
-        bool dense = false;
-        if (!place(e, corner, dense) || dense) continue;
-        const Element& element = p.elements[at(e)];
-        if (!brushSet || element.soil != brushSoil) {
-            canvas.setBrush(blockColour(p, element.soil));
-            brushSoil = element.soil;
-            brushSet = true;
+    for (const ElementRuns::Span& span : spans) {
+        if (span.allSmall || !options.meshLines) continue;
+        for (int32_t e = span.first; e < span.last; ++e) {
+            CanvasPoint corner[3];
+            bool dense = false;
+            if (!place(e, corner, dense) || dense) continue;
+            const Element& element = p.elements[at(e)];
+            if (!brushSet || element.soil != brushSoil) {
+                canvas.setBrush(blockColour(p, element.soil));
+                brushSoil = element.soil;
+                brushSet = true;
+            }
+            canvas.polygon(corner[0], corner[1], corner[2]);
         }
-        canvas.polygon(corner[0], corner[1], corner[2]);
     }
     if (outlineBlocks) {
         for (int32_t b = 0; b < blocks; ++b) {

@@ -7,6 +7,7 @@
 #include "editors/view_mapping.h"
 #include "model/problem.h"
 #include "results/canvas.h"
+#include "results/plan_index.h"
 
 namespace velkor {
 
@@ -23,6 +24,9 @@ struct MeshPictureOptions {
     // A zoomed picture leaves out the elements wholly outside the canvas of this many pixels.
     bool cull = false;
     int canvasWidth = 0, canvasHeight = 0;
+    // Runs of the present mesh, when the caller keeps them: a zoomed picture then looks only at
+    // the elements near the canvas (the picture is the same).
+    const ElementRuns* runs = nullptr;
 };
 
 // An element whose corners lie within this many pixels of each other, in both directions, is too

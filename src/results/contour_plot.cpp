@@ -7,6 +7,7 @@
 #include "model/number_text.h"
 #include "results/contour_levels.h"
 #include "results/element_locator.h"
+#include "results/plan_index.h"
 
 namespace velkor {
 
@@ -83,6 +84,7 @@ struct PlanDetail {
     bool labelContours = false;
     bool scaleBar = false;
     CanvasArea area; // the drawing area: labels and the scale bar stay inside it
+    const ElementRuns* runs = nullptr;
 };
 
 // An element as it lands on the canvas.
@@ -118,13 +120,29 @@ bool placeElement(const Problem& problem, int32_t m, const PlanView& view, const
     return true;
 }
 
+// The elements a drawing looks at, in table order: with culling, only the runs near the canvas.
+std::vector<ElementRuns::Span> spansOf(const Problem& problem, const PlanView& view,
+                                       const PlanDetail& detail) {
+    WorldRect window;
+    if (detail.cull) {
+        const PlanScale scale = view.planScale();
+        window = WorldRect{scale.worldX(detail.canvas.left - 1.0), scale.worldY(detail.canvas.bottom + 1.0),
+                           scale.worldX(detail.canvas.right + 1.0), scale.worldY(detail.canvas.top - 1.0)};
+    }
+    return elementSpans(detail.runs, problem.usedElementCount(), detail.cull ? &window : nullptr, view.s,
+                        kDenseElement);
+}
+
 // True when some element of the picture is drawn without its sides.
-bool anyElementWithoutSides(const Problem& problem, const PlanView& view, const PlanDetail& detail) {
-    const int32_t elements = problem.usedElementCount();
-    for (int32_t m = 0; m < elements; ++m) {
-        PlacedElement placed;
-        if (placeElement(problem, m, view, detail, placed) && (placed.dense || !detail.meshLines))
-            return true;
+bool anyElementWithoutSides(const Problem& problem, const PlanView& view, const PlanDetail& detail,
+                            const std::vector<ElementRuns::Span>& spans) {
+    for (const ElementRuns::Span& span : spans) {
+        if (span.noneSmall && detail.meshLines) continue;
+        for (int32_t m = span.first; m < span.last; ++m) {
+            PlacedElement placed;
+            if (placeElement(problem, m, view, detail, placed) && (placed.dense || !detail.meshLines))
+                return true;
+        }
     }
     return false;
 }
@@ -174,17 +192,20 @@ int crossedSides(const double f[3], double level, int sides[3]) {
 void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
               int markHalf, const PlotCallbacks& callbacks, bool announceLegend, const PlanDetail& detail,
               PlotReport& report) {
-    const int32_t elements = problem.usedElementCount();
+    const std::vector<ElementRuns::Span> spans = spansOf(problem, view, detail);
     // Where elements are too small for their sides, or their sides are not wanted, the blocks
     // show the area they fill and their outlines show the shape of the problem.
-    const bool outlineBlocks = anyElementWithoutSides(problem, view, detail);
+    const bool outlineBlocks = anyElementWithoutSides(problem, view, detail, spans);
     if (outlineBlocks) drawBlocks(problem, canvas, view, true, [](const Block&) { return kWhite; });
     canvas.setPenColour(kAqua);
     canvas.setBrush(kWhite);
-    for (int32_t m = 0; m < elements; ++m) {
-        PlacedElement placed;
-        if (!placeElement(problem, m, view, detail, placed) || placed.dense || !detail.meshLines) continue;
-        canvas.polygon(placed.corner[0], placed.corner[1], placed.corner[2]);
+    for (const ElementRuns::Span& span : spans) {
+        if (span.allSmall || !detail.meshLines) continue;
+        for (int32_t m = span.first; m < span.last; ++m) {
+            PlacedElement placed;
+            if (!placeElement(problem, m, view, detail, placed) || placed.dense) continue;
+            canvas.polygon(placed.corner[0], placed.corner[1], placed.corner[2]);
+        }
     }
     if (outlineBlocks) {
         canvas.setPenColour(kAqua);
@@ -196,35 +217,43 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
     canvas.setPenColour(kRed);
     ContourLabels labels;
     const PlanScale scale = view.planScale();
-    for (int32_t m = 0; m < elements; ++m) {
-        if (!elementNodesUsable(problem, m)) continue;
-        if (detail.cull) {
-            PlacedElement placed;
-            if (!placeElement(problem, m, view, detail, placed)) continue;
+    for (const ElementRuns::Span& span : spans) {
+        // A run whose heads no level reaches holds no contour: the levels c that cross an element
+        // lie from its lowest head (included) to its highest (excluded).
+        if (span.headsKnown) {
+            const auto low = std::lower_bound(levels.levels.begin(), levels.levels.end(), span.headLow);
+            if (low == levels.levels.end() || !(*low < span.headHigh)) continue;
         }
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        double x[3], y[3], f[3];
-        for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
-            x[k] = node.X;
-            y[k] = node.Y;
-            f[k] = node.F;
-        }
-        std::size_t first = 0, last = 0;
-        crossingLevelRange(levels.levels, f, first, last);
-        for (std::size_t k = first; k < last; ++k) {
-            ContourSegment segment;
-            if (!contourSegment(x, y, f, levels.levels[k], segment)) continue;
-            CanvasPoint a, b;
-            if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
-                canvas.line(a.x, a.y, b.x, b.y);
-            if (detail.labelContours) {
-                int sides[3];
-                if (crossedSides(f, levels.levels[k], sides) != 2) continue;
-                labels.add(static_cast<int32_t>(k), scale.column(segment.x1), scale.row(segment.y1),
-                           meshSideKey(e.node[sides[0]], e.node[(sides[0] + 1) % 3]),
-                           scale.column(segment.x2), scale.row(segment.y2),
-                           meshSideKey(e.node[sides[1]], e.node[(sides[1] + 1) % 3]));
+        for (int32_t m = span.first; m < span.last; ++m) {
+            if (!elementNodesUsable(problem, m)) continue;
+            if (detail.cull && !span.inside) {
+                PlacedElement placed;
+                if (!placeElement(problem, m, view, detail, placed)) continue;
+            }
+            const Element& e = problem.elements[static_cast<std::size_t>(m)];
+            double x[3], y[3], f[3];
+            for (int k = 0; k < 3; ++k) {
+                const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+                x[k] = node.X;
+                y[k] = node.Y;
+                f[k] = node.F;
+            }
+            std::size_t first = 0, last = 0;
+            crossingLevelRange(levels.levels, f, first, last);
+            for (std::size_t k = first; k < last; ++k) {
+                ContourSegment segment;
+                if (!contourSegment(x, y, f, levels.levels[k], segment)) continue;
+                CanvasPoint a, b;
+                if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
+                    canvas.line(a.x, a.y, b.x, b.y);
+                if (detail.labelContours) {
+                    int sides[3];
+                    if (crossedSides(f, levels.levels[k], sides) != 2) continue;
+                    labels.add(static_cast<int32_t>(k), scale.column(segment.x1), scale.row(segment.y1),
+                               meshSideKey(e.node[sides[0]], e.node[(sides[0] + 1) % 3]),
+                               scale.column(segment.x2), scale.row(segment.y2),
+                               meshSideKey(e.node[sides[1]], e.node[(sides[1] + 1) % 3]));
+                }
             }
         }
     }
@@ -315,8 +344,9 @@ PlanView printedPlanView(const Problem& problem, int pageWidth, int pageHeight, 
 PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
                            const PlotCallbacks& callbacks, const PlanOptions& options) {
     PlotReport report;
-    const PlanView fit = screenPlanView(problem, clientWidth, clientHeight);
-    const ContourLevels levels = computeContourLevels(problem);
+    const PlanView fit =
+        options.fullView ? *options.fullView : screenPlanView(problem, clientWidth, clientHeight);
+    const ContourLevels levels = options.levels ? *options.levels : computeContourLevels(problem);
     report.legend = levels.legend;
     report.geometry = fit.valid;
 
@@ -342,6 +372,7 @@ PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, in
     detail.labelContours = options.labelContours;
     detail.scaleBar = options.scaleBar;
     detail.area = view.drawingArea();
+    detail.runs = options.runs;
     drawPlan(problem, canvas, view, levels, 1, callbacks, true, detail, report);
     return report;
 }

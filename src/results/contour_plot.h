@@ -7,7 +7,9 @@
 #include "model/problem.h"
 #include "results/canvas.h"
 #include "results/contour_labels.h"
+#include "results/contour_levels.h"
 #include "results/graph_page.h"
+#include "results/plan_index.h"
 #include "results/zoom_view.h"
 
 namespace velkor {
@@ -43,6 +45,13 @@ struct PlanOptions {
     bool meshLines = true;           // false: no element sides at all, only the block outlines
     bool labelContours = false;      // the head on the contour lines
     bool scaleBar = false;           // a metre scale at the lower left of the drawing area
+    // Runs of the present mesh, when the caller keeps them: a zoomed view then looks only at the
+    // elements near the canvas (the picture is the same).
+    const ElementRuns* runs = nullptr;
+    // The full view of this canvas size and the contour levels, when the caller keeps them for
+    // the problem as it is (each costs a pass over the nodes).
+    const PlanView* fullView = nullptr;
+    const ContourLevels* levels = nullptr;
 };
 
 // An element whose corners lie within this many canvas units of each other, in both directions,

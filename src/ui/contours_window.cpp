@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRubberBand>
+#include <QTimer>
 #include <QToolButton>
 #include <QTransform>
 #include <QWheelEvent>
@@ -12,6 +13,7 @@
 #include "model/number_text.h"
 #include "results/element_locator.h"
 #include "ui/application.h"
+#include "ui/mesh_caches.h"
 #include "ui/view_controls.h"
 
 namespace velkor {
@@ -87,6 +89,16 @@ PlotReport TFormContours::drawPlot(Canvas& canvas, int width, int height, const 
     // A picture saved at another size than the window's is drawn at its full view.
     const bool windowSized = QSize(width, height) == size();
     PlanScale view;
+    const std::shared_ptr<const ElementRuns> runs = MeshCaches::of(app_.document).runs(app_.problem);
+    options.runs = runs.get();
+    if (windowSized) {
+        options.fullView = &fullView();
+        if (levelsGeneration_ != problemGeneration()) {
+            levels_ = computeContourLevels(app_.problem);
+            levelsGeneration_ = problemGeneration();
+        }
+        options.levels = &levels_;
+    }
     if (windowSized && fullView().valid && !zoom_.atFit()) {
         view = zoom_.mapping();
         options.view = &view;
@@ -109,6 +121,16 @@ bool TFormContours::previewTransform(QTransform& transform) const {
     const double dy = now.row0 - (then.y0 - now.y0) * now.s - then.row0 * k;
     transform = QTransform(k, 0, 0, k, dx, dy);
     return true;
+}
+
+void TFormContours::pictureComplete() {
+    // The cursor position needs the element locator. At a million elements it takes a good part of
+    // a second to build: it is built once per mesh, right after the first picture, and not at the
+    // first move of the mouse or turn of the wheel.
+    if (!MeshCaches::of(app_.document).hasLocator(app_.problem))
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !app_.workRunning() && app_.problem.tablesAllocated) locator();
+        });
 }
 
 // ---- events -----------------------------------------------------------------------------------

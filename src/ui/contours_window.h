@@ -37,6 +37,7 @@ class TFormContours : public PlotWindow {
     PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) override;
     const char* pictureSuffix() const override { return "contours"; }
     bool previewTransform(QTransform& transform) const override;
+    void pictureComplete() override;
 
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -66,6 +67,8 @@ class TFormContours : public PlotWindow {
     PlanScale pictureScale_;
     bool pictureScaled_ = false;
     PlanOptions drawnOptions_;
+    ContourLevels levels_; // of the problem as it is
+    uint64_t levelsGeneration_ = ~uint64_t{0};
     int32_t lastElement_ = 0; // where the search of the next cursor position starts
 };
 

@@ -8,6 +8,7 @@
 
 #include "editors/editor_drawing.h"
 #include "ui/application.h"
+#include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
 #include "ui/view_controls.h"
 #include "ui/window_feedback.h"
@@ -99,6 +100,8 @@ void TFormMesh::drawPicture() {
     options.cull = !zoomView().atFit();
     options.canvasWidth = width();
     options.canvasHeight = height();
+    const std::shared_ptr<const ElementRuns> runs = MeshCaches::of(app_.document).runs(app_.problem);
+    options.runs = runs.get();
     drawMeshEditor(canvas, app_.problem, viewMapping(), options);
     pictureStale_ = false;
     ++meshDrawings_;

@@ -18,6 +18,7 @@
 #include "results/svg_canvas.h"
 #include "ui/application.h"
 #include "ui/font_table.h"
+#include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
 #include "ui/text_codec.h"
 #include "ui/window_feedback.h"
@@ -38,37 +39,6 @@ constexpr int kLongWaitMilliseconds = 30;
 
 constexpr const char* kPictureFilter = "PNG(*.png)|*.png|SVG(*.svg)|*.svg";
 constexpr const char* kPictureExtension = "*.png";
-
-int builtLocators = 0;
-
-// The element locator of the present mesh, shared by the plot windows. At a million elements
-// building it costs more than a tracking run, so it is kept until the mesh changes. A run holds
-// its own reference: a change that arrives while the run lets the event loop work does not pull
-// the locator from under it.
-class LocatorCache : public QObject {
-  public:
-    explicit LocatorCache(Document& document) : QObject(&document) {
-        connect(&document, &Document::changed, this, [this](Change what) {
-            if (touches(what, Change::Mesh | Change::Counts)) locator_.reset();
-        });
-    }
-
-    static LocatorCache& of(Document& document) {
-        auto* cache = document.findChild<LocatorCache*>(QString(), Qt::FindDirectChildrenOnly);
-        return cache ? *cache : *new LocatorCache(document);
-    }
-
-    std::shared_ptr<const ElementLocator> locator(const Problem& problem) {
-        if (!locator_ || locator_->elementCount() != problem.usedElementCount()) {
-            locator_ = std::make_shared<const ElementLocator>(problem);
-            ++builtLocators;
-        }
-        return locator_;
-    }
-
-  private:
-    std::shared_ptr<const ElementLocator> locator_;
-};
 
 std::vector<double> particleHeights(const Problem& problem) {
     std::vector<double> heights(static_cast<std::size_t>(problem.usedParticleCount()));
@@ -114,7 +84,7 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
 }
 
 int PlotWindow::locatorsBuilt() {
-    return builtLocators;
+    return MeshCaches::locatorsBuilt();
 }
 
 bool PlotWindow::pictureCurrent() const {
@@ -123,12 +93,14 @@ bool PlotWindow::pictureCurrent() const {
 }
 
 std::shared_ptr<const ElementLocator> PlotWindow::locator() {
-    return LocatorCache::of(app_.document).locator(app_.problem);
+    return MeshCaches::of(app_.document).locator(app_.problem);
 }
 
 bool PlotWindow::previewTransform(QTransform&) const {
     return false;
 }
+
+void PlotWindow::pictureComplete() {}
 
 void PlotWindow::viewChanged() {
     ++viewGeneration_;
@@ -259,6 +231,7 @@ void PlotWindow::drawPicture() {
     }
     if (complete) {
         state_ = PictureState::Complete;
+        pictureComplete();
     } else if (stoppedByUser_) {
         state_ = PictureState::Stopped;
     } else {
@@ -290,7 +263,7 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
         if (problem.NP > 0) {
             QElapsedTimer building;
             building.start();
-            locator = LocatorCache::of(app_.document).locator(problem);
+            locator = MeshCaches::of(app_.document).locator(problem);
             // A new locator of a large mesh takes a while: the event loop gets its turn before the
             // mesh is drawn, which takes as long again.
             if (building.elapsed() > kLongWaitMilliseconds) feedback.progress(Progress{Stage::Tracking});

@@ -89,6 +89,8 @@ class PlotWindow : public SecondaryWindow {
     // Until the picture of a new view is drawn, the old one is shown through this transform (from
     // its canvas to the present one); false when there is none.
     virtual bool previewTransform(QTransform& transform) const;
+    // A whole picture has just been drawn.
+    virtual void pictureComplete();
     // The element locator of the present mesh, shared by the plot windows and built once per mesh.
     std::shared_ptr<const ElementLocator> locator();
 

@@ -88,6 +88,37 @@ TEST(PlanViews, AZoomedPictureDrawsOnlyWhatItShowsWhereTheZoomPutsIt) {
     EXPECT_TRUE(found);
 }
 
+TEST(PlanViews, RunsOfElementsChangeNothingInThePicture) {
+    // A fine strip with a well pulling the heads down in its middle: contours everywhere, elements
+    // of every size on the canvas as the zoom grows.
+    Problem p;
+    StripLayout layout = strip(200, 20);
+    makeStrip(p, layout);
+    for (int32_t n = 0; n < p.NN; ++n) {
+        Node& node = p.nodes[static_cast<std::size_t>(n)];
+        node.F -= 3 / (1 + std::hypot(node.X - 500, node.Y - 50) / 20);
+    }
+    const ElementRuns runs(p);
+    const PlanView full = screenPlanView(p, kWidth, kHeight);
+    ZoomView zoom;
+    const CanvasArea area = full.drawingArea();
+    zoom.setFit(full.planScale(), area.left, area.top, area.right, area.bottom);
+    for (int step = 0; step < 6; ++step) {
+        const PlanScale view = zoom.mapping();
+        PlanOptions plain;
+        plain.view = step > 0 ? &view : nullptr;
+        plain.labelContours = true;
+        PlanOptions indexed = plain;
+        indexed.runs = &runs;
+        RecordingCanvas a, b;
+        drawContourPlot(p, a, kWidth, kHeight, {}, plain);
+        drawContourPlot(p, b, kWidth, kHeight, {}, indexed);
+        EXPECT_EQ(a.calls, b.calls) << "zoom " << zoom.zoom();
+        EXPECT_GT(count(a, "line"), 10);
+        zoom.zoomAbout(450, 250, 2.5);
+    }
+}
+
 TEST(PlanViews, ElementsTooSmallForTheirSidesLeaveTheBlocksOutlined) {
     Problem p;
     makeStrip(p, strip(400, 40)); // cells of 2.5 m: about 2 pixels at the full view
