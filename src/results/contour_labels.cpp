@@ -101,7 +101,7 @@ void ContourLabels::joinLines(std::vector<std::vector<Point>>& lines, std::vecto
 }
 
 std::vector<PlacedLabel> ContourLabels::draw(Canvas& canvas, const std::vector<std::string>& texts,
-                                             const CanvasArea& area) {
+                                             const CanvasArea& area, const std::vector<CanvasArea>& taken) {
     std::vector<PlacedLabel> placed;
     if (segments_.empty()) return placed;
     std::vector<std::vector<Point>> lines;
@@ -169,6 +169,9 @@ std::vector<PlacedLabel> ContourLabels::draw(Canvas& canvas, const std::vector<s
                 bool free = inside;
                 for (const PlacedLabel& other : placed)
                     free = free && !overlaps(label, other, height / 2);
+                for (const CanvasArea& box : taken)
+                    free =
+                        free && !overlaps(label, PlacedLabel{box.left, box.top, box.right, box.bottom, 0}, 2);
                 if (free) {
                     placed.push_back(label);
                     from += spacing;

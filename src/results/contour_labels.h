@@ -46,9 +46,10 @@ class ContourLabels {
     bool empty() const { return segments_.empty(); }
 
     // Joins the segments into lines and writes texts[level] on each line that has room for it,
-    // inside area. Leaves the pen and brush as it found them only in colour: black pen, white brush.
+    // inside area and clear of the boxes taken (the scale bar). Leaves a black pen and a white
+    // brush.
     std::vector<PlacedLabel> draw(Canvas& canvas, const std::vector<std::string>& texts,
-                                  const CanvasArea& area);
+                                  const CanvasArea& area, const std::vector<CanvasArea>& taken = {});
 
   private:
     struct Segment {

@@ -257,14 +257,27 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
             }
         }
     }
+    // The scale bar first: the labels keep clear of it.
+    std::vector<CanvasArea> taken;
+    if (detail.scaleBar) {
+        // In the plan where it shows whole, at the lower left of the drawing area otherwise.
+        CanvasArea barArea = detail.area;
+        CanvasPoint low, high;
+        if (view.map(view.xmin, view.ymin, low) && view.map(view.xmax, view.ymax, high)) {
+            barArea.left = std::max(barArea.left, low.x);
+            barArea.bottom = std::min(barArea.bottom, low.y);
+            barArea.right = std::min(barArea.right, high.x);
+            barArea.top = std::max(barArea.top, high.y);
+        }
+        taken.push_back(drawScaleBar(canvas, view.s, barArea));
+    }
     if (detail.labelContours && !labels.empty()) {
         std::vector<std::string> texts;
         texts.reserve(levels.levels.size());
         for (const double level : levels.levels)
             texts.push_back(contourLabelText(level));
-        labels.draw(canvas, texts, detail.area);
+        labels.draw(canvas, texts, detail.area, taken);
     }
-    if (detail.scaleBar) drawScaleBar(canvas, view.s, detail.area);
 
     if (problem.NP > 0) {
         canvas.setPenColour(kBlue);
@@ -411,9 +424,9 @@ PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, 
     return report;
 }
 
-void drawScaleBar(Canvas& canvas, double s, const CanvasArea& area) {
+CanvasArea drawScaleBar(Canvas& canvas, double s, const CanvasArea& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
-    if (!(s > 0) || !std::isfinite(s) || width < 40 || height < 20) return;
+    if (!(s > 0) || !std::isfinite(s) || width < 40 || height < 20) return {};
     canvas.setFont(kScaleBarFont);
     const int textHeight = canvas.textHeight("0");
     const int tick = std::max(2, textHeight / 3);
@@ -425,7 +438,7 @@ void drawScaleBar(Canvas& canvas, double s, const CanvasArea& area) {
     for (const double step : {2.0, 5.0})
         if (step * power <= most) metres = step * power;
     const int length = static_cast<int>(std::lround(metres * s));
-    if (!(most > 0) || !std::isfinite(metres) || length < 10) return;
+    if (!(most > 0) || !std::isfinite(metres) || length < 10) return {};
 
     const int left = area.left + inset, row = area.bottom - inset;
     canvas.setPenColour(kBlack);
@@ -435,7 +448,10 @@ void drawScaleBar(Canvas& canvas, double s, const CanvasArea& area) {
     const std::string label = format("%g m", metres);
     canvas.setBrush(kWhite);
     canvas.text(left - canvas.textWidth("0") / 2, row - tick - textHeight, "0");
-    canvas.text(left + length - canvas.textWidth(label) / 2, row - tick - textHeight, label);
+    const int labelLeft = left + length - canvas.textWidth(label) / 2;
+    canvas.text(labelLeft, row - tick - textHeight, label);
+    return CanvasArea{left - canvas.textWidth("0"), row - tick - textHeight,
+                      labelLeft + canvas.textWidth(label), row + 2};
 }
 
 } // namespace velkor

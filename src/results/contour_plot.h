@@ -77,7 +77,8 @@ PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, 
 
 // A metre scale at the lower left of area: a bar of a round length (1, 2 or 5 times a power of
 // ten metres) near a fifth of the area's width at s canvas units per metre, with its ends ticked
-// and "0" and the length written above them. Draws nothing where no such bar fits.
-void drawScaleBar(Canvas& canvas, double s, const CanvasArea& area);
+// and "0" and the length written above them. Draws nothing where no such bar fits. Returns the
+// box it took (empty when it drew nothing).
+CanvasArea drawScaleBar(Canvas& canvas, double s, const CanvasArea& area);
 
 } // namespace velkor

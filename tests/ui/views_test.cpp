@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 #include <functional>
+#include <random>
 #include <utility>
 
 #include "editors/editor_drawing.h"
@@ -368,6 +369,39 @@ TEST_F(WindowFrames, PlotsAndManualResizeAndEveryFrameFitsOnTheScreen) {
     EXPECT_EQ(manual.size(), QSize(900, 640));
     EXPECT_EQ(manual.SpeedButtonHelp->x(), 900 - 34);
     EXPECT_EQ(manual.PanelTools->width(), 900);
+}
+
+} // namespace
+
+namespace {
+
+// Triangles of a zoomed mesh, a few pixels to a few dozen across, are written into the image from
+// what QPainter drew for their shape once: the picture must be the one QPainter paints itself (a
+// clipped painter leaves every shape to QPainter).
+TEST(LargeStamps, ZoomedElementsEqualWhatQPainterDraws) {
+    std::mt19937 random(23);
+    std::uniform_int_distribution<int> position(-10, 330), offset(-34, 34), colour(0, 255);
+    QImage stamped(320, 240, QImage::Format_RGB32), painted(320, 240, QImage::Format_RGB32);
+    stamped.fill(QColor(0xC0, 0xC0, 0xC0));
+    painted.fill(QColor(0xC0, 0xC0, 0xC0));
+    {
+        QPainter stampedPainter(&stamped), paintedPainter(&painted);
+        paintedPainter.setClipRect(painted.rect());
+        QtCanvas fast(stampedPainter), plain(paintedPainter);
+        for (int k = 0; k < 3000; ++k) {
+            const Colour pen{static_cast<uint8_t>(colour(random)), 9, 7};
+            const Colour brush{static_cast<uint8_t>(colour(random)), 200, 9};
+            const CanvasPoint a{position(random), position(random)};
+            const CanvasPoint b{a.x + offset(random), a.y + offset(random)};
+            const CanvasPoint c{a.x + offset(random), a.y + offset(random)};
+            for (QtCanvas* canvas : {&fast, &plain}) {
+                canvas->setPenColour(pen);
+                canvas->setBrush(brush);
+                canvas->polygon(a, b, c);
+            }
+        }
+    }
+    EXPECT_EQ(stamped, painted);
 }
 
 } // namespace
