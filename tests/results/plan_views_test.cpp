@@ -192,7 +192,7 @@ TEST(PlanViews, ScaleBarIsARoundLengthWithinAFifthOfTheArea) {
         double s;
         int length;
         const char* label;
-    } cases[] = {{0.9, 90, "100 m"}, {0.5, 100, "200 m"}, {0.08, 160, "2000 m"}, {40, 80, "2 m"}};
+    } cases[] = {{0.9, 90, "100 m"}, {0.5, 100, "200 m"}, {0.08, 160, "2000 m"}, {40, 80, "2 m"}, {0.3, 150, "500 m"}};
     for (const auto& c : cases) {
         RecordingCanvas canvas;
         drawScaleBar(canvas, c.s, CanvasArea{40, 20, 840, 470});
