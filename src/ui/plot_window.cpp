@@ -59,7 +59,7 @@ QString datafileStem(const std::string& fileName) {
 
 PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn)
     : SecondaryWindow(app, id, caption), dependsOn_(dependsOn) {
-    // A single fixed border with only the system menu, kept above the other windows.
+    // A window with the system menu that can be resized and maximised, kept above the others.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -104,8 +104,8 @@ void PlotWindow::pictureComplete() {}
 
 void PlotWindow::viewChanged() {
     ++viewGeneration_;
-    // A run going on is for the old view: it stops, and the new view is drawn.
-    stopRun();
+    // A tracking run going on is left to finish (it is kept): the new view then replays it at once,
+    // where stopping it would start the run again for every turn of the wheel.
     if (isVisible()) {
         update();
         if (!drawTimer_.isActive()) drawTimer_.start(0);

@@ -6,7 +6,8 @@
 // The plot is drawn into an image, not inside a paint event: a tracking run lets the event loop
 // run after every sweep, and a paint of the window that comes in meanwhile shows the picture as
 // far as it has grown instead of starting a second run. The finished picture stays until the
-// problem, the options it reads or the window size change.
+// problem, the options it reads, the view (a zoom) or the window size change; the steps of the
+// last whole tracking run are kept, so that a new view or size replays them without tracking.
 #pragma once
 
 #include <QImage>
