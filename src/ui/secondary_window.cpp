@@ -72,6 +72,7 @@ void SecondaryWindow::placeFrame(const QRect& frame) {
     move(held.topLeft());
     resize(std::max(minimumWidth(), held.width() - placedMargins_.left() - placedMargins_.right()),
            std::max(minimumHeight(), held.height() - placedMargins_.top() - placedMargins_.bottom()));
+    placedSize_ = size();
 }
 
 void SecondaryWindow::showEvent(QShowEvent* event) {
@@ -80,7 +81,8 @@ void SecondaryWindow::showEvent(QShowEvent* event) {
     shownBefore_ = true;
     // The desktop tells the size of the frame only once a window is on the screen.
     QTimer::singleShot(0, this, [this] {
-        if (frameExtent() == placedMargins_) return;
+        // A window sized otherwise since it was placed keeps the size it was given.
+        if (frameExtent() == placedMargins_ || size() != placedSize_) return;
         if (placedClient_.isValid())
             placeClient(placedFrame_.topLeft(), placedClient_);
         else

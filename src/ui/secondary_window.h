@@ -43,6 +43,7 @@ class SecondaryWindow : public QWidget {
     QRect placedFrame_;
     QMargins placedMargins_;
     QSize placedClient_; // valid when the client size was given
+    QSize placedSize_;   // the client size placing gave
     bool shownBefore_ = false;
 };
 
