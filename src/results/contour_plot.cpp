@@ -76,7 +76,7 @@ class PlanPathlines : public TrackConsumer {
     int half_;
 };
 
-// How one drawing of the plan goes beyond the written picture.
+// What one drawing of the plan adds to the plain picture.
 struct PlanDetail {
     bool cull = false; // leave out elements wholly off the canvas (a zoomed view)
     CanvasArea canvas; // the canvas, for culling

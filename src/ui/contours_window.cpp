@@ -138,7 +138,7 @@ void TFormContours::pictureComplete() {
 void TFormContours::showEvent(QShowEvent* event) {
     PlotWindow::showEvent(event);
     if (event->spontaneous()) return;
-    // Shown by its command: the whole plan, as its picture was written.
+    // Shown by its command: the whole plan.
     if (zoom_.fit()) viewChanged();
     navigation_.cancel();
     zoomBox_->hide();

@@ -78,7 +78,7 @@ TFormManual::TFormManual(Application& app) : SecondaryWindow(app, WindowId::Manu
 
 void TFormManual::FormCreate() {
     const QSize screen = screenSize();
-    // The written client area; the frame around it is placed where the window goes.
+    // The client area of the pages and figures; the frame around it is placed where the window goes.
     setMinimumSize(manual::kPageBoxRight + 10, 200);
     placeClient(screen.width() <= 800 ? QPoint(10, 0) : QPoint(30, 70), QSize(kClientWidth, kClientHeight));
 

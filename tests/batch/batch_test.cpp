@@ -54,7 +54,7 @@ TEST_F(Batch, ViewLabelsAndScaleBarReachTheContourPicture) {
     EXPECT_EQ(zoomed.find(">14.8</text>"), std::string::npos);
     EXPECT_NE(zoomed.find(">20 m</text>"), std::string::npos); // the bar: 20 m of about 180 pixels
 
-    // Without the options the picture is the written one; a window larger than the plan is the whole plan.
+    // Without the options the picture is the plain one; a window larger than the plan is the whole plan.
     ASSERT_EQ(run(val1 + " --contours-svg plain.svg --size 900x500"), 0);
     ASSERT_EQ(run(val1 + " --contours-svg whole.svg --size 900x500 --view -5000,-5000,5000,5000"), 0);
     EXPECT_EQ(text("whole.svg"), text("plain.svg"));

@@ -1,4 +1,4 @@
-// The plan picture beyond its written form: zoomed views, level of detail, labelled contours, the
+// The plan picture beyond its plain form: zoomed views, level of detail, labelled contours, the
 // scale bar and the replay of the pathlines.
 #include <gtest/gtest.h>
 
@@ -46,11 +46,11 @@ StripLayout strip(int nx, int ny) {
     return layout;
 }
 
-TEST(PlanViews, AZoomAtTheFullViewDrawsTheWrittenPicture) {
+TEST(PlanViews, AZoomAtTheFullViewDrawsThePlainPicture) {
     Problem p;
     makeStrip(p, strip(20, 4));
-    RecordingCanvas written, fit;
-    drawContourPlot(p, written, kWidth, kHeight);
+    RecordingCanvas plain, fit;
+    drawContourPlot(p, plain, kWidth, kHeight);
     const PlanView full = screenPlanView(p, kWidth, kHeight);
     ZoomView zoom;
     const CanvasArea area = full.drawingArea();
@@ -59,7 +59,7 @@ TEST(PlanViews, AZoomAtTheFullViewDrawsTheWrittenPicture) {
     PlanOptions options;
     options.view = &view;
     drawContourPlot(p, fit, kWidth, kHeight, {}, options);
-    EXPECT_EQ(fit.calls, written.calls);
+    EXPECT_EQ(fit.calls, plain.calls);
 }
 
 TEST(PlanViews, AZoomedPictureDrawsOnlyWhatItShowsWhereTheZoomPutsIt) {
@@ -192,7 +192,8 @@ TEST(PlanViews, ScaleBarIsARoundLengthWithinAFifthOfTheArea) {
         double s;
         int length;
         const char* label;
-    } cases[] = {{0.9, 90, "100 m"}, {0.5, 100, "200 m"}, {0.08, 160, "2000 m"}, {40, 80, "2 m"}, {0.3, 150, "500 m"}};
+    } cases[] = {
+        {0.9, 90, "100 m"}, {0.5, 100, "200 m"}, {0.08, 160, "2000 m"}, {40, 80, "2 m"}, {0.3, 150, "500 m"}};
     for (const auto& c : cases) {
         RecordingCanvas canvas;
         drawScaleBar(canvas, c.s, CanvasArea{40, 20, 840, 470});

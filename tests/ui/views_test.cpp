@@ -82,11 +82,11 @@ class ViewsTest : public ProgramTest {
 
 using EditorViews = ViewsTest;
 
-TEST_F(EditorViews, WheelZoomsAboutTheCursorAndHomeBringsBackTheWrittenPicture) {
+TEST_F(EditorViews, WheelZoomsAboutTheCursorAndHomeBringsBackThePictureWithoutZoom) {
     openFile(testData("ui_square.fem"));
     showMesh();
     TFormMesh& w = mesh();
-    const QImage written = pictureOf(w);
+    const QImage unzoomed = pictureOf(w);
     const QPoint cursor = screenPointOf(w, 30, 70);
     const ViewMapping before = w.viewMapping();
     const double x = before.worldX(cursor.x()), y = before.worldY(cursor.y());
@@ -96,7 +96,7 @@ TEST_F(EditorViews, WheelZoomsAboutTheCursorAndHomeBringsBackTheWrittenPicture) 
     EXPECT_NEAR(after.scale, before.scale * 1.953125, 1e-9);
     EXPECT_NEAR(after.worldX(cursor.x()), x, 1 / after.scale);
     EXPECT_NEAR(after.worldY(cursor.y()), y, 1 / after.scale);
-    EXPECT_NE(pictureOf(w), written);
+    EXPECT_NE(pictureOf(w), unzoomed);
     // The panel shows the world point under the cursor.
     EXPECT_EQ(w.LabelCursor->text().toStdString(),
               format("x = %.3f m   y = %.3f m", after.worldX(cursor.x()), after.worldY(cursor.y())));
@@ -104,10 +104,10 @@ TEST_F(EditorViews, WheelZoomsAboutTheCursorAndHomeBringsBackTheWrittenPicture) 
 
     QTest::keyClick(&w, Qt::Key_Home);
     EXPECT_TRUE(w.zoomView().atFit());
-    EXPECT_EQ(pictureOf(w), written);
+    EXPECT_EQ(pictureOf(w), unzoomed);
     wheelAt(w, cursor, 2);
     QTest::mouseClick(w.SpeedButtonFit, Qt::LeftButton);
-    EXPECT_EQ(pictureOf(w), written);
+    EXPECT_EQ(pictureOf(w), unzoomed);
     // Turned the other way at the full view, the wheel changes nothing.
     wheelAt(w, cursor, -2);
     EXPECT_TRUE(w.zoomView().atFit());
@@ -217,7 +217,7 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
     openFile(std::string(VELKOR_EXAMPLES_DIR) + "/Val1.fem");
     showContours();
     TFormContours& w = contours();
-    const QImage written = w.picture();
+    const QImage unzoomed = w.picture();
     QImage fresh(w.size(), QImage::Format_RGB32);
     fresh.fill(QColor(0xC0, 0xC0, 0xC0));
     {
@@ -225,7 +225,7 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
         QtCanvas canvas(painter);
         drawContourPlot(problem(), canvas, w.width(), w.height());
     }
-    EXPECT_EQ(written, fresh);
+    EXPECT_EQ(unzoomed, fresh);
 
     const QPoint cursor(350, 230);
     const PlanScale before = w.viewScale();
@@ -235,7 +235,7 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
     EXPECT_NEAR(after.s, before.s * std::pow(1.25, 4), 1e-9);
     EXPECT_NEAR(after.worldX(cursor.x()), before.worldX(cursor.x()), 1e-6);
     EXPECT_NEAR(after.worldY(cursor.y()), before.worldY(cursor.y()), 1e-6);
-    EXPECT_NE(w.picture(), written);
+    EXPECT_NE(w.picture(), unzoomed);
     EXPECT_EQ(w.drawingsStarted(), 2);
 
     // The head of Val1 falls linearly from 15 m at x = 0 to 10 m at x = 1000 m.
@@ -246,18 +246,18 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
         format("x = %.3f m   y = %.3f m   F = %.3f m   element ", x, y, 15 - 0.005 * x))))
         << shown.toStdString();
 
-    // A left drag (no tool here) pans; Home and the Fit button bring back the written picture.
+    // A left drag (no tool here) pans; Home and the Fit button bring back the picture without zoom.
     drag(w, Qt::LeftButton, QPoint(420, 240), QPoint(300, 260));
     waitForPicture(w);
     EXPECT_NEAR(w.viewScale().worldX(300), x, 1e-6);
     QTest::keyClick(&w, Qt::Key_Home);
     waitForPicture(w);
-    EXPECT_EQ(w.picture(), written);
+    EXPECT_EQ(w.picture(), unzoomed);
     wheelAt(w, cursor, 1);
     waitForPicture(w);
     QTest::mouseClick(w.SpeedButtonFit, Qt::LeftButton);
     waitForPicture(w);
-    EXPECT_EQ(w.picture(), written);
+    EXPECT_EQ(w.picture(), unzoomed);
     // Val1 has three particles: the zoomed drawings replayed the first run.
     EXPECT_GT(w.keptTrackSteps(), 0u);
 }
@@ -305,7 +305,7 @@ TEST_F(ContourViews, LabelsFromTheOptionsWindowInTheSavedPicture) {
     EXPECT_NE(svg.find(">0</text>"), std::string::npos); // the scale bar
     EXPECT_NE(svg.find("00 m</text>"), std::string::npos);
 
-    // Both off again: the written picture.
+    // Both off again: the plain picture.
     main().SpeedButtonOptionsClick();
     QTest::mouseClick(options().CheckLabelContours, Qt::LeftButton);
     QTest::mouseClick(options().CheckScaleBar, Qt::LeftButton);
@@ -359,7 +359,7 @@ TEST_F(WindowFrames, PlotsAndManualResizeAndEveryFrameFitsOnTheScreen) {
     }
     EXPECT_EQ(app->window(WindowId::EditBlocks).frameGeometry().top(), 75);
 
-    // The manual keeps its written client area and grows with its strip and help button.
+    // The manual keeps its client area of 770 x 580 and grows with its strip and help button.
     auto& manual = static_cast<TFormManual&>(app->window(WindowId::Manual));
     main().SpeedButtonManualClick();
     ASSERT_TRUE(manual.isVisible());
