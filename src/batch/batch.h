@@ -11,6 +11,7 @@
 #include "model/problem.h"
 #include "results/particle_tracker.h"
 #include "results/plot_options.h"
+#include "results/zoom_view.h"
 
 namespace velkor::batch {
 
@@ -24,6 +25,7 @@ struct Options {
 
     // Pictures and tracks, produced after all operations.
     std::string contoursSvg;                        // --contours-svg FILE
+    std::optional<WorldRect> view;                  // --view X0,Y0,X1,Y1: the world window drawn
     int width = 1024, height = 768;                 // --size WxH
     std::string threeDSvg;                          // --3d-svg FILE
     double angle = 45;                              // --angle DEG
@@ -34,8 +36,10 @@ struct Options {
     std::string manualPdf;                          // --manual-pdf FILE: the printed manual
 
     // The printed report as PDF, produced after the pictures.
-    std::string reportPdf;       // --report-pdf FILE
-    OptionSettings report;       // --print ITEMS, --graph-scale N, --angle-scale N (and --surfaces)
+    std::string reportPdf; // --report-pdf FILE
+    // --print ITEMS, --graph-scale N, --angle-scale N (and --surfaces); --label-contours and
+    // --scale-bar, which the contour picture follows too.
+    OptionSettings report;
     bool reportSurfaces = false; // --surfaces was given: it chooses the surfaces of the 3D page too
     int pageWidth = 0, pageHeight = 0, pageDpi = 600; // --page WxH@DPI; no size: A4 portrait
 

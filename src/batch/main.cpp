@@ -1,5 +1,7 @@
 // velkor-batch: the computing core from the command line, for scripted studies and checks.
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -37,6 +39,7 @@ const char* const kUsage =
     "                    [--page WxH@DPI] [--manual-pdf FILE]\n"
     "                    [--nodes-csv FILE] [--elements-csv FILE] [--budget FILE.csv]\n"
     "                    [--gpkg FILE] [--epsg N] [--origin X0,Y0]\n"
+    "                    [--view X0,Y0,X1,Y1] [--label-contours] [--scale-bar]\n"
     "       velkor-batch --help | --version\n"
     "\n"
     "  IN.fem     datafile to load; - starts from the default problem\n"
@@ -54,6 +57,9 @@ const char* const kUsage =
     "             the water budget as CSV tables\n"
     "  --gpkg FILE  contours, pathlines, marks, nodes, wells and blocks as a GeoPackage, in the\n"
     "             coordinate reference EPSG:N (none unless given), moved by the origin X0,Y0\n"
+    "  --view     the contour picture shows this window of the plan (metres) as large as it fits\n"
+    "  --label-contours, --scale-bar  the plot options: heads on the contour lines, a metre\n"
+    "             scale; in the contour picture and on the printed contour page\n"
     "\n"
     "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
 
@@ -158,6 +164,23 @@ bool parsePage(std::string_view text, Options& options) {
     return true;
 }
 
+// X0,Y0,X1,Y1: a window of the plan with extent in both directions.
+bool parseView(std::string_view text, WorldRect& view) {
+    double values[4];
+    std::size_t position = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::size_t comma = k < 3 ? text.find(',', position) : text.size();
+        if (comma == std::string_view::npos) return false;
+        if (!parseReal(text.substr(position, comma - position), values[k]) || !std::isfinite(values[k]))
+            return false;
+        position = comma + 1;
+    }
+    if (values[0] == values[2] || values[1] == values[3]) return false;
+    view = WorldRect{std::min(values[0], values[2]), std::min(values[1], values[3]),
+                     std::max(values[0], values[2]), std::max(values[1], values[3])};
+    return true;
+}
+
 // Returns 0 when the options are complete, else the exit status of a usage error.
 int parseArguments(int argc, char** argv, Options& options) {
     bool haveInput = false;
@@ -230,6 +253,15 @@ int parseArguments(int argc, char** argv, Options& options) {
         } else if (arg == "--angle-scale") {
             if (!value(v) || !parseTrackPosition(v, options.report.AngleScale))
                 return usageError("--angle-scale needs a track position from 0 to 10");
+        } else if (arg == "--view") {
+            WorldRect view;
+            if (!value(v) || !parseView(v, view))
+                return usageError("--view needs X0,Y0,X1,Y1, a window of the plan in metres");
+            options.view = view;
+        } else if (arg == "--label-contours") {
+            options.report.CheckLabelContours = true;
+        } else if (arg == "--scale-bar") {
+            options.report.CheckScaleBar = true;
         } else if (arg == "--page") {
             if (!value(v) || !parsePage(v, options))
                 return usageError("--page needs WxH@DPI, for example 2480x3508@300");

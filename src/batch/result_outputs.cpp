@@ -15,6 +15,7 @@
 #include "results/particle_tracker.h"
 #include "results/svg_canvas.h"
 #include "results/three_d_graph.h"
+#include "results/zoom_view.h"
 
 namespace velkor::batch {
 
@@ -97,7 +98,24 @@ bool produceResultOutputs(State& state) {
         const auto start = std::chrono::steady_clock::now();
         FileReplacement file(options.contoursSvg);
         SvgCanvas canvas(file, options.width, options.height, kSilver);
-        const PlotReport report = drawContourPlot(problem, canvas, options.width, options.height);
+        PlanOptions plan;
+        plan.labelContours = options.report.CheckLabelContours;
+        plan.scaleBar = options.report.CheckScaleBar;
+        PlanScale window;
+        if (options.view) {
+            // The window as a box zoom of the picture would show it: centred, as large as it fits.
+            const PlanView fit = screenPlanView(problem, options.width, options.height);
+            if (fit.valid) {
+                const PlanScale full = fit.planScale();
+                const CanvasArea area = fit.drawingArea();
+                ZoomView zoom;
+                zoom.setFit(full, area.left, area.top, area.right, area.bottom);
+                zoom.showWorld(*options.view);
+                window = zoom.mapping();
+                if (!zoom.atFit()) plan.view = &window;
+            }
+        }
+        const PlotReport report = drawContourPlot(problem, canvas, options.width, options.height, {}, plan);
         reportUnfinishedRun(report.track);
         drawCaptionPanel(canvas, options.width, report.legend);
         canvas.finish();

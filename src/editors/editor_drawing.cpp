@@ -1,5 +1,6 @@
 #include "editors/editor_drawing.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "model/number_text.h"
@@ -72,25 +73,93 @@ void drawBlockEditor(Canvas& canvas, const Problem& p, const ViewMapping& view) 
     }
 }
 
-void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view) {
+void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
+                    const MeshPictureOptions& options) {
     drawProblemArea(canvas, p, view);
-    canvas.setPenColour(kBlack);
     const int32_t nodes = p.usedNodeCount();
     const int32_t elements = p.usedElementCount();
+    // An element on the screen: false when it is not drawn at all (bad corners, or off the canvas
+    // of a zoomed picture); dense when it is drawn without its sides.
+    auto place = [&](int32_t e, CanvasPoint(&corner)[3], bool& dense) {
+        const Element& element = p.elements[at(e)];
+        if (!cornersInside(element.node, nodes)) return false;
+        for (int k = 0; k < 3; ++k)
+            corner[k] = screenPoint(view, p.nodes[at(element.node[k])]);
+        const auto [left, right] = std::minmax({corner[0].x, corner[1].x, corner[2].x});
+        const auto [top, bottom] = std::minmax({corner[0].y, corner[1].y, corner[2].y});
+        if (options.cull &&
+            (right < 0 || left > options.canvasWidth || bottom < 0 || top > options.canvasHeight))
+            return false;
+        // Measured before the truncation to whole pixels, so that a mesh of even elements is all
+        // dense or not at all.
+        const Node& a = p.nodes[at(element.node[0])];
+        const Node& b = p.nodes[at(element.node[1])];
+        const Node& c = p.nodes[at(element.node[2])];
+        const auto [xmin, xmax] = std::minmax({a.X, b.X, c.X});
+        const auto [ymin, ymax] = std::minmax({a.Y, b.Y, c.Y});
+        dense = !options.meshLines || ((xmax - xmin) * view.scale < kDenseMeshElement &&
+                                       (ymax - ymin) * view.scale < kDenseMeshElement);
+        return true;
+    };
+    // The elements to look at, in table order: with culling, only the runs near the canvas.
+    WorldRect window{view.worldX(-1), view.worldY(options.canvasHeight + 1),
+                     view.worldX(options.canvasWidth + 1), view.worldY(-1)};
+    const std::vector<ElementRuns::Span> spans =
+        elementSpans(options.runs, elements, options.cull ? &window : nullptr, view.scale, kDenseMeshElement);
+    bool outlineBlocks = false;
+    for (const ElementRuns::Span& span : spans) {
+        if (span.noneSmall && options.meshLines) continue;
+        for (int32_t e = span.first; e < span.last && !outlineBlocks; ++e) {
+            CanvasPoint corner[3];
+            bool dense = false;
+            outlineBlocks = place(e, corner, dense) && dense;
+        }
+    }
+    const int32_t mainNodes = p.usedMainNodeCount();
+    const int32_t blocks = p.usedBlockCount();
+    auto blockCorners = [&](int32_t b, CanvasPoint(&corner)[3]) {
+        const Block& block = p.blocks[at(b)];
+        if (!cornersInside(block.node, mainNodes)) return false;
+        for (int k = 0; k < 3; ++k)
+            corner[k] = screenPoint(view, p.nodes[at(block.node[k])]);
+        return true;
+    };
+    if (outlineBlocks) {
+        for (int32_t b = 0; b < blocks; ++b) {
+            CanvasPoint corner[3];
+            if (!blockCorners(b, corner)) continue;
+            canvas.setPenColour(blockColour(p, b));
+            canvas.setBrush(blockColour(p, b));
+            canvas.polygon(corner[0], corner[1], corner[2]);
+        }
+    }
+
+    canvas.setPenColour(kBlack);
     // A million elements come from a few blocks: the brush changes only where the soil does.
     int32_t brushSoil = -1;
     bool brushSet = false;
-    for (int32_t e = 0; e < elements; ++e) {
-        const Element& element = p.elements[at(e)];
-        if (!cornersInside(element.node, nodes)) continue;
-        if (!brushSet || element.soil != brushSoil) {
-            canvas.setBrush(blockColour(p, element.soil));
-            brushSoil = element.soil;
-            brushSet = true;
+    for (const ElementRuns::Span& span : spans) {
+        if (span.allSmall || !options.meshLines) continue;
+        for (int32_t e = span.first; e < span.last; ++e) {
+            CanvasPoint corner[3];
+            bool dense = false;
+            if (!place(e, corner, dense) || dense) continue;
+            const Element& element = p.elements[at(e)];
+            if (!brushSet || element.soil != brushSoil) {
+                canvas.setBrush(blockColour(p, element.soil));
+                brushSoil = element.soil;
+                brushSet = true;
+            }
+            canvas.polygon(corner[0], corner[1], corner[2]);
         }
-        canvas.polygon(screenPoint(view, p.nodes[at(element.node[0])]),
-                       screenPoint(view, p.nodes[at(element.node[1])]),
-                       screenPoint(view, p.nodes[at(element.node[2])]));
+    }
+    if (outlineBlocks) {
+        for (int32_t b = 0; b < blocks; ++b) {
+            CanvasPoint corner[3];
+            if (!blockCorners(b, corner)) continue;
+            for (int k = 0; k < 3; ++k)
+                canvas.line(corner[k].x, corner[k].y, corner[(k + 1) % 3].x, corner[(k + 1) % 3].y);
+        }
     }
     canvas.setPenColour(kRed);
     canvas.setBrush(kWhite);

@@ -27,6 +27,8 @@ ViewMapping ViewMapping::compute(int CW, int CH, double LX, double LY) {
     // never turns into an infinite or undefined world point.
     const int W = std::max(CW - 1 - 2 * v.ox, 1);
     const int H = std::max((CH - 1) - (CH - 1) / 20 - 25, 1);
+    v.width = W;
+    v.height = H;
     const double byWidth = W / LX, byHeight = H / LY;
     v.scale = byHeight < byWidth ? byHeight : byWidth;
     v.xmin = -(W / v.scale - LX) * 0.5;
@@ -45,6 +47,24 @@ double ViewMapping::worldX(int sx) const {
 }
 double ViewMapping::worldY(int sy) const {
     return ymin - static_cast<double>(int64_t{sy} - oy) / scale;
+}
+
+PlanScale ViewMapping::planScale() const {
+    return PlanScale{scale, xmin, ymin, static_cast<double>(ox), static_cast<double>(oy)};
+}
+
+ViewMapping ViewMapping::zoomedTo(const PlanScale& view) const {
+    ViewMapping zoomed = *this;
+    zoomed.scale = view.s;
+    // The same screen point of every world point, with the origin kept at (ox, oy).
+    zoomed.xmin = view.x0 + (ox - view.column0) / view.s;
+    zoomed.ymin = view.y0 + (view.row0 - oy) / view.s;
+    return zoomed;
+}
+
+ViewMapping ViewMapping::through(ZoomView& zoom) const {
+    zoom.setFit(planScale(), ox, oy - height, ox + width, oy);
+    return zoom.atFit() ? *this : zoomedTo(zoom.mapping());
 }
 
 double ViewMapping::clampedWorldX(int sx) const {

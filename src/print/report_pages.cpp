@@ -365,12 +365,12 @@ void ReportJob::printMeshPage(double scaleFactor) {
     canvas_.setBrush(kWhite);
 }
 
-void ReportJob::printContourPage(double scaleFactor) {
+void ReportJob::printContourPage(double scaleFactor, const PlanOptions& plan) {
     if (!goOn()) return;
     // The contour and 3D pages eject the page before them themselves.
     const bool first = pageCounter_ == 1;
-    const PlotReport report =
-        velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin, scaleFactor, callbacks_);
+    const PlotReport report = velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin,
+                                                       scaleFactor, callbacks_, plan);
     if (first) markResultsOutOfDate(4);
     noteTracking(report.track, outcome_.contourTracking);
 }
@@ -429,7 +429,12 @@ ReportOutcome printReportItems(Problem& problem, PageSink& sink, const OptionSet
     if (options.CheckNodes) job.printNodeList();
     if (options.CheckElements) job.printElementList();
     if (options.CheckMesh) job.printMeshPage(options.printScale());
-    if (options.CheckContours) job.printContourPage(options.printScale());
+    if (options.CheckContours) {
+        PlanOptions plan;
+        plan.labelContours = options.CheckLabelContours;
+        plan.scaleBar = options.CheckScaleBar;
+        job.printContourPage(options.printScale(), plan);
+    }
     if (options.Check3D) job.print3DPage(options.graphChoices(), options.printScale());
     if (options.CheckBudget) job.printBudget();
     return job.outcome();

@@ -13,6 +13,7 @@
 #include "model/outcome.h"
 #include "model/problem.h"
 #include "results/canvas.h"
+#include "results/contour_plot.h"
 #include "results/graph_page.h"
 #include "results/plot_options.h"
 
@@ -75,7 +76,7 @@ class ReportJob {
     void printNodeList();
     void printElementList();
     void printMeshPage(double scaleFactor);
-    void printContourPage(double scaleFactor);
+    void printContourPage(double scaleFactor, const PlanOptions& plan = {});
     void print3DPage(const GraphChoices& choices, double scaleFactor);
     // "Water Budget": the sign convention under the title, then the lines of the water budget
     // (section headings in the heading font), continued on pages with the same header.

@@ -39,13 +39,15 @@ struct Pen {
     friend bool operator==(const Pen&, const Pen&) = default;
 };
 
-// A font by description; the adapter picks the nearest face it has. Text is always drawn black.
+// A font by description; the adapter picks the nearest face it has. Text is drawn in the font's
+// colour, black unless a font says otherwise.
 struct Font {
     std::string face;
     int size = 8; // points, or pixels when `pixels` is set
     bool bold = false;
     bool italic = false;
     bool pixels = false;
+    Colour colour = {0, 0, 0};
     friend bool operator==(const Font&, const Font&) = default;
 };
 

@@ -4,12 +4,16 @@
 #include <cmath>
 #include <limits>
 
+#include "model/number_text.h"
 #include "results/contour_levels.h"
 #include "results/element_locator.h"
+#include "results/plan_index.h"
 
 namespace velkor {
 
 namespace {
+
+const Font kScaleBarFont{"Arial", 8, false, false};
 
 struct Extents {
     bool any = false;
@@ -72,38 +76,213 @@ class PlanPathlines : public TrackConsumer {
     int half_;
 };
 
-// Mesh, contours (element by element, levels rising within each) and pathlines.
-void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
-              int markHalf, const PlotCallbacks& callbacks, bool announceLegend, PlotReport& report) {
-    const int32_t elements = problem.usedElementCount();
-    canvas.setPenColour(kAqua);
-    canvas.setBrush(kWhite);
-    for (int32_t m = 0; m < elements; ++m) {
-        if (!elementNodesUsable(problem, m)) continue;
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+// What one drawing of the plan adds to the plain picture.
+struct PlanDetail {
+    bool cull = false; // leave out elements wholly off the canvas (a zoomed view)
+    CanvasArea canvas; // the canvas, for culling
+    bool meshLines = true;
+    bool labelContours = false;
+    bool scaleBar = false;
+    CanvasArea area; // the drawing area: labels and the scale bar stay inside it
+    const ElementRuns* runs = nullptr;
+};
+
+// An element as it lands on the canvas.
+struct PlacedElement {
+    CanvasPoint corner[3];
+    bool dense = false; // too small for its sides to be told apart
+};
+
+// False when the element cannot be drawn (bad corners, a corner without a canvas position) or is
+// wholly off the canvas of a culled drawing.
+bool placeElement(const Problem& problem, int32_t m, const PlanView& view, const PlanDetail& detail,
+                  PlacedElement& placed) {
+    if (!elementNodesUsable(problem, m)) return false;
+    const Element& e = problem.elements[static_cast<std::size_t>(m)];
+    for (int k = 0; k < 3; ++k) {
+        const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+        if (!view.map(node.X, node.Y, placed.corner[k])) return false;
+    }
+    const auto [left, right] = std::minmax({placed.corner[0].x, placed.corner[1].x, placed.corner[2].x});
+    const auto [top, bottom] = std::minmax({placed.corner[0].y, placed.corner[1].y, placed.corner[2].y});
+    if (detail.cull && (right < detail.canvas.left || left > detail.canvas.right ||
+                        bottom < detail.canvas.top || top > detail.canvas.bottom))
+        return false;
+    // Measured before the truncation to whole units, so that a mesh of even elements is all
+    // dense or not at all.
+    const auto [xmin, xmax] = std::minmax({problem.nodes[static_cast<std::size_t>(e.node[0])].X,
+                                           problem.nodes[static_cast<std::size_t>(e.node[1])].X,
+                                           problem.nodes[static_cast<std::size_t>(e.node[2])].X});
+    const auto [ymin, ymax] = std::minmax({problem.nodes[static_cast<std::size_t>(e.node[0])].Y,
+                                           problem.nodes[static_cast<std::size_t>(e.node[1])].Y,
+                                           problem.nodes[static_cast<std::size_t>(e.node[2])].Y});
+    placed.dense = (xmax - xmin) * view.s < kDenseElement && (ymax - ymin) * view.s < kDenseElement;
+    return true;
+}
+
+// The elements a drawing looks at, in table order: with culling, only the runs near the canvas.
+std::vector<ElementRuns::Span> spansOf(const Problem& problem, const PlanView& view,
+                                       const PlanDetail& detail) {
+    WorldRect window;
+    if (detail.cull) {
+        const PlanScale scale = view.planScale();
+        window = WorldRect{scale.worldX(detail.canvas.left - 1.0), scale.worldY(detail.canvas.bottom + 1.0),
+                           scale.worldX(detail.canvas.right + 1.0), scale.worldY(detail.canvas.top - 1.0)};
+    }
+    return elementSpans(detail.runs, problem.usedElementCount(), detail.cull ? &window : nullptr, view.s,
+                        kDenseElement);
+}
+
+// True when some element of the picture is drawn without its sides.
+bool anyElementWithoutSides(const Problem& problem, const PlanView& view, const PlanDetail& detail,
+                            const std::vector<ElementRuns::Span>& spans) {
+    for (const ElementRuns::Span& span : spans) {
+        if (span.noneSmall && detail.meshLines) continue;
+        for (int32_t m = span.first; m < span.last; ++m) {
+            PlacedElement placed;
+            if (placeElement(problem, m, view, detail, placed) && (placed.dense || !detail.meshLines))
+                return true;
+        }
+    }
+    return false;
+}
+
+// The blocks as triangles of their main nodes: filled (with their outline in the fill colour) or
+// outlined only.
+template <class BrushOf>
+void drawBlocks(const Problem& problem, Canvas& canvas, const PlanView& view, bool filled, BrushOf brushOf) {
+    const int32_t mainNodes = problem.usedMainNodeCount();
+    const int32_t blocks = problem.usedBlockCount();
+    for (int32_t b = 0; b < blocks; ++b) {
+        const Block& block = problem.blocks[static_cast<std::size_t>(b)];
         CanvasPoint corner[3];
         bool drawable = true;
         for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
-            drawable = drawable && view.map(node.X, node.Y, corner[k]);
+            const int32_t n = block.node[k];
+            drawable = drawable && n >= 0 && n < mainNodes &&
+                       view.map(problem.nodes[static_cast<std::size_t>(n)].X,
+                                problem.nodes[static_cast<std::size_t>(n)].Y, corner[k]);
         }
-        if (drawable) canvas.polygon(corner[0], corner[1], corner[2]);
+        if (!drawable) continue;
+        if (filled) {
+            const Colour fill = brushOf(block);
+            canvas.setPenColour(fill);
+            canvas.setBrush(fill);
+            canvas.polygon(corner[0], corner[1], corner[2]);
+        } else {
+            for (int k = 0; k < 3; ++k)
+                canvas.line(corner[k].x, corner[k].y, corner[(k + 1) % 3].x, corner[(k + 1) % 3].y);
+        }
+    }
+}
+
+// The sides of a triangle with heads f that the contour at level crosses, by the rule of
+// contourSegment (sides 1-2, 2-3, 3-1); their count.
+int crossedSides(const double f[3], double level, int sides[3]) {
+    int crossed = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double fa = f[k], fb = f[(k + 1) % 3];
+        if (fa != fb && ((fa <= level && fb > level) || (fb <= level && fa > level))) sides[crossed++] = k;
+    }
+    return crossed;
+}
+
+// Mesh, contours (element by element, levels rising within each), their labels, the scale bar
+// and the pathlines.
+void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
+              int markHalf, const PlotCallbacks& callbacks, bool announceLegend, const PlanDetail& detail,
+              PlotReport& report) {
+    const std::vector<ElementRuns::Span> spans = spansOf(problem, view, detail);
+    // Where elements are too small for their sides, or their sides are not wanted, the blocks
+    // show the area they fill and their outlines show the shape of the problem.
+    const bool outlineBlocks = anyElementWithoutSides(problem, view, detail, spans);
+    if (outlineBlocks) drawBlocks(problem, canvas, view, true, [](const Block&) { return kWhite; });
+    canvas.setPenColour(kAqua);
+    canvas.setBrush(kWhite);
+    for (const ElementRuns::Span& span : spans) {
+        if (span.allSmall || !detail.meshLines) continue;
+        for (int32_t m = span.first; m < span.last; ++m) {
+            PlacedElement placed;
+            if (!placeElement(problem, m, view, detail, placed) || placed.dense) continue;
+            canvas.polygon(placed.corner[0], placed.corner[1], placed.corner[2]);
+        }
+    }
+    if (outlineBlocks) {
+        canvas.setPenColour(kAqua);
+        drawBlocks(problem, canvas, view, false, [](const Block&) { return kAqua; });
     }
 
     if (announceLegend && callbacks.legendReady) callbacks.legendReady(levels.legend);
     report.contoursDrawn = true;
     canvas.setPenColour(kRed);
-    forEachContourSegment(problem, levels.levels, [&](std::size_t, const ContourSegment& segment) {
-        CanvasPoint a, b;
-        if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
-            canvas.line(a.x, a.y, b.x, b.y);
-    });
+    ContourLabels labels;
+    const PlanScale scale = view.planScale();
+    for (const ElementRuns::Span& span : spans) {
+        // A run whose heads no level reaches holds no contour: the levels c that cross an element
+        // lie from its lowest head (included) to its highest (excluded).
+        if (span.headsKnown) {
+            const auto low = std::lower_bound(levels.levels.begin(), levels.levels.end(), span.headLow);
+            if (low == levels.levels.end() || !(*low < span.headHigh)) continue;
+        }
+        for (int32_t m = span.first; m < span.last; ++m) {
+            if (!elementNodesUsable(problem, m)) continue;
+            if (detail.cull && !span.inside) {
+                PlacedElement placed;
+                if (!placeElement(problem, m, view, detail, placed)) continue;
+            }
+            const Element& e = problem.elements[static_cast<std::size_t>(m)];
+            double x[3], y[3], f[3];
+            for (int k = 0; k < 3; ++k) {
+                const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+                x[k] = node.X;
+                y[k] = node.Y;
+                f[k] = node.F;
+            }
+            std::size_t first = 0, last = 0;
+            crossingLevelRange(levels.levels, f, first, last);
+            for (std::size_t k = first; k < last; ++k) {
+                ContourSegment segment;
+                if (!contourSegment(x, y, f, levels.levels[k], segment)) continue;
+                CanvasPoint a, b;
+                if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
+                    canvas.line(a.x, a.y, b.x, b.y);
+                if (detail.labelContours) {
+                    int sides[3];
+                    if (crossedSides(f, levels.levels[k], sides) != 2) continue;
+                    labels.add(static_cast<int32_t>(k), scale.column(segment.x1), scale.row(segment.y1),
+                               meshSideKey(e.node[sides[0]], e.node[(sides[0] + 1) % 3]),
+                               scale.column(segment.x2), scale.row(segment.y2),
+                               meshSideKey(e.node[sides[1]], e.node[(sides[1] + 1) % 3]));
+                }
+            }
+        }
+    }
+    // The scale bar first: the labels keep clear of it.
+    std::vector<CanvasArea> taken;
+    if (detail.scaleBar) {
+        // In the plan where it shows whole, at the lower left of the drawing area otherwise.
+        CanvasArea barArea = detail.area;
+        CanvasPoint low, high;
+        if (view.map(view.xmin, view.ymin, low) && view.map(view.xmax, view.ymax, high)) {
+            barArea.left = std::max(barArea.left, low.x);
+            barArea.bottom = std::min(barArea.bottom, low.y);
+            barArea.right = std::min(barArea.right, high.x);
+            barArea.top = std::max(barArea.top, high.y);
+        }
+        taken.push_back(drawScaleBar(canvas, view.s, barArea));
+    }
+    if (detail.labelContours && !labels.empty()) {
+        std::vector<std::string> texts;
+        texts.reserve(levels.levels.size());
+        for (const double level : levels.levels)
+            texts.push_back(contourLabelText(level));
+        labels.draw(canvas, texts, detail.area, taken);
+    }
 
     if (problem.NP > 0) {
         canvas.setPenColour(kBlue);
         PlanPathlines pathlines(canvas, view, markHalf);
-        report.track = trackParticles(problem, view.h, pathlines, callbacks.feedback, callbacks.limits,
-                                      callbacks.locator);
+        drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
 }
 
@@ -111,6 +290,26 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
 
 bool PlanView::map(double x, double y, CanvasPoint& point) const {
     return toCanvasUnit((x - x0) * s + ox + mx, point.x) && toCanvasUnit(bottom - (y - y0) * s, point.y);
+}
+
+PlanScale PlanView::planScale() const {
+    return PlanScale{s, x0, y0, static_cast<double>(ox + mx), static_cast<double>(bottom)};
+}
+
+CanvasArea PlanView::drawingArea() const {
+    return CanvasArea{ox + mx, bottom - dh, ox + mx + dw, bottom};
+}
+
+PlanView PlanView::zoomedTo(const PlanScale& view) const {
+    PlanView zoomed = *this;
+    if (!valid || !(view.s > 0) || !std::isfinite(view.s)) return zoomed;
+    zoomed.s = view.s;
+    // The same canvas point of every model point, with the drawing area where it was.
+    zoomed.x0 = view.x0 + (ox + mx - view.column0) / view.s;
+    zoomed.y0 = view.y0 + (view.row0 - bottom) / view.s;
+    zoomed.x1 = zoomed.x0 + dx;
+    zoomed.y1 = zoomed.y0 + dy;
+    return zoomed;
 }
 
 double planTrackingLength(const Problem& problem) {
@@ -156,33 +355,43 @@ PlanView printedPlanView(const Problem& problem, int pageWidth, int pageHeight, 
 }
 
 PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
-                           const PlotCallbacks& callbacks) {
+                           const PlotCallbacks& callbacks, const PlanOptions& options) {
     PlotReport report;
-    const PlanView view = screenPlanView(problem, clientWidth, clientHeight);
-    const ContourLevels levels = computeContourLevels(problem);
+    const PlanView fit =
+        options.fullView ? *options.fullView : screenPlanView(problem, clientWidth, clientHeight);
+    const ContourLevels levels = options.levels ? *options.levels : computeContourLevels(problem);
     report.legend = levels.legend;
-    report.geometry = view.valid;
+    report.geometry = fit.valid;
 
     canvas.setPenColour(kBlack);
     canvas.setBrush(kWhite);
-    if (!view.valid) {
+    if (!fit.valid) {
         // No scale: the drawing area alone, and the legend for the panel.
-        if (view.dw > 0 && view.dh > 0) canvas.rectangle(view.mx, view.my, view.mx + view.dw, view.bottom);
+        if (fit.dw > 0 && fit.dh > 0) canvas.rectangle(fit.mx, fit.my, fit.mx + fit.dw, fit.bottom);
         if (callbacks.legendReady) callbacks.legendReady(levels.legend);
         return report;
     }
+    const PlanView view = options.view ? fit.zoomedTo(*options.view) : fit;
     int left = 0, bottom = 0, right = 0, top = 0;
     const bool frame = toCanvasUnit(view.mx - view.x0 * view.s, left) &&
                        toCanvasUnit(view.y0 * view.s + view.bottom, bottom) &&
                        toCanvasUnit((view.x1 - view.x0) * view.s + left, right) &&
                        toCanvasUnit(bottom - (view.y1 - view.y0) * view.s, top);
     if (frame) canvas.rectangle(left, top, right, bottom);
-    drawPlan(problem, canvas, view, levels, 1, callbacks, true, report);
+    PlanDetail detail;
+    detail.cull = options.view != nullptr;
+    detail.canvas = CanvasArea{0, 0, clientWidth, clientHeight};
+    detail.meshLines = options.meshLines;
+    detail.labelContours = options.labelContours;
+    detail.scaleBar = options.scaleBar;
+    detail.area = view.drawingArea();
+    detail.runs = options.runs;
+    drawPlan(problem, canvas, view, levels, 1, callbacks, true, detail, report);
     return report;
 }
 
 PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
-                            double scaleFactor, const PlotCallbacks& callbacks) {
+                            double scaleFactor, const PlotCallbacks& callbacks, const PlanOptions& options) {
     PlotReport report;
     Canvas& canvas = sink.canvas();
     const int pageWidth = sink.pageWidth(), pageHeight = sink.pageHeight();
@@ -200,12 +409,49 @@ PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, 
     const ContourLevels levels = computeContourLevels(problem);
     report.legend = levels.legend;
     report.geometry = view.valid;
-    if (view.valid) drawPlan(problem, canvas, view, levels, markHalf, callbacks, false, report);
+    if (view.valid) {
+        PlanDetail detail;
+        detail.meshLines = options.meshLines;
+        detail.labelContours = options.labelContours;
+        detail.scaleBar = options.scaleBar;
+        detail.area = view.drawingArea();
+        drawPlan(problem, canvas, view, levels, markHalf, callbacks, false, detail, report);
+    }
 
     canvas.setPenColour(kBlack);
     canvas.setFont(FontBold);
     canvas.text(leftMargin, legendRow, levels.legend);
     return report;
+}
+
+CanvasArea drawScaleBar(Canvas& canvas, double s, const CanvasArea& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (!(s > 0) || !std::isfinite(s) || width < 40 || height < 20) return {};
+    canvas.setFont(kScaleBarFont);
+    const int textHeight = canvas.textHeight("0");
+    const int tick = std::max(2, textHeight / 3);
+    const int inset = std::max(4, textHeight / 2);
+    // The longest round length that keeps the bar within a fifth of the area.
+    const double most = width * 0.2 / s;
+    const double power = std::pow(10.0, std::floor(std::log10(most)));
+    double metres = power;
+    for (const double step : {2.0, 5.0})
+        if (step * power <= most) metres = step * power;
+    const int length = static_cast<int>(std::lround(metres * s));
+    if (!(most > 0) || !std::isfinite(metres) || length < 10) return {};
+
+    const int left = area.left + inset, row = area.bottom - inset;
+    canvas.setPenColour(kBlack);
+    canvas.line(left, row, left + length, row);
+    canvas.line(left, row - tick, left, row + 1);
+    canvas.line(left + length, row - tick, left + length, row + 1);
+    const std::string label = format("%g m", metres);
+    canvas.setBrush(kWhite);
+    canvas.text(left - canvas.textWidth("0") / 2, row - tick - textHeight, "0");
+    const int labelLeft = left + length - canvas.textWidth(label) / 2;
+    canvas.text(labelLeft, row - tick - textHeight, label);
+    return CanvasArea{left - canvas.textWidth("0"), row - tick - textHeight,
+                      labelLeft + canvas.textWidth(label), row + 2};
 }
 
 } // namespace velkor

@@ -6,7 +6,11 @@
 
 #include "model/problem.h"
 #include "results/canvas.h"
+#include "results/contour_labels.h"
+#include "results/contour_levels.h"
 #include "results/graph_page.h"
+#include "results/plan_index.h"
+#include "results/zoom_view.h"
 
 namespace velkor {
 
@@ -25,7 +29,34 @@ struct PlanView {
 
     // Canvas position of a model point; false when it cannot be drawn.
     bool map(double x, double y, CanvasPoint& point) const;
+
+    // The mapping as a plan scale, the drawing area it fills, and this view moved to show another
+    // plan scale (a zoomed view) in the same drawing area.
+    PlanScale planScale() const;
+    CanvasArea drawingArea() const;
+    PlanView zoomedTo(const PlanScale& view) const;
 };
+
+// What a plan picture shows beyond the plan itself. The defaults draw the plan alone, at its full
+// view. Wherever element sides would stand closer than kDenseElement canvas units, the elements
+// are drawn without their sides and the blocks they fill are outlined instead.
+struct PlanOptions {
+    const PlanScale* view = nullptr; // a zoomed view (screen plot only); nullptr: the full view
+    bool meshLines = true;           // false: no element sides at all, only the block outlines
+    bool labelContours = false;      // the head on the contour lines
+    bool scaleBar = false;           // a metre scale at the lower left of the drawing area
+    // Runs of the present mesh, when the caller keeps them: a zoomed view then looks only at the
+    // elements near the canvas (the picture is the same).
+    const ElementRuns* runs = nullptr;
+    // The full view of this canvas size and the contour levels, when the caller keeps them for
+    // the problem as it is (each costs a pass over the nodes).
+    const PlanView* fullView = nullptr;
+    const ContourLevels* levels = nullptr;
+};
+
+// An element whose corners lie within this many canvas units of each other, in both directions,
+// is too small for its sides to be told apart.
+inline constexpr int kDenseElement = 3;
 
 // Tracking length of the plan: 0.1 x sqrt((dx^2 + dy^2) / NN), from the truncated extents.
 double planTrackingLength(const Problem& problem);
@@ -36,11 +67,18 @@ PlanView printedPlanView(const Problem& problem, int pageWidth, int pageHeight, 
 // The screen plot: frame, mesh, contours, pathlines with marks. The legend goes to the callback
 // (and into the report) before the contours are drawn.
 PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
-                           const PlotCallbacks& callbacks = {});
+                           const PlotCallbacks& callbacks = {}, const PlanOptions& options = {});
 
 // The printed contour page on the sink's present page (a new page first when pageCounter > 1):
 // header, mesh, contours, pathlines, legend. Adds 1 to pageCounter.
 PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
-                            double scaleFactor, const PlotCallbacks& callbacks = {});
+                            double scaleFactor, const PlotCallbacks& callbacks = {},
+                            const PlanOptions& options = {});
+
+// A metre scale at the lower left of area: a bar of a round length (1, 2 or 5 times a power of
+// ten metres) near a fifth of the area's width at s canvas units per metre, with its ends ticked
+// and "0" and the length written above them. Draws nothing where no such bar fits. Returns the
+// box it took (empty when it drew nothing).
+CanvasArea drawScaleBar(Canvas& canvas, double s, const CanvasArea& area);
 
 } // namespace velkor

@@ -22,6 +22,17 @@ void drawGraphPageHeader(Canvas& canvas, int pageNumber, int leftMargin, int pag
     canvas.setFont(FontNormal);
 }
 
+void drawPathlines(Problem& problem, double h, TrackConsumer& pathlines, const PlotCallbacks& callbacks,
+                   PlotReport& report) {
+    if (callbacks.tracks) {
+        report.track =
+            callbacks.tracks->trackOrReplay(problem, h, pathlines, callbacks, report.tracksReplayed);
+        return;
+    }
+    report.track =
+        trackParticles(problem, h, pathlines, callbacks.feedback, callbacks.limits, callbacks.locator);
+}
+
 void drawCaptionPanel(Canvas& canvas, int width, std::string_view caption) {
     canvas.setPen(Pen{kLime, PenStyle::Solid, 1, PenMode::Copy});
     canvas.setBrush(kLime);

@@ -9,6 +9,7 @@
 
 #include "results/canvas.h"
 #include "results/particle_tracker.h"
+#include "results/track_recording.h"
 
 namespace velkor {
 
@@ -21,14 +22,23 @@ struct PlotCallbacks {
     TrackLimits limits;
     // The element locator of the present mesh, when the caller keeps one between drawings.
     const ElementLocator* locator = nullptr;
+    // The steps of the last whole run of this plot, kept by the caller: replayed when they hold
+    // the run of this drawing, else filled by it.
+    TrackRecording* tracks = nullptr;
 };
 
 struct PlotReport {
-    bool geometry = false;      // a scale was found; false draws only frame and text
-    bool contoursDrawn = false; // the contour step ran (the 3D graph has it switched off or on)
-    std::string legend;         // contour legend, when the levels were computed
-    TrackReport track;          // outcome Busy: another run was going on, no pathlines drawn
+    bool geometry = false;       // a scale was found; false draws only frame and text
+    bool contoursDrawn = false;  // the contour step ran (the 3D graph has it switched off or on)
+    std::string legend;          // contour legend, when the levels were computed
+    TrackReport track;           // outcome Busy: another run was going on, no pathlines drawn
+    bool tracksReplayed = false; // the pathlines came from the kept run, not from a new one
 };
+
+// The pathlines of a plot with tracking length h: a new run of the tracker, or the replay of the
+// run kept in callbacks.tracks.
+void drawPathlines(Problem& problem, double h, TrackConsumer& pathlines, const PlotCallbacks& callbacks,
+                   PlotReport& report);
 
 // Header of a printed graph page on lines 2 and 5 (line height: "W" in FontNormal): the problem
 // name in FontBold, the page number in FontSmallBold ending where "Page 9999" in FontBold would,

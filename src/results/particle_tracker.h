@@ -3,8 +3,9 @@
 // Horizontal motion follows the specific discharge of the element that holds a particle; the
 // vertical discharge varies linearly over the saturated thickness, from the flow along the sloping
 // bottom to the flow along the sloping water table (or confining top) less the infiltration. The
-// particle velocity is the discharge divided by porosity times retardation. Nothing of a pathline
-// is stored: every drawing runs the tracker from the start points and draws each step at once.
+// particle velocity is the discharge divided by porosity times retardation. The tracker stores
+// nothing of a pathline: a run starts from the start points and hands over each step at once (a
+// plot window keeps the steps of a whole run to draw it again for another view, track_recording.h).
 #pragma once
 
 #include <cstdint>

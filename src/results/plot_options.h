@@ -58,6 +58,10 @@ struct OptionSettings {
     bool CheckBottom = true;
     bool CheckTop = false;
     int AngleScale = 5; // track position 0..10
+    // Plot options: what the contour plot adds to the plan, on screen and on paper. Both off, the
+    // plot is the plan alone.
+    bool CheckLabelContours = false; // the head written along the contour lines
+    bool CheckScaleBar = false;      // a metre scale in the plan
 
     double viewingAngle() const { return viewingAngleDegrees(AngleScale); }
     double printScale() const { return printScaleFactor(GraphScale); }

@@ -43,8 +43,11 @@ void RecordingCanvas::setFont(const Font& font) {
     ++callCount;
     font_ = font;
     if (!record) return;
-    calls.push_back(format("font %s|%d%s|%s|%s", font.face.c_str(), font.size, font.pixels ? "px" : "",
-                           font.bold ? "bold" : "regular", font.italic ? "italic" : "upright"));
+    std::string call = format("font %s|%d%s|%s|%s", font.face.c_str(), font.size, font.pixels ? "px" : "",
+                              font.bold ? "bold" : "regular", font.italic ? "italic" : "upright");
+    if (!(font.colour == kBlack))
+        call += format("|%d,%d,%d", font.colour.red, font.colour.green, font.colour.blue);
+    calls.push_back(call);
 }
 
 void RecordingCanvas::line(int x1, int y1, int x2, int y2) {

@@ -14,7 +14,8 @@ namespace velkor {
 class RecordingCanvas : public Canvas {
   public:
     // Lines recorded, in call order. Formats:
-    //   pen R,G,B STYLE WIDTH MODE | brush R,G,B | font FACE|SIZE|bold-or-regular|italic-or-upright
+    //   pen R,G,B STYLE WIDTH MODE | brush R,G,B
+    //   font FACE|SIZE|bold-or-regular|italic-or-upright (then |R,G,B for a text colour not black)
     //   line X1 Y1 X2 Y2 | polygon X1 Y1 X2 Y2 X3 Y3 | rectangle L T R B | ellipse L T R B
     //   text X Y |TEXT|
     std::vector<std::string> calls;

@@ -178,7 +178,8 @@ void SvgCanvas::text(int x, int y, std::string_view text) {
                     pixels);
     if (font_.bold) body_ += " font-weight=\"bold\"";
     if (font_.italic) body_ += " font-style=\"italic\"";
-    body_ += " fill=\"rgb(0,0,0)\" xml:space=\"preserve\">" + svgEscapedText(text) + "</text>\n";
+    body_ +=
+        " fill=\"" + rgb(font_.colour) + "\" xml:space=\"preserve\">" + svgEscapedText(text) + "</text>\n";
     handOver();
 }
 

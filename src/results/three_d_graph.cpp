@@ -216,8 +216,7 @@ void drawGraph(Problem& problem, Canvas& canvas, const GraphView& view, const Gr
     if (problem.NP > 0) {
         canvas.setPenColour(kBlue);
         GraphPathlines pathlines(canvas, view, markHalf);
-        report.track = trackParticles(problem, view.h, pathlines, callbacks.feedback, callbacks.limits,
-                                      callbacks.locator);
+        drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
 }
 

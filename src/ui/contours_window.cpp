@@ -1,19 +1,48 @@
 #include "ui/contours_window.h"
 
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QRubberBand>
+#include <QTimer>
 #include <QToolButton>
+#include <QTransform>
+#include <QWheelEvent>
 
-#include "results/contour_plot.h"
+#include "model/number_text.h"
+#include "results/element_locator.h"
 #include "ui/application.h"
+#include "ui/mesh_caches.h"
+#include "ui/view_controls.h"
 
 namespace velkor {
 
+namespace {
+
+constexpr Change kPlanChanges = Change::Counts | Change::Mesh | Change::NodeValues | Change::Soils |
+                                Change::Wells | Change::Particles | Change::Results | Change::GeneralData;
+
+// A new problem altogether (read, New): the view returns to the whole plan.
+bool newProblem(Change what) {
+    return (what & Change::Problem) == Change::Problem;
+}
+
+} // namespace
+
 TFormContours::TFormContours(Application& app)
-    // The plan reads the whole problem except its file name; it reads no option.
-    : PlotWindow(app, WindowId::Contours, "Contours",
-                 Change::Counts | Change::Mesh | Change::NodeValues | Change::Soils | Change::Wells |
-                     Change::Particles | Change::Results | Change::GeneralData),
-      PanelContours(panel()) {
+    // The plan reads the whole problem except its file name; of the options, the plot options,
+    // which redraw it as a new view (the pathlines are not tracked anew).
+    : PlotWindow(app, WindowId::Contours, "Contours", kPlanChanges), PanelContours(panel()) {
     connect(SpeedButtonHelp, &QToolButton::clicked, this, &TFormContours::SpeedButtonHelpClick);
+    SpeedButtonFit = makeFitButton(PanelContours, 0);
+    connect(SpeedButtonFit, &QToolButton::clicked, this, &TFormContours::SpeedButtonFitClick);
+    CheckMeshLines = makeMeshLinesCheck(PanelContours, 36);
+    connect(CheckMeshLines, &QCheckBox::toggled, this, [this] { viewChanged(); });
+    LabelCursor = makeCursorLabel(PanelContours);
+    zoomBox_ = new QRubberBand(QRubberBand::Rectangle, this);
+    setMouseTracking(true);
+    connect(&app_.document, &Document::changed, this, &TFormContours::documentChanged);
     FormCreate();
 }
 
@@ -23,8 +52,192 @@ void TFormContours::SpeedButtonHelpClick() {
                          "of the particles, if NP > 0.");
 }
 
+void TFormContours::SpeedButtonFitClick() {
+    if (zoom_.fit()) viewChanged();
+}
+
+void TFormContours::documentChanged(Change what) {
+    if (newProblem(what)) zoom_.fit();
+    if (touches(what, Change::Options) && (app_.options.CheckLabelContours != drawnOptions_.labelContours ||
+                                           app_.options.CheckScaleBar != drawnOptions_.scaleBar))
+        viewChanged();
+}
+
+const PlanView& TFormContours::fullView() {
+    if (fullViewSize_ != size() || fullViewGeneration_ != problemGeneration()) {
+        fullView_ = screenPlanView(app_.problem, width(), height());
+        fullViewSize_ = size();
+        fullViewGeneration_ = problemGeneration();
+    }
+    if (fullView_.valid) {
+        const CanvasArea area = fullView_.drawingArea();
+        zoom_.setFit(fullView_.planScale(), area.left, area.top, area.right, area.bottom);
+    }
+    return fullView_;
+}
+
+PlanScale TFormContours::viewScale() {
+    fullView();
+    return zoom_.mapping();
+}
+
 PlotReport TFormContours::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
-    return drawContourPlot(app_.document.problemForRules(), canvas, width, height, callbacks);
+    PlanOptions options;
+    options.meshLines = CheckMeshLines->isChecked();
+    options.labelContours = app_.options.CheckLabelContours;
+    options.scaleBar = app_.options.CheckScaleBar;
+    // A picture saved at another size than the window's is drawn at its full view.
+    const bool windowSized = QSize(width, height) == size();
+    PlanScale view;
+    const std::shared_ptr<const ElementRuns> runs = MeshCaches::of(app_.document).runs(app_.problem);
+    options.runs = runs.get();
+    if (windowSized) {
+        options.fullView = &fullView();
+        if (levelsGeneration_ != problemGeneration()) {
+            levels_ = computeContourLevels(app_.problem);
+            levelsGeneration_ = problemGeneration();
+        }
+        options.levels = &levels_;
+    }
+    if (windowSized && fullView().valid && !zoom_.atFit()) {
+        view = zoom_.mapping();
+        options.view = &view;
+    }
+    if (windowSized) {
+        drawnOptions_ = options;
+        pictureScaled_ = fullView().valid;
+        pictureScale_ = fullView().valid ? zoom_.mapping() : PlanScale{};
+    }
+    return drawContourPlot(app_.document.problemForRules(), canvas, width, height, callbacks, options);
+}
+
+bool TFormContours::previewTransform(QTransform& transform) const {
+    if (!pictureScaled_ || !fullView_.valid || fullViewSize_ != size()) return false;
+    const PlanScale now = zoom_.mapping(), then = pictureScale_;
+    const double k = now.s / then.s;
+    if (!std::isfinite(k) || !(k > 0)) return false;
+    // A canvas point of the old picture is a world point, which lies at its new canvas point.
+    const double dx = now.column0 + (then.x0 - now.x0) * now.s - then.column0 * k;
+    const double dy = now.row0 - (then.y0 - now.y0) * now.s - then.row0 * k;
+    transform = QTransform(k, 0, 0, k, dx, dy);
+    return true;
+}
+
+void TFormContours::pictureComplete() {
+    // The cursor position needs the element locator. At a million elements it takes a good part of
+    // a second to build: it is built once per mesh, right after the first picture, and not at the
+    // first move of the mouse or turn of the wheel.
+    if (!MeshCaches::of(app_.document).hasLocator(app_.problem))
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !app_.workRunning() && app_.problem.tablesAllocated) locator();
+        });
+}
+
+// ---- events -----------------------------------------------------------------------------------
+
+void TFormContours::showEvent(QShowEvent* event) {
+    PlotWindow::showEvent(event);
+    if (event->spontaneous()) return;
+    // Shown by its command: the whole plan.
+    if (zoom_.fit()) viewChanged();
+    navigation_.cancel();
+    zoomBox_->hide();
+}
+
+void TFormContours::resizeEvent(QResizeEvent* event) {
+    PlotWindow::resizeEvent(event);
+    placePanelControls();
+}
+
+void TFormContours::placePanelControls() {
+    // The position shows again at the next move of the mouse, against the help button's new place.
+    LabelCursor->hide();
+}
+
+void TFormContours::applyNavigation(const NavigationResponse& response) {
+    if (response.boxChanged) showZoomBox(zoomBox_, navigation_);
+    if (response.viewChanged) viewChanged();
+}
+
+void TFormContours::mousePressEvent(QMouseEvent* event) {
+    const std::optional<NavigationButton> button = navigationButton(event->button());
+    if (!button || !fullView().valid) return PlotWindow::mousePressEvent(event);
+    const NavigationResponse response = navigation_.press(*button, event->modifiers() & Qt::ShiftModifier,
+                                                          event->position().x(), event->position().y());
+    applyNavigation(response);
+    if (!response.taken) PlotWindow::mousePressEvent(event);
+}
+
+void TFormContours::mouseMoveEvent(QMouseEvent* event) {
+    showCursorPosition(event->position());
+    applyNavigation(navigation_.move(event->position().x(), event->position().y()));
+}
+
+void TFormContours::mouseReleaseEvent(QMouseEvent* event) {
+    const std::optional<NavigationButton> button = navigationButton(event->button());
+    if (!button) return PlotWindow::mouseReleaseEvent(event);
+    applyNavigation(navigation_.release(*button, event->position().x(), event->position().y()));
+}
+
+void TFormContours::wheelEvent(QWheelEvent* event) {
+    if (fullView().valid)
+        applyNavigation(
+            navigation_.wheel(event->position().x(), event->position().y(), wheelNotches(*event)));
+    showCursorPosition(event->position());
+    event->accept();
+}
+
+void TFormContours::keyPressEvent(QKeyEvent* event) {
+    NavigationResponse response;
+    if (fullView().valid) {
+        const CanvasArea area = fullView_.drawingArea();
+        response = navigation_.keyPress(navigationKey(*event), (area.left + area.right) * 0.5,
+                                        (area.top + area.bottom) * 0.5);
+    }
+    applyNavigation(response);
+    if (!response.taken) PlotWindow::keyPressEvent(event);
+}
+
+void TFormContours::keyReleaseEvent(QKeyEvent* event) {
+    if (!navigation_.keyRelease(navigationKey(*event)).taken) PlotWindow::keyReleaseEvent(event);
+}
+
+void TFormContours::leaveEvent(QEvent* event) {
+    LabelCursor->hide();
+    PlotWindow::leaveEvent(event);
+}
+
+void TFormContours::showCursorPosition(QPointF point) {
+    const Problem& p = app_.problem;
+    if (!fullView().valid || !p.tablesAllocated) {
+        LabelCursor->hide();
+        return;
+    }
+    const PlanScale view = zoom_.mapping();
+    const double x = view.worldX(point.x()), y = view.worldY(point.y());
+    std::string text = cursorPositionText(x, y);
+    // The head interpolated linearly in the element that holds the point; the search starts at
+    // the element of the last position, which the next one is most often in or near.
+    const std::shared_ptr<const ElementLocator> elements = locator();
+    if (lastElement_ >= elements->elementCount()) lastElement_ = 0;
+    const int32_t m = elements->elementCount() > 0 ? elements->elementAround(x, y, lastElement_) : -1;
+    if (m >= 0) {
+        lastElement_ = m;
+        const Element& e = p.elements[static_cast<std::size_t>(m)];
+        const Node& a = p.nodes[static_cast<std::size_t>(e.node[0])];
+        const Node& b = p.nodes[static_cast<std::size_t>(e.node[1])];
+        const Node& c = p.nodes[static_cast<std::size_t>(e.node[2])];
+        const double area = (b.X - a.X) * (c.Y - a.Y) - (c.X - a.X) * (b.Y - a.Y);
+        if (area != 0) {
+            const double wb = ((x - a.X) * (c.Y - a.Y) - (c.X - a.X) * (y - a.Y)) / area;
+            const double wc = ((b.X - a.X) * (y - a.Y) - (x - a.X) * (b.Y - a.Y)) / area;
+            const double head = a.F + wb * (b.F - a.F) + wc * (c.F - a.F);
+            text += format("   F = %.3f m   element %d", head, m + 1);
+        } else {
+            text += format("   element %d", m + 1);
+        }
+    }
+    showCursorText(LabelCursor, text, SpeedButtonHelp->x() - 6);
 }
 
 } // namespace velkor

@@ -58,11 +58,12 @@ TFormEdit::TFormEdit(Application& app)
 
 void TFormEdit::FormActivate() {
     const QSize screen = screenSize();
-    setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+    placeFrame(QRect(20, 75, screen.width() - 40, screen.height() - 80));
     state_.lineMode = state_.dragMode = state_.newNodeMode = false;
     state_.lineStarted = state_.dragging = false;
     state_.pendingNode = -1;
     placeModeDisplay();
+    resetView();
 }
 
 void TFormEdit::showEvent(QShowEvent* event) {
@@ -157,15 +158,20 @@ void TFormEdit::FormMouseUp(QPoint point) {
     app_.document.endStep();
 }
 
+// Zoom, pan and the zoom box take their events first; the rest reach the tools at the world
+// point of the present view.
 void TFormEdit::mousePressEvent(QMouseEvent* event) {
+    if (navigationPress(event)) return;
     FormMouseDown(event->position().toPoint());
 }
 
 void TFormEdit::mouseMoveEvent(QMouseEvent* event) {
+    if (navigationMove(event)) return;
     FormMouseMove(event->position().toPoint());
 }
 
 void TFormEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (navigationRelease(event)) return;
     FormMouseUp(event->position().toPoint());
 }
 

@@ -8,7 +8,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QRubberBand>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +19,7 @@
 #include "ui/font_table.h"
 #include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
+#include "ui/view_controls.h"
 
 namespace velkor {
 
@@ -244,10 +247,94 @@ EditorWindow::EditorWindow(Application& app, WindowId id, const char* caption, c
     EditX = PanelXY->EditX;
     EditY = PanelXY->EditY;
     PanelXY->onExit = [this](CoordinateBox box) { box == CoordinateBox::X ? EditXExit() : EditYExit(); };
+    SpeedButtonFit = makeFitButton(toolPanel_, 80);
+    connect(SpeedButtonFit, &QToolButton::clicked, this, &EditorWindow::SpeedButtonFitClick);
+    LabelCursor = makeCursorLabel(toolPanel_);
+    zoomBox_ = new QRubberBand(QRubberBand::Rectangle, this);
+}
+
+ViewMapping EditorWindow::fullViewMapping() const {
+    return ViewMapping::compute(width(), height(), app_.problem.LX, app_.problem.LY);
 }
 
 ViewMapping EditorWindow::viewMapping() const {
-    return ViewMapping::compute(width(), height(), app_.problem.LX, app_.problem.LY);
+    return fullViewMapping().through(zoom_);
+}
+
+void EditorWindow::SpeedButtonFitClick() {
+    if (zoom_.fit()) viewChanged();
+}
+
+void EditorWindow::resetView() {
+    zoom_.fit();
+    navigation_.cancel();
+    zoomBox_->hide();
+}
+
+void EditorWindow::viewChanged() {
+    update();
+}
+
+void EditorWindow::applyNavigation(const NavigationResponse& response) {
+    if (response.boxChanged) showZoomBox(zoomBox_, navigation_);
+    if (response.viewChanged) viewChanged();
+}
+
+bool EditorWindow::navigationPress(QMouseEvent* event) {
+    const std::optional<NavigationButton> button = navigationButton(event->button());
+    if (!button) return false;
+    const QPointF at = event->position();
+    viewMapping(); // the zoom's full view is that of the present size
+    const NavigationResponse response =
+        navigation_.press(*button, event->modifiers() & Qt::ShiftModifier, at.x(), at.y());
+    applyNavigation(response);
+    return response.taken;
+}
+
+bool EditorWindow::navigationMove(QMouseEvent* event) {
+    showCursorPosition(event->position().toPoint());
+    const NavigationResponse response = navigation_.move(event->position().x(), event->position().y());
+    applyNavigation(response);
+    return response.taken;
+}
+
+bool EditorWindow::navigationRelease(QMouseEvent* event) {
+    const std::optional<NavigationButton> button = navigationButton(event->button());
+    if (!button) return false;
+    const NavigationResponse response =
+        navigation_.release(*button, event->position().x(), event->position().y());
+    applyNavigation(response);
+    return response.taken;
+}
+
+void EditorWindow::wheelEvent(QWheelEvent* event) {
+    viewMapping();
+    applyNavigation(navigation_.wheel(event->position().x(), event->position().y(), wheelNotches(*event)));
+    showCursorPosition(event->position().toPoint());
+    event->accept();
+}
+
+void EditorWindow::keyPressEvent(QKeyEvent* event) {
+    const ViewMapping view = viewMapping();
+    const NavigationResponse response =
+        navigation_.keyPress(navigationKey(*event), view.ox + view.width * 0.5, view.oy - view.height * 0.5);
+    applyNavigation(response);
+    if (!response.taken) SecondaryWindow::keyPressEvent(event);
+}
+
+void EditorWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (!navigation_.keyRelease(navigationKey(*event)).taken) SecondaryWindow::keyReleaseEvent(event);
+}
+
+void EditorWindow::leaveEvent(QEvent* event) {
+    LabelCursor->hide();
+    SecondaryWindow::leaveEvent(event);
+}
+
+void EditorWindow::showCursorPosition(QPoint point) {
+    const ViewMapping view = viewMapping();
+    showCursorText(LabelCursor, cursorPositionText(view.worldX(point.x()), view.worldY(point.y())),
+                   SpeedButtonHelp->x() - 6);
 }
 
 QToolButton* EditorWindow::addToolButton(int left, EditorGlyph glyph, const char* hint, bool checkable) {

@@ -12,10 +12,14 @@
 #include "editors/editor_state.h"
 #include "editors/editor_tools.h"
 #include "editors/view_mapping.h"
+#include "editors/view_navigation.h"
+#include "results/zoom_view.h"
 #include "ui/secondary_window.h"
 
 class QLabel;
 class QLineEdit;
+class QMouseEvent;
+class QRubberBand;
 class QToolButton;
 
 namespace velkor {
@@ -54,8 +58,14 @@ class CoordinatePanel : public QFrame {
 class EditorWindow : public SecondaryWindow {
     Q_OBJECT
   public:
-    // The mapping of the window's present size.
+    // The mapping of the window's present size and view (zoomed or the full view).
     ViewMapping viewMapping() const;
+    // The full view of the window's present size, which the zoom starts from.
+    ViewMapping fullViewMapping() const;
+    const ZoomView& zoomView() const { return zoom_; }
+
+    // The Fit button: the full view again (as Home does).
+    void SpeedButtonFitClick();
 
     // The x and y boxes act on the pending node, in every mode.
     void EditXExit();
@@ -63,6 +73,8 @@ class EditorWindow : public SecondaryWindow {
     void SpeedButtonHelpClick();
 
     QToolButton* SpeedButtonHelp = nullptr;
+    QToolButton* SpeedButtonFit = nullptr;
+    QLabel* LabelCursor = nullptr; // the world point under the mouse
     QLabel* LabelOperation = nullptr;
     CoordinatePanel* PanelXY = nullptr;
     QLineEdit* EditX = nullptr;
@@ -92,13 +104,34 @@ class EditorWindow : public SecondaryWindow {
     void showDisplay();
 
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+    // The mouse events of the window go to the view navigation first: true when it took them
+    // (zoom, pan, zoom box), and the tools must not see them. A move also shows the cursor's
+    // world position.
+    bool navigationPress(QMouseEvent* event);
+    bool navigationMove(QMouseEvent* event);
+    bool navigationRelease(QMouseEvent* event);
+    // The view changed: the picture is drawn for it.
+    virtual void viewChanged();
+    // The full view again, without drawing (the window is being shown).
+    void resetView();
 
     EditorState& state_;
     EditorDisplay display_;
 
   private:
+    void applyNavigation(const NavigationResponse& response);
+    void showCursorPosition(QPoint point);
+
     QWidget* toolPanel_ = nullptr;
     std::string helpText_;
+    mutable ZoomView zoom_; // its full view follows the window's size and the area
+    ViewNavigation navigation_{zoom_};
+    QRubberBand* zoomBox_ = nullptr;
 };
 
 } // namespace velkor

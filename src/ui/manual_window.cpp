@@ -50,9 +50,10 @@ QToolButton* makeToolButton(QWidget* parent, ToolGlyph glyph, const char* hint) 
 } // namespace
 
 TFormManual::TFormManual(Application& app) : SecondaryWindow(app, WindowId::Manual, "Manual") {
-    // A fixed window with a single border, kept above the main window while it is read.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowStaysOnTopHint);
+    // Kept above the main window while it is read; it can be resized and maximised, the figure
+    // column taking the width it is given.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setBackground(this, kAqua);
 
     PanelTools = new QWidget(this);
@@ -77,13 +78,11 @@ TFormManual::TFormManual(Application& app) : SecondaryWindow(app, WindowId::Manu
 
 void TFormManual::FormCreate() {
     const QSize screen = screenSize();
-    setFixedSize(kClientWidth, kClientHeight);
-    if (screen.width() <= 800)
-        move(10, 0);
-    else
-        move(30, 70);
+    // The client area of the pages and figures; the frame around it is placed where the window goes.
+    setMinimumSize(manual::kPageBoxRight + 10, 200);
+    placeClient(screen.width() <= 800 ? QPoint(10, 0) : QPoint(30, 70), QSize(kClientWidth, kClientHeight));
 
-    PanelTools->setGeometry(0, 0, kClientWidth, kStripHeight);
+    PanelTools->setGeometry(0, 0, width(), kStripHeight);
     SpeedButtonPrint->move(2, (kStripHeight - kButtonSize) / 2);
     LabelPage->adjustSize();
     LabelPage->move(kPageLabelLeft, (kStripHeight - LabelPage->height()) / 2);
@@ -92,10 +91,20 @@ void TFormManual::FormCreate() {
     ComboBoxPage->setMaxVisibleItems(manual::kPageCount);
     ComboBoxPage->resize(56, 22);
     ComboBoxPage->move(LabelPage->x() + LabelPage->width() + 10, (kStripHeight - ComboBoxPage->height()) / 2);
-    SpeedButtonHelp->move(width() - 34, (kStripHeight - kButtonSize) / 2);
+    placeHelpButton();
 
     page_ = 1;
     ComboBoxPage->setCurrentIndex(0);
+}
+
+void TFormManual::placeHelpButton() {
+    PanelTools->resize(width(), kStripHeight);
+    SpeedButtonHelp->move(width() - 34, (kStripHeight - kButtonSize) / 2);
+}
+
+void TFormManual::resizeEvent(QResizeEvent* event) {
+    SecondaryWindow::resizeEvent(event);
+    placeHelpButton();
 }
 
 void TFormManual::ComboBoxPageChange() {

@@ -31,9 +31,12 @@ class TFormManual : public SecondaryWindow {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void FormCreate();
+    // The strip across the window, the help button at its right end.
+    void placeHelpButton();
     // Draws the current page; runs from the paint event, the one place a window can paint.
     void FormPaint();
     void showPage(int page);

@@ -1,5 +1,6 @@
 #include "ui/mesh_window.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,7 +9,9 @@
 #include "editors/editor_drawing.h"
 #include "operations/mesh_edits.h"
 #include "ui/application.h"
+#include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
+#include "ui/view_controls.h"
 #include "ui/window_feedback.h"
 
 namespace velkor {
@@ -43,7 +46,7 @@ TFormMesh::TFormMesh(Application& app)
     // The kept picture covers the whole window.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QSize screen = screenSize();
-    setGeometry(20, 75, screen.width() - 40, screen.height() - 80);
+    placeFrame(QRect(20, 75, screen.width() - 40, screen.height() - 80));
 
     PanelMesh = toolPanel();
     SpeedButtonNode = addToolButton(0, EditorGlyph::AddWell, "Add Well", true);
@@ -52,6 +55,8 @@ TFormMesh::TFormMesh(Application& app)
     connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormMesh::SpeedButtonNodeClick);
     connect(SpeedButtonSplit2, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit2Click);
     connect(SpeedButtonSplit4, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit4Click);
+    CheckMeshLines = makeMeshLinesCheck(PanelMesh, 115);
+    connect(CheckMeshLines, &QCheckBox::toggled, this, &TFormMesh::viewChanged);
 
     connect(&app_.document, &Document::changed, this, &TFormMesh::documentChanged);
     FormActivate();
@@ -64,6 +69,7 @@ void TFormMesh::FormActivate() {
     state_.pendingNode = -1;
     placeModeDisplay();
     SpeedButtonSplit4->setChecked(false);
+    resetView();
 }
 
 void TFormMesh::showEvent(QShowEvent* event) {
@@ -90,7 +96,14 @@ void TFormMesh::drawPicture() {
     picture_.fill(kSilverColour);
     QPainter painter(&picture_);
     QtCanvas canvas(painter);
-    drawMeshEditor(canvas, app_.problem, viewMapping());
+    MeshPictureOptions options;
+    options.meshLines = CheckMeshLines->isChecked();
+    options.cull = !zoomView().atFit();
+    options.canvasWidth = width();
+    options.canvasHeight = height();
+    const std::shared_ptr<const ElementRuns> runs = MeshCaches::of(app_.document).runs(app_.problem);
+    options.runs = runs.get();
+    drawMeshEditor(canvas, app_.problem, viewMapping(), options);
     pictureStale_ = false;
     ++meshDrawings_;
 }
@@ -195,12 +208,25 @@ void TFormMesh::FormMouseMove(QPoint point) {
     if (addWellTool_.active()) LabelOperation->repaint();
 }
 
+// Zoom, pan and the zoom box take their events first; the rest reach Add Well at the world point
+// of the present view.
 void TFormMesh::mousePressEvent(QMouseEvent* event) {
+    if (navigationPress(event)) return;
     FormMouseDown(event->position().toPoint());
 }
 
 void TFormMesh::mouseMoveEvent(QMouseEvent* event) {
+    if (navigationMove(event)) return;
     FormMouseMove(event->position().toPoint());
+}
+
+void TFormMesh::mouseReleaseEvent(QMouseEvent* event) {
+    navigationRelease(event);
+}
+
+void TFormMesh::viewChanged() {
+    pictureStale_ = true;
+    update();
 }
 
 void TFormMesh::showModeButtons() {

@@ -8,6 +8,8 @@
 #include "editors/editor_tools.h"
 #include "ui/editor_window.h"
 
+class QCheckBox;
+
 namespace velkor {
 
 class TFormMesh : public EditorWindow {
@@ -41,12 +43,16 @@ class TFormMesh : public EditorWindow {
     QToolButton* SpeedButtonNode = nullptr;
     QToolButton* SpeedButtonSplit2 = nullptr;
     QToolButton* SpeedButtonSplit4 = nullptr;
+    // The element sides shown or not (the blocks stay outlined); a choice of the view only.
+    QCheckBox* CheckMeshLines = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void viewChanged() override;
     EditorTool& boxTool() override { return addWellTool_; }
     void showModeButtons() override;
 

@@ -17,14 +17,16 @@ namespace velkor {
 
 namespace {
 
-constexpr int kWidth = 456;
-constexpr int kHeight = 302;
 constexpr int kStripHeight = 25;
 constexpr int kButtonSize = 25;
 constexpr int kBoxWidth = 150;
 constexpr int kBoxHeight = 249;
 constexpr int kBoxTop = kStripHeight + 20;
-constexpr int kBoxLeft = (kWidth - 3 * kBoxWidth) / 2;
+// The three boxes of the solution, print and 3D-graph options stand where they always stood; the
+// fourth, of the plot options, stands to their right, and the window is a box wider.
+constexpr int kBoxLeft = (456 - 3 * kBoxWidth) / 2;
+constexpr int kWidth = 456 + kBoxWidth;
+constexpr int kHeight = 302;
 
 const char* const kHelpText = "Options :\n"
                               "\n"
@@ -54,7 +56,12 @@ const char* const kHelpText = "Options :\n"
                               "- Contours : Draw contours of the groundwater head, in red,\n"
                               "- Bottom Surface : Show mesh in the bottom of the aquifer, in green,\n"
                               "- Top Surface : Show mesh in the top of the aquifer, in yellow,\n"
-                              "- Viewing Angle : Scale of the viewing angle (1..89 degrees).";
+                              "- Viewing Angle : Scale of the viewing angle (1..89 degrees).\n"
+                              "\n"
+                              "Plot Options :\n"
+                              "\n"
+                              "- Label contours : Write the head along the contour lines,\n"
+                              "- Scale bar : Draw a scale in metres in the contour plot.";
 
 QFrame* makeBox(QWidget* parent, int index, Colour colour, const char* heading, int headingLeft) {
     auto* box = new QFrame(parent);
@@ -130,9 +137,14 @@ void TFormOpt::buildControls() {
     CheckTop = makeCheck(Panel3D, "Top Surface", 112);
     AngleScale = makeTrackBar(Panel3D, 2, "Viewing Angle", LabelAngleScale);
 
+    PanelPlot = makeBox(this, 3, kWhite, "Plot", 16);
+    CheckLabelContours = makeCheck(PanelPlot, "Label contours", 40);
+    CheckScaleBar = makeCheck(PanelPlot, "Scale bar", 64);
+
     connect(CheckPreconditioner, &QCheckBox::clicked, this, &TFormOpt::CheckPreconditionerClick);
     for (QCheckBox* check : {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements,
-                             CheckMesh, CheckContours, Check3D, CheckWater, CheckCont, CheckBottom, CheckTop})
+                             CheckMesh, CheckContours, Check3D, CheckWater, CheckCont, CheckBottom, CheckTop,
+                             CheckLabelContours, CheckScaleBar})
         connect(check, &QCheckBox::toggled, this, &TFormOpt::storeSettings);
     for (QSlider* bar : {GraphScale, AngleScale})
         connect(bar, &QSlider::valueChanged, this, &TFormOpt::storeSettings);
@@ -172,7 +184,9 @@ void TFormOpt::showSettings() {
                   {CheckWater, options.CheckWater},
                   {CheckCont, options.CheckCont},
                   {CheckBottom, options.CheckBottom},
-                  {CheckTop, options.CheckTop}};
+                  {CheckTop, options.CheckTop},
+                  {CheckLabelContours, options.CheckLabelContours},
+                  {CheckScaleBar, options.CheckScaleBar}};
     for (const auto& entry : checks) {
         const QSignalBlocker blocker(entry.check);
         entry.check->setChecked(entry.value);
@@ -198,6 +212,8 @@ void TFormOpt::storeSettings() {
     options.CheckBottom = CheckBottom->isChecked();
     options.CheckTop = CheckTop->isChecked();
     options.AngleScale = AngleScale->value();
+    options.CheckLabelContours = CheckLabelContours->isChecked();
+    options.CheckScaleBar = CheckScaleBar->isChecked();
     storing_ = true;
     app_.document.notify(Change::Options);
     storing_ = false;

@@ -45,6 +45,9 @@ class TFormOpt : public SecondaryWindow {
     QCheckBox* CheckTop = nullptr;
     QSlider* AngleScale = nullptr;
     QLabel* LabelAngleScale = nullptr;
+    QFrame* PanelPlot = nullptr;
+    QCheckBox* CheckLabelContours = nullptr;
+    QCheckBox* CheckScaleBar = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;

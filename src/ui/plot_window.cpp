@@ -18,6 +18,7 @@
 #include "results/svg_canvas.h"
 #include "ui/application.h"
 #include "ui/font_table.h"
+#include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
 #include "ui/text_codec.h"
 #include "ui/window_feedback.h"
@@ -39,37 +40,6 @@ constexpr int kLongWaitMilliseconds = 30;
 constexpr const char* kPictureFilter = "PNG(*.png)|*.png|SVG(*.svg)|*.svg";
 constexpr const char* kPictureExtension = "*.png";
 
-int builtLocators = 0;
-
-// The element locator of the present mesh, shared by the plot windows. At a million elements
-// building it costs more than a tracking run, so it is kept until the mesh changes. A run holds
-// its own reference: a change that arrives while the run lets the event loop work does not pull
-// the locator from under it.
-class LocatorCache : public QObject {
-  public:
-    explicit LocatorCache(Document& document) : QObject(&document) {
-        connect(&document, &Document::changed, this, [this](Change what) {
-            if (touches(what, Change::Mesh | Change::Counts)) locator_.reset();
-        });
-    }
-
-    static LocatorCache& of(Document& document) {
-        auto* cache = document.findChild<LocatorCache*>(QString(), Qt::FindDirectChildrenOnly);
-        return cache ? *cache : *new LocatorCache(document);
-    }
-
-    std::shared_ptr<const ElementLocator> locator(const Problem& problem) {
-        if (!locator_ || locator_->elementCount() != problem.usedElementCount()) {
-            locator_ = std::make_shared<const ElementLocator>(problem);
-            ++builtLocators;
-        }
-        return locator_;
-    }
-
-  private:
-    std::shared_ptr<const ElementLocator> locator_;
-};
-
 std::vector<double> particleHeights(const Problem& problem) {
     std::vector<double> heights(static_cast<std::size_t>(problem.usedParticleCount()));
     for (std::size_t p = 0; p < heights.size(); ++p)
@@ -89,9 +59,9 @@ QString datafileStem(const std::string& fileName) {
 
 PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn)
     : SecondaryWindow(app, id, caption), dependsOn_(dependsOn) {
-    // A single fixed border with only the system menu, kept above the other windows.
+    // A window with the system menu that can be resized and maximised, kept above the others.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -114,17 +84,39 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
 }
 
 int PlotWindow::locatorsBuilt() {
-    return builtLocators;
+    return MeshCaches::locatorsBuilt();
 }
 
 bool PlotWindow::pictureCurrent() const {
-    return state_ == PictureState::Complete && pictureGeneration_ == generation_ && pictureSize_ == size();
+    return state_ == PictureState::Complete && pictureGeneration_ == generation_ &&
+           pictureViewGeneration_ == viewGeneration_ && pictureSize_ == size();
+}
+
+std::shared_ptr<const ElementLocator> PlotWindow::locator() {
+    return MeshCaches::of(app_.document).locator(app_.problem);
+}
+
+bool PlotWindow::previewTransform(QTransform&) const {
+    return false;
+}
+
+void PlotWindow::pictureComplete() {}
+
+void PlotWindow::viewChanged() {
+    ++viewGeneration_;
+    // A tracking run going on is left to finish (it is kept): the new view then replays it at once,
+    // where stopping it would start the run again for every turn of the wheel.
+    if (isVisible()) {
+        update();
+        if (!drawTimer_.isActive()) drawTimer_.start(0);
+    }
 }
 
 void PlotWindow::documentChanged(Change what) {
     if (touches(what, Change::Results)) showPanelText();
     if (ownChange_ || !touches(what, dependsOn_)) return;
     ++generation_;
+    tracks_.clear();
     // A picture of what no longer is: the run stops at its next sweep and the plot is drawn anew.
     stopRun();
     if (isVisible()) update();
@@ -152,13 +144,24 @@ void PlotWindow::paintEvent(QPaintEvent*) {
 
 void PlotWindow::FormPaint() {
     QPainter painter(this);
-    if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
-    QRegion uncovered(rect());
-    uncovered -= QRect(QPoint(0, 0), picture_.size());
-    for (const QRect& part : uncovered)
-        painter.fillRect(part, toQColor(kSilver));
+    QTransform preview;
+    if (!picture_.isNull() && state_ != PictureState::Drawing && pictureViewGeneration_ != viewGeneration_ &&
+        previewTransform(preview)) {
+        // A new view not drawn yet: the picture as it was, moved and scaled to where it goes.
+        painter.fillRect(rect(), toQColor(kSilver));
+        painter.setTransform(preview);
+        painter.drawImage(0, 0, picture_);
+        painter.resetTransform();
+    } else {
+        if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+        QRegion uncovered(rect());
+        uncovered -= QRect(QPoint(0, 0), picture_.size());
+        for (const QRect& part : uncovered)
+            painter.fillRect(part, toQColor(kSilver));
+    }
 
-    const bool upToDate = pictureGeneration_ == generation_ && pictureSize_ == size();
+    const bool upToDate = pictureGeneration_ == generation_ && pictureViewGeneration_ == viewGeneration_ &&
+                          pictureSize_ == size();
     const bool settled = state_ == PictureState::Drawing ||
                          (upToDate && (state_ == PictureState::Complete || state_ == PictureState::Stopped));
     if (!settled && !drawTimer_.isActive()) drawTimer_.start(0);
@@ -166,8 +169,8 @@ void PlotWindow::FormPaint() {
 
 void PlotWindow::FormCreate() {
     const QSize screen = screenSize();
-    move(20, 75);
-    setFixedSize(screen.width() - 40, screen.height() - 80);
+    setMinimumSize(200, 150);
+    placeFrame(QRect(20, 75, screen.width() - 40, screen.height() - 80));
     placePanel();
 }
 
@@ -224,6 +227,7 @@ void PlotWindow::drawPicture() {
     ++drawingsStarted_;
     pictureSize_ = size();
     pictureGeneration_ = generation_;
+    pictureViewGeneration_ = viewGeneration_;
     picture_ = QImage(pictureSize_, QImage::Format_RGB32);
     picture_.fill(toQColor(kSilver));
     state_ = PictureState::Drawing;
@@ -237,6 +241,7 @@ void PlotWindow::drawPicture() {
     }
     if (complete) {
         state_ = PictureState::Complete;
+        pictureComplete();
     } else if (stoppedByUser_) {
         state_ = PictureState::Stopped;
     } else {
@@ -269,12 +274,13 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
         if (problem.NP > 0) {
             QElapsedTimer building;
             building.start();
-            locator = LocatorCache::of(app_.document).locator(problem);
+            locator = MeshCaches::of(app_.document).locator(problem);
             // A new locator of a large mesh takes a while: the event loop gets its turn before the
             // mesh is drawn, which takes as long again.
             if (building.elapsed() > kLongWaitMilliseconds) feedback.progress(Progress{Stage::Tracking});
         }
         callbacks.locator = locator.get();
+        callbacks.tracks = &tracks_;
         const std::vector<double> heightsBefore = particleHeights(problem);
 
         report = drawPlot(canvas, width, height, callbacks);
@@ -290,7 +296,8 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
     SavePicture->setEnabled(true);
     running_ = false;
     // Pathlines cut off at the bound of a run are not the whole story: the user is told.
-    if (report.track.outcome == Outcome::LimitReached && !report.track.message.empty() && !app_.quitRequested())
+    if (report.track.outcome == Outcome::LimitReached && !report.tracksReplayed &&
+        !report.track.message.empty() && !app_.quitRequested())
         app_.dialogs.message(report.track.message);
     return report.track.outcome != Outcome::Cancelled && report.track.outcome != Outcome::Busy;
 }

@@ -6,7 +6,8 @@
 // The plot is drawn into an image, not inside a paint event: a tracking run lets the event loop
 // run after every sweep, and a paint of the window that comes in meanwhile shows the picture as
 // far as it has grown instead of starting a second run. The finished picture stays until the
-// problem, the options it reads or the window size change.
+// problem, the options it reads, the view (a zoom) or the window size change; the steps of the
+// last whole tracking run are kept, so that a new view or size replays them without tracking.
 #pragma once
 
 #include <QImage>
@@ -14,20 +15,24 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "model/changes.h"
 #include "results/graph_page.h"
+#include "results/track_recording.h"
 #include "ui/secondary_window.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QToolButton;
+class QTransform;
 
 namespace velkor {
 
 class Canvas;
+class ElementLocator;
 class WindowFeedback;
 
 class PlotWindow : public SecondaryWindow {
@@ -42,7 +47,7 @@ class PlotWindow : public SecondaryWindow {
     };
 
     PictureState pictureState() const { return state_; }
-    // The plot as drawn for the problem, options and size of now.
+    // The plot as drawn for the problem, options, view and size of now.
     bool pictureCurrent() const;
     const QImage& picture() const { return picture_; }
     // Drawing runs started so far, and element locators built for all plot windows.
@@ -50,7 +55,10 @@ class PlotWindow : public SecondaryWindow {
     static int locatorsBuilt();
 
     // Size and place of a new window: nearly the whole screen, below the main window's tool bar.
+    // The window can be resized and maximised; its picture is drawn again once the size settles.
     void FormCreate();
+    // Steps of the last whole tracking run kept for drawing again (0 when none is kept).
+    std::size_t keptTrackSteps() const { return tracks_.steps(); }
 
     // Save Picture...: SVG or PNG of what the window shows, at its size.
     void SavePictureClick();
@@ -73,6 +81,19 @@ class PlotWindow : public SecondaryWindow {
     void FormPaint();
     // The panel, created by the base; the windows know it by their own names.
     QLabel* panel() const { return panel_; }
+
+    // The picture is to be drawn again for a new view of the same problem (a zoom, a choice of
+    // the window): the pathlines of the last run are replayed, not tracked anew.
+    void viewChanged();
+    // Bumped by every change of what the plot shows (not by a change of view).
+    uint64_t problemGeneration() const { return generation_; }
+    // Until the picture of a new view is drawn, the old one is shown through this transform (from
+    // its canvas to the present one); false when there is none.
+    virtual bool previewTransform(QTransform& transform) const;
+    // A whole picture has just been drawn.
+    virtual void pictureComplete();
+    // The element locator of the present mesh, shared by the plot windows and built once per mesh.
+    std::shared_ptr<const ElementLocator> locator();
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -106,6 +127,9 @@ class PlotWindow : public SecondaryWindow {
     // The picture holds the drawing of this generation of the problem and options at this size.
     uint64_t generation_ = 0;
     uint64_t pictureGeneration_ = 0;
+    uint64_t viewGeneration_ = 0;
+    uint64_t pictureViewGeneration_ = 0;
+    TrackRecording tracks_; // of the last whole run for this generation
     QSize pictureSize_;
     WindowFeedback* feedback_ = nullptr; // of the run going on
     bool running_ = false;

@@ -116,7 +116,7 @@ void QtCanvas::text(int x, int y, std::string_view text) {
     const QPainter::CompositionMode mode = painter_.compositionMode();
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(x, y, metrics.horizontalAdvance(shown), metrics.height(), brush_);
-    painter_.setPen(Qt::black);
+    painter_.setPen(toQColor(font_.colour));
     painter_.drawText(x, y + metrics.ascent(), shown);
     painter_.setPen(pen);
     painter_.setCompositionMode(mode);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 namespace velkor::stamps {
@@ -44,6 +45,22 @@ ShapeTable& triangleTable() {
     return table;
 }
 
+// The larger triangles, by their corner offsets, as far as they have been met.
+struct LargeShapeTable {
+    std::unordered_map<uint32_t, Shape> shapes;
+    std::vector<StampPixel> pixels;
+    int reach = kLargeTriangleReach;
+};
+
+// Beyond this many learned pixels (a few megabytes) the large shapes are forgotten and learned
+// again as they come: a zoom through many scales meets ever new shapes.
+constexpr std::size_t kMostLargePixels = 2'000'000;
+
+LargeShapeTable& largeTriangleTable() {
+    static LargeShapeTable table;
+    return table;
+}
+
 ShapeTable& lineTable() {
     static ShapeTable table{std::vector<Shape>(kLineSide * kLineSide), {}, kLineReach};
     return table;
@@ -63,7 +80,7 @@ constexpr QRgb kScratchBrush = 0xff000001;
 constexpr QRgb kScratchPen = 0xff000002;
 
 // Draws the shape with QPainter around the middle of a scratch image and keeps what it set.
-template <class Draw> void learn(ShapeTable& table, Shape& shape, Draw draw) {
+template <class Table, class Draw> void learn(Table& table, Shape& shape, Draw draw) {
     const int reach = table.reach + kMargin;
     const int origin = reach + kScratchRoom;
     const int side = 2 * origin + 1;
@@ -101,8 +118,8 @@ bool inside(const Target& target, int x, int y, int reach) {
     return x >= margin && y >= margin && x < target.width - margin && y < target.height - margin;
 }
 
-void stamp(const Target& target, const ShapeTable& table, const Shape& shape, int x, int y, QRgb pen,
-           QRgb brush) {
+template <class Table>
+void stamp(const Target& target, const Table& table, const Shape& shape, int x, int y, QRgb pen, QRgb brush) {
     QRgb* const anchor = target.pixels + y * target.stride + x;
     const StampPixel* pixel = table.pixels.data() + shape.begin;
     for (const StampPixel* end = pixel + shape.count; pixel != end; ++pixel)
@@ -126,11 +143,44 @@ Target targetOf(const QImage& image) {
                   image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)), image.width(), image.height()};
 }
 
+namespace {
+
+bool largeTriangle(const Target& target, const CanvasPoint& a, int bx, int by, int cx, int cy, QRgb pen,
+                   QRgb brush) {
+    constexpr int r = kLargeTriangleReach;
+    if (std::abs(bx) > r || std::abs(by) > r || std::abs(cx) > r || std::abs(cy) > r) return false;
+    if (!inside(target, a.x, a.y, r)) return false;
+    LargeShapeTable& table = largeTriangleTable();
+    constexpr int side = 2 * r + 1;
+    const auto key = static_cast<uint32_t>(
+        ((offsetIndex(bx, r) * side + offsetIndex(by, r)) * side + offsetIndex(cx, r)) * side +
+        offsetIndex(cy, r));
+    auto found = table.shapes.find(key);
+    if (found == table.shapes.end()) {
+        if (table.pixels.size() > kMostLargePixels) {
+            table.shapes.clear();
+            table.pixels.clear();
+        }
+        found = table.shapes.emplace(key, Shape{}).first;
+        learn(table, found->second, [&](QPainter& painter, int origin) {
+            const QPoint corners[3] = {QPoint(origin, origin), QPoint(origin + bx, origin + by),
+                                       QPoint(origin + cx, origin + cy)};
+            painter.drawPolygon(corners, 3);
+        });
+    }
+    if (found->second.state != Shape::Stamped) return false;
+    stamp(target, table, found->second, a.x, a.y, pen, brush);
+    return true;
+}
+
+} // namespace
+
 bool triangle(const Target& target, const CanvasPoint& a, const CanvasPoint& b, const CanvasPoint& c,
               QRgb pen, QRgb brush) {
     const int bx = b.x - a.x, by = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
     constexpr int r = kTriangleReach;
-    if (std::abs(bx) > r || std::abs(by) > r || std::abs(cx) > r || std::abs(cy) > r) return false;
+    if (std::abs(bx) > r || std::abs(by) > r || std::abs(cx) > r || std::abs(cy) > r)
+        return largeTriangle(target, a, bx, by, cx, cy, pen, brush);
     if (!inside(target, a.x, a.y, r)) return false;
     ShapeTable& table = triangleTable();
     const int index =

@@ -21,6 +21,10 @@ namespace stamps {
 // Corners of a stamped triangle lie within this many pixels of its first corner in x and y; the
 // end of a stamped line within this many pixels of its start.
 inline constexpr int kTriangleReach = 4;
+// A zoomed picture of a large mesh shows tens of thousands of elements a few pixels to a few
+// dozen across: triangles up to this reach are stamped too, from the shapes met so far (kept up to
+// a bound, then learned afresh).
+inline constexpr int kLargeTriangleReach = 32;
 inline constexpr int kLineReach = 8;
 
 // The pixels of an image that QPainter paints on. They are written in place, never through

@@ -4,7 +4,9 @@
 
 #include "editors/editors_test_support.h"
 #include "mesh/refinement.h"
+#include "results/plan_index.h"
 #include "results/recording_canvas.h"
+#include "results/zoom_view.h"
 
 namespace velkor {
 namespace {
@@ -78,6 +80,56 @@ TEST(EditorDrawing, RubberBandInNotXorOnlyWhileALineIsStarted) {
     EXPECT_EQ(canvas.joined(), "pen 0,0,0 solid 1 notxor\n"
                                "line 20 144 200 54\n"
                                "pen 0,0,0 solid 1 copy\n");
+}
+
+// Split five times the default block has 1024 elements of about 15 x 15 m: under 3 pixels at
+// 0.18 pixels per metre.
+Problem fineMesh() {
+    Problem p = defaultProblem(Limits{20, 2000, 4000, 10});
+    for (int pass = 0; pass < 5; ++pass)
+        splitAllInFour(p);
+    return p;
+}
+
+int countCalls(const RecordingCanvas& canvas, const std::string& kind) {
+    int n = 0;
+    for (const std::string& call : canvas.calls)
+        n += call.rfind(kind + " ", 0) == 0;
+    return n;
+}
+
+TEST(EditorDrawing, ElementsTooSmallForTheirSidesShowTheirBlockFilledAndOutlined) {
+    const Problem p = fineMesh();
+    RecordingCanvas canvas;
+    drawMeshEditor(canvas, p, kView);
+    // The block in its colour, outlined with black after; no element drawn.
+    EXPECT_EQ(countCalls(canvas, "polygon"), 1);
+    EXPECT_EQ(countCalls(canvas, "line"), 3);
+    EXPECT_NE(
+        canvas.joined().find("pen 240,8,8 solid 1 copy\nbrush 240,8,8\npolygon 20 234 20 144 110 234\n"),
+        std::string::npos);
+
+    // Eight times closer every element in view has its sides; with or without the runs of the
+    // mesh the picture is the same; without mesh lines only the block is drawn.
+    ZoomView zoom;
+    kView.through(zoom);
+    zoom.zoomAbout(40, 220, 8);
+    const ViewMapping near = kView.through(zoom);
+    const ElementRuns runs(p);
+    MeshPictureOptions culled;
+    culled.cull = true;
+    culled.canvasWidth = 401;
+    culled.canvasHeight = 300;
+    RecordingCanvas plain, indexed, bare;
+    drawMeshEditor(plain, p, near, culled);
+    culled.runs = &runs;
+    drawMeshEditor(indexed, p, near, culled);
+    EXPECT_EQ(indexed.calls, plain.calls);
+    EXPECT_GT(countCalls(plain, "polygon"), 20);
+    EXPECT_LT(countCalls(plain, "polygon"), p.NM / 2);
+    culled.meshLines = false;
+    drawMeshEditor(bare, p, near, culled);
+    EXPECT_EQ(countCalls(bare, "polygon"), 1);
 }
 
 } // namespace

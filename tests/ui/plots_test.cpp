@@ -133,9 +133,11 @@ TEST_F(OptionsWindow, HelpAndCloseGroups) {
     const std::string& help = dialogs.messages[0];
     EXPECT_EQ(help.rfind("Options :\n\nSolution Options :\n\n", 0), 0u);
     EXPECT_NE(help.find("\n- Mesh : Print a graph of the finite element mesh,\n"), std::string::npos);
-    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 28); // 29 lines, the last without a break
-    EXPECT_EQ(help.substr(help.rfind('\n') + 1),
-              "- Viewing Angle : Scale of the viewing angle (1..89 degrees).");
+    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 33); // 34 lines, the last without a break
+    EXPECT_NE(
+        help.find("\n- Viewing Angle : Scale of the viewing angle (1..89 degrees).\n\nPlot Options :\n"),
+        std::string::npos);
+    EXPECT_EQ(help.substr(help.rfind('\n') + 1), "- Scale bar : Draw a scale in metres in the contour plot.");
 
     main().FormPaint();
     main().SpeedButton3dClick();
