@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mesh/refinement.h"
 #include "model/problem.h"
 #include "operations/mesh_edits.h"
 #include "operations/undo_history.h"
+#include "four_blocks.h"
 #include "timing.h"
 
 using namespace velkor;
@@ -22,24 +22,9 @@ using bench::seconds;
 constexpr int kRepeats = 3;
 
 // Four blocks over the default area, split until the mesh has `elements` elements.
-void meshOf(Problem& p, int32_t elements) {
-    p.resetToDefaultProblem();
+void meshOf(Problem& p, const Limits& limits, int32_t elements) {
+    bench::fourBlocks(p, limits);
     p.buildColoursAndDefaultSoils();
-    const double xy[5][2] = {{0, 0}, {2000, 0}, {2000, 1000}, {0, 1000}, {1130.7, 487.3}};
-    for (int i = 0; i < 5; ++i) {
-        Node& n = p.nodes[static_cast<std::size_t>(i)];
-        n = Node{};
-        n.X = xy[i][0];
-        n.Y = xy[i][1];
-        n.T = 10;
-        n.F = i < 2 ? 20 : 10;
-        n.Type = i < 4 ? 1 : 0;
-    }
-    p.NA = p.NN = 5;
-    for (int32_t b = 0; b < 4; ++b)
-        p.blocks[static_cast<std::size_t>(b)] = Block{{b, (b + 1) % 4, 4}, b};
-    p.NB = 4;
-    resetMesh(p);
     while (p.NM < elements)
         if (!splitMesh(p, SplitKind::IntoFour).ok()) std::exit(1);
 }
@@ -76,11 +61,10 @@ int main() {
     limits.NMAX = 600'000;
     limits.MMAX = 1'100'000;
     Problem p;
-    if (!p.allocateTables(limits)) return 1;
     Timing split, well;
     int32_t NM = 0, NN = 0;
     for (int repeat = 0; repeat < kRepeats; ++repeat) {
-        meshOf(p, 262'144);
+        meshOf(p, limits, 262'144);
         UndoHistory history(defaultUndoBudget());
         timeStep(p, history, [](Problem& q) { return splitMesh(q, SplitKind::IntoFour); }, split);
         NM = p.NM;
