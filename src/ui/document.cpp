@@ -117,25 +117,20 @@ void Document::endStep() {
 }
 
 void Document::undo() {
-    if (!canUndo()) return;
-    FileIdentity file = fileIdentity();
-    const std::string name = history_.undoName();
-    const std::optional<Change> changed = history_.undo(problem_, file);
-    if (!changed) {
-        emit statusMessage("Not enough memory to undo \"" + name + "\".");
-        return;
-    }
-    setFileIdentity(file);
-    announce(*changed);
+    if (canUndo()) takeStep(true);
 }
 
 void Document::redo() {
-    if (!canRedo()) return;
+    if (canRedo()) takeStep(false);
+}
+
+void Document::takeStep(bool back) {
     FileIdentity file = fileIdentity();
-    const std::string name = history_.redoName();
-    const std::optional<Change> changed = history_.redo(problem_, file);
+    const std::string name = back ? history_.undoName() : history_.redoName();
+    const std::optional<Change> changed = back ? history_.undo(problem_, file) : history_.redo(problem_, file);
     if (!changed) {
-        emit statusMessage("Not enough memory to redo \"" + name + "\".");
+        emit statusMessage(std::string(back ? "Not enough memory to undo \"" : "Not enough memory to redo \"") +
+                           name + "\".");
         return;
     }
     setFileIdentity(file);

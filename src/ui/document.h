@@ -107,6 +107,8 @@ class Document : public QObject {
     Applied finish(const std::string& name, std::optional<ProblemSnapshot>& before,
                    std::optional<FileIdentity> file, Applied applied);
     void announce(Change what);
+    // Undo (back) or Redo of the step at the history's position.
+    void takeStep(bool back);
 
     Problem problem_;
     UndoHistory history_;
