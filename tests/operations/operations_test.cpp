@@ -70,6 +70,7 @@ TEST(OpenDatafile, TheProblemIsCalledAfterItsFileAndARefusalLeavesEverything) {
     EXPECT_EQ(openDatafile(held, copy.string()).result.outcome, Outcome::BadInput);
     EXPECT_EQ(openDatafile(held, "/nonexistent/x.fem").result.outcome, Outcome::FileError);
     EXPECT_EQ(state(held), before);
+    std::filesystem::remove(copy);
 }
 
 TEST(ApplyLimits, NewTablesKeepAProblemThatFitsAndRefuseOneThatDoesNot) {
