@@ -1,4 +1,5 @@
-// The mesh editor: the element mesh drawn in plan, refined by Split 4, Split 2 and Add Well.
+// The mesh editor: the element mesh drawn in plan, refined by Split 4, Split 2 and Add Well, and
+// the nodes of an area set at once by Set Nodes.
 #pragma once
 
 #include <QImage>
@@ -26,9 +27,14 @@ class TFormMesh : public EditorWindow {
     void SpeedButtonNodeClick();
     void SpeedButtonSplit2Click();
     void SpeedButtonSplit4Click();
+    void SpeedButtonSetNodesClick();
     // Mouse events at a point of the window; the world point is not clamped.
     void FormMouseDown(QPoint point);
     void FormMouseMove(QPoint point);
+    void FormMouseUp(QPoint point);
+    void FormDblClick(QPoint point);
+    // Enter ends the line of Set Nodes, Escape drops it.
+    void FormKeyDown(int key);
 
     bool splitRunning() const { return splitting_; }
     // How often the mesh has been drawn: the picture is kept and drawn again only when the mesh,
@@ -41,12 +47,16 @@ class TFormMesh : public EditorWindow {
     QToolButton* SpeedButtonNode = nullptr;
     QToolButton* SpeedButtonSplit2 = nullptr;
     QToolButton* SpeedButtonSplit4 = nullptr;
+    QToolButton* SpeedButtonSetNodes = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     EditorTool& boxTool() override { return addWellTool_; }
     void showModeButtons() override;
 
@@ -54,8 +64,13 @@ class TFormMesh : public EditorWindow {
     void split(bool intoFour);
     void documentChanged(Change what);
     void drawPicture();
+    // A Set Nodes event: shown, and when its pick is complete the caught nodes are set.
+    void applySetNodes(const ToolResponse& response);
+    // The caught nodes highlighted, the settings asked for and written as one step.
+    void setCaughtNodes();
 
     AddWellTool addWellTool_;
+    SetNodesTool setNodesTool_;
     QImage picture_;
     bool pictureStale_ = true;
     int meshDrawings_ = 0;

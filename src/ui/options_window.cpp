@@ -17,12 +17,13 @@ namespace velkor {
 
 namespace {
 
+// Budget sits below the graphics scale in the print box: the boxes and the window leave room for it.
 constexpr int kWidth = 456;
-constexpr int kHeight = 302;
+constexpr int kHeight = 326;
 constexpr int kStripHeight = 25;
 constexpr int kButtonSize = 25;
 constexpr int kBoxWidth = 150;
-constexpr int kBoxHeight = 249;
+constexpr int kBoxHeight = 273;
 constexpr int kBoxTop = kStripHeight + 20;
 constexpr int kBoxLeft = (kWidth - 3 * kBoxWidth) / 2;
 
@@ -42,6 +43,7 @@ const char* const kHelpText = "Options :\n"
                               "- Mesh : Print a graph of the finite element mesh,\n"
                               "- Contours : Print a graph of contours of the groundwater head,\n"
                               "- 3D-Graph : Print a three dimensional graph of the groundwater head,\n"
+                              "- Budget : Print the water budget of the solution,\n"
                               "- Graphics Scale : Scale of the graphs on printing paper.\n"
                               "\n"
                               "Warning : For a large problem, with many nodes and elements, printing the\n"
@@ -122,6 +124,7 @@ void TFormOpt::buildControls() {
     CheckContours = makeCheck(PanelPrint, "Contours", 136);
     Check3D = makeCheck(PanelPrint, "3D-Graph", 160);
     GraphScale = makeTrackBar(PanelPrint, 5, "Graphics Scale ", LabelGraphScale);
+    CheckBudget = makeCheck(PanelPrint, "Budget", 248);
 
     Panel3D = makeBox(this, 2, kAqua, "3D-Graph Options", 11);
     CheckWater = makeCheck(Panel3D, "Groundwater Table", 40);
@@ -131,8 +134,9 @@ void TFormOpt::buildControls() {
     AngleScale = makeTrackBar(Panel3D, 2, "Viewing Angle", LabelAngleScale);
 
     connect(CheckPreconditioner, &QCheckBox::clicked, this, &TFormOpt::CheckPreconditionerClick);
-    for (QCheckBox* check : {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements,
-                             CheckMesh, CheckContours, Check3D, CheckWater, CheckCont, CheckBottom, CheckTop})
+    for (QCheckBox* check :
+         {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements, CheckMesh,
+          CheckContours, Check3D, CheckBudget, CheckWater, CheckCont, CheckBottom, CheckTop})
         connect(check, &QCheckBox::toggled, this, &TFormOpt::storeSettings);
     for (QSlider* bar : {GraphScale, AngleScale})
         connect(bar, &QSlider::valueChanged, this, &TFormOpt::storeSettings);
@@ -169,6 +173,7 @@ void TFormOpt::showSettings() {
                   {CheckMesh, options.CheckMesh},
                   {CheckContours, options.CheckContours},
                   {Check3D, options.Check3D},
+                  {CheckBudget, options.CheckBudget},
                   {CheckWater, options.CheckWater},
                   {CheckCont, options.CheckCont},
                   {CheckBottom, options.CheckBottom},
@@ -192,6 +197,7 @@ void TFormOpt::storeSettings() {
     options.CheckMesh = CheckMesh->isChecked();
     options.CheckContours = CheckContours->isChecked();
     options.Check3D = Check3D->isChecked();
+    options.CheckBudget = CheckBudget->isChecked();
     options.GraphScale = GraphScale->value();
     options.CheckWater = CheckWater->isChecked();
     options.CheckCont = CheckCont->isChecked();

@@ -87,6 +87,10 @@ QString datafileStem(const std::string& fileName) {
 
 } // namespace
 
+std::shared_ptr<const ElementLocator> sharedElementLocator(Document& document, const Problem& problem) {
+    return LocatorCache::of(document).locator(problem);
+}
+
 PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn)
     : SecondaryWindow(app, id, caption), dependsOn_(dependsOn) {
     // A single fixed border with only the system menu, kept above the other windows.
@@ -269,7 +273,7 @@ bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& r
         if (problem.NP > 0) {
             QElapsedTimer building;
             building.start();
-            locator = LocatorCache::of(app_.document).locator(problem);
+            locator = sharedElementLocator(app_.document, problem);
             // A new locator of a large mesh takes a while: the event loop gets its turn before the
             // mesh is drawn, which takes as long again.
             if (building.elapsed() > kLongWaitMilliseconds) feedback.progress(Progress{Stage::Tracking});

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "model/changes.h"
@@ -28,7 +29,13 @@ class QToolButton;
 namespace velkor {
 
 class Canvas;
+class Document;
+class ElementLocator;
 class WindowFeedback;
+
+// The element locator of the present mesh, shared by the plot windows and the export: built when
+// first asked for and kept until the mesh changes.
+std::shared_ptr<const ElementLocator> sharedElementLocator(Document& document, const Problem& problem);
 
 class PlotWindow : public SecondaryWindow {
     Q_OBJECT
