@@ -59,7 +59,8 @@ inline constexpr const char* kRectangleCatchesNoNodeMessage =
 inline constexpr const char* kPolylineCatchesNoNodeMessage =
     "No node lies within the tolerance of the line. Nothing was changed.";
 inline const char* noNodeCaughtMessage(SelectionShape shape) {
-    return shape == SelectionShape::Rectangle ? kRectangleCatchesNoNodeMessage : kPolylineCatchesNoNodeMessage;
+    return shape == SelectionShape::Rectangle ? kRectangleCatchesNoNodeMessage
+                                              : kPolylineCatchesNoNodeMessage;
 }
 
 // Writes the settings into every node of the selection, through the value rules of the Nodes

@@ -291,7 +291,8 @@ void TFormMesh::setCaughtNodes() {
                                     [&](Problem& problem) { return setNodes(problem, caught, *settings); });
             // Done needs no word: the nodes were marked, and the status line says the results
             // are out of date.
-            if (!applied.ok() && !applied.result.message.empty()) app_.dialogs.message(applied.result.message);
+            if (!applied.ok() && !applied.result.message.empty())
+                app_.dialogs.message(applied.result.message);
         }
     }
     setNodesTool_.finish();

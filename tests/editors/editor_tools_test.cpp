@@ -254,7 +254,8 @@ struct SetNodesEditor {
     std::vector<std::pair<double, double>> caught() const {
         std::vector<std::pair<double, double>> points;
         for (const int32_t n : tool.selection().nodes)
-            points.emplace_back(p.nodes[static_cast<std::size_t>(n)].X, p.nodes[static_cast<std::size_t>(n)].Y);
+            points.emplace_back(p.nodes[static_cast<std::size_t>(n)].X,
+                                p.nodes[static_cast<std::size_t>(n)].Y);
         std::sort(points.begin(), points.end());
         return points;
     }

@@ -128,9 +128,9 @@ TEST(CloseGroups, EachCommandHidesItsWindows) {
                               W::Manual, W::Wells, W::Particles, W::Contours, W::WaterBudget}));
     EXPECT_EQ(group(Command::GridEdit),
               (std::vector<W>{W::Mesh, W::Nodes, W::Elements, W::Properties, W::EditBlocks}));
-    for (Command plain : {Command::Print, Command::Export, Command::Properties, Command::Nodes, Command::Elements,
-                          Command::Wells, Command::Particles, Command::Manual, Command::WaterBudget, Command::Help,
-                          Command::About, Command::Quit})
+    for (Command plain : {Command::Print, Command::Export, Command::Properties, Command::Nodes,
+                          Command::Elements, Command::Wells, Command::Particles, Command::Manual,
+                          Command::WaterBudget, Command::Help, Command::About, Command::Quit})
         EXPECT_TRUE(group(plain).empty());
     WindowId budget{};
     ASSERT_TRUE(toggledWindow(Command::WaterBudget, budget));

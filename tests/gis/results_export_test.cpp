@@ -36,8 +36,9 @@ class StopAtOnce : public Feedback {
 class ResultsExport : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("velkor_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        folder_ =
+            std::filesystem::temp_directory_path() /
+            ("velkor_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         problem_ = test::defaultProblem();

@@ -20,8 +20,9 @@ namespace {
 
 using W = WindowId;
 
-const std::vector<W> kAllWindows{W::Nodes,    W::Elements, W::Mesh,  W::Options, W::EditBlocks, W::Properties,
-                                 W::Contours, W::Manual,   W::Wells, W::Graph3D, W::Particles,  W::WaterBudget};
+const std::vector<W> kAllWindows{W::Nodes,      W::Elements,   W::Mesh,      W::Options,
+                                 W::EditBlocks, W::Properties, W::Contours,  W::Manual,
+                                 W::Wells,      W::Graph3D,    W::Particles, W::WaterBudget};
 
 enum class Effect { OpenDialog, SaveDialog, PrintDialog, Solve, NewProblem, Toggle, HelpText };
 
@@ -34,8 +35,8 @@ struct ButtonCase {
     std::vector<W> hidden; // before the command acts (the toggled window not included)
 };
 
-const std::vector<W> kAllButEdit{W::Options, W::Nodes,    W::Elements, W::Mesh,  W::Properties,   W::Graph3D,
-                                 W::Contours, W::Manual,  W::Wells,    W::Particles, W::WaterBudget};
+const std::vector<W> kAllButEdit{W::Options,  W::Nodes,  W::Elements, W::Mesh,      W::Properties, W::Graph3D,
+                                 W::Contours, W::Manual, W::Wells,    W::Particles, W::WaterBudget};
 
 // The tool bar, left to right.
 const std::vector<ButtonCase>& buttonCases() {
@@ -271,10 +272,10 @@ TEST_F(MainCommands, MenuShortcutsAndAbout) {
     std::vector<QString> file;
     for (QAction* item : main().menuBar()->actions().at(0)->menu()->actions())
         file.push_back(item->isSeparator() ? QStringLiteral("-") : item->text());
-    EXPECT_EQ(file,
-              (std::vector<QString>{QStringLiteral("&Open"), QStringLiteral("&New"), QStringLiteral("&Save"),
-                                    QStringLiteral("&Print"), QStringLiteral("Print Pre&view"),
-                                    QStringLiteral("&Export\u2026"), QStringLiteral("-"), QStringLiteral("&Quit")}));
+    EXPECT_EQ(file, (std::vector<QString>{QStringLiteral("&Open"), QStringLiteral("&New"),
+                                          QStringLiteral("&Save"), QStringLiteral("&Print"),
+                                          QStringLiteral("Print Pre&view"), QStringLiteral("&Export\u2026"),
+                                          QStringLiteral("-"), QStringLiteral("&Quit")}));
 }
 
 TEST_F(MainCommands, LookAndSizeOfTheWindow) {

@@ -42,7 +42,8 @@ TEST_F(WaterBudgetWindow, ShowsTheBudgetOfTheSolvedExample) {
     // 12.5 m3/d enters through the side x = 0 (head 15 m) and leaves through x = 700 (5 m), as
     // velkor-batch --budget reports it for the same solve.
     const std::string text = shown();
-    EXPECT_EQ(text.rfind("Flows in m\u00B3/d, counted as they enter (In) or leave (Out) the aquifer.\n", 0), 0u)
+    EXPECT_EQ(text.rfind("Flows in m\u00B3/d, counted as they enter (In) or leave (Out) the aquifer.\n", 0),
+              0u)
         << text;
     EXPECT_TRUE(shows("x 0.0, y 0.0\u2013100.0")) << text;
     EXPECT_TRUE(shows("x 700.0, y 0.0\u2013100.0")) << text;
@@ -56,8 +57,9 @@ TEST_F(WaterBudgetWindow, ShowsTheBudgetOfTheSolvedExample) {
     // The help states the sign convention.
     click(budget().SpeedButtonHelp);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].find("Sign convention : In is water entering the aquifer, Out water leaving it"),
-              std::string::npos);
+    EXPECT_NE(
+        dialogs.messages[0].find("Sign convention : In is water entering the aquifer, Out water leaving it"),
+        std::string::npos);
 
     // The menu item hides it again, as the button would.
     choose(main().Budget1);
