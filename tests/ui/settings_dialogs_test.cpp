@@ -50,6 +50,9 @@ TEST(SetNodesDialog, ShowsTheRequestAndGivesTheCheckedValues) {
     EXPECT_EQ(dialog.EditT->text(), QStringLiteral("10.000"));
     EXPECT_TRUE(dialog.EditF->isEnabled());
     EXPECT_FALSE(dialog.EditB->isEnabled()); // B and T are set only when asked for
+    ASSERT_TRUE(dialog.settings());
+    EXPECT_FALSE(dialog.settings()->B);
+    EXPECT_EQ(dialog.settings()->F, 12.5);
 
     clickBox(dialog.CheckB);
     ASSERT_TRUE(dialog.EditB->isEnabled());

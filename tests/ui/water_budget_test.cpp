@@ -85,17 +85,24 @@ TEST_F(WaterBudgetWindow, FollowsChangesAndUndoOnceEachNeverForARepaint) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(shows("Results out of date: solve again")) << shown();
     EXPECT_EQ(budget().computations(), first + 1);
+    // Out of date already, an infiltration still shows at once in its soil's line.
+    enter(soils, SoilI, 1, "0.001");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shows("      1     0.001000        35000.000")) << shown();
+    EXPECT_EQ(budget().computations(), first + 2);
 
     choose(main().Undo1);
     QCoreApplication::processEvents();
+    choose(main().Undo1);
+    QCoreApplication::processEvents();
     EXPECT_FALSE(shows("Results out of date")) << shown();
-    EXPECT_EQ(budget().computations(), first + 2);
+    EXPECT_EQ(budget().computations(), first + 4);
 
     // Hidden, it works nothing out; shown again, it shows the problem as it is.
     click(main().SpeedButtonBudget);
     choose(main().Redo1);
     QCoreApplication::processEvents();
-    EXPECT_EQ(budget().computations(), first + 2);
+    EXPECT_EQ(budget().computations(), first + 4);
     click(main().SpeedButtonBudget);
     EXPECT_TRUE(shows("Results out of date: solve again")) << shown();
 }
