@@ -39,13 +39,7 @@ constexpr int kRepeats = 3;
 constexpr double kTarget = 0.2;
 
 template <typename Run> double fastest(Run&& run) {
-    double best = 1e300;
-    for (int i = 0; i < kRepeats; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        best = std::min(best, seconds(start));
-    }
-    return best;
+    return bench::fastestOf(kRepeats, run);
 }
 
 // The Set Nodes dialog answered at once: the caught nodes take the water they are given.
@@ -65,20 +59,6 @@ void sendMouse(QWidget& window, QEvent::Type type, QPoint at, bool held) {
     QApplication::sendEvent(&window, &event);
 }
 
-// The sides x = 0 and x = 1000 with given heads and the discharges of the linear head.
-void prescribeEnds(Problem& problem, int cells) {
-    const double perNode = 0.3 * 1000 / cells;
-    for (int32_t i = 0; i < problem.NN; ++i) {
-        Node& node = problem.nodes[static_cast<std::size_t>(i)];
-        if (node.X == 0 || node.X == 1000) {
-            node.Type = 1;
-            node.Q = node.X == 0 ? perNode : -perNode;
-        } else {
-            node.Type = 0;
-        }
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +75,7 @@ int main(int argc, char** argv) {
     app.endProgram = [] {};
     Problem& problem = app.document.problemForRules();
     bench::makeSolvedSquare(problem, cells, 0);
-    prescribeEnds(problem, cells);
+    bench::prescribeEnds(problem, cells);
     problem.buildColoursAndDefaultSoils();
     problem.NB = 1;
     app.document.notify(Change::Problem);

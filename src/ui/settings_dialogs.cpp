@@ -46,11 +46,14 @@ QDialogButtonBox* addButtons(QDialog* dialog, QVBoxLayout* layout) {
     return buttons;
 }
 
-void refuse(QWidget* parent, const std::string& why) {
+// OK closes a dialog only when what was typed can be used; otherwise the user is told why.
+bool refused(QWidget* dialog, const std::string& why) {
+    if (why.empty()) return false;
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VELKOR"), fromWindows1252(why), QMessageBox::Ok,
-                    parent);
+                    dialog);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    return true;
 }
 
 } // namespace
@@ -107,12 +110,7 @@ std::optional<NodeSettings> SetNodesDialog::settings() const {
 }
 
 void SetNodesDialog::accept() {
-    const std::string why = refusal();
-    if (!why.empty()) {
-        refuse(this, why);
-        return;
-    }
-    QDialog::accept();
+    if (!refused(this, refusal())) QDialog::accept();
 }
 
 // ---- Export ------------------------------------------------------------------------------------
@@ -208,12 +206,7 @@ std::optional<ExportChoice> ExportDialog::choice() const {
 }
 
 void ExportDialog::accept() {
-    const std::string why = refusal();
-    if (!why.empty()) {
-        refuse(this, why);
-        return;
-    }
-    QDialog::accept();
+    if (!refused(this, refusal())) QDialog::accept();
 }
 
 } // namespace velkor

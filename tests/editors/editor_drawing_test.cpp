@@ -102,27 +102,23 @@ TEST(EditorDrawing, SetNodesBandLineAndCaughtNodes) {
     tool.button();
     tool.press(-100, -100);
     tool.move(300, 100);
+    // From (-100, -100) to (300, 100) m: x 2 to 74 and y 252 to 216 pixels.
+    const std::string rectangle = "pen 0,0,0 solid 1 notxor\n"
+                                  "line 2 252 74 252\n"
+                                  "line 74 252 74 216\n"
+                                  "line 74 216 2 216\n"
+                                  "line 2 216 2 252\n"
+                                  "pen 0,0,0 solid 1 copy\n";
     RecordingCanvas band;
     drawNodePick(band, p, tool, kView);
-    EXPECT_EQ(band.joined(), "pen 0,0,0 solid 1 notxor\n"
-                             "line 2 252 74 252\n"
-                             "line 74 252 74 216\n"
-                             "line 74 216 2 216\n"
-                             "line 2 216 2 252\n"
-                             "pen 0,0,0 solid 1 copy\n");
+    EXPECT_EQ(band.joined(), rectangle);
     tool.release(300, 100);
     ASSERT_TRUE(tool.selectionReady());
     RecordingCanvas caught;
     drawNodePick(caught, p, tool, kView);
-    EXPECT_EQ(caught.joined(), "pen 0,0,0 solid 1 notxor\n"
-                               "line 2 252 74 252\n"
-                               "line 74 252 74 216\n"
-                               "line 74 216 2 216\n"
-                               "line 2 216 2 252\n"
-                               "pen 0,0,0 solid 1 copy\n"
-                               "brush 255,255,0\n"
-                               "rectangle 17 231 23 237\n"
-                               "rectangle 62 231 68 237\n");
+    EXPECT_EQ(caught.joined(), rectangle + "brush 255,255,0\n"
+                                           "rectangle 17 231 23 237\n"
+                                           "rectangle 62 231 68 237\n");
     tool.finish();
 
     // A line being laid runs on to the mouse.
