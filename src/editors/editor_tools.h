@@ -1,7 +1,8 @@
 // One tool per editing mode of the two editors: Drag Node, New Node and New Line in the block
-// editor, Add Well and Set Nodes in the mesh editor. A window hands its button clicks and its mouse events
-// (as world points) to the tool of the mode that is on, shows the display the tool leaves, shows the message
-// it hands back, tells the document what changed and repaints when asked. No window here.
+// editor, Add Well and Set Nodes in the mesh editor. A window hands its button clicks and its
+// mouse events (as world points) to the tool of the mode that is on, shows the display the tool
+// leaves, shows the message it hands back, tells the document what changed and repaints when
+// asked. No window here.
 #pragma once
 
 #include <cstdint>

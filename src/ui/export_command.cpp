@@ -70,11 +70,11 @@ std::vector<double> particleHeights(const Problem& problem) {
 ExportReport writeExport(Application& app, QWidget& waitPanel, const ExportChoice& choice,
                          const std::string& path, const std::function<void()>& afterProgress) {
     Problem& problem = app.document.problemForRules();
+    // The panel first: the locator of a large mesh takes a while to build.
+    showPanelNow(&waitPanel);
     const bool tracks = choice.format == ExportFormat::GeoPackage || choice.pathlines;
     std::shared_ptr<const ElementLocator> locator;
     if (tracks && problem.NP > 0) locator = sharedElementLocator(app.document, problem);
-
-    showPanelNow(&waitPanel);
     WindowFeedback feedback(
         app, [&waitPanel](const Progress&) { waitPanel.repaint(); }, true);
     feedback.afterShow = afterProgress;
