@@ -39,19 +39,6 @@ class CountingSink : public TextSink {
     int64_t bytes = 0;
 };
 
-// The sides x = 0 and x = 1000 prescribed, with the discharges of the linear head (K H = 30,
-// gradient 0.01: 0.3 m2/d across 1000 m, shared between the nodes of each side).
-void prescribeEnds(Problem& problem, int cells) {
-    const double perNode = 0.3 * 1000 / cells;
-    for (int32_t i = 0; i < problem.NN; ++i) {
-        Node& node = problem.nodes[static_cast<std::size_t>(i)];
-        if (node.X == 0 || node.X == 1000) {
-            node.Type = 1;
-            node.Q = (node.X == 0 ? perNode : -perNode);
-        }
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +49,7 @@ int main(int argc, char** argv) {
     {
         Problem problem;
         bench::makeSolvedSquare(problem, nodeCells, 0);
-        prescribeEnds(problem, nodeCells);
+        bench::prescribeEnds(problem, nodeCells);
         std::printf("square of %d nodes, %d elements (machine shared with other builds)\n", problem.NN,
                     problem.NM);
 
@@ -94,7 +81,7 @@ int main(int argc, char** argv) {
             side.nodes.size(), rectangle, line.nodes.size(), polyline, set,
             std::max(rectangle, polyline + set), std::max(rectangle, polyline + set) / pass);
 
-        prescribeEnds(problem, nodeCells);
+        bench::prescribeEnds(problem, nodeCells);
         start = Clock::now();
         const std::clock_t budgetCpu = std::clock();
         const WaterBudget budget = computeWaterBudget(problem);
@@ -126,7 +113,7 @@ int main(int argc, char** argv) {
     {
         Problem problem;
         bench::makeSolvedSquare(problem, elementCells, 100);
-        prescribeEnds(problem, elementCells);
+        bench::prescribeEnds(problem, elementCells);
         const ContourLevels levels = computeContourLevels(problem);
         std::printf("square of %d nodes, %d elements, %zu contour levels, %d particles\n", problem.NN,
                     problem.NM, levels.levels.size(), problem.NP);

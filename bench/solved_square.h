@@ -49,4 +49,17 @@ inline void makeSolvedSquare(Problem& problem, int n, int particles) {
             Particle{5, 5 + 990.0 * p / particles, 8, -1};
 }
 
+// The sides x = 0 and x = 1000 prescribed, with the discharges of the linear head (K H = 30,
+// gradient 0.01: 0.3 m2/d across 1000 m, shared between the nodes of each side).
+inline void prescribeEnds(Problem& problem, int n) {
+    const double perNode = 0.3 * 1000 / n;
+    for (int32_t i = 0; i < problem.NN; ++i) {
+        Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        if (node.X == 0 || node.X == 1000) {
+            node.Type = 1;
+            node.Q = (node.X == 0 ? perNode : -perNode);
+        }
+    }
+}
+
 } // namespace velkor::bench

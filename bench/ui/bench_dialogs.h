@@ -1,5 +1,5 @@
 // The dialogs of the window benchmarks: messages go to standard error and no dialog ever waits
-// (every file and print dialog answers as cancelled).
+// (every file, print and settings dialog answers as cancelled).
 #pragma once
 
 #include <cstdio>
@@ -20,6 +20,8 @@ class BenchDialogs : public Dialogs {
     std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
     bool printSetup(QPrinter&) override { return false; }
     void printPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
+    std::optional<NodeSettings> nodeSettings(const NodeSettingsRequest&) override { return std::nullopt; }
+    std::optional<ExportChoice> exportChoice(const ExportChoice&) override { return std::nullopt; }
 };
 
 } // namespace velkor

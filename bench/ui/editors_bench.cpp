@@ -41,13 +41,7 @@ constexpr int kRepeats = 3;
 constexpr int kWidth = 1600, kHeight = 1000;
 
 template <typename Run> double fastest(Run&& run) {
-    double best = 1e300;
-    for (int i = 0; i < kRepeats; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        best = std::min(best, seconds(start));
-    }
-    return best;
+    return bench::fastestOf(kRepeats, run);
 }
 
 // The default block and three more, drawn as the block editor draws them: each new node joined

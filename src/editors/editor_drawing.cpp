@@ -181,4 +181,35 @@ void drawRubberBand(Canvas& canvas, const EditorState& state, const ViewMapping&
     canvas.setPenColour(kBlack);
 }
 
+void drawNodePick(Canvas& canvas, const Problem& p, const SetNodesTool& tool, const ViewMapping& view) {
+    if (!tool.active()) return;
+    const NodePick& pick = tool.pick();
+    auto segment = [&](const PlanPoint& a, const PlanPoint& b) {
+        canvas.line(view.screenX(a.x), view.screenY(a.y), view.screenX(b.x), view.screenY(b.y));
+    };
+    canvas.setPen(Pen{kBlack, PenStyle::Solid, 1, PenMode::NotXor});
+    if (pick.phase == NodePick::Phase::Rectangle) {
+        const PlanPoint a = pick.start, c = pick.end;
+        const PlanPoint b{c.x, a.y}, d{a.x, c.y};
+        segment(a, b);
+        segment(b, c);
+        segment(c, d);
+        segment(d, a);
+    } else if (pick.phase == NodePick::Phase::Polyline && !pick.points.empty()) {
+        for (std::size_t k = 1; k < pick.points.size(); ++k)
+            segment(pick.points[k - 1], pick.points[k]);
+        // The segment to the mouse, while the line is still being laid.
+        if (!tool.selectionReady()) segment(pick.points.back(), pick.end);
+    }
+    canvas.setPenColour(kBlack);
+    if (!tool.selectionReady()) return;
+    canvas.setBrush(kYellow);
+    const int32_t nodes = p.usedNodeCount();
+    for (const int32_t n : tool.selection().nodes) {
+        if (n < 0 || n >= nodes) continue;
+        const CanvasPoint c = screenPoint(view, p.nodes[at(n)]);
+        canvas.rectangle(c.x - 3, c.y - 3, c.x + 3, c.y + 3);
+    }
+}
+
 } // namespace velkor

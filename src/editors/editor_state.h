@@ -9,14 +9,15 @@
 namespace velkor {
 
 // Program-wide, owned with the rest of the window state. The mesh editor uses the New Node flag
-// for its Add Well mode, and the same pending node and exit count.
+// for its Add Well mode, and the same pending node and exit count; Set Nodes is its own.
 struct EditorState {
     bool lineMode = false;
     bool dragMode = false;
-    bool newNodeMode = false; // New Node in the block editor, Add Well in the mesh editor
-    bool lineStarted = false; // a line has its start node; the rubber band is shown
-    bool dragging = false;    // a node is held by the mouse
-    int32_t pendingNode = -1; // the node the mouse or the x/y boxes act on; -1 for none
+    bool newNodeMode = false;  // New Node in the block editor, Add Well in the mesh editor
+    bool setNodesMode = false; // Set Nodes in the mesh editor
+    bool lineStarted = false;  // a line has its start node; the rubber band is shown
+    bool dragging = false;     // a node is held by the mouse
+    int32_t pendingNode = -1;  // the node the mouse or the x/y boxes act on; -1 for none
     int32_t lineStartNode = -1;
     double lineStartX = 0, lineStartY = 0;
     double rubberEndX = 0, rubberEndY = 0; // world point of the last move of a line

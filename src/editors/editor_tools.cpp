@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "mesh/block_operations.h"
 #include "mesh/refinement.h"
@@ -211,6 +212,7 @@ ToolResponse AddWellTool::button() {
     }
     state_.newNodeMode = !state_.newNodeMode;
     if (state_.newNodeMode) {
+        state_.setNodesMode = false;
         state_.pendingNode = problem_.NN;
         showLabel(display_, "New Well");
     } else {
@@ -241,6 +243,120 @@ ToolResponse AddWellTool::press(double x, double y) {
     response.changed = added.changed;
     response.redraw = true;
     end();
+    return response;
+}
+
+// ---- Set Nodes -------------------------------------------------------------------------------
+
+void SetNodesTool::button() {
+    const bool on = !state_.setNodesMode;
+    end();
+    if (!on) return;
+    state_.setNodesMode = true;
+    state_.newNodeMode = false;
+    showLabel(display_, "Set Nodes");
+}
+
+void SetNodesTool::end() {
+    state_.setNodesMode = false;
+    pick_ = NodePick{};
+    selection_ = NodeSelection{};
+    ready_ = false;
+    display_.hideModeDisplay();
+}
+
+bool SetNodesTool::farApart(const PlanPoint& a, double x, double y) const {
+    const double limit = kDragPixels * pixel_;
+    return std::fabs(x - a.x) > limit || std::fabs(y - a.y) > limit;
+}
+
+void SetNodesTool::select(NodeSelection selection) {
+    selection_ = std::move(selection);
+    ready_ = true;
+}
+
+ToolResponse SetNodesTool::press(double x, double y) {
+    if (!active() || ready_) return {};
+    showPoint(display_, x, y);
+    // A press on a line being laid adds nothing yet: its point comes with the release.
+    if (pick_.phase == NodePick::Phase::None) {
+        pick_.phase = NodePick::Phase::Pressed;
+        pick_.start = pick_.end = PlanPoint{x, y};
+    }
+    return {};
+}
+
+ToolResponse SetNodesTool::move(double x, double y) {
+    ToolResponse response;
+    if (!active() || ready_) return response;
+    display_.panelShown = true;
+    showPoint(display_, x, y);
+    showLabel(display_, "Set Nodes");
+    switch (pick_.phase) {
+    case NodePick::Phase::None:
+        return response;
+    case NodePick::Phase::Pressed:
+        if (!farApart(pick_.start, x, y)) return response;
+        pick_.phase = NodePick::Phase::Rectangle;
+        break;
+    case NodePick::Phase::Rectangle:
+    case NodePick::Phase::Polyline:
+        break;
+    }
+    pick_.end = PlanPoint{x, y};
+    response.redraw = true;
+    return response;
+}
+
+ToolResponse SetNodesTool::release(double x, double y) {
+    ToolResponse response;
+    if (!active() || ready_) return response;
+    switch (pick_.phase) {
+    case NodePick::Phase::None:
+        return response;
+    case NodePick::Phase::Pressed:
+        // A click: the first point of a line.
+        pick_.phase = NodePick::Phase::Polyline;
+        pick_.points.assign(1, pick_.start);
+        break;
+    case NodePick::Phase::Rectangle:
+        select(nodesInRectangle(problem_, pick_.start.x, pick_.start.y, x, y));
+        break;
+    case NodePick::Phase::Polyline:
+        if (farApart(pick_.points.back(), x, y)) pick_.points.push_back(PlanPoint{x, y});
+        break;
+    }
+    pick_.end = PlanPoint{x, y};
+    response.redraw = true;
+    return response;
+}
+
+ToolResponse SetNodesTool::doubleClick(double x, double y) {
+    if (!active() || ready_) return {};
+    // The first click of the pair has laid its point already; a double click elsewhere (or out of
+    // nothing) lays its own.
+    if (pick_.points.empty() || farApart(pick_.points.back(), x, y)) pick_.points.push_back(PlanPoint{x, y});
+    pick_.phase = NodePick::Phase::Polyline;
+    return finishLine();
+}
+
+ToolResponse SetNodesTool::enterKey() {
+    if (!active() || ready_ || pick_.phase != NodePick::Phase::Polyline) return {};
+    return finishLine();
+}
+
+ToolResponse SetNodesTool::escapeKey() {
+    ToolResponse response;
+    if (!active()) return response;
+    end();
+    response.redraw = true;
+    return response;
+}
+
+ToolResponse SetNodesTool::finishLine() {
+    select(nodesNearPolyline(problem_, pick_.points, tolerance()));
+    ToolResponse response;
+    response.redraw = true;
     return response;
 }
 

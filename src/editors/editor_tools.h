@@ -1,17 +1,20 @@
 // One tool per editing mode of the two editors: Drag Node, New Node and New Line in the block
-// editor, Add Well in the mesh editor. A window hands its button clicks and its mouse events (as
-// world points) to the tool of the mode that is on, shows the display the tool leaves, shows the
-// message it hands back, tells the document what changed and repaints when asked. No window here.
+// editor, Add Well and Set Nodes in the mesh editor. A window hands its button clicks and its
+// mouse events (as world points) to the tool of the mode that is on, shows the display the tool
+// leaves, shows the message it hands back, tells the document what changed and repaints when
+// asked. No window here.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editors/editor_state.h"
 #include "model/changes.h"
 #include "model/outcome.h"
 #include "model/problem.h"
+#include "operations/set_nodes.h"
 
 namespace velkor {
 
@@ -101,6 +104,68 @@ class AddWellTool : public EditorTool {
     void end();
     ToolResponse press(double x, double y) override;
     ToolResponse move(double x, double y) override;
+};
+
+// The area Set Nodes is picking, as the window draws it over the mesh.
+struct NodePick {
+    enum class Phase {
+        None,      // nothing picked yet
+        Pressed,   // the mouse is down and has not moved far: a drag or a click, not yet known
+        Rectangle, // a rectangle is being dragged from start to end
+        Polyline   // points have been clicked; end is where the mouse is
+    };
+    Phase phase = Phase::None;
+    PlanPoint start, end;
+    std::vector<PlanPoint> points;
+};
+
+// Set Nodes: the nodes of an area of the mesh picked at once, to be set together. A drag draws a
+// rectangle; clicks lay a line through points, finished by a double click or Enter, caught with a
+// tolerance of a few pixels. Escape drops the pick and ends the mode. A finished pick leaves the
+// caught nodes ready (the window shows them, asks what to set and sets them in one step), and the
+// mode ends with finish(), as Add Well ends after its click.
+class SetNodesTool : public EditorTool {
+  public:
+    // A press and release closer than this are a click, farther apart a drag.
+    static constexpr int kDragPixels = 4;
+    // A line catches the nodes within this distance of it.
+    static constexpr int kTolerancePixels = 5;
+
+    using EditorTool::EditorTool;
+    bool active() const { return state_.setNodesMode; }
+    // SpeedButtonSetNodesClick: the mode toggles; switched on, it ends Add Well.
+    void button();
+    // Mode off, pick dropped, the label and the boxes hidden.
+    void end();
+    // Metres per screen pixel, for the drag distance and the line's tolerance: the window tells it
+    // before every event from its view mapping.
+    void setPixelSize(double metres) { pixel_ = metres; }
+    double tolerance() const { return kTolerancePixels * pixel_; }
+
+    ToolResponse press(double x, double y) override;
+    ToolResponse move(double x, double y) override;
+    ToolResponse release(double x, double y) override;
+    // The second press of a double click ends a line (its point came with the first click).
+    ToolResponse doubleClick(double x, double y);
+    ToolResponse enterKey();
+    ToolResponse escapeKey();
+
+    const NodePick& pick() const { return pick_; }
+    // The pick is complete: selection() holds the nodes it caught (perhaps none).
+    bool selectionReady() const { return ready_; }
+    const NodeSelection& selection() const { return selection_; }
+    // The caught nodes have been dealt with: the mode ends.
+    void finish() { end(); }
+
+  private:
+    bool farApart(const PlanPoint& a, double x, double y) const;
+    ToolResponse finishLine();
+    void select(NodeSelection selection);
+
+    NodePick pick_;
+    NodeSelection selection_;
+    bool ready_ = false;
+    double pixel_ = 1;
 };
 
 } // namespace velkor

@@ -10,18 +10,19 @@ using W = WindowId;
 
 // Open, Save and Solve close every secondary window in this order.
 constexpr std::array kAll{W::Options,  W::Nodes,   W::Elements, W::Mesh,  W::EditBlocks, W::Properties,
-                          W::Contours, W::Graph3D, W::Manual,   W::Wells, W::Particles};
+                          W::Contours, W::Graph3D, W::Manual,   W::Wells, W::Particles,  W::WaterBudget};
 // New runs the start-up sequence, which clears every shown flag.
 constexpr std::array kNew = kAll;
 constexpr std::array kOptions{W::Contours, W::Graph3D};
+// The editors and the plots fill the screen: they close the tables, the water budget among them.
 constexpr std::array kMesh{W::Options,  W::Nodes,  W::Elements, W::EditBlocks, W::Properties,
-                           W::Contours, W::Manual, W::Wells,    W::Particles};
-constexpr std::array kEditBlocks{W::Options, W::Nodes,    W::Elements, W::Mesh,  W::Properties,
-                                 W::Graph3D, W::Contours, W::Manual,   W::Wells, W::Particles};
-constexpr std::array kContours{W::Options,    W::Nodes,  W::Elements, W::Mesh,      W::EditBlocks,
-                               W::Properties, W::Manual, W::Wells,    W::Particles, W::Graph3D};
-constexpr std::array kGraph3D{W::Options,    W::Nodes,  W::Elements, W::Mesh,      W::EditBlocks,
-                              W::Properties, W::Manual, W::Wells,    W::Particles, W::Contours};
+                           W::Contours, W::Manual, W::Wells,    W::Particles,  W::WaterBudget};
+constexpr std::array kEditBlocks{W::Options,  W::Nodes,  W::Elements, W::Mesh,      W::Properties, W::Graph3D,
+                                 W::Contours, W::Manual, W::Wells,    W::Particles, W::WaterBudget};
+constexpr std::array kContours{W::Options, W::Nodes, W::Elements,  W::Mesh,    W::EditBlocks, W::Properties,
+                               W::Manual,  W::Wells, W::Particles, W::Graph3D, W::WaterBudget};
+constexpr std::array kGraph3D{W::Options, W::Nodes, W::Elements,  W::Mesh,     W::EditBlocks, W::Properties,
+                              W::Manual,  W::Wells, W::Particles, W::Contours, W::WaterBudget};
 // Leaving a data grid cell may change the counts or the limits the editors and tables work on.
 constexpr std::array kGridEdit{W::Mesh, W::Nodes, W::Elements, W::Properties, W::EditBlocks};
 
@@ -48,12 +49,14 @@ std::span<const WindowId> windowsClosedBy(Command command) {
     case Command::GridEdit:
         return kGridEdit;
     case Command::Print:
+    case Command::Export:
     case Command::Properties:
     case Command::Nodes:
     case Command::Elements:
     case Command::Wells:
     case Command::Particles:
     case Command::Manual:
+    case Command::WaterBudget:
     case Command::Help:
     case Command::About:
     case Command::Quit:
@@ -97,6 +100,9 @@ bool toggledWindow(Command command, WindowId& window) {
         return true;
     case Command::Manual:
         window = W::Manual;
+        return true;
+    case Command::WaterBudget:
+        window = W::WaterBudget;
         return true;
     default:
         return false;

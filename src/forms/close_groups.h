@@ -14,6 +14,8 @@ enum class Command {
     Solve,
     New,
     Print,
+    // File menu Export: reads the problem, hides nothing.
+    Export,
     Options,
     Properties,
     Nodes,
@@ -25,6 +27,7 @@ enum class Command {
     Contours,
     Graph3D,
     Manual,
+    WaterBudget,
     Help,
     About,
     Quit,

@@ -22,10 +22,11 @@ enum class WindowId {
     Manual,
     Wells,
     Graph3D,
-    Particles
+    Particles,
+    WaterBudget
 };
 
-inline constexpr int kSecondaryWindowCount = 11;
+inline constexpr int kSecondaryWindowCount = 12;
 
 struct ShownFlags {
     std::array<bool, kSecondaryWindowCount> flags{};

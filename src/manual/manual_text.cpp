@@ -170,8 +170,8 @@ and Q of the NODES window the key C copies the present value into the whole colu
 PRINT shows the print dialog, where a printer or a PDF file can be chosen, and then
 prints the items chosen in OPTIONS, each on a new page: the general data (with the main
 nodes, blocks, soils, wells and particles), the list of nodes, the list of elements, the
-mesh, the contours and the 3D graph. The pages are numbered in one sequence, and every
-page names the problem.
+mesh, the contours, the 3D graph and the water budget. The pages are numbered in one
+sequence, and every page names the problem.
 
 # Options
 OPTIONS opens a window of three boxes, whose settings hold until the program ends; they
@@ -179,8 +179,8 @@ are not stored in a file. The left box holds Use Preconditioner and Use Fast Sol
 (see SOLVE, page 11).
 
 ## Print Options
-- General Data, Nodes, Elements, Mesh, Contours, 3D-Graph : the items that PRINT prints;
-  at the start only General Data is chosen,
+- General Data, Nodes, Elements, Mesh, Contours, 3D-Graph, Budget : the items that PRINT
+  prints; at the start only General Data is chosen,
 - Graphics Scale : the size of the printed graphs, 0 to 10: at 5 a graph takes 5/11 of
   the width and height of the page, at 10 it takes 10/11.
 Warning: for a large problem the lists of all nodes and all elements take many pages.
@@ -228,7 +228,8 @@ number still spoils the mesh: change them with great care.
 
 # Mesh
 MESH (button "Edit Mesh") shows the elements in the colours of their blocks, and the
-wells as small circles. Three buttons refine the mesh:
+wells as small circles. A fourth button, Set Nodes, sets many nodes at once (page 14).
+Three buttons refine the mesh:
 - Add Well : click in the mesh. Near a node the well is put in that node; elsewhere a
   new node is made in the centre of the element, connected to its three nodes and to
   new nodes in the mid-points of its sides. The discharge is given later in WELLS.
@@ -356,12 +357,15 @@ by two elements, or inside them, is free. So after a few passes a block side bet
 corners with given heads holds given heads all along it: right for a river, but a side
 meant to be closed then lets water in or out (see WATER BUDGET).
 SET NODES in MESH puts such a side right in one step: drag a rectangle over its nodes, or
-click a line along them; the nodes caught are marked, and a small dialog sets their Type
-(1 head given, 0 supply given), their head F and, if wanted, B and T, within the limits of
-NODES. UNDO takes the step back whole. A rectangle or line that catches no node says so.
+click a line along them (a double click or Enter ends it, Escape drops it), which catches
+the nodes within a few pixels; the nodes caught are marked, and a small dialog sets their
+Type (1 head given, 0 supply given), their head F and, if wanted, B and T, within the
+limits of NODES. UNDO takes the step back whole. A rectangle or line that catches no node
+says so.
 
 # Water Budget
-WATER BUDGET (button, menu and printed item) shows after SOLVE where the water goes (m³/d):
+WATER BUDGET (button, menu and the item Budget of OPTIONS) shows after SOLVE where the
+water goes (m³/d), and follows every change of the problem:
 - each boundary: nodes with a given head joined by element sides, named by their extent
   ("x 0.0, y 0.0–100.0") and their range of heads,
 - each well with its discharge, the infiltration of each soil (I times its area) and in all,
@@ -373,13 +377,15 @@ solution leaves out of balance, after a converged SOLVE far below 10^-6 %. Witho
 solution the budget says "Solve first."; after a change it says the results are out of date.
 
 # Export
-FILE > EXPORT writes CSV tables for spreadsheets and scripts, and a GeoPackage for GIS:
+FILE > EXPORT writes CSV tables for spreadsheets and scripts, or a GeoPackage for GIS. The
+tables go beside the file name chosen: NAME-nodes.csv, NAME-elements.csv, and so on:
 - nodes (number, x, y, bottom, top, head, type, Q), elements (number, nodes, soil and the
   specific discharge vx, vy), pathlines (a row per step and mark, with the time in days)
   and the water budget: a header line, a decimal point, every digit of the value,
 - the GeoPackage layers contours, pathlines, marks, nodes, wells and blocks, placed by an
   EPSG code and the world position X0, Y0 of the model's origin, or without a reference.
-A value that is not a number is left empty. An export replaces its file only when whole.
+A value that is not a number is left empty. An export replaces its file only when whole;
+Escape stops the tracking of the pathlines, and their file stays as it was.
 )manual";
 
 constexpr const char* kTitle = "VELKOR - Manual";

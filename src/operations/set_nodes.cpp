@@ -98,10 +98,7 @@ NodeSelection nodesNearPolyline(const Problem& problem, std::span<const PlanPoin
 
 Applied setNodes(Problem& problem, const NodeSelection& selection, const NodeSettings& settings) {
     if (selection.empty()) {
-        return Applied::nothing(
-            Result::failed(Outcome::NothingToDo, selection.shape == SelectionShape::Rectangle
-                                                     ? kRectangleCatchesNoNodeMessage
-                                                     : kPolylineCatchesNoNodeMessage));
+        return Applied::nothing(Result::failed(Outcome::NothingToDo, noNodeCaughtMessage(selection.shape)));
     }
     if (!finite(settings.F) || !finite(settings.B) || !finite(settings.T))
         return Applied::nothing(Result::failed(Outcome::BadInput, "A value for the nodes is not a number."));

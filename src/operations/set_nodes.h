@@ -58,6 +58,10 @@ inline constexpr const char* kRectangleCatchesNoNodeMessage =
     "No node lies in the rectangle. Nothing was changed.";
 inline constexpr const char* kPolylineCatchesNoNodeMessage =
     "No node lies within the tolerance of the line. Nothing was changed.";
+inline const char* noNodeCaughtMessage(SelectionShape shape) {
+    return shape == SelectionShape::Rectangle ? kRectangleCatchesNoNodeMessage
+                                              : kPolylineCatchesNoNodeMessage;
+}
 
 // Writes the settings into every node of the selection, through the value rules of the Nodes
 // table, in the order B, T, F, Type: B not below 0, T and F not below the node's (new) bottom,

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "ui/budget_window.h"
 #include "ui/contours_window.h"
 #include "ui/edit_blocks_window.h"
 #include "ui/elements_window.h"
@@ -43,6 +44,7 @@ Application::Application(Dialogs& dialogsToUse)
     create<TFormWells>(windows_, *this);
     create<TForm3D>(windows_, *this);
     create<TFormParticles>(windows_, *this);
+    create<TFormBudget>(windows_, *this);
     main_->windowsCreated();
 }
 

@@ -1,4 +1,4 @@
-// The application object: the document and the twelve windows, created in their fixed order,
+// The application object: the document and the thirteen windows, created in their fixed order,
 // and the rules that hold between them - which window is shown, which command may run, when the
 // program ends. Windows reach each other only through it.
 #pragma once

@@ -10,6 +10,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "ui/settings_dialogs.h"
 #include "ui/text_codec.h"
 
 namespace velkor {
@@ -133,6 +134,18 @@ void QtDialogs::printPreview(QPrinter& printer, const std::function<void(QPrinte
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&paint](QPrinter* target) { paint(*target); });
     dialog.exec();
+}
+
+std::optional<NodeSettings> QtDialogs::nodeSettings(const NodeSettingsRequest& request) {
+    SetNodesDialog dialog(request, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.settings();
+}
+
+std::optional<ExportChoice> QtDialogs::exportChoice(const ExportChoice& proposal) {
+    ExportDialog dialog(proposal, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.choice();
 }
 
 } // namespace velkor

@@ -1,10 +1,14 @@
-// Message boxes and file dialogs behind one interface, so that windows never open a modal box
-// themselves and tests can answer them from a script.
+// Message boxes, file dialogs and the program's small settings dialogs behind one interface, so
+// that windows never open a modal box themselves and tests can answer them from a script.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "gis/results_export.h"
+#include "operations/set_nodes.h"
 
 class QPrinter;
 class QWidget;
@@ -32,6 +36,20 @@ enum class SaveChoice {
     Cancel   // do nothing
 };
 
+// What the Set Nodes dialog shows when it opens: how many nodes were caught, the Type proposed,
+// and the values of F, B and T with whether each is to be set.
+struct NodeSettingsRequest {
+    int32_t nodeCount = 0;
+    int32_t Type = 1;
+    double F = 0, B = 0, T = 0;
+    bool setF = true, setB = false, setT = false;
+};
+
+inline constexpr const char* kGeoPackageFilter = "GeoPackage(*.gpkg)|*.gpkg";
+inline constexpr const char* kGeoPackageExtension = "*.gpkg";
+inline constexpr const char* kCsvFilter = "CSV(*.csv)|*.csv";
+inline constexpr const char* kCsvExtension = "*.csv";
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
@@ -50,6 +68,12 @@ class Dialogs {
     // A modal preview of the pages that paint draws on the printer it is handed (again whenever
     // the page setup changes in the preview).
     virtual void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
+    // Set Nodes: the Type, and F, B and T as far as they are to be set, for every caught node;
+    // nothing when the user cancelled.
+    virtual std::optional<NodeSettings> nodeSettings(const NodeSettingsRequest& request) = 0;
+    // Export: CSV tables or a GeoPackage with its reference, starting from the proposal; nothing
+    // when the user cancelled.
+    virtual std::optional<ExportChoice> exportChoice(const ExportChoice& proposal) = 0;
 };
 
 // The real boxes and dialogs of the desktop, parented to the active window.
@@ -62,6 +86,8 @@ class QtDialogs : public Dialogs {
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
     bool printSetup(QPrinter& printer) override;
     void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
+    std::optional<NodeSettings> nodeSettings(const NodeSettingsRequest& request) override;
+    std::optional<ExportChoice> exportChoice(const ExportChoice& proposal) override;
 };
 
 } // namespace velkor

@@ -107,6 +107,18 @@ void paintGlyph(QPainter& p, EditorGlyph glyph) {
         drawBlock(p, (l + r) / 2, (r + t) / 2, (t + l) / 2, kBlockOrange);
         break;
     }
+    case EditorGlyph::SetNodes: {
+        // A side of a block with its nodes caught in a dashed rectangle and marked.
+        drawBlock(p, QPointF(2.5, 18.5), QPointF(18.5, 18.5), QPointF(2.5, 4.5), kBlockBlue);
+        p.setPen(QPen(kInk, 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(0.5, 2.5, 5, 18));
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kYellowColour);
+        for (const double y : {5.5, 11.5, 17.5})
+            p.drawRect(QRectF(1, y - 1.5, 3, 3));
+        break;
+    }
     }
 }
 

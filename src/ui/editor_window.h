@@ -26,7 +26,7 @@ namespace velkor {
 
 inline constexpr int kEditorPanelHeight = 25;
 
-enum class EditorGlyph { DragNode, NewNode, NewLine, AddWell, Split2, Split4 };
+enum class EditorGlyph { DragNode, NewNode, NewLine, AddWell, Split2, Split4, SetNodes };
 
 // PanelXY: "x = " EditX and "y = " EditY on yellow.
 class CoordinatePanel : public QFrame {

@@ -28,6 +28,7 @@
 #include "operations/problem_operations.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
+#include "ui/export_command.h"
 #include "ui/print_command.h"
 #include "ui/secondary_window.h"
 #include "ui/table_grid.h"
@@ -84,6 +85,7 @@ const std::string kHelpText =
     "- Edit : Show blocks, ready for editing,\n"
     "- Save : Save datafile,\n"
     "- Print : Print data, using Options,\n"
+    "- Export : Write results as CSV tables or as a GeoPackage for GIS,\n"
     "- Options : Print options and 3D-Graph options,\n"
     "- Properties : Soil properties in blocks,\n"
     "- Nodes : Show data of nodes, ready for editing,\n"
@@ -95,6 +97,7 @@ const std::string kHelpText =
     "- Contours : Show contours of groundwater head,\n"
     "- 3D-Graph : Show a 3D graph of the groundwater head, using Options,\n"
     "- Manual : Show a manual of the program,\n"
+    "- Water Budget : Show where the water enters and leaves the aquifer,\n"
     "- Help : Show this information,\n"
     "- Quit : Exit program.\n\n"
     "All data are edited in two-dimensional grids, which can be navigated with the arrow keys, "
@@ -218,6 +221,7 @@ void TFormFem::buildToolBar() {
         {&SpeedButtonContours, ToolGlyph::Contours, "Contours", &TFormFem::SpeedButtonContoursClick},
         {&SpeedButton3d, ToolGlyph::Graph3D, "3D-Graph", &TFormFem::SpeedButton3dClick},
         {&SpeedButtonManual, ToolGlyph::Manual, "Manual", &TFormFem::SpeedButtonManualClick},
+        {&SpeedButtonBudget, ToolGlyph::Budget, "Water Budget", &TFormFem::SpeedButtonBudgetClick},
         {&SpeedButtonHelp, ToolGlyph::Help, "Help", &TFormFem::SpeedButtonHelpClick},
     };
     int left = 0;
@@ -253,6 +257,7 @@ void TFormFem::buildMenu() {
     Save1 = add(file, "&Save", &TFormFem::Save1Click, QKeySequence::Save);
     Print1 = add(file, "&Print", &TFormFem::Print1Click, QKeySequence::Print);
     PrintPreview1 = add(file, "Print Pre&view", &TFormFem::PrintPreview1Click);
+    Export1 = add(file, "&Export\x85", &TFormFem::Export1Click);
     recentFilesEnd_ = file->addSeparator();
     connect(file, &QMenu::aboutToShow, this, &TFormFem::listRecentFiles);
     Quit2 = add(file, "&Quit", &TFormFem::Quit2Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -275,6 +280,7 @@ void TFormFem::buildMenu() {
     Contours1 = add(nullptr, "&Contours", &TFormFem::SpeedButtonContoursClick);
     Graph3d1 = add(nullptr, "&3D-Graph", &TFormFem::SpeedButton3dClick);
     Manual1 = add(nullptr, "&Manual", &TFormFem::SpeedButtonManualClick);
+    Budget1 = add(nullptr, "Water &Budget", &TFormFem::Budget1Click);
 }
 
 void TFormFem::buildPanels() {
@@ -335,6 +341,7 @@ void TFormFem::buildPanels() {
     PanelRead = makeNoticePanel(surface_, "Reading datafile, Please wait ");
     PanelSave = makeNoticePanel(surface_, "Saving datafile, Please wait");
     PanelWait = makeNoticePanel(surface_, "Please wait while printing is in progress");
+    PanelExport = makeNoticePanel(surface_, "Exporting results, Please wait (Escape stops)");
     PanelWarning =
         makeNoticePanel(surface_, "Warning : Water level locally below bottom of aquifer. Results invalid.");
 }
@@ -423,6 +430,7 @@ void TFormFem::placeProgressPanel() {
     ProgressPanel->move((width - ProgressPanel->width()) / 2, (height - ProgressPanel->height()) * 3 / 4);
     ProgressLabel->move((ProgressPanel->width() - ProgressLabel->width()) / 2, 5);
     PanelWait->move((width - PanelWait->width()) / 2, 100);
+    PanelExport->move((width - PanelExport->width()) / 2, 100);
     PanelWarning->move((width - PanelWarning->width()) / 2, 100);
 }
 
@@ -430,6 +438,7 @@ void TFormFem::FormResize() {
     ToolBar->resize(surface_->width(), kButtonSize);
     SpeedButtonHelp->move(surface_->width() - kButtonSize - 8, 0);
     SpeedButtonManual->move(SpeedButton3d->x() + kButtonSize, 0);
+    SpeedButtonBudget->move(SpeedButtonManual->x() + kButtonSize, 0);
     placeProgressPanel();
 }
 
@@ -727,6 +736,10 @@ void TFormFem::SpeedButtonPrintClick() {
     Print1Click();
 }
 
+void TFormFem::Export1Click() {
+    perform(Command::Export, [this] { exportCommand(app_, *PanelExport, exportChoice_, onExportProgress); });
+}
+
 void TFormFem::Quit2Click() {
     if (!app_.commandRunning() && !app_.workRunning() && (!commitTypedCells() || !maySetProblemAside())) return;
     app_.quit();
@@ -823,6 +836,13 @@ void TFormFem::SpeedButton3dClick() {
 
 void TFormFem::SpeedButtonManualClick() {
     perform(Command::Manual, [this] { toggle(Command::Manual); });
+}
+
+void TFormFem::SpeedButtonBudgetClick() {
+    perform(Command::WaterBudget, [this] { toggle(Command::WaterBudget); });
+}
+void TFormFem::Budget1Click() {
+    SpeedButtonBudgetClick();
 }
 
 // ---- grids ----------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include "forms/close_groups.h"
 #include "forms/main_forms.h"
+#include "gis/results_export.h"
 #include "model/changes.h"
 #include "ui/recent_files.h"
 
@@ -37,6 +38,8 @@ class TFormFem : public QMainWindow {
     void Print1Click();
     void SpeedButtonPrintClick();
     void PrintPreview1Click();
+    // File menu "Export...": CSV tables or a GeoPackage of the results.
+    void Export1Click();
     void Quit2Click();
     void Info1Click();
     void SpeedButtonHelpClick();
@@ -60,6 +63,8 @@ class TFormFem : public QMainWindow {
     void SpeedButtonContoursClick();
     void SpeedButton3dClick();
     void SpeedButtonManualClick();
+    void Budget1Click();
+    void SpeedButtonBudgetClick();
     // Edit menu: the last change to the problem taken back, or done again.
     void Undo1Click();
     void Redo1Click();
@@ -95,6 +100,8 @@ class TFormFem : public QMainWindow {
 
     // Called after every repaint of the progress panel while a solve runs (screenshots, tests).
     std::function<void()> onSolveProgress;
+    // Called after every repaint while an export tracks particles (tests).
+    std::function<void()> onExportProgress;
 
     QWidget* ToolBar = nullptr;
     QToolButton* SpeedButtonOpen = nullptr;
@@ -113,6 +120,7 @@ class TFormFem : public QMainWindow {
     QToolButton* SpeedButtonContours = nullptr;
     QToolButton* SpeedButton3d = nullptr;
     QToolButton* SpeedButtonManual = nullptr;
+    QToolButton* SpeedButtonBudget = nullptr;
     QToolButton* SpeedButtonHelp = nullptr;
 
     QAction* Open1 = nullptr;
@@ -120,6 +128,7 @@ class TFormFem : public QMainWindow {
     QAction* Save1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* PrintPreview1 = nullptr;
+    QAction* Export1 = nullptr;
     QAction* Quit2 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
@@ -136,6 +145,7 @@ class TFormFem : public QMainWindow {
     QAction* Contours1 = nullptr;
     QAction* Graph3d1 = nullptr;
     QAction* Manual1 = nullptr;
+    QAction* Budget1 = nullptr;
     QMenu* FileMenu = nullptr;
 
     QFrame* PanelInstallation = nullptr;
@@ -150,6 +160,7 @@ class TFormFem : public QMainWindow {
     QLabel* PanelRead = nullptr;
     QLabel* PanelSave = nullptr;
     QLabel* PanelWait = nullptr;
+    QLabel* PanelExport = nullptr;
     QLabel* PanelWarning = nullptr;
     // The outcome of the last solve, kept until the problem changes.
     QLabel* StatusLine = nullptr;
@@ -212,6 +223,8 @@ class TFormFem : public QMainWindow {
     GeneralForm generalForm_;
     ProgressForm progressForm_;
     bool startingUp_ = false;
+    // The choices of the last export, proposed by the next.
+    ExportChoice exportChoice_;
     RecentFiles recentFiles_;
     // The File menu's entries of the recent files ("&1 path", ...) with their separator, made
     // anew each time the menu opens, above the separator before Quit.

@@ -1,6 +1,7 @@
 #include "ui/mesh_window.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,6 +9,7 @@
 
 #include "editors/editor_drawing.h"
 #include "operations/mesh_edits.h"
+#include "operations/set_nodes.h"
 #include "ui/application.h"
 #include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
@@ -32,7 +34,11 @@ const std::string kHelpText =
     "- Split 2   : subdivide all elements into 2 elements, with a new node in the mid-point\n" +
     "              of the longest side of the original element,\n" +
     "- Split 4   : subdivide all elements into 4 elements, with new nodes in the mid-points of\n" +
-    "              the 3 sides of the original element.";
+    "              the 3 sides of the original element,\n" +
+    "- Set Nodes : set the Type, the head F and, if wanted, B and T of many nodes at once:\n" +
+    "              drag a rectangle over them, or click a line along them (a double click\n" +
+    "              or Enter ends it, Escape cancels); the nodes caught are marked and a\n" +
+    "              dialog asks for the values. Undo takes the whole step back.";
 
 // What the mesh editor's picture shows.
 constexpr Change kPictureChanges =
@@ -42,7 +48,8 @@ constexpr Change kPictureChanges =
 
 TFormMesh::TFormMesh(Application& app)
     : EditorWindow(app, WindowId::Mesh, "Edit Mesh", kLimeColour, kHelpText),
-      addWellTool_(app.document.problemForRules(), state_, display_) {
+      addWellTool_(app.document.problemForRules(), state_, display_),
+      setNodesTool_(app.document.problemForRules(), state_, display_) {
     // The kept picture covers the whole window.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QSize screen = screenSize();
@@ -52,9 +59,11 @@ TFormMesh::TFormMesh(Application& app)
     SpeedButtonNode = addToolButton(0, EditorGlyph::AddWell, "Add Well", true);
     SpeedButtonSplit2 = addToolButton(25, EditorGlyph::Split2, "Split 2", false);
     SpeedButtonSplit4 = addToolButton(50, EditorGlyph::Split4, "Split 4", true);
+    SpeedButtonSetNodes = addToolButton(75, EditorGlyph::SetNodes, "Set Nodes", true);
     connect(SpeedButtonNode, &QToolButton::clicked, this, &TFormMesh::SpeedButtonNodeClick);
     connect(SpeedButtonSplit2, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit2Click);
     connect(SpeedButtonSplit4, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSplit4Click);
+    connect(SpeedButtonSetNodes, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSetNodesClick);
     CheckMeshLines = makeMeshLinesCheck(PanelMesh, 115);
     connect(CheckMeshLines, &QCheckBox::toggled, this, &TFormMesh::viewChanged);
 
@@ -66,6 +75,7 @@ TFormMesh::TFormMesh(Application& app)
 
 void TFormMesh::FormActivate() {
     state_.newNodeMode = false;
+    setNodesTool_.end();
     state_.pendingNode = -1;
     placeModeDisplay();
     SpeedButtonSplit4->setChecked(false);
@@ -117,6 +127,11 @@ void TFormMesh::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (picture_.size() != pixels) painter.fillRect(rect(), kSilverColour);
     if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+    // Over the kept picture, drawn anew at every paint: the band and the marks leave no trace.
+    if (setNodesTool_.active()) {
+        QtCanvas canvas(painter);
+        drawNodePick(canvas, app_.problem, setNodesTool_, viewMapping());
+    }
 }
 
 void TFormMesh::FormClose() {
@@ -148,7 +163,9 @@ void TFormMesh::split(bool intoFour) {
     if (splitting_ || !p.tablesAllocated) return;
     PanelXY->commitTypedText();
     // A pass ends Add Well: its button goes up with it, and a click after the pass is no well.
+    // It ends Set Nodes too: a rectangle or line drawn before it would pick among other nodes.
     addWellTool_.end();
+    setNodesTool_.end();
     display_.labelShown = true;
     showDisplay();
     SpeedButtonSplit4->setChecked(intoFour);
@@ -197,15 +214,103 @@ void TFormMesh::FormMouseDown(QPoint point) {
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
     const double x = view.worldX(point.x()), y = view.worldY(point.y());
-    if (addWellTool_.active())
+    if (setNodesTool_.active()) {
+        // The keys that end or drop a line come to the window.
+        setFocus(Qt::MouseFocusReason);
+        setNodesTool_.setPixelSize(1 / view.scale);
+        applySetNodes(setNodesTool_.press(x, y));
+    } else if (addWellTool_.active()) {
         apply(step("Add Well", [&] { return addWellTool_.press(x, y); }));
+    }
 }
 
 void TFormMesh::FormMouseMove(QPoint point) {
     const ViewMapping view = viewMapping();
-    apply(addWellTool_.move(view.worldX(point.x()), view.worldY(point.y())));
+    const double x = view.worldX(point.x()), y = view.worldY(point.y());
+    if (setNodesTool_.active()) {
+        setNodesTool_.setPixelSize(1 / view.scale);
+        apply(setNodesTool_.move(x, y));
+        LabelOperation->repaint();
+        return;
+    }
+    apply(addWellTool_.move(x, y));
     // Only the label and the boxes change: the mesh is not drawn again.
     if (addWellTool_.active()) LabelOperation->repaint();
+}
+
+void TFormMesh::FormMouseUp(QPoint point) {
+    if (splitting_ || !setNodesTool_.active()) return;
+    const ViewMapping view = viewMapping();
+    setNodesTool_.setPixelSize(1 / view.scale);
+    applySetNodes(setNodesTool_.release(view.worldX(point.x()), view.worldY(point.y())));
+}
+
+void TFormMesh::FormDblClick(QPoint point) {
+    if (splitting_) return;
+    if (!setNodesTool_.active()) {
+        // The second press of a double click is a press like the first (a new Add Well).
+        FormMouseDown(point);
+        return;
+    }
+    const ViewMapping view = viewMapping();
+    setNodesTool_.setPixelSize(1 / view.scale);
+    applySetNodes(setNodesTool_.doubleClick(view.worldX(point.x()), view.worldY(point.y())));
+}
+
+void TFormMesh::FormKeyDown(int key) {
+    if (splitting_ || !setNodesTool_.active()) return;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        applySetNodes(setNodesTool_.enterKey());
+    else if (key == Qt::Key_Escape)
+        applySetNodes(setNodesTool_.escapeKey());
+}
+
+// ---- Set Nodes -------------------------------------------------------------------------------
+
+void TFormMesh::SpeedButtonSetNodesClick() {
+    if (splitting_) return;
+    PanelXY->commitTypedText();
+    setNodesTool_.button();
+    if (setNodesTool_.active()) setFocus(Qt::OtherFocusReason);
+    showDisplay();
+    update();
+}
+
+void TFormMesh::applySetNodes(const ToolResponse& response) {
+    apply(response);
+    if (setNodesTool_.selectionReady()) setCaughtNodes();
+}
+
+void TFormMesh::setCaughtNodes() {
+    const NodeSelection caught = setNodesTool_.selection();
+    // The caught nodes are marked while the dialog asks what to set in them.
+    repaint();
+    if (caught.empty()) {
+        app_.dialogs.message(noNodeCaughtMessage(caught.shape));
+    } else {
+        const Node& first = app_.problem.nodes[static_cast<std::size_t>(caught.nodes.front())];
+        NodeSettingsRequest request;
+        request.nodeCount = static_cast<int32_t>(caught.nodes.size());
+        request.Type = 1;
+        request.F = first.F;
+        request.B = first.B;
+        request.T = first.T;
+        const std::optional<NodeSettings> settings = app_.dialogs.nodeSettings(request);
+        if (settings) {
+            // The caught nodes' rows (they are in ascending order) and the general data.
+            const int32_t from = caught.nodes.front(), to = caught.nodes.back();
+            const Applied applied =
+                app_.document.apply("Set Nodes", Footprint::nodeRows(from, to - from + 1),
+                                    [&](Problem& problem) { return setNodes(problem, caught, *settings); });
+            // Done needs no word: the nodes were marked, and the status line says the results
+            // are out of date.
+            if (!applied.ok() && !applied.result.message.empty())
+                app_.dialogs.message(applied.result.message);
+        }
+    }
+    setNodesTool_.finish();
+    showDisplay();
+    update();
 }
 
 // Zoom, pan and the zoom box take their events first; the rest reach Add Well at the world point
@@ -221,7 +326,8 @@ void TFormMesh::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TFormMesh::mouseReleaseEvent(QMouseEvent* event) {
-    navigationRelease(event);
+    if (navigationRelease(event)) return;
+    FormMouseUp(event->position().toPoint());
 }
 
 void TFormMesh::viewChanged() {
@@ -229,8 +335,18 @@ void TFormMesh::viewChanged() {
     update();
 }
 
+void TFormMesh::mouseDoubleClickEvent(QMouseEvent* event) {
+    FormDblClick(event->position().toPoint());
+}
+
+void TFormMesh::keyPressEvent(QKeyEvent* event) {
+    FormKeyDown(event->key());
+    EditorWindow::keyPressEvent(event);
+}
+
 void TFormMesh::showModeButtons() {
     SpeedButtonNode->setChecked(state_.newNodeMode);
+    SpeedButtonSetNodes->setChecked(state_.setNodesMode);
 }
 
 } // namespace velkor

@@ -1,4 +1,5 @@
-// The mesh editor: the element mesh drawn in plan, refined by Split 4, Split 2 and Add Well.
+// The mesh editor: the element mesh drawn in plan, refined by Split 4, Split 2 and Add Well, and
+// the nodes of an area set at once by Set Nodes.
 #pragma once
 
 #include <QImage>
@@ -28,9 +29,14 @@ class TFormMesh : public EditorWindow {
     void SpeedButtonNodeClick();
     void SpeedButtonSplit2Click();
     void SpeedButtonSplit4Click();
+    void SpeedButtonSetNodesClick();
     // Mouse events at a point of the window; the world point is not clamped.
     void FormMouseDown(QPoint point);
     void FormMouseMove(QPoint point);
+    void FormMouseUp(QPoint point);
+    void FormDblClick(QPoint point);
+    // Enter ends the line of Set Nodes, Escape drops it.
+    void FormKeyDown(int key);
 
     bool splitRunning() const { return splitting_; }
     // How often the mesh has been drawn: the picture is kept and drawn again only when the mesh,
@@ -45,6 +51,7 @@ class TFormMesh : public EditorWindow {
     QToolButton* SpeedButtonSplit4 = nullptr;
     // The element sides shown or not (the blocks stay outlined); a choice of the view only.
     QCheckBox* CheckMeshLines = nullptr;
+    QToolButton* SpeedButtonSetNodes = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -53,6 +60,8 @@ class TFormMesh : public EditorWindow {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void viewChanged() override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     EditorTool& boxTool() override { return addWellTool_; }
     void showModeButtons() override;
 
@@ -60,8 +69,13 @@ class TFormMesh : public EditorWindow {
     void split(bool intoFour);
     void documentChanged(Change what);
     void drawPicture();
+    // A Set Nodes event: shown, and when its pick is complete the caught nodes are set.
+    void applySetNodes(const ToolResponse& response);
+    // The caught nodes highlighted, the settings asked for and written as one step.
+    void setCaughtNodes();
 
     AddWellTool addWellTool_;
+    SetNodesTool setNodesTool_;
     QImage picture_;
     bool pictureStale_ = true;
     int meshDrawings_ = 0;

@@ -20,13 +20,14 @@ namespace {
 constexpr int kStripHeight = 25;
 constexpr int kButtonSize = 25;
 constexpr int kBoxWidth = 150;
-constexpr int kBoxHeight = 249;
+constexpr int kBoxHeight = 273;
 constexpr int kBoxTop = kStripHeight + 20;
 // The three boxes of the solution, print and 3D-graph options stand where they always stood; the
-// fourth, of the plot options, stands to their right, and the window is a box wider.
+// fourth, of the plot options, stands to their right, and the window is a box wider. Budget sits
+// below the graphics scale in the print box: the boxes and the window are taller for it.
 constexpr int kBoxLeft = (456 - 3 * kBoxWidth) / 2;
 constexpr int kWidth = 456 + kBoxWidth;
-constexpr int kHeight = 302;
+constexpr int kHeight = 326;
 
 const char* const kHelpText = "Options :\n"
                               "\n"
@@ -44,6 +45,7 @@ const char* const kHelpText = "Options :\n"
                               "- Mesh : Print a graph of the finite element mesh,\n"
                               "- Contours : Print a graph of contours of the groundwater head,\n"
                               "- 3D-Graph : Print a three dimensional graph of the groundwater head,\n"
+                              "- Budget : Print the water budget of the solution,\n"
                               "- Graphics Scale : Scale of the graphs on printing paper.\n"
                               "\n"
                               "Warning : For a large problem, with many nodes and elements, printing the\n"
@@ -129,6 +131,7 @@ void TFormOpt::buildControls() {
     CheckContours = makeCheck(PanelPrint, "Contours", 136);
     Check3D = makeCheck(PanelPrint, "3D-Graph", 160);
     GraphScale = makeTrackBar(PanelPrint, 5, "Graphics Scale ", LabelGraphScale);
+    CheckBudget = makeCheck(PanelPrint, "Budget", 248);
 
     Panel3D = makeBox(this, 2, kAqua, "3D-Graph Options", 11);
     CheckWater = makeCheck(Panel3D, "Groundwater Table", 40);
@@ -142,9 +145,9 @@ void TFormOpt::buildControls() {
     CheckScaleBar = makeCheck(PanelPlot, "Scale bar", 64);
 
     connect(CheckPreconditioner, &QCheckBox::clicked, this, &TFormOpt::CheckPreconditionerClick);
-    for (QCheckBox* check : {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements,
-                             CheckMesh, CheckContours, Check3D, CheckWater, CheckCont, CheckBottom, CheckTop,
-                             CheckLabelContours, CheckScaleBar})
+    for (QCheckBox* check :
+         {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements, CheckMesh, CheckContours,
+          Check3D, CheckBudget, CheckWater, CheckCont, CheckBottom, CheckTop, CheckLabelContours, CheckScaleBar})
         connect(check, &QCheckBox::toggled, this, &TFormOpt::storeSettings);
     for (QSlider* bar : {GraphScale, AngleScale})
         connect(bar, &QSlider::valueChanged, this, &TFormOpt::storeSettings);
@@ -181,6 +184,7 @@ void TFormOpt::showSettings() {
                   {CheckMesh, options.CheckMesh},
                   {CheckContours, options.CheckContours},
                   {Check3D, options.Check3D},
+                  {CheckBudget, options.CheckBudget},
                   {CheckWater, options.CheckWater},
                   {CheckCont, options.CheckCont},
                   {CheckBottom, options.CheckBottom},
@@ -206,6 +210,7 @@ void TFormOpt::storeSettings() {
     options.CheckMesh = CheckMesh->isChecked();
     options.CheckContours = CheckContours->isChecked();
     options.Check3D = Check3D->isChecked();
+    options.CheckBudget = CheckBudget->isChecked();
     options.GraphScale = GraphScale->value();
     options.CheckWater = CheckWater->isChecked();
     options.CheckCont = CheckCont->isChecked();

@@ -37,6 +37,7 @@ class TFormOpt : public SecondaryWindow {
     QCheckBox* CheckMesh = nullptr;
     QCheckBox* CheckContours = nullptr;
     QCheckBox* Check3D = nullptr;
+    QCheckBox* CheckBudget = nullptr;
     QSlider* GraphScale = nullptr;
     QLabel* LabelGraphScale = nullptr;
     QCheckBox* CheckWater = nullptr;

@@ -32,6 +32,7 @@ class QTransform;
 namespace velkor {
 
 class Canvas;
+class Document;
 class ElementLocator;
 class WindowFeedback;
 

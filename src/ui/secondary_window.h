@@ -1,4 +1,4 @@
-// Common ground of the eleven secondary windows: created once, shown and hidden by the main
+// Common ground of the twelve secondary windows: created once, shown and hidden by the main
 // window's commands, never destroyed while the program runs.
 #pragma once
 

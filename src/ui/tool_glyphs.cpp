@@ -222,6 +222,24 @@ void paintGlyph(QPainter& p, ToolGlyph glyph) {
         p.drawText(QRectF(0, 0, kSize, kSize), Qt::AlignCenter, QStringLiteral("?"));
         break;
     }
+    case ToolGlyph::Budget: {
+        // A balance with water in both pans: what comes in weighed against what goes out.
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(10.5, 4), QPointF(10.5, 18.5));
+        p.drawLine(QPointF(6, 18.5), QPointF(15, 18.5));
+        p.drawLine(QPointF(3.5, 5.5), QPointF(17.5, 5.5));
+        for (const double x : {3.5, 17.5}) {
+            p.setPen(QPen(kInk, 1));
+            p.drawLine(QPointF(x, 5.5), QPointF(x - 3, 12.5));
+            p.drawLine(QPointF(x, 5.5), QPointF(x + 3, 12.5));
+            p.setPen(Qt::NoPen);
+            p.setBrush(kWater);
+            p.drawChord(QRectF(x - 3.5, 9.5, 7, 6), 180 * 16, 180 * 16);
+            p.setBrush(Qt::NoBrush);
+        }
+        break;
+    }
     }
 }
 

@@ -22,7 +22,8 @@ enum class ToolGlyph {
     Contours,
     Graph3D,
     Manual,
-    Help
+    Help,
+    Budget
 };
 
 // A 21 x 21 icon; the disabled look is derived from it by the style.

@@ -134,3 +134,56 @@ TEST(EditorDrawing, ElementsTooSmallForTheirSidesShowTheirBlockFilledAndOutlined
 
 } // namespace
 } // namespace velkor
+
+namespace velkor {
+namespace {
+
+// The band over the mesh in not-xor (gone when drawn again), the caught nodes as yellow squares
+// only once the pick is complete, and nothing at all while the mode is off.
+TEST(EditorDrawing, SetNodesBandLineAndCaughtNodes) {
+    Problem p = test::defaultProblem();
+    splitAllInFour(p); // nodes at (0, 0), (0, 500), (500, 0), (0, 250), (250, 0), (250, 250)
+    EditorState state;
+    EditorDisplay display;
+    SetNodesTool tool(p, state, display);
+    tool.setPixelSize(1 / kView.scale);
+    RecordingCanvas idle;
+    drawNodePick(idle, p, tool, kView);
+    EXPECT_TRUE(idle.calls.empty());
+
+    tool.button();
+    tool.press(-100, -100);
+    tool.move(300, 100);
+    // From (-100, -100) to (300, 100) m: x 2 to 74 and y 252 to 216 pixels.
+    const std::string rectangle = "pen 0,0,0 solid 1 notxor\n"
+                                  "line 2 252 74 252\n"
+                                  "line 74 252 74 216\n"
+                                  "line 74 216 2 216\n"
+                                  "line 2 216 2 252\n"
+                                  "pen 0,0,0 solid 1 copy\n";
+    RecordingCanvas band;
+    drawNodePick(band, p, tool, kView);
+    EXPECT_EQ(band.joined(), rectangle);
+    tool.release(300, 100);
+    ASSERT_TRUE(tool.selectionReady());
+    RecordingCanvas caught;
+    drawNodePick(caught, p, tool, kView);
+    EXPECT_EQ(caught.joined(), rectangle + "brush 255,255,0\n"
+                                           "rectangle 17 231 23 237\n"
+                                           "rectangle 62 231 68 237\n");
+    tool.finish();
+
+    // A line being laid runs on to the mouse.
+    tool.button();
+    tool.press(0, 0);
+    tool.release(0, 0);
+    tool.move(0, 500);
+    RecordingCanvas line;
+    drawNodePick(line, p, tool, kView);
+    EXPECT_EQ(line.joined(), "pen 0,0,0 solid 1 notxor\n"
+                             "line 20 234 20 144\n"
+                             "pen 0,0,0 solid 1 copy\n");
+}
+
+} // namespace
+} // namespace velkor

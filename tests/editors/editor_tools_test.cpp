@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editors/editors_test_support.h"
 #include "editors/view_mapping.h"
@@ -224,6 +227,157 @@ TEST(SplitMesh, ARefusedPassLeavesTheMeshAsItFoundIt) {
     EXPECT_NE(stopped.message.find("into 2 elements"), std::string::npos);
     expectSameBlocksAndMesh(q, start);
     EXPECT_EQ(q.saved.NN, start.saved.NN);
+}
+
+} // namespace
+} // namespace velkor
+
+namespace velkor {
+namespace {
+
+// The default triangle split twice: nodes on a grid of 125 m, (0, 0) to (500, 0) and (0, 500).
+// The window tells the tool that a pixel is a metre: drags start beyond 4 m, lines catch within
+// 5 m.
+struct SetNodesEditor {
+    SetNodesEditor() : p(test::defaultProblem()) {
+        splitAllInFour(p);
+        splitAllInFour(p);
+        tool.setPixelSize(1);
+    }
+    Problem p;
+    EditorState state;
+    EditorDisplay display;
+    SetNodesTool tool{p, state, display};
+    AddWellTool addWell{p, state, display};
+
+    // The caught nodes as coordinates, in the order of the selection.
+    std::vector<std::pair<double, double>> caught() const {
+        std::vector<std::pair<double, double>> points;
+        for (const int32_t n : tool.selection().nodes)
+            points.emplace_back(p.nodes[static_cast<std::size_t>(n)].X,
+                                p.nodes[static_cast<std::size_t>(n)].Y);
+        std::sort(points.begin(), points.end());
+        return points;
+    }
+    void click(double x, double y) {
+        tool.press(x, y);
+        tool.release(x, y);
+    }
+};
+
+using Points = std::vector<std::pair<double, double>>;
+
+TEST(SetNodesTool, ADragCatchesItsRectangleAndSetsNothingItself) {
+    SetNodesEditor editor;
+    SetNodesTool& tool = editor.tool;
+    // Moves and clicks while the mode is off pick nothing.
+    editor.click(0, 0);
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::None);
+
+    editor.addWell.button();
+    ASSERT_TRUE(editor.state.newNodeMode);
+    tool.button();
+    EXPECT_TRUE(tool.active());
+    EXPECT_FALSE(editor.state.newNodeMode); // Add Well is off
+    EXPECT_EQ(editor.display.label, "Set Nodes");
+    EXPECT_TRUE(editor.display.labelShown);
+
+    const Problem before = editor.p;
+    tool.press(-10, -10);
+    // Within 4 pixels of the press it may still be a click: nothing is drawn.
+    EXPECT_FALSE(tool.move(-6, -6).redraw);
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::Pressed);
+    EXPECT_TRUE(tool.move(200, 60).redraw);
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::Rectangle);
+    EXPECT_EQ(editor.display.editX, "   200.000");
+    EXPECT_TRUE(editor.display.panelShown);
+    const ToolResponse released = tool.release(260, 10);
+    EXPECT_TRUE(released.redraw);
+    EXPECT_EQ(released.changed, Change::None);
+    ASSERT_TRUE(tool.selectionReady());
+    EXPECT_EQ(tool.selection().shape, SelectionShape::Rectangle);
+    EXPECT_EQ(editor.caught(), (Points{{0, 0}, {125, 0}, {250, 0}}));
+    // Picking reads the problem only.
+    EXPECT_EQ(editor.p.nodes[0].Type, before.nodes[0].Type);
+    EXPECT_EQ(editor.p.nodes[0].F, before.nodes[0].F);
+
+    // A complete pick waits for the window: more events change nothing.
+    tool.press(400, 400);
+    tool.release(400, 400);
+    EXPECT_EQ(tool.selection().nodes.size(), 3u);
+    tool.finish();
+    EXPECT_FALSE(tool.active());
+    EXPECT_FALSE(tool.selectionReady());
+    EXPECT_FALSE(editor.display.labelShown);
+}
+
+TEST(SetNodesTool, ClicksLayALineEndedByEnterOrADoubleClickAndEscapeDropsIt) {
+    SetNodesEditor editor;
+    SetNodesTool& tool = editor.tool;
+    tool.button();
+    editor.click(0, 0);
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::Polyline);
+    editor.click(3, 2); // the same point, a pixel or two off: no new corner
+    EXPECT_EQ(tool.pick().points.size(), 1u);
+    EXPECT_TRUE(tool.move(2, 300).redraw);
+    EXPECT_EQ(tool.pick().end.y, 300);
+    // A drag while a line is laid is a click where the mouse lets go.
+    tool.press(0, 250);
+    tool.move(60, 250);
+    tool.release(4, 500);
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::Polyline);
+    ASSERT_EQ(tool.pick().points.size(), 2u);
+    EXPECT_FALSE(tool.selectionReady());
+    tool.enterKey();
+    ASSERT_TRUE(tool.selectionReady());
+    EXPECT_EQ(tool.selection().shape, SelectionShape::Polyline);
+    // Within 5 m of the line from (0, 0) to (4, 500): the five nodes of the side x = 0.
+    EXPECT_EQ(editor.caught(), (Points{{0, 0}, {0, 125}, {0, 250}, {0, 375}, {0, 500}}));
+    tool.finish();
+
+    // A double click ends a line with the point of its first click; Qt sends press, release,
+    // double click, release.
+    tool.button();
+    editor.click(125, 4);
+    editor.click(500, 4);
+    tool.doubleClick(500, 4);
+    tool.release(500, 4);
+    ASSERT_TRUE(tool.selectionReady());
+    EXPECT_EQ(editor.caught(), (Points{{125, 0}, {250, 0}, {375, 0}, {500, 0}}));
+    tool.finish();
+
+    // Farther than the tolerance: caught is nothing, and the pick is complete all the same.
+    tool.button();
+    editor.click(60, 10);
+    tool.doubleClick(60, 10);
+    ASSERT_TRUE(tool.selectionReady());
+    EXPECT_TRUE(tool.selection().empty());
+    tool.finish();
+
+    // Escape drops the line and ends the mode; Enter without a line does nothing.
+    tool.button();
+    tool.enterKey();
+    EXPECT_FALSE(tool.selectionReady());
+    editor.click(0, 0);
+    EXPECT_TRUE(tool.escapeKey().redraw);
+    EXPECT_FALSE(tool.active());
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::None);
+    EXPECT_FALSE(tool.selectionReady());
+}
+
+// At two metres a pixel the same gestures reach twice as far.
+TEST(SetNodesTool, DistancesFollowTheScaleOfTheView) {
+    SetNodesEditor editor;
+    SetNodesTool& tool = editor.tool;
+    tool.setPixelSize(2);
+    EXPECT_EQ(tool.tolerance(), 10);
+    tool.button();
+    tool.press(0, 0);
+    tool.move(7, 7); // 3.5 pixels
+    EXPECT_EQ(tool.pick().phase, NodePick::Phase::Pressed);
+    tool.release(7, 7);
+    tool.doubleClick(7, 7);
+    EXPECT_EQ(editor.caught(), (Points{{0, 0}}));
 }
 
 } // namespace

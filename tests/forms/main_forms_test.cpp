@@ -103,7 +103,7 @@ TEST(ProgressForm, ShowsOnlyAndHoldsTheLastValues) {
 TEST(CloseGroups, EachCommandHidesItsWindows) {
     using W = WindowId;
     const std::vector<W> all{W::Options,  W::Nodes,   W::Elements, W::Mesh,  W::EditBlocks, W::Properties,
-                             W::Contours, W::Graph3D, W::Manual,   W::Wells, W::Particles};
+                             W::Contours, W::Graph3D, W::Manual,   W::Wells, W::Particles,  W::WaterBudget};
     auto group = [](Command command) {
         const std::span<const W> ids = windowsClosedBy(command);
         return std::vector<W>(ids.begin(), ids.end());
@@ -111,25 +111,30 @@ TEST(CloseGroups, EachCommandHidesItsWindows) {
     EXPECT_EQ(group(Command::Open), all);
     EXPECT_EQ(group(Command::Save), all);
     EXPECT_EQ(group(Command::Solve), all);
+    EXPECT_EQ(group(Command::New), all);
     EXPECT_EQ(group(Command::Options), (std::vector<W>{W::Contours, W::Graph3D}));
+    // The editors and the plots fill the screen: the water budget goes with the tables.
     EXPECT_EQ(group(Command::Mesh),
               (std::vector<W>{W::Options, W::Nodes, W::Elements, W::EditBlocks, W::Properties, W::Contours,
-                              W::Manual, W::Wells, W::Particles}));
+                              W::Manual, W::Wells, W::Particles, W::WaterBudget}));
     EXPECT_EQ(group(Command::EditBlocks),
               (std::vector<W>{W::Options, W::Nodes, W::Elements, W::Mesh, W::Properties, W::Graph3D,
-                              W::Contours, W::Manual, W::Wells, W::Particles}));
+                              W::Contours, W::Manual, W::Wells, W::Particles, W::WaterBudget}));
     EXPECT_EQ(group(Command::Contours),
               (std::vector<W>{W::Options, W::Nodes, W::Elements, W::Mesh, W::EditBlocks, W::Properties,
-                              W::Manual, W::Wells, W::Particles, W::Graph3D}));
+                              W::Manual, W::Wells, W::Particles, W::Graph3D, W::WaterBudget}));
     EXPECT_EQ(group(Command::Graph3D),
               (std::vector<W>{W::Options, W::Nodes, W::Elements, W::Mesh, W::EditBlocks, W::Properties,
-                              W::Manual, W::Wells, W::Particles, W::Contours}));
+                              W::Manual, W::Wells, W::Particles, W::Contours, W::WaterBudget}));
     EXPECT_EQ(group(Command::GridEdit),
               (std::vector<W>{W::Mesh, W::Nodes, W::Elements, W::Properties, W::EditBlocks}));
-    for (Command plain :
-         {Command::Print, Command::Properties, Command::Nodes, Command::Elements, Command::Wells,
-          Command::Particles, Command::Manual, Command::Help, Command::About, Command::Quit})
+    for (Command plain : {Command::Print, Command::Export, Command::Properties, Command::Nodes,
+                          Command::Elements, Command::Wells, Command::Particles, Command::Manual,
+                          Command::WaterBudget, Command::Help, Command::About, Command::Quit})
         EXPECT_TRUE(group(plain).empty());
+    WindowId budget{};
+    ASSERT_TRUE(toggledWindow(Command::WaterBudget, budget));
+    EXPECT_EQ(budget, W::WaterBudget);
 
     // No command hides the window it toggles.
     for (int c = 0; c <= static_cast<int>(Command::GridEdit); ++c) {

@@ -82,8 +82,9 @@ class DesktopTest : public ProgramTest {
         return items;
     }
     std::vector<QString> withRecentFiles(const std::vector<std::string>& paths) {
-        std::vector<QString> items{QStringLiteral("&Open"), QStringLiteral("&New"), QStringLiteral("&Save"),
-                                   QStringLiteral("&Print"), QStringLiteral("Print Pre&view")};
+        std::vector<QString> items{QStringLiteral("&Open"),          QStringLiteral("&New"),
+                                   QStringLiteral("&Save"),          QStringLiteral("&Print"),
+                                   QStringLiteral("Print Pre&view"), QStringLiteral("&Export\u2026")};
         if (!paths.empty()) items.push_back(QStringLiteral("-"));
         for (std::size_t k = 0; k < paths.size(); ++k)
             items.push_back(QLatin1Char('&') + QString::number(k + 1) + QLatin1Char(' ') + qtPath(paths[k]));

@@ -335,7 +335,11 @@ TEST_F(BlockEditor, HelpTextsOfBothEditors) {
         0u);
     EXPECT_NE(
         dialogs.messages[1].find("- Split 4   : subdivide all elements into 4 elements, with new nodes in "
-                                 "the mid-points of\n              the 3 sides of the original element."),
+                                 "the mid-points of\n              the 3 sides of the original element,\n"),
+        std::string::npos);
+    EXPECT_NE(
+        dialogs.messages[1].find("- Set Nodes : set the Type, the head F and, if wanted, B and T of many "
+                                 "nodes at once:\n"),
         std::string::npos);
 }
 

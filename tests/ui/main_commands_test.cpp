@@ -20,8 +20,9 @@ namespace {
 
 using W = WindowId;
 
-const std::vector<W> kAllWindows{W::Nodes,    W::Elements, W::Mesh,  W::Options, W::EditBlocks, W::Properties,
-                                 W::Contours, W::Manual,   W::Wells, W::Graph3D, W::Particles};
+const std::vector<W> kAllWindows{W::Nodes,      W::Elements,   W::Mesh,      W::Options,
+                                 W::EditBlocks, W::Properties, W::Contours,  W::Manual,
+                                 W::Wells,      W::Graph3D,    W::Particles, W::WaterBudget};
 
 enum class Effect { OpenDialog, SaveDialog, PrintDialog, Solve, NewProblem, Toggle, HelpText };
 
@@ -34,8 +35,8 @@ struct ButtonCase {
     std::vector<W> hidden; // before the command acts (the toggled window not included)
 };
 
-const std::vector<W> kAllButEdit{W::Options, W::Nodes,    W::Elements, W::Mesh,  W::Properties,
-                                 W::Graph3D, W::Contours, W::Manual,   W::Wells, W::Particles};
+const std::vector<W> kAllButEdit{W::Options,  W::Nodes,  W::Elements, W::Mesh,      W::Properties, W::Graph3D,
+                                 W::Contours, W::Manual, W::Wells,    W::Particles, W::WaterBudget};
 
 // The tool bar, left to right.
 const std::vector<ButtonCase>& buttonCases() {
@@ -55,7 +56,7 @@ const std::vector<ButtonCase>& buttonCases() {
          Effect::Toggle,
          W::Mesh,
          {W::Options, W::Nodes, W::Elements, W::EditBlocks, W::Properties, W::Contours, W::Manual, W::Wells,
-          W::Particles}},
+          W::Particles, W::WaterBudget}},
         {"Wells", 250, false, Effect::Toggle, W::Wells, {}},
         {"Particles", 275, false, Effect::Toggle, W::Particles, {}},
         {"Solve", 300, true, Effect::Solve, std::nullopt, kAllWindows},
@@ -65,15 +66,16 @@ const std::vector<ButtonCase>& buttonCases() {
          Effect::Toggle,
          W::Contours,
          {W::Options, W::Nodes, W::Elements, W::Mesh, W::EditBlocks, W::Properties, W::Manual, W::Wells,
-          W::Particles, W::Graph3D}},
+          W::Particles, W::Graph3D, W::WaterBudget}},
         {"3D-Graph",
          350,
          true,
          Effect::Toggle,
          W::Graph3D,
          {W::Options, W::Nodes, W::Elements, W::Mesh, W::EditBlocks, W::Properties, W::Manual, W::Wells,
-          W::Particles, W::Contours}},
+          W::Particles, W::Contours, W::WaterBudget}},
         {"Manual", 375, true, Effect::Toggle, W::Manual, {}},
+        {"Water Budget", 400, true, Effect::Toggle, W::WaterBudget, {}},
         {"Help", -1, true, Effect::HelpText, std::nullopt, {}},
     };
     return cases;
@@ -98,6 +100,7 @@ const std::vector<std::pair<const char*, const char*>>& menuCases() {
         {"&Contours", "Contours"},
         {"&3D-Graph", "3D-Graph"},
         {"&Manual", "Manual"},
+        {"Water &Budget", "Water Budget"},
     };
     return cases;
 }
@@ -269,10 +272,10 @@ TEST_F(MainCommands, MenuShortcutsAndAbout) {
     std::vector<QString> file;
     for (QAction* item : main().menuBar()->actions().at(0)->menu()->actions())
         file.push_back(item->isSeparator() ? QStringLiteral("-") : item->text());
-    EXPECT_EQ(file,
-              (std::vector<QString>{QStringLiteral("&Open"), QStringLiteral("&New"), QStringLiteral("&Save"),
-                                    QStringLiteral("&Print"), QStringLiteral("Print Pre&view"), QStringLiteral("-"),
-                                    QStringLiteral("&Quit")}));
+    EXPECT_EQ(file, (std::vector<QString>{QStringLiteral("&Open"), QStringLiteral("&New"),
+                                          QStringLiteral("&Save"), QStringLiteral("&Print"),
+                                          QStringLiteral("Print Pre&view"), QStringLiteral("&Export\u2026"),
+                                          QStringLiteral("-"), QStringLiteral("&Quit")}));
 }
 
 TEST_F(MainCommands, LookAndSizeOfTheWindow) {
@@ -296,4 +299,5 @@ TEST_F(MainCommands, LookAndSizeOfTheWindow) {
     EXPECT_EQ(main().GeneralGrid->view()->columnWidth(1), 230);
     EXPECT_EQ(main().GeneralGrid->visibleRows(), 5); // rows 6..10 below the six fixed rows
     EXPECT_EQ(main().SpeedButtonManual->x(), main().SpeedButton3d->x() + 25);
+    EXPECT_EQ(main().SpeedButtonBudget->x(), main().SpeedButtonManual->x() + 25);
 }

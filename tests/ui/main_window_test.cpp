@@ -28,7 +28,7 @@ TEST_F(StartUp, WindowsAreCreatedHiddenWithTheirCaptions) {
     EXPECT_EQ(main().windowTitle(), QStringLiteral("VELKOR - Data1.fem"));
     const char* captions[] = {"Nodes",       "Elements",         "Edit Mesh", "Options",
                               "Edit Blocks", "Block Properties", "Contours",  "Manual",
-                              "Wells",       "3D-Graph",         "Particles"};
+                              "Wells",       "3D-Graph",         "Particles", "Water Budget"};
     for (int i = 0; i < kSecondaryWindowCount; ++i) {
         SecondaryWindow& w = app->window(static_cast<WindowId>(i));
         EXPECT_EQ(w.windowTitle(), QString::fromLatin1(captions[i]));

@@ -77,6 +77,7 @@ TEST_F(OptionsWindow, DefaultsTrackBarsAndDerivedValues) {
                                                   {w.CheckMesh, false},
                                                   {w.CheckContours, false},
                                                   {w.Check3D, false},
+                                                  {w.CheckBudget, false},
                                                   {w.CheckWater, true},
                                                   {w.CheckCont, true},
                                                   {w.CheckBottom, true},
@@ -133,7 +134,8 @@ TEST_F(OptionsWindow, HelpAndCloseGroups) {
     const std::string& help = dialogs.messages[0];
     EXPECT_EQ(help.rfind("Options :\n\nSolution Options :\n\n", 0), 0u);
     EXPECT_NE(help.find("\n- Mesh : Print a graph of the finite element mesh,\n"), std::string::npos);
-    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 33); // 34 lines, the last without a break
+    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 34); // 35 lines, the last without a break
+    EXPECT_NE(help.find("\n- Budget : Print the water budget of the solution,\n"), std::string::npos);
     EXPECT_NE(
         help.find("\n- Viewing Angle : Scale of the viewing angle (1..89 degrees).\n\nPlot Options :\n"),
         std::string::npos);
@@ -146,6 +148,35 @@ TEST_F(OptionsWindow, HelpAndCloseGroups) {
     EXPECT_FALSE(app->isShown(WindowId::Graph3D));
     main().SpeedButtonMeshClick();
     EXPECT_FALSE(app->isShown(WindowId::Options));
+}
+
+// Budget sits in the print box below the graphics scale, inside the box and clear of the label
+// above it, and the print command prints the budget when it is checked.
+TEST_F(OptionsWindow, BudgetBoxPrintsTheWaterBudget) {
+    openExample("Val3.fem");
+    main().SpeedButtonOptionsClick();
+    TFormOpt& w = options();
+    ASSERT_EQ(w.CheckBudget->parentWidget(), w.PanelPrint);
+    EXPECT_EQ(w.CheckBudget->text(), QStringLiteral("Budget"));
+    EXPECT_GE(w.CheckBudget->geometry().top(), w.LabelGraphScale->geometry().bottom());
+    EXPECT_LE(w.CheckBudget->geometry().bottom(), w.PanelPrint->height() - 4);
+    EXPECT_LE(w.PanelPrint->geometry().bottom(), w.height());
+    EXPECT_EQ(w.Check3D->pos(), QPoint(24, 160)); // the boxes before it stay where they were
+    EXPECT_EQ(w.GraphScale->geometry(), QRect(20, 187, 100, 35));
+
+    QTest::mouseClick(w.CheckGeneral, Qt::LeftButton);
+    QTest::mouseClick(w.CheckBudget, Qt::LeftButton);
+    EXPECT_TRUE(app->options.CheckBudget);
+    EXPECT_FALSE(app->options.CheckGeneral);
+    const std::string pdf = (std::filesystem::current_path() / "options_budget.pdf").string();
+    dialogs.printAnswers.push_back(pdf);
+    click(main().SpeedButtonPrint);
+    const std::string text = pdfText(pdf);
+    EXPECT_NE(text.find("Water Budget"), std::string::npos) << text;
+    EXPECT_NE(text.find("All flows"), std::string::npos) << text;
+    EXPECT_EQ(text.find("General Data"), std::string::npos) << text;
+    QTest::mouseClick(w.CheckBudget, Qt::LeftButton);
+    EXPECT_FALSE(app->options.CheckBudget);
 }
 
 // ---- the two plot windows -------------------------------------------------------------------

@@ -59,6 +59,14 @@ class ScriptedDialogs : public Dialogs {
     int printRequests = 0;
     int previewRequests = 0;
 
+    // Set Nodes and Export: the answers to give (nothing for Cancel; an empty queue cancels), and
+    // what each dialog was shown with.
+    std::deque<std::optional<NodeSettings>> nodeSettingsAnswers;
+    std::vector<NodeSettingsRequest> nodeSettingsRequests;
+    std::function<void()> whileNodeSettingsOpen;
+    std::deque<std::optional<ExportChoice>> exportAnswers;
+    std::vector<ExportChoice> exportProposals;
+
     void message(const std::string& text) override {
         messages.push_back(text);
         if (whileMessageOpen) whileMessageOpen(text);
@@ -95,6 +103,15 @@ class ScriptedDialogs : public Dialogs {
         ++previewRequests;
         if (printToFile(printer, next(previewAnswers))) paint(printer);
     }
+    std::optional<NodeSettings> nodeSettings(const NodeSettingsRequest& request) override {
+        nodeSettingsRequests.push_back(request);
+        if (whileNodeSettingsOpen) whileNodeSettingsOpen();
+        return next(nodeSettingsAnswers);
+    }
+    std::optional<ExportChoice> exportChoice(const ExportChoice& proposal) override {
+        exportProposals.push_back(proposal);
+        return next(exportAnswers);
+    }
 
   private:
     static bool printToFile(QPrinter& printer, const std::optional<std::string>& file) {
@@ -103,9 +120,9 @@ class ScriptedDialogs : public Dialogs {
         printer.setOutputFileName(QString::fromLocal8Bit(file->c_str()));
         return true;
     }
-    static std::optional<std::string> next(std::deque<std::optional<std::string>>& answers) {
+    template <typename T> static std::optional<T> next(std::deque<std::optional<T>>& answers) {
         if (answers.empty()) return std::nullopt;
-        std::optional<std::string> answer = answers.front();
+        std::optional<T> answer = answers.front();
         answers.pop_front();
         return answer;
     }
