@@ -265,6 +265,7 @@ void printSummary(const State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> served = serveAsHelper()) return *served;
     Options options;
     if (const int status = parseArguments(argc, argv, options); status != 0) return status;
 

@@ -44,6 +44,8 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
         method = SolveMethod::Preconditioned;
     else if (operation == "solve:fast")
         method = SolveMethod::Fast;
+    else if (operation == "solve:direct")
+        method = SolveMethod::Direct;
     else
         return OperationResult::NotMine;
 

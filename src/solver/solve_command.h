@@ -41,7 +41,7 @@ struct SolveReport {
 
 // How every cycle solves its system: conjugate gradients, plain or with the diagonal
 // preconditioner, or the fast solve (a sparse Cholesky factorisation, fast_solve.h).
-enum class SolveMethod { Plain, Preconditioned, Fast };
+enum class SolveMethod { Plain, Preconditioned, Fast, Direct };
 
 // Runs the whole command on the problem by the given method. The feedback hears of the assembly
 // and of every iteration (of every cycle, for the fast solve) and may cancel between them.
