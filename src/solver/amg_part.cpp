@@ -19,7 +19,7 @@ namespace {
 
 // The bound of A^-1 comes from an approximate w = A^-1 1 whose residual s = 1 - A w is at most this
 // in every equation (see inverseBound).
-constexpr double kBoundResidual = 0.25;
+constexpr double kBoundResidual = 0.5;
 // Where a coupling between free nodes is positive (an angle above 90 degrees in the mesh), A^-1 may
 // hold negative entries and the row sums of A^-1 no longer give the largest row sum of |A^-1|; the
 // bound is then multiplied by this. Multigrid reduces the residual about tenfold per iteration, so
@@ -176,8 +176,8 @@ bool AmgPart::setup() {
     HYPRE_BoomerAMGSetRelaxOrder(amg_, 0);
     HYPRE_BoomerAMGSetCycleRelaxType(amg_, 13, 1);
     HYPRE_BoomerAMGSetCycleRelaxType(amg_, 14, 2);
-    HYPRE_BoomerAMGSetCycleRelaxType(amg_, 9, 3);
     HYPRE_BoomerAMGSetNumSweeps(amg_, 1);
+    HYPRE_BoomerAMGSetCycleRelaxType(amg_, 9, 3);
     const HYPRE_Int status = HYPRE_BoomerAMGSetup(amg_, reinterpret_cast<HYPRE_ParCSRMatrix>(parMatrix_),
                                                   reinterpret_cast<HYPRE_ParVector>(rhs_),
                                                   reinterpret_cast<HYPRE_ParVector>(x_));
@@ -195,10 +195,12 @@ void AmgPart::residual(Vector b, Vector x, Vector r, double& squares, double& la
     hypre_ParCSRMatrixMatvec(-1.0, parMatrix_, x, 1.0, r);
     const double* rr = local(r);
     parallel::Reduction sums;
+    sums.maximum[0] = oneSided_ ? -std::numeric_limits<double>::infinity() : 0;
     for (int32_t i = 0; i < n; ++i) {
         sums.sum[0] += rr[i] * rr[i];
+        const double size = oneSided_ ? rr[i] : std::fabs(rr[i]);
         // Not finite stays not finite in the largest value.
-        if (!(std::fabs(rr[i]) <= sums.maximum[0])) sums.maximum[0] = std::fabs(rr[i]);
+        if (!(size <= sums.maximum[0])) sums.maximum[0] = size;
     }
     parallel::reduce(sums);
     squares = sums.sum[0];
@@ -262,11 +264,13 @@ PartResult AmgPart::iterate(Vector b, Vector x, double tolerance, int32_t limit,
         }
         const double alpha = rz / pq;
         parallel::Reduction after;
+        after.maximum[0] = oneSided_ ? -std::numeric_limits<double>::infinity() : 0;
         for (int32_t i = 0; i < n; ++i) {
             xs[i] += alpha * ps[i];
             rs[i] -= alpha * qs[i];
             after.sum[0] += rs[i] * rs[i];
-            if (!(std::fabs(rs[i]) <= after.maximum[0])) after.maximum[0] = std::fabs(rs[i]);
+            const double size = oneSided_ ? rs[i] : std::fabs(rs[i]);
+            if (!(size <= after.maximum[0])) after.maximum[0] = size;
         }
         after.maximum[1] = watch && watch->stopRequested() ? 1 : 0;
         parallel::reduce(after);
@@ -303,11 +307,14 @@ double AmgPart::inverseBound(bool couplingsNonPositive) {
     // |A^-1 1|max <= |w|max / (1 - |s|max). The last w is the start: the matrices of two cycles
     // differ little.
     if (!haveW_) std::fill_n(local(w_), rows(), 0.0);
+    oneSided_ = true;
     const PartResult solved = iterate(ones_, w_, kBoundResidual, kBoundIterationLimit, nullptr);
+    oneSided_ = false;
     haveW_ = true;
     if (solved.status != PartStatus::Converged && solved.status != PartStatus::LimitReached)
         return std::numeric_limits<double>::infinity();
     if (!(solved.largestResidual < 1)) return std::numeric_limits<double>::infinity();
+    // Residuals below zero only lower A^-1 1 further.
     parallel::Reduction largest;
     const double* w = local(w_);
     for (int32_t i = 0; i < rows(); ++i)

@@ -104,6 +104,7 @@ class AmgPart {
     Vector ones_ = nullptr; // right-hand side of the bound
     Vector w_ = nullptr;    // A^-1 1 as last solved, the start of the next bound
     bool haveW_ = false;
+    bool oneSided_ = false; // the iteration measures the largest residual, not the largest magnitude
 };
 
 } // namespace velkor

@@ -101,6 +101,10 @@ class FeedbackWatch : public IterationWatch {
     int32_t cycle_;
 };
 
+// Destinations of the values of the program's matrix that have no place in the equations.
+constexpr int32_t kKeptHead = -1; // a coupling to a kept head, moved to the right-hand side
+constexpr int32_t kLeftOut = -2;  // a coupling that was 0 when the pattern was made
+
 // The first row of process r when U unknowns are shared by size processes: contiguous blocks of
 // the node numbering, as equal as they can be.
 int32_t firstRow(int32_t unknowns, int r, int size) {
@@ -111,8 +115,10 @@ int32_t firstRow(int32_t unknowns, int r, int size) {
 // right-hand side and start: a new hierarchy and bound when the values changed, then the iteration.
 // runLong runs the building of the hierarchy (process 0 keeps its window painted meanwhile).
 template <class RunLong>
-PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, double& bound,
-                      IterationWatch* watch, RunLong runLong) {
+PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, double& bound, IterationWatch* watch,
+                      RunLong runLong) {
+    // A hierarchy built for the values of the cycle before would save its building but take half
+    // as many iterations more (Val3 refined to 1e6 nodes).
     if (changed) {
         bool built = false;
         runLong([&] { built = part.setup(); });
@@ -140,9 +146,10 @@ struct FastSolver::Plan {
     // Destinations of the values: below the entry count of process 0 a slot of its own part, from
     // there on an entry of sendValues, which holds the rows of the other processes in pattern order.
     std::vector<int32_t> diagonalTo; // per unknown
-    std::vector<int32_t> upperTo;    // per stored off-diagonal entry (k, j): where A_kj goes, -1 when
-                                     // it couples a kept head
+    std::vector<int32_t> upperTo;    // per stored off-diagonal entry (k, j): where A_kj goes; kKeptHead
+                                     // when it couples a kept head, kLeftOut when it was 0
     std::vector<int32_t> lowerTo;    // where A_jk goes
+    bool keepZeros = false;          // every coupling in the pattern, 0 or not
     std::vector<double> sendValues;
     std::vector<double> rightHand, start; // per unknown
     AmgPart part;
@@ -199,8 +206,13 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
             begin = end;
         }
     };
-    forEachCoupling([&](int32_t, int32_t a, int32_t b) {
-        if (a < 0 || b < 0) return;
+    // A coupling whose value is exactly 0 (the two corners of the right angle of every element
+    // that holds both) is left out: on meshes of right triangles that is two entries of seven.
+    auto coupled = [&](int32_t e, int32_t a, int32_t b) {
+        return a >= 0 && b >= 0 && (keepZeros || system.values[static_cast<std::size_t>(e)] != 0);
+    };
+    forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
+        if (!coupled(e, a, b)) return;
         ++rowSize[static_cast<std::size_t>(a)];
         ++rowSize[static_cast<std::size_t>(b)];
     });
@@ -214,8 +226,8 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
         std::vector<int64_t> next(rowStart.begin(), rowStart.end() - 1);
         for (int32_t c = 0; c < U; ++c)
             columns[static_cast<std::size_t>(next[static_cast<std::size_t>(c)]++)] = c;
-        forEachCoupling([&](int32_t, int32_t a, int32_t b) {
-            if (a < 0 || b < 0) return;
+        forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
+            if (!coupled(e, a, b)) return;
             columns[static_cast<std::size_t>(next[static_cast<std::size_t>(a)]++)] = b;
             columns[static_cast<std::size_t>(next[static_cast<std::size_t>(b)]++)] = a;
         });
@@ -255,10 +267,14 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
     diagonalTo.resize(static_cast<std::size_t>(U));
     for (int32_t c = 0; c < U; ++c)
         diagonalTo[static_cast<std::size_t>(c)] = to(c, c);
-    upperTo.assign(system.columns.size(), -1);
-    lowerTo.assign(system.columns.size(), -1);
+    upperTo.assign(system.columns.size(), kKeptHead);
+    lowerTo.assign(system.columns.size(), kKeptHead);
     forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
         if (a < 0 || b < 0) return;
+        if (!coupled(e, a, b)) {
+            upperTo[static_cast<std::size_t>(e)] = lowerTo[static_cast<std::size_t>(e)] = kLeftOut;
+            return;
+        }
         upperTo[static_cast<std::size_t>(e)] = to(a, b);
         lowerTo[static_cast<std::size_t>(e)] = to(b, a);
     });
@@ -317,31 +333,49 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         // The cycle's values, right-hand side and start (the heads of the cycle before).
         bool changed = !p.valuesSet;
         bool couplingsNonPositive = true;
-        for (int32_t c = 0; c < p.unknowns; ++c) {
-            const auto k = static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)]);
-            changed = p.put(p.diagonalTo[static_cast<std::size_t>(c)], system.diagonal[k]) || changed;
-            p.rightHand[static_cast<std::size_t>(c)] = input.supply[k];
-            p.start[static_cast<std::size_t>(c)] = heads[k];
-        }
-        // A kept head is known: its coupling to a free node moves to that node's right-hand side.
-        int32_t begin = 0;
-        for (std::size_t k = 0; k < n; ++k) {
-            const int32_t end = system.offEnd[k];
-            for (int32_t e = begin; e < end; ++e) {
-                const auto entry = static_cast<std::size_t>(e);
-                const auto j = static_cast<std::size_t>(system.columns[entry]);
-                const double value = system.values[entry];
-                if (p.upperTo[entry] >= 0) {
-                    changed = p.put(p.upperTo[entry], value) || changed;
-                    changed = p.put(p.lowerTo[entry], value) || changed;
-                    couplingsNonPositive = couplingsNonPositive && value <= 0;
-                } else if (p.unknownOf[k] >= 0) {
-                    p.rightHand[static_cast<std::size_t>(p.unknownOf[k])] -= value * heads[j];
-                } else if (p.unknownOf[j] >= 0) {
-                    p.rightHand[static_cast<std::size_t>(p.unknownOf[j])] -= value * heads[k];
-                }
+        bool leftOutNonZero = false;
+        auto fill = [&] {
+            for (int32_t c = 0; c < p.unknowns; ++c) {
+                const auto k = static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)]);
+                changed = p.put(p.diagonalTo[static_cast<std::size_t>(c)], system.diagonal[k]) || changed;
+                p.rightHand[static_cast<std::size_t>(c)] = input.supply[k];
+                p.start[static_cast<std::size_t>(c)] = heads[k];
             }
-            begin = end;
+            // A kept head is known: its coupling to a free node moves to that node's right-hand side.
+            int32_t begin = 0;
+            for (std::size_t k = 0; k < n; ++k) {
+                const int32_t end = system.offEnd[k];
+                for (int32_t e = begin; e < end; ++e) {
+                    const auto entry = static_cast<std::size_t>(e);
+                    const auto j = static_cast<std::size_t>(system.columns[entry]);
+                    const double value = system.values[entry];
+                    const int32_t to = p.upperTo[entry];
+                    if (to >= 0) {
+                        changed = p.put(to, value) || changed;
+                        changed = p.put(p.lowerTo[entry], value) || changed;
+                        couplingsNonPositive = couplingsNonPositive && value <= 0;
+                    } else if (to == kLeftOut) {
+                        leftOutNonZero = leftOutNonZero || value != 0;
+                    } else if (p.unknownOf[k] >= 0) {
+                        p.rightHand[static_cast<std::size_t>(p.unknownOf[k])] -= value * heads[j];
+                    } else if (p.unknownOf[j] >= 0) {
+                        p.rightHand[static_cast<std::size_t>(p.unknownOf[j])] -= value * heads[k];
+                    }
+                }
+                begin = end;
+            }
+        };
+        fill();
+        if (leftOutNonZero) {
+            // A coupling that was 0 no longer is (only a mesh with angles above 90 degrees can do
+            // this): the pattern is made again with every coupling.
+            if (p.helpersBegun) parallel::sendCommand(parallel::Command{End, {}});
+            p.helpersBegun = p.shared = p.valuesSet = false;
+            p.keepZeros = true;
+            if (!p.share(system)) return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
+            changed = true;
+            couplingsNonPositive = true;
+            fill();
         }
         p.valuesSet = true;
 
