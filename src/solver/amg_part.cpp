@@ -26,6 +26,8 @@ constexpr double kBoundResidual = 0.5;
 // it costs one iteration more.
 constexpr double kUnprovenBoundFactor = 10;
 constexpr int32_t kBoundIterationLimit = 50;
+// True residuals above the tolerance after updated ones below it, before the iteration gives up.
+constexpr int kMissesAtRounding = 2;
 
 std::once_flag hypreStarted;
 
@@ -232,11 +234,17 @@ PartResult AmgPart::iterate(Vector b, Vector x, double tolerance, int32_t limit,
     }
     bool restart = true; // a new search direction from the residual
     double rz = 0;
+    int misses = 0; // updated residuals at the tolerance whose true residual was not
     for (;;) {
         if (result.largestResidual <= tolerance) {
             // The updated residual drifts from the true one by rounding: the true one decides.
             residual(b, x, r_, result.residualSquares, result.largestResidual);
             if (result.largestResidual <= tolerance) return result;
+            // The residual cannot be computed more exactly than the rounding of A x allows.
+            if (++misses == kMissesAtRounding) {
+                result.status = PartStatus::AtRounding;
+                return result;
+            }
             restart = true;
         }
         if (result.iterations >= limit) {
@@ -311,7 +319,8 @@ double AmgPart::inverseBound(bool couplingsNonPositive) {
     const PartResult solved = iterate(ones_, w_, kBoundResidual, kBoundIterationLimit, nullptr);
     oneSided_ = false;
     haveW_ = true;
-    if (solved.status != PartStatus::Converged && solved.status != PartStatus::LimitReached)
+    if (solved.status != PartStatus::Converged && solved.status != PartStatus::LimitReached &&
+        solved.status != PartStatus::AtRounding)
         return std::numeric_limits<double>::infinity();
     if (!(solved.largestResidual < 1)) return std::numeric_limits<double>::infinity();
     // Residuals below zero only lower A^-1 1 further.

@@ -25,6 +25,8 @@ class IterationWatch {
 enum class PartStatus {
     Converged,      // the largest residual fell to the tolerance
     LimitReached,   // the iteration limit came first
+    AtRounding,     // the true residual stays above the tolerance while the updated one is below
+                    // it: rounding in A x is as large as the tolerance
     NotDefinite,    // a curvature p.Ap or r.z that was not positive: the equations are not positive
                     // definite, or a value is not finite
     Stopped,        // process 0 was asked to stop
@@ -80,7 +82,8 @@ class AmgPart {
     double inverseBound(bool couplingsNonPositive);
 
     // Conjugate gradients from answer() until every residual |b - A x| is at most tolerance (the
-    // true residual, checked once the updated one meets it). Collective; watch only on process 0.
+    // true residual, checked once the updated one meets it), or until the rounding of A x stops
+    // it. Collective; watch only on process 0.
     PartResult solve(double tolerance, int32_t limit, IterationWatch* watch);
 
   private:

@@ -21,11 +21,14 @@ namespace {
 
 // Every head within this of the exact answer of its cycle's equations.
 constexpr double kHeadAccuracy = 1e-6;
+// Rounds of refinement a cycle may take (see FastSolver::solve); two are enough on every mesh tried.
+constexpr int kRefinementRounds = 3;
 
 // What process 0 tells the others (parallel::Command::what; 0 releases them).
 enum CommandCode : int64_t {
     Begin = 1, // arguments: unknowns, first row, end of rows; the pattern of the rows follows
-    Cycle = 2, // arguments: values changed; values (when changed), right-hand side and start follow
+    Cycle = 2, // a round of a cycle; arguments: values changed, couplings at most 0; the values (when
+               // changed) and the right-hand side follow
     End = 3    // the solve is over
 };
 
@@ -88,17 +91,21 @@ void reportIteration(Feedback* feedback, int32_t cycle, int32_t iteration, doubl
     feedback->progress(progress);
 }
 
+// Iterations are counted over the rounds of a cycle.
 class FeedbackWatch : public IterationWatch {
   public:
     FeedbackWatch(Feedback* feedback, int32_t cycle) : feedback_(feedback), cycle_(cycle) {}
     void iterated(int32_t iteration, double residualSquares) override {
-        if (feedback_) reportIteration(feedback_, cycle_, iteration, residualSquares);
+        if (feedback_) reportIteration(feedback_, cycle_, before_ + iteration, residualSquares);
     }
     bool stopRequested() override { return feedback_ && feedback_->cancelRequested(); }
+    void done(int32_t iterations) { before_ += iterations; }
+    int32_t iterations() const { return before_; }
 
   private:
     Feedback* feedback_;
     int32_t cycle_;
+    int32_t before_ = 0;
 };
 
 // Destinations of the values of the program's matrix that have no place in the equations.
@@ -151,7 +158,8 @@ struct FastSolver::Plan {
     std::vector<int32_t> lowerTo;    // where A_jk goes
     bool keepZeros = false;          // every coupling in the pattern, 0 or not
     std::vector<double> sendValues;
-    std::vector<double> rightHand, start; // per unknown
+    std::vector<double> rightHand; // per unknown
+    std::vector<double> start;     // per unknown: the change of its head a round found
     AmgPart part;
     bool shared = false;    // the rows are shared out and the parts built
     bool valuesSet = false; // the parts hold the values of an earlier cycle
@@ -169,6 +177,31 @@ struct FastSolver::Plan {
 
     // Builds the pattern, shares it out and builds the parts; false when the memory is not there.
     bool share(const SystemMatrix& system);
+
+    // rightHand = supply - A F for the unknowns, summed in extended precision.
+    void residual(const SystemMatrix& system, const double* supply, const double* heads) {
+        const int32_t n = system.rows;
+        std::fill(product.begin(), product.end(), 0.0L);
+        int32_t begin = 0;
+        for (int32_t k = 0; k < n; ++k) {
+            const int32_t end = system.offEnd[static_cast<std::size_t>(k)];
+            const long double Fk = heads[k];
+            long double sum = product[static_cast<std::size_t>(k)] + system.diagonal[static_cast<std::size_t>(k)] * Fk;
+            for (int32_t e = begin; e < end; ++e) {
+                const auto j = static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)]);
+                const long double value = system.values[static_cast<std::size_t>(e)];
+                sum += value * heads[j];
+                product[j] += value * Fk;
+            }
+            product[static_cast<std::size_t>(k)] = sum;
+            begin = end;
+        }
+        for (int32_t c = 0; c < unknowns; ++c) {
+            const auto k = static_cast<std::size_t>(nodeOf[static_cast<std::size_t>(c)]);
+            rightHand[static_cast<std::size_t>(c)] = static_cast<double>(supply[k] - product[k]);
+        }
+    }
+    std::vector<long double> product; // A F, per node
 };
 
 namespace {
@@ -281,6 +314,7 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
     sendValues.assign(static_cast<std::size_t>(entries - own), 0.0);
     rightHand.assign(static_cast<std::size_t>(U), 0.0);
     start.assign(static_cast<std::size_t>(U), 0.0);
+    product.assign(n, 0.0L);
     shared = true;
     return true;
 }
@@ -330,7 +364,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             if (cancelled()) return result;
         }
 
-        // The cycle's values, right-hand side and start (the heads of the cycle before).
+        // The cycle's values.
         bool changed = !p.valuesSet;
         bool couplingsNonPositive = true;
         bool leftOutNonZero = false;
@@ -338,31 +372,17 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             for (int32_t c = 0; c < p.unknowns; ++c) {
                 const auto k = static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)]);
                 changed = p.put(p.diagonalTo[static_cast<std::size_t>(c)], system.diagonal[k]) || changed;
-                p.rightHand[static_cast<std::size_t>(c)] = input.supply[k];
-                p.start[static_cast<std::size_t>(c)] = heads[k];
             }
-            // A kept head is known: its coupling to a free node moves to that node's right-hand side.
-            int32_t begin = 0;
-            for (std::size_t k = 0; k < n; ++k) {
-                const int32_t end = system.offEnd[k];
-                for (int32_t e = begin; e < end; ++e) {
-                    const auto entry = static_cast<std::size_t>(e);
-                    const auto j = static_cast<std::size_t>(system.columns[entry]);
-                    const double value = system.values[entry];
-                    const int32_t to = p.upperTo[entry];
-                    if (to >= 0) {
-                        changed = p.put(to, value) || changed;
-                        changed = p.put(p.lowerTo[entry], value) || changed;
-                        couplingsNonPositive = couplingsNonPositive && value <= 0;
-                    } else if (to == kLeftOut) {
-                        leftOutNonZero = leftOutNonZero || value != 0;
-                    } else if (p.unknownOf[k] >= 0) {
-                        p.rightHand[static_cast<std::size_t>(p.unknownOf[k])] -= value * heads[j];
-                    } else if (p.unknownOf[j] >= 0) {
-                        p.rightHand[static_cast<std::size_t>(p.unknownOf[j])] -= value * heads[k];
-                    }
+            for (std::size_t entry = 0; entry < system.values.size(); ++entry) {
+                const double value = system.values[entry];
+                const int32_t to = p.upperTo[entry];
+                if (to >= 0) {
+                    changed = p.put(to, value) || changed;
+                    changed = p.put(p.lowerTo[entry], value) || changed;
+                    couplingsNonPositive = couplingsNonPositive && value <= 0;
+                } else if (to == kLeftOut) {
+                    leftOutNonZero = leftOutNonZero || value != 0;
                 }
-                begin = end;
             }
         };
         fill();
@@ -379,52 +399,62 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         }
         p.valuesSet = true;
 
+        // Rounds of refinement: each solves A y = b - A F for the change y of the heads, with the
+        // right-hand side computed in extended precision, and adds y to F. The iteration on y can
+        // reach residuals far below the rounding of b - A F in double arithmetic (about 1e-16 of
+        // the largest A_kj F_j), which the bound turns into head errors above 1e-6 m on meshes of
+        // some million nodes; the second round starts where the first stopped.
         const int size = parallel::groupSize();
-        if (size > 1) parallel::sendCommand(parallel::Command{Cycle, {changed ? 1 : 0, couplingsNonPositive ? 1 : 0, 0}});
         const auto own = static_cast<std::size_t>(p.entryFirst[1]);
-        for (int r = 1; r < size; ++r) {
-            const auto first = static_cast<std::size_t>(p.rowFirst[static_cast<std::size_t>(r)]);
-            const int32_t rows = p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)];
-            if (changed)
-                parallel::sendDoubles(p.sendValues.data() + (p.entryFirst[static_cast<std::size_t>(r)] - own),
-                                      p.entryFirst[static_cast<std::size_t>(r) + 1] - p.entryFirst[static_cast<std::size_t>(r)], r);
-            parallel::sendDoubles(p.rightHand.data() + first, rows, r);
-            parallel::sendDoubles(p.start.data() + first, rows, r);
-        }
-        std::copy_n(p.rightHand.data(), p.part.rows(), p.part.rightHandSide());
-        std::copy_n(p.start.data(), p.part.rows(), p.part.answer());
-
         Progress waiting;
         waiting.stage = Stage::Assembly;
         waiting.element = input.elements;
         waiting.cycle = input.cycle + 1;
         FeedbackWatch watch(feedback, input.cycle);
-        const PartResult solved =
-            solveShare(p.part, changed, couplingsNonPositive, p.bound, &watch,
-                       [&](const auto& step) { runBeside(feedback, waiting, step); });
+        for (int round = 0; round < kRefinementRounds; ++round) {
+            p.residual(system, input.supply, answer.data());
+            const bool first = round == 0;
+            if (size > 1)
+                parallel::sendCommand(parallel::Command{Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, 0}});
+            for (int r = 1; r < size; ++r) {
+                const auto from = static_cast<std::size_t>(p.rowFirst[static_cast<std::size_t>(r)]);
+                const int32_t rows = p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)];
+                if (first && changed)
+                    parallel::sendDoubles(p.sendValues.data() + (p.entryFirst[static_cast<std::size_t>(r)] - own),
+                                          p.entryFirst[static_cast<std::size_t>(r) + 1] - p.entryFirst[static_cast<std::size_t>(r)], r);
+                parallel::sendDoubles(p.rightHand.data() + from, rows, r);
+            }
+            std::copy_n(p.rightHand.data(), p.part.rows(), p.part.rightHandSide());
+            std::fill_n(p.part.answer(), p.part.rows(), 0.0);
+            const PartResult solved =
+                solveShare(p.part, first && changed, couplingsNonPositive, p.bound, &watch,
+                           [&](const auto& step) { runBeside(feedback, waiting, step); });
 
-        // The heads of every process, whatever the outcome, so that all stay in step.
-        std::copy_n(p.part.answer(), p.part.rows(), p.start.data());
-        for (int r = 1; r < size; ++r)
-            parallel::receiveDoubles(p.start.data() + p.rowFirst[static_cast<std::size_t>(r)],
-                                     p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)], r);
-        switch (solved.status) {
-        case PartStatus::Converged:
-            result.converged = true;
-            break;
-        case PartStatus::LimitReached:
-            break;
-        case PartStatus::NotDefinite:
-            return fail(Outcome::BadInput, notPositiveDefiniteMessage(input.cycle));
-        case PartStatus::Stopped:
-            result.outcome = Outcome::Cancelled;
-            return result;
-        case PartStatus::NoMemory:
-            return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
+            // The changes of every process, whatever the outcome, so that all stay in step.
+            std::copy_n(p.part.answer(), p.part.rows(), p.start.data());
+            for (int r = 1; r < size; ++r)
+                parallel::receiveDoubles(p.start.data() + p.rowFirst[static_cast<std::size_t>(r)],
+                                         p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)], r);
+            switch (solved.status) {
+            case PartStatus::Converged:
+            case PartStatus::LimitReached:
+            case PartStatus::AtRounding:
+                break;
+            case PartStatus::NotDefinite:
+                return fail(Outcome::BadInput, notPositiveDefiniteMessage(input.cycle));
+            case PartStatus::Stopped:
+                result.outcome = Outcome::Cancelled;
+                return result;
+            case PartStatus::NoMemory:
+                return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
+            }
+            for (int32_t c = 0; c < p.unknowns; ++c)
+                answer[static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)])] += p.start[static_cast<std::size_t>(c)];
+            watch.done(solved.iterations);
+            result.iterations = watch.iterations();
+            result.converged = solved.status == PartStatus::Converged;
+            if (solved.status != PartStatus::AtRounding) break;
         }
-        result.iterations = solved.iterations;
-        for (int32_t c = 0; c < p.unknowns; ++c)
-            answer[static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)])] = p.start[static_cast<std::size_t>(c)];
     }
 
     // The residual of the whole system on the answer, r = supply - A F, rows of prescribed heads
@@ -482,7 +512,7 @@ int serveFastSolves() {
                 part->putAll(values.data());
             }
             parallel::receiveDoubles(part->rightHandSide(), part->rows(), 0);
-            parallel::receiveDoubles(part->answer(), part->rows(), 0);
+            std::fill_n(part->answer(), part->rows(), 0.0);
             solveShare(*part, changed, command.argument[1] != 0, bound, nullptr,
                        [](const auto& step) { step(); });
             parallel::sendDoubles(part->answer(), part->rows(), 0);
