@@ -30,6 +30,10 @@ ScannedNumber scanInteger(std::string_view text);
 double readReal(std::string_view text);
 int32_t readInteger(std::string_view text);
 
+// Writes value with the given decimals (0 to 9) as printf("%.*f") does in the C locale, byte for
+// byte, without a terminating zero; returns the end. out must hold 330 characters.
+char* writeFixed(char* out, double value, int decimals);
+
 // printf-style formatting into a std::string (numbers always with a decimal point).
 std::string format(const char* pattern, ...)
 #if defined(__GNUC__)

@@ -180,9 +180,9 @@ bool AmgPart::setup() {
     HYPRE_BoomerAMGSetCycleRelaxType(amg_, 14, 2);
     HYPRE_BoomerAMGSetNumSweeps(amg_, 1);
     HYPRE_BoomerAMGSetCycleRelaxType(amg_, 9, 3);
-    const HYPRE_Int status = HYPRE_BoomerAMGSetup(amg_, reinterpret_cast<HYPRE_ParCSRMatrix>(parMatrix_),
-                                                  reinterpret_cast<HYPRE_ParVector>(rhs_),
-                                                  reinterpret_cast<HYPRE_ParVector>(x_));
+    const HYPRE_Int status =
+        HYPRE_BoomerAMGSetup(amg_, reinterpret_cast<HYPRE_ParCSRMatrix>(parMatrix_),
+                             reinterpret_cast<HYPRE_ParVector>(rhs_), reinterpret_cast<HYPRE_ParVector>(x_));
     // Every process must agree on the outcome.
     parallel::Reduction failed;
     failed.maximum[0] = (status & HYPRE_ERROR_MEMORY) != 0 ? 1 : 0;

@@ -23,14 +23,14 @@ class IterationWatch {
 };
 
 enum class PartStatus {
-    Converged,      // the largest residual fell to the tolerance
-    LimitReached,   // the iteration limit came first
-    AtRounding,     // the true residual stays above the tolerance while the updated one is below
-                    // it: rounding in A x is as large as the tolerance
-    NotDefinite,    // a curvature p.Ap or r.z that was not positive: the equations are not positive
-                    // definite, or a value is not finite
-    Stopped,        // process 0 was asked to stop
-    NoMemory        // hypre could not build the hierarchy
+    Converged,    // the largest residual fell to the tolerance
+    LimitReached, // the iteration limit came first
+    AtRounding,   // the true residual stays above the tolerance while the updated one is below
+                  // it: rounding in A x is as large as the tolerance
+    NotDefinite,  // a curvature p.Ap or r.z that was not positive: the equations are not positive
+                  // definite, or a value is not finite
+    Stopped,      // process 0 was asked to stop
+    NoMemory      // hypre could not build the hierarchy
 };
 
 struct PartResult {
@@ -50,7 +50,8 @@ class AmgPart {
     // The structure: rows [first, last) of a system of size unknowns; row i's columns (global,
     // ascending, its diagonal among them) are columns[rowStart[i - first] .. rowStart[i - first + 1]).
     // The pattern order of the entries is this order. All values start at 0.
-    void build(int32_t first, int32_t last, int32_t unknowns, const int64_t* rowStart, const int32_t* columns);
+    void build(int32_t first, int32_t last, int32_t unknowns, const int64_t* rowStart,
+               const int32_t* columns);
 
     int32_t rows() const { return last_ - first_; }
     int64_t entries() const { return static_cast<int64_t>(slots_.size()); }
@@ -58,7 +59,8 @@ class AmgPart {
     int32_t slot(int64_t k) const { return slots_[static_cast<std::size_t>(k)]; }
     // Stores a value; returns true when it differs from the value kept there.
     bool put(int32_t slot, double value) {
-        double& kept = slot < diagonalBlockEntries_ ? diagonalBlock_[slot] : offBlock_[slot - diagonalBlockEntries_];
+        double& kept =
+            slot < diagonalBlockEntries_ ? diagonalBlock_[slot] : offBlock_[slot - diagonalBlockEntries_];
         if (kept == value) return false;
         kept = value;
         return true;
@@ -102,7 +104,7 @@ class AmgPart {
 
     hypre_IJMatrix_struct* matrix_ = nullptr;
     hypre_ParCSRMatrix_struct* parMatrix_ = nullptr; // the matrix inside matrix_
-    hypre_Solver_struct* amg_ = nullptr;              // the hierarchy, when built
+    hypre_Solver_struct* amg_ = nullptr;             // the hierarchy, when built
     Vector rhs_ = nullptr, x_ = nullptr, r_ = nullptr, z_ = nullptr, p_ = nullptr, q_ = nullptr;
     Vector ones_ = nullptr; // right-hand side of the bound
     Vector w_ = nullptr;    // A^-1 1 as last solved, the start of the next bound

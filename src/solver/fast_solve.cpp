@@ -39,7 +39,8 @@ constexpr double kBytesPerEntry = 60;
 constexpr double kBytesPerRow = 160;
 
 bool fits(int64_t entries, int64_t rows) {
-    const double needed = kBytesPerEntry * static_cast<double>(entries) + kBytesPerRow * static_cast<double>(rows);
+    const double needed =
+        kBytesPerEntry * static_cast<double>(entries) + kBytesPerRow * static_cast<double>(rows);
     return needed <= static_cast<double>(availableMemory());
 }
 
@@ -122,8 +123,8 @@ int32_t firstRow(int32_t unknowns, int r, int size) {
 // right-hand side and start: a new hierarchy and bound when the values changed, then the iteration.
 // runLong runs the building of the hierarchy (process 0 keeps its window painted meanwhile).
 template <class RunLong>
-PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, double& bound, IterationWatch* watch,
-                      RunLong runLong) {
+PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, double& bound,
+                      IterationWatch* watch, RunLong runLong) {
     // A hierarchy built for the values of the cycle before would save its building but take half
     // as many iterations more (Val3 refined to 1e6 nodes).
     if (changed) {
@@ -186,7 +187,8 @@ struct FastSolver::Plan {
         for (int32_t k = 0; k < n; ++k) {
             const int32_t end = system.offEnd[static_cast<std::size_t>(k)];
             const long double Fk = heads[k];
-            long double sum = product[static_cast<std::size_t>(k)] + system.diagonal[static_cast<std::size_t>(k)] * Fk;
+            long double sum =
+                product[static_cast<std::size_t>(k)] + system.diagonal[static_cast<std::size_t>(k)] * Fk;
             for (int32_t e = begin; e < end; ++e) {
                 const auto j = static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)]);
                 const long double value = system.values[static_cast<std::size_t>(e)];
@@ -274,7 +276,8 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
     entryFirst.resize(static_cast<std::size_t>(size) + 1);
     for (int r = 0; r <= size; ++r) {
         rowFirst[static_cast<std::size_t>(r)] = firstRow(U, r, size);
-        entryFirst[static_cast<std::size_t>(r)] = rowStart[static_cast<std::size_t>(rowFirst[static_cast<std::size_t>(r)])];
+        entryFirst[static_cast<std::size_t>(r)] =
+            rowStart[static_cast<std::size_t>(rowFirst[static_cast<std::size_t>(r)])];
     }
     // The other processes get their rows (sizes and columns) and say whether they have the memory.
     if (size > 1) parallel::sendCommand(parallel::Command{Begin, {U, 0, 0}});
@@ -282,8 +285,9 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
         const int32_t first = rowFirst[static_cast<std::size_t>(r)];
         const int32_t last = rowFirst[static_cast<std::size_t>(r) + 1];
         parallel::sendInts(rowSize.data() + first, last - first, r);
-        parallel::sendInts(columns.data() + entryFirst[static_cast<std::size_t>(r)],
-                           entryFirst[static_cast<std::size_t>(r) + 1] - entryFirst[static_cast<std::size_t>(r)], r);
+        parallel::sendInts(
+            columns.data() + entryFirst[static_cast<std::size_t>(r)],
+            entryFirst[static_cast<std::size_t>(r) + 1] - entryFirst[static_cast<std::size_t>(r)], r);
     }
     const int64_t own = entryFirst[1];
     // Process 0 keeps the program's matrix and the whole vectors beside its part.
@@ -415,13 +419,18 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             p.residual(system, input.supply, answer.data());
             const bool first = round == 0;
             if (size > 1)
-                parallel::sendCommand(parallel::Command{Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, 0}});
+                parallel::sendCommand(
+                    parallel::Command{Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, 0}});
             for (int r = 1; r < size; ++r) {
                 const auto from = static_cast<std::size_t>(p.rowFirst[static_cast<std::size_t>(r)]);
-                const int32_t rows = p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)];
+                const int32_t rows =
+                    p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)];
                 if (first && changed)
-                    parallel::sendDoubles(p.sendValues.data() + (p.entryFirst[static_cast<std::size_t>(r)] - own),
-                                          p.entryFirst[static_cast<std::size_t>(r) + 1] - p.entryFirst[static_cast<std::size_t>(r)], r);
+                    parallel::sendDoubles(p.sendValues.data() +
+                                              (p.entryFirst[static_cast<std::size_t>(r)] - own),
+                                          p.entryFirst[static_cast<std::size_t>(r) + 1] -
+                                              p.entryFirst[static_cast<std::size_t>(r)],
+                                          r);
                 parallel::sendDoubles(p.rightHand.data() + from, rows, r);
             }
             std::copy_n(p.rightHand.data(), p.part.rows(), p.part.rightHandSide());
@@ -433,8 +442,9 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             // The changes of every process, whatever the outcome, so that all stay in step.
             std::copy_n(p.part.answer(), p.part.rows(), p.start.data());
             for (int r = 1; r < size; ++r)
-                parallel::receiveDoubles(p.start.data() + p.rowFirst[static_cast<std::size_t>(r)],
-                                         p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)], r);
+                parallel::receiveDoubles(
+                    p.start.data() + p.rowFirst[static_cast<std::size_t>(r)],
+                    p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)], r);
             switch (solved.status) {
             case PartStatus::Converged:
             case PartStatus::LimitReached:
@@ -449,7 +459,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
                 return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
             }
             for (int32_t c = 0; c < p.unknowns; ++c)
-                answer[static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)])] += p.start[static_cast<std::size_t>(c)];
+                answer[static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)])] +=
+                    p.start[static_cast<std::size_t>(c)];
             watch.done(solved.iterations);
             result.iterations = watch.iterations();
             result.converged = solved.status == PartStatus::Converged;

@@ -109,8 +109,8 @@ void reduce(Reduction& values) {
         for (int k = 0; k < Reduction::kSums; ++k)
             total.sum[k] += part[k];
         for (int k = 0; k < Reduction::kMaxima; ++k)
-            total.maximum[k] = r == 0 ? part[Reduction::kSums + k]
-                                      : std::max(total.maximum[k], part[Reduction::kSums + k]);
+            total.maximum[k] =
+                r == 0 ? part[Reduction::kSums + k] : std::max(total.maximum[k], part[Reduction::kSums + k]);
     }
     values = total;
 }
