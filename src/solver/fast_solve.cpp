@@ -27,16 +27,16 @@ constexpr int kRefinementRounds = 3;
 // What process 0 tells the others (parallel::Command::what; 0 releases them).
 enum CommandCode : int64_t {
     Begin = 1, // arguments: unknowns, first row, end of rows; the pattern of the rows follows
-    Cycle = 2, // a round of a cycle; arguments: values changed, couplings at most 0; the values (when
-               // changed) and the right-hand side follow
+    Cycle = 2, // a round of a cycle; arguments: values changed, couplings at most 0, iteration limit;
+               // the values (when changed) and the right-hand side follow
     End = 3    // the solve is over
 };
 
 // Memory a process needs beyond what it holds already, per stored entry of its rows and per row:
 // the matrix and its multigrid hierarchy, eight vectors, the pattern while it is built. Measured on
 // the refined examples (1e5 to 4e6 nodes) with a quarter to spare.
-constexpr double kBytesPerEntry = 60;
-constexpr double kBytesPerRow = 160;
+constexpr double kBytesPerEntry = 70;
+constexpr double kBytesPerRow = 200;
 
 bool fits(int64_t entries, int64_t rows) {
     const double needed =
@@ -123,7 +123,7 @@ int32_t firstRow(int32_t unknowns, int r, int size) {
 // right-hand side and start: a new hierarchy and bound when the values changed, then the iteration.
 // runLong runs the building of the hierarchy (process 0 keeps its window painted meanwhile).
 template <class RunLong>
-PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, double& bound,
+PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, int32_t limit, double& bound,
                       IterationWatch* watch, RunLong runLong) {
     // A hierarchy built for the values of the cycle before would save its building but take half
     // as many iterations more (Val3 refined to 1e6 nodes).
@@ -138,7 +138,7 @@ PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, do
         bound = part.inverseBound(couplingsNonPositive);
     }
     // Half of the accuracy for the iteration, half left for rounding.
-    return part.solve(0.5 * kHeadAccuracy / bound, kFastSolveIterationLimit, watch);
+    return part.solve(0.5 * kHeadAccuracy / bound, limit, watch);
 }
 
 } // namespace
@@ -361,6 +361,12 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
 
     if (p.unknowns > 0) {
         if (!p.shared) {
+            // A solve that cannot fit is refused before anything is started or allocated for it;
+            // every coupling counts, in both triangles (an estimate from above).
+            const int64_t entries = p.unknowns + 2 * static_cast<int64_t>(system.values.size());
+            const int size = parallel::groupSize();
+            if (!fits(entries / size, p.unknowns / size))
+                return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
             std::string why;
             if (!parallel::ensureStarted(why)) return fail(Outcome::OutOfMemory, why);
             parallel::limitLibraryThreads();
@@ -419,8 +425,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             p.residual(system, input.supply, answer.data());
             const bool first = round == 0;
             if (size > 1)
-                parallel::sendCommand(
-                    parallel::Command{Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, 0}});
+                parallel::sendCommand(parallel::Command{
+                    Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, input.iterationLimit}});
             for (int r = 1; r < size; ++r) {
                 const auto from = static_cast<std::size_t>(p.rowFirst[static_cast<std::size_t>(r)]);
                 const int32_t rows =
@@ -436,8 +442,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             std::copy_n(p.rightHand.data(), p.part.rows(), p.part.rightHandSide());
             std::fill_n(p.part.answer(), p.part.rows(), 0.0);
             const PartResult solved =
-                solveShare(p.part, first && changed, couplingsNonPositive, p.bound, &watch,
-                           [&](const auto& step) { runBeside(feedback, waiting, step); });
+                solveShare(p.part, first && changed, couplingsNonPositive, input.iterationLimit, p.bound,
+                           &watch, [&](const auto& step) { runBeside(feedback, waiting, step); });
 
             // The changes of every process, whatever the outcome, so that all stay in step.
             std::copy_n(p.part.answer(), p.part.rows(), p.start.data());
@@ -524,8 +530,8 @@ int serveFastSolves() {
             }
             parallel::receiveDoubles(part->rightHandSide(), part->rows(), 0);
             std::fill_n(part->answer(), part->rows(), 0.0);
-            solveShare(*part, changed, command.argument[1] != 0, bound, nullptr,
-                       [](const auto& step) { step(); });
+            solveShare(*part, changed, command.argument[1] != 0, static_cast<int32_t>(command.argument[2]),
+                       bound, nullptr, [](const auto& step) { step(); });
             parallel::sendDoubles(part->answer(), part->rows(), 0);
             break;
         }

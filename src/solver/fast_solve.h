@@ -29,6 +29,9 @@
 
 namespace velkor {
 
+// Iterations a cycle may take; multigrid needs a few dozen at most on any sound problem.
+constexpr int32_t kFastSolveIterationLimit = 1000;
+
 struct FastSolveInput {
     const SystemMatrix* matrix = nullptr;
     const double* supply = nullptr; // right-hand side, NN values
@@ -36,6 +39,7 @@ struct FastSolveInput {
     const double* bottom = nullptr; // B per node, for the warning
     int32_t cycle = 0;
     int32_t elements = 0; // NM: the assembly's last progress, repeated while the hierarchy is built
+    int32_t iterationLimit = kFastSolveIterationLimit; // iterations a round of the cycle may take
 };
 
 struct FastSolveResult {
@@ -51,9 +55,6 @@ struct FastSolveResult {
     double log10Measure = 0; // measureLogarithm(measure)
     bool warning = false;    // some head below the aquifer bottom
 };
-
-// Iterations a cycle may take; multigrid needs a few dozen at most on any sound problem.
-constexpr int32_t kFastSolveIterationLimit = 1000;
 
 class FastSolver {
   public:

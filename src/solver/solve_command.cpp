@@ -9,8 +9,8 @@
 #include "model/number_text.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
-#include "solver/element_velocities.h"
 #include "solver/direct_solve.h"
+#include "solver/element_velocities.h"
 #include "solver/fast_solve.h"
 #include "solver/system_matrix.h"
 
