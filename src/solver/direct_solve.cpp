@@ -12,6 +12,7 @@
 
 #include "model/number_text.h"
 #include "solver/conjugate_gradient.h"
+#include "solver/parallel_session.h"
 
 namespace velkor {
 
@@ -20,20 +21,20 @@ namespace {
 using Index = SuiteSparse_long;
 
 std::string notPositiveDefiniteMessage(int32_t cycle) {
-    return format("The equations of cycle %d have no unique solution: the fast solver found them not "
+    return format("The equations of cycle %d have no unique solution: the direct solver found them not "
                   "positive definite.\n\n"
                   "Check the permeabilities of the problem.",
                   cycle + 1);
 }
 
 std::string noMemoryMessage(int32_t cycle) {
-    return format("Not enough memory for the fast solver to factorise the equations of cycle %d.\n\n"
-                  "Solve without \"Use Fast Solver\" in the Options window, which needs far less memory.",
+    return format("Not enough memory for the direct solver to factorise the equations of cycle %d.\n\n"
+                  "Solve by the fast solver (solve:fast), which needs far less memory.",
                   cycle + 1);
 }
 
 std::string notFiniteMessage(int32_t cycle) {
-    return format("The fast solver found no finite heads for cycle %d: the equations have no unique "
+    return format("The direct solver found no finite heads for cycle %d: the equations have no unique "
                   "solution.\n\n"
                   "Check the permeabilities, the supplies and the prescribed heads of the problem.",
                   cycle + 1);
@@ -265,6 +266,8 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
         return true;
     };
 
+    // One thread: on a machine of two cores the library's OpenMP threads spin against each other.
+    parallel::limitLibraryThreads();
     if (!factor_) {
         auto made = std::make_unique<Factor>();
         if (!made->started) return fail(Outcome::OutOfMemory);
