@@ -121,9 +121,10 @@ Run run(const std::vector<std::string>& arguments, bool asGroup) {
 Run solve(const std::string& file, const Limits& limits, const char* method, int processes = 1) {
     std::vector<std::string> arguments;
     if (processes > 1)
-        arguments = {VELKOR_MPIRUN, "--oversubscribe", "--mca", "btl", "self,vader", "-np", std::to_string(processes)};
-    for (const std::string& a : {std::string(VELKOR_BATCH_PROGRAM), file, std::string(method), std::string("--limits"),
-                                 limitsText(limits), std::string("--summary")})
+        arguments = {VELKOR_MPIRUN, "--oversubscribe",        "--mca", "btl", "self,vader",
+                     "-np",         std::to_string(processes)};
+    for (const std::string& a : {std::string(VELKOR_BATCH_PROGRAM), file, std::string(method),
+                                 std::string("--limits"), limitsText(limits), std::string("--summary")})
         arguments.push_back(a);
     return run(arguments, processes > 1);
 }
@@ -161,13 +162,15 @@ double mpiStart() {
 } // namespace
 
 int main() {
-    const bool largest = std::getenv("VELKOR_BENCH_4M") && std::strcmp(std::getenv("VELKOR_BENCH_4M"), "1") == 0;
+    const bool largest =
+        std::getenv("VELKOR_BENCH_4M") && std::strcmp(std::getenv("VELKOR_BENCH_4M"), "1") == 0;
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velkor_fast_solve_bench";
     std::filesystem::create_directories(folder);
     std::printf("Fast solve: six cycles by algebraic multigrid (one process, two under mpirun) against the "
                 "direct sparse Cholesky solve\n");
     std::printf("load average at start: %s (2 cores, shared)\n", loadAverage().c_str());
-    std::printf("seconds of the solve command; peak GB of the largest process, the problem tables included\n\n");
+    std::printf(
+        "seconds of the solve command; peak GB of the largest process, the problem tables included\n\n");
     std::printf("%-6s %8s | %8s %6s %-18s | %8s %6s | %9s | %8s %6s %8s\n", "", "nodes", "fast s", "peak",
                 "iterations", "direct s", "peak", "fast/dir", "2 proc s", "peak", "2p/1p");
 
@@ -179,7 +182,8 @@ int main() {
     if (largest) cases.push_back({"Val1", 6});
     double perNodeMillion = 0, perNodeLargest = 0;
     for (const Case& c : cases) {
-        const std::string file = (folder / (std::string(c.name) + "_" + std::to_string(c.passes) + ".fem")).string();
+        const std::string file =
+            (folder / (std::string(c.name) + "_" + std::to_string(c.passes) + ".fem")).string();
         const Limits limits = limitsFor(c.passes);
         const int32_t nodes = writeRefined((std::string(c.name) + ".fem").c_str(), c.passes, file);
         const Run fast = solve(file, limits, "solve:fast");

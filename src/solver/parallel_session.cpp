@@ -56,6 +56,10 @@ bool ensureStarted(std::string& message) {
     MPI_Initialized(&initialised);
     if (!initialised) {
         if (!launchedByMpirun()) setSingleProcessDefaults();
+        // A process waiting for the others gives its core away instead of spinning on it: on a
+        // machine whose cores are shared (with the other process, or with other work) spinning
+        // made two processes slower than one.
+        setenv("OMPI_MCA_mpi_yield_when_idle", "1", 0);
         // Solves run one at a time, but not always on the thread that started MPI (a window solves
         // on a worker thread).
         int provided = 0;

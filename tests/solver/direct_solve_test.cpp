@@ -68,16 +68,18 @@ TEST(DirectSolve, EquationsThatAreNotPositiveDefiniteAreRefusedAndTheHeadsKept) 
     problem.nodes[3].F = 9;
     const SolveReport report = solveProblem(problem, SolveMethod::Direct);
     EXPECT_EQ(report.outcome, Outcome::BadInput);
-    EXPECT_EQ(report.message.rfind("The equations of cycle 1 have no unique solution: the direct solver found "
-                                   "them not positive definite.\n\n",
-                                   0),
-              0u)
+    EXPECT_EQ(
+        report.message.rfind("The equations of cycle 1 have no unique solution: the direct solver found "
+                             "them not positive definite.\n\n",
+                             0),
+        0u)
         << report.message;
     EXPECT_EQ(problem.nodes[0].F, 7);
 }
 
 TEST(DirectSolve, BatchOperationSolvesWithoutIterations) {
-    const std::filesystem::path out = std::filesystem::temp_directory_path() / "velkor_direct_solve_summary.txt";
+    const std::filesystem::path out =
+        std::filesystem::temp_directory_path() / "velkor_direct_solve_summary.txt";
     const std::string command = std::string(VELKOR_BATCH_PROGRAM) + " " + VELKOR_EXAMPLES_DIR +
                                 "/Val1.fem solve:direct --summary >" + out.string() + " 2>&1";
     const int status = std::system(command.c_str());
@@ -87,6 +89,7 @@ TEST(DirectSolve, BatchOperationSolvesWithoutIterations) {
     text << std::ifstream(out).rdbuf();
     std::filesystem::remove(out);
     for (int c = 1; c <= 6; ++c)
-        EXPECT_NE(text.str().find("cycle " + std::to_string(c) + " iterations 0 log10rho "), std::string::npos)
+        EXPECT_NE(text.str().find("cycle " + std::to_string(c) + " iterations 0 log10rho "),
+                  std::string::npos)
             << text.str();
 }
