@@ -1,10 +1,7 @@
 #include "solver/direct_solve.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <future>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -13,6 +10,7 @@
 #include "model/number_text.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/parallel_session.h"
+#include "solver/run_beside.h"
 
 namespace velkor {
 
@@ -38,25 +36,6 @@ std::string notFiniteMessage(int32_t cycle) {
                   "solution.\n\n"
                   "Check the permeabilities, the supplies and the prescribed heads of the problem.",
                   cycle + 1);
-}
-
-// Runs step on a thread of its own and repeats the progress to the feedback until it is done;
-// without a feedback, or when no thread can be had, runs it here.
-template <class Step> void runBeside(Feedback* feedback, const Progress& progress, Step step) {
-    if (!feedback) {
-        step();
-        return;
-    }
-    std::future<void> done;
-    try {
-        done = std::async(std::launch::async, step);
-    } catch (const std::system_error&) {
-        step();
-        return;
-    }
-    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        feedback->progress(progress);
-    done.get();
 }
 
 void report(Feedback* feedback, int32_t cycle, double measure) {

@@ -1,11 +1,8 @@
 #include "solver/fast_solve.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <future>
 #include <limits>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -14,6 +11,7 @@
 #include "solver/amg_part.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/parallel_session.h"
+#include "solver/run_beside.h"
 
 namespace velkor {
 
@@ -26,7 +24,7 @@ constexpr int kRefinementRounds = 3;
 
 // What process 0 tells the others (parallel::Command::what; 0 releases them).
 enum CommandCode : int64_t {
-    Begin = 1, // arguments: unknowns, first row, end of rows; the pattern of the rows follows
+    Begin = 1, // argument: the unknowns; the sizes and columns of the process's rows follow
     Cycle = 2, // a round of a cycle; arguments: values changed, couplings at most 0, iteration limit;
                // the values (when changed) and the right-hand side follow
     End = 3    // the solve is over
@@ -62,25 +60,6 @@ std::string notFiniteMessage(int32_t cycle) {
                   "solution.\n\n"
                   "Check the permeabilities, the supplies and the prescribed heads of the problem.",
                   cycle + 1);
-}
-
-// Runs step on a thread of its own and repeats the progress to the feedback until it is done;
-// without a feedback, or when no thread can be had, runs it here.
-template <class Step> void runBeside(Feedback* feedback, const Progress& progress, Step step) {
-    if (!feedback) {
-        step();
-        return;
-    }
-    std::future<void> done;
-    try {
-        done = std::async(std::launch::async, step);
-    } catch (const std::system_error&) {
-        step();
-        return;
-    }
-    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        feedback->progress(progress);
-    done.get();
 }
 
 void reportIteration(Feedback* feedback, int32_t cycle, int32_t iteration, double measure) {

@@ -11,8 +11,15 @@
 //
 // Accuracy: a cycle ends when every head is within 1e-6 m of the exact answer of its equations.
 // The error e = A^-1 r of heads whose equations leave the residual r is at most |r|max times the
-// largest row sum of |A^-1|, which the solve bounds from above by solving A w = 1 (amg_part.h);
-// the iteration runs until |r|max <= 0.5e-6 m / bound, half of the allowance kept for rounding.
+// largest row sum of |A^-1|. Where no coupling between two free nodes is positive (meshes without
+// angles above 90 degrees: every example, and every Split 4 and Split 2 of them) A^-1 has no
+// negative entry, and that row sum is bounded from above by solving A w = 1 roughly
+// (amg_part.h: |w|max / (1 - s), s the largest residual of w); elsewhere the same figure times ten
+// serves as an estimate. The iteration runs until |r|max <= 0.5e-6 m / bound, half of the allowance
+// kept for rounding. The residual is that of the change of the heads from the cycle's start,
+// whose right-hand side b - A F is computed in extended precision: on meshes of millions of nodes
+// the rounding of b - A F in double arithmetic alone would exceed the tolerance; a second round
+// takes over where the first met that rounding.
 //
 // Several processes: under mpirun the free nodes are split into contiguous blocks, one block of
 // rows per process; process 0 (the program) assembles, sends every other process its rows, and

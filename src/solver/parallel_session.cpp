@@ -41,6 +41,17 @@ void setSingleProcessDefaults() {
     setenv("OMPI_MCA_btl", "self", 0);
 }
 
+// Sends or receives an array to or from another process, in pieces of an int's count.
+template <typename Value> void transfer(Value* data, int64_t count, MPI_Datatype type, int other, bool send) {
+    for (int64_t at = 0; at < count; at += kPiece) {
+        const int piece = static_cast<int>(std::min(kPiece, count - at));
+        if (send)
+            MPI_Send(data + at, piece, type, other, kDataTag, MPI_COMM_WORLD);
+        else
+            MPI_Recv(data + at, piece, type, other, kDataTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+    }
+}
+
 } // namespace
 
 bool launchedByMpirun() {
@@ -56,10 +67,6 @@ bool ensureStarted(std::string& message) {
     MPI_Initialized(&initialised);
     if (!initialised) {
         if (!launchedByMpirun()) setSingleProcessDefaults();
-        // A process waiting for the others gives its core away instead of spinning on it: on a
-        // machine whose cores are shared (with the other process, or with other work) spinning
-        // made two processes slower than one.
-        setenv("OMPI_MCA_mpi_yield_when_idle", "1", 0);
         // Solves run one at a time, but not always on the thread that started MPI (a window solves
         // on a worker thread).
         int provided = 0;
@@ -144,27 +151,19 @@ Command receiveCommand() {
 }
 
 void sendDoubles(const double* data, int64_t count, int to) {
-    for (int64_t at = 0; at < count; at += kPiece)
-        MPI_Send(data + at, static_cast<int>(std::min(kPiece, count - at)), MPI_DOUBLE, to, kDataTag,
-                 MPI_COMM_WORLD);
+    transfer(const_cast<double*>(data), count, MPI_DOUBLE, to, true);
 }
 
 void receiveDoubles(double* data, int64_t count, int from) {
-    for (int64_t at = 0; at < count; at += kPiece)
-        MPI_Recv(data + at, static_cast<int>(std::min(kPiece, count - at)), MPI_DOUBLE, from, kDataTag,
-                 MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+    transfer(data, count, MPI_DOUBLE, from, false);
 }
 
 void sendInts(const int32_t* data, int64_t count, int to) {
-    for (int64_t at = 0; at < count; at += kPiece)
-        MPI_Send(data + at, static_cast<int>(std::min(kPiece, count - at)), MPI_INT32_T, to, kDataTag,
-                 MPI_COMM_WORLD);
+    transfer(const_cast<int32_t*>(data), count, MPI_INT32_T, to, true);
 }
 
 void receiveInts(int32_t* data, int64_t count, int from) {
-    for (int64_t at = 0; at < count; at += kPiece)
-        MPI_Recv(data + at, static_cast<int>(std::min(kPiece, count - at)), MPI_INT32_T, from, kDataTag,
-                 MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+    transfer(data, count, MPI_INT32_T, from, false);
 }
 
 } // namespace velkor::parallel

@@ -306,36 +306,7 @@ TEST(FastSolve, CancelBetweenCyclesLeavesTheHeads) {
 }
 
 TEST(FastSolve, EquationsThatAreNotPositiveDefiniteAreRefusedAndTheHeadsKept) {
-    // Two free nodes P (0, 0) and Q (1, 0) between a sound element under a head node above them
-    // and a flat element with a negative permeability over a head node just below. Every diagonal
-    // stays positive (0.235 and 0.235 times the thickness), but the coupling (-0.735) outweighs
-    // them: the equations are indefinite and have no unique solution.
-    Problem problem;
-    Limits limits;
-    limits.NMAX = 4;
-    limits.MMAX = 2;
-    problem.allocateTables(limits);
-    problem.buildColoursAndDefaultSoils();
-    problem.NN = 4;
-    problem.NM = 2;
-    problem.NA = 3;
-    problem.NB = 2;
-    const double place[4][2] = {{0, 0}, {1, 0}, {0.5, 1}, {0.5, -0.1}};
-    for (int32_t i = 0; i < 4; ++i) {
-        Node& n = problem.nodes[static_cast<std::size_t>(i)];
-        n = Node{};
-        n.X = place[i][0];
-        n.Y = place[i][1];
-        n.T = 10;
-        n.F = 7;
-        n.Type = i >= 2 ? 1 : 0;
-        n.Q = 3;
-    }
-    problem.elements[0] = Element{{0, 1, 2}, 0};
-    problem.elements[1] = Element{{0, 3, 1}, 1};
-    problem.soils[0].K = 1;
-    problem.soils[1].K = -0.3;
-    problem.nodes[3].F = 9;
+    Problem problem = test::indefiniteProblem();
     const Problem before = problem;
 
     const SolveReport report = solveProblem(problem, SolveMethod::Fast);
