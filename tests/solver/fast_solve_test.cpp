@@ -86,13 +86,16 @@ Problem between(const test::GridLayout& layout, double left, double right) {
 struct Recorder : Feedback {
     std::vector<int32_t> assembledCycles;
     std::vector<Progress> solved;
-    int32_t cancelAfterCycle = 0; // 0: never
+    int32_t cancelAfterCycle = 0;     // 0: never
+    int32_t cancelAfterIteration = 0; // 0: never
     void progress(const Progress& progress) override {
         if (progress.stage == Stage::Assembly) assembledCycles.push_back(progress.cycle);
         if (progress.stage == Stage::Iteration) solved.push_back(progress);
     }
     bool cancelRequested() override {
-        return cancelAfterCycle > 0 && !solved.empty() && solved.back().cycle >= cancelAfterCycle;
+        if (solved.empty()) return false;
+        return (cancelAfterCycle > 0 && solved.back().cycle >= cancelAfterCycle) ||
+               (cancelAfterIteration > 0 && solved.back().iteration >= cancelAfterIteration);
     }
 };
 
@@ -291,6 +294,21 @@ TEST(FastSolve, IterationLimitEndsTheCycleUnconverged) {
     EXPECT_FALSE(solved.converged);
     EXPECT_GE(solved.iterations, 1);
     EXPECT_LE(solved.iterations, 3); // one a round
+}
+
+TEST(FastSolve, CancelBetweenIterationsStopsTheCycle) {
+    Problem problem = test::openedExample("Val3.fem");
+    const Problem before = problem;
+    Recorder recorder;
+    recorder.cancelAfterIteration = 2;
+    const SolveReport report = solveProblem(problem, SolveMethod::Fast, &recorder);
+    EXPECT_EQ(report.outcome, Outcome::Cancelled);
+    // Asked after the second iteration, the cycle stops at the next (it takes 8 when let be).
+    ASSERT_FALSE(recorder.solved.empty());
+    EXPECT_LE(recorder.solved.back().iteration, 3);
+    EXPECT_EQ(recorder.solved.back().cycle, 1);
+    for (int32_t i = 0; i < problem.NN; ++i)
+        EXPECT_EQ(node(problem, i).F, node(before, i).F);
 }
 
 TEST(FastSolve, CancelBetweenCyclesLeavesTheHeads) {
