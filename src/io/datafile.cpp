@@ -391,6 +391,21 @@ class DatafileParser {
     // An integer field holds an integer and nothing else: "1e3" read as 1 would shift every later
     // section when it is a count, and name the wrong record when it is a reference.
     bool integer(std::size_t k, int32_t& value) {
+        // The field of nearly every integer of a file: one to nine digits, read here directly.
+        const std::string_view field = fields_[k];
+        if (!field.empty() && field.size() <= 9) {
+            int32_t digits = 0;
+            std::size_t i = 0;
+            for (; i < field.size(); ++i) {
+                const auto digit = static_cast<unsigned>(field[i] - '0');
+                if (digit > 9) break;
+                digits = digits * 10 + static_cast<int32_t>(digit);
+            }
+            if (i == field.size()) {
+                value = digits;
+                return true;
+            }
+        }
         const ScannedNumber number = scanInteger(fields_[k]);
         if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
         if (number.overflow) return fail(quoted(fields_[k]) + " is too large for an integer.");

@@ -308,12 +308,11 @@ PartResult AmgPart::iterate(Vector b, Vector x, double tolerance, int32_t limit,
 }
 
 double AmgPart::inverseBound(bool couplingsNonPositive) {
-    // A w = 1 to a residual s = 1 - A w of at most 1/4 in every equation. Where A is a positive
-    // definite matrix whose off-diagonal entries are all at most 0, A^-1 has no negative entry,
-    // so |A^-1 v| <= |v|max A^-1 1 for every v, and the largest row sum of A^-1 is |A^-1 1|max.
-    // From A^-1 1 = w + A^-1 s: |A^-1 1|max <= |w|max + |s|max |A^-1 1|max, hence
-    // |A^-1 1|max <= |w|max / (1 - |s|max). The last w is the start: the matrices of two cycles
-    // differ little.
+    // A w = 1 until the residual s = 1 - A w is at most 1/2 in every equation. Where A is positive
+    // definite and none of its off-diagonal entries is above 0, A^-1 has no negative entry, so
+    // |A^-1 v| <= |v|max A^-1 1 for every v, and the largest row sum of |A^-1| is |A^-1 1|max.
+    // From A^-1 1 = w + A^-1 s <= w + smax A^-1 1 (smax the largest s): A^-1 1 <= w / (1 - smax),
+    // entry by entry. The last w is the start: the matrices of two cycles differ little.
     if (!haveW_) std::fill_n(local(w_), rows(), 0.0);
     oneSided_ = true;
     const PartResult solved = iterate(ones_, w_, kBoundResidual, kBoundIterationLimit, nullptr);
@@ -323,7 +322,6 @@ double AmgPart::inverseBound(bool couplingsNonPositive) {
         solved.status != PartStatus::AtRounding)
         return std::numeric_limits<double>::infinity();
     if (!(solved.largestResidual < 1)) return std::numeric_limits<double>::infinity();
-    // Residuals below zero only lower A^-1 1 further.
     parallel::Reduction largest;
     const double* w = local(w_);
     for (int32_t i = 0; i < rows(); ++i)

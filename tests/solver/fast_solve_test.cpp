@@ -341,6 +341,18 @@ TEST(FastSolve, EquationsThatAreNotPositiveDefiniteAreRefusedAndTheHeadsKept) {
     EXPECT_EQ(problem.errorLog, before.errorLog);
 }
 
+TEST(FastSolve, UndeterminedHeadsAreRefusedAsByTheIteration) {
+    // Without a prescribed head the equations are singular: refused before the fast solve starts.
+    Problem none = test::defaultProblem();
+    none.nodes[0].Type = none.nodes[1].Type = 0;
+    const SolveReport report = solveProblem(none, SolveMethod::Fast);
+    EXPECT_EQ(report.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.message.rfind(
+                  "The heads cannot be determined: no node of the problem has a prescribed head.", 0),
+              0u);
+    EXPECT_EQ(none.nodes[2].F, 10.0);
+}
+
 TEST(FastSolve, EveryHeadPrescribedLeavesNothingToFactorise) {
     Problem problem = between(strip(2, 100, 10), 15, 10);
     for (int32_t i = 0; i < problem.NN; ++i)
