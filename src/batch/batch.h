@@ -102,6 +102,11 @@ bool parseSurfaces(std::string_view list, GraphChoices& choices);
 // Says so on standard error when a tracking run stopped at its sweep limit.
 void reportUnfinishedRun(const TrackReport& report);
 
+// Under mpirun: starts MPI; in every process but process 0, serves process 0's fast solves until
+// it ends and returns the exit status of the process. Nothing (and no MPI) for a process of its own
+// and for process 0, which runs the program and ends MPI when it ends.
+std::optional<int> serveAsHelper();
+
 // Writes text to standard error, one message per line as the program's own text.
 void reportMessage(std::string_view message);
 

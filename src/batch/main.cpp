@@ -45,7 +45,8 @@ const char* const kUsage =
     "  IN.fem     datafile to load; - starts from the default problem\n"
     "  OPERATION  applied in order: reset, split4, split2, addwell:X,Y, newnode:X,Y,\n"
     "             newline:X1,Y1,X2,Y2, drag:X1,Y1,X2,Y2, setnodes:X0,Y0,X1,Y1,TYPE[,F],\n"
-    "             solve, solve:precond, solve:fast\n"
+    "             solve, solve:precond, solve:fast, solve:direct; under mpirun -np N the fast\n"
+    "             solve runs on N processes\n"
     "  -o FILE    write the datafile after everything else\n"
     "  --limits   capacity limits (otherwise from VELKOR.txt in the working directory)\n"
     "  --report-pdf FILE  the printed report as PDF; ITEMS of --print: general,nodes,elements,\n"
@@ -316,6 +317,7 @@ void printSummary(const State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> served = serveAsHelper()) return *served;
     Options options;
     if (const int status = parseArguments(argc, argv, options); status != 0) return status;
     if (!exportsPossible(options)) return 3;

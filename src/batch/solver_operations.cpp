@@ -1,5 +1,6 @@
-// velkor-batch solver operations: solve (variant from the preconditioner flag), solve:precond and
-// solve:fast (the sparse Cholesky factorisation).
+// velkor-batch solver operations: solve (variant from the preconditioner flag), solve:precond,
+// solve:fast (algebraic multigrid, on every process of an mpirun group) and solve:direct (the sparse
+// Cholesky factorisation).
 #include <chrono>
 #include <cstdio>
 
@@ -44,6 +45,8 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
         method = SolveMethod::Preconditioned;
     else if (operation == "solve:fast")
         method = SolveMethod::Fast;
+    else if (operation == "solve:direct")
+        method = SolveMethod::Direct;
     else
         return OperationResult::NotMine;
 

@@ -111,64 +111,73 @@ namespace {
 // ---- writing ---------------------------------------------------------------------------------
 
 // Writes comma-terminated fields in the fixed printf widths of the file. The digits come from
-// std::to_chars, which produces exactly what printf("%*.*f") / printf("%*d") produce in the C
-// locale, so the file is the same whatever locale the program runs in, and much faster to build.
+// writeFixed and std::to_chars, which produce exactly what printf("%*.*f") / printf("%*d") produce
+// in the C locale, so the file is the same whatever locale the program runs in, and much faster to
+// build.
 // The text goes to the sink in pieces of a bounded size, so a large problem is never held as a
 // whole text.
 class FieldWriter {
   public:
-    explicit FieldWriter(TextSink& sink) : sink_(sink) { out_.reserve(kPiece + 1024); }
+    explicit FieldWriter(TextSink& sink) : sink_(sink), buffer_(kPiece + kRoom) {}
 
     void text(std::string_view text) {
-        out_ += text;
-        handOver();
+        if (text.size() > kRoom) {
+            handOver(0);
+            sink_.write(text);
+            return;
+        }
+        handOver(text.size());
+        std::memcpy(buffer_.data() + used_, text.data(), text.size());
+        used_ += text.size();
     }
 
     void integer(int64_t value, int width) {
-        char buffer[24];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        append(buffer, result.ptr, width);
+        char digits[24];
+        const auto result = std::to_chars(digits, digits + sizeof digits, value);
+        append(digits, result.ptr, width);
     }
 
     void real(double value, int width, int precision) {
         // The longest fixed form of a finite double has 309 integer digits.
-        char buffer[400];
-        const auto result =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
-        if (result.ec != std::errc{}) {
-            const int length = std::snprintf(buffer, sizeof buffer, "%.*f", precision, value);
-            append(buffer, buffer + std::clamp(length, 0, static_cast<int>(sizeof buffer) - 1), width);
-            return;
-        }
-        append(buffer, result.ptr, width);
+        char digits[400];
+        append(digits, writeFixed(digits, value, precision), width);
     }
 
     void endLine() { text("\r\n"); }
 
     // Hands over what is left; the writer is done.
     void finish() {
-        sink_.write(out_);
-        out_.clear();
+        sink_.write(std::string_view(buffer_.data(), used_));
+        used_ = 0;
     }
 
   private:
     static constexpr std::size_t kPiece = 1 << 16;
+    static constexpr std::size_t kRoom = 512; // more than any field with its padding takes
 
     void append(const char* first, const char* last, int width) {
-        const auto length = static_cast<int>(last - first);
-        if (length < width) out_.append(static_cast<std::size_t>(width - length), ' ');
-        out_.append(first, last);
-        out_ += ',';
+        const auto length = static_cast<std::size_t>(last - first);
+        const std::size_t padding = static_cast<std::size_t>(std::max(width, 0)) > length
+                                        ? static_cast<std::size_t>(width) - length
+                                        : 0;
+        handOver(padding + length + 1);
+        char* out = buffer_.data() + used_;
+        std::memset(out, ' ', padding);
+        std::memcpy(out + padding, first, length);
+        out[padding + length] = ',';
+        used_ += padding + length + 1;
     }
 
-    void handOver() {
-        if (out_.size() < kPiece) return;
-        sink_.write(out_);
-        out_.clear();
+    // Makes room for the next bytes, handing the text so far over once a piece is full.
+    void handOver(std::size_t next) {
+        if (used_ + next <= kPiece) return;
+        sink_.write(std::string_view(buffer_.data(), used_));
+        used_ = 0;
     }
 
     TextSink& sink_;
-    std::string out_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
 };
 
 void writeDatafileText(const Problem& problem, std::string_view fileName, TextSink& sink) {
@@ -382,6 +391,21 @@ class DatafileParser {
     // An integer field holds an integer and nothing else: "1e3" read as 1 would shift every later
     // section when it is a count, and name the wrong record when it is a reference.
     bool integer(std::size_t k, int32_t& value) {
+        // The field of nearly every integer of a file: one to nine digits, read here directly.
+        const std::string_view field = fields_[k];
+        if (!field.empty() && field.size() <= 9) {
+            int32_t digits = 0;
+            std::size_t i = 0;
+            for (; i < field.size(); ++i) {
+                const auto digit = static_cast<unsigned>(field[i] - '0');
+                if (digit > 9) break;
+                digits = digits * 10 + static_cast<int32_t>(digit);
+            }
+            if (i == field.size()) {
+                value = digits;
+                return true;
+            }
+        }
         const ScannedNumber number = scanInteger(fields_[k]);
         if (!number.found) return fail(quoted(fields_[k]) + " is not a number.");
         if (number.overflow) return fail(quoted(fields_[k]) + " is too large for an integer.");

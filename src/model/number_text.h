@@ -35,6 +35,10 @@ int32_t readInteger(std::string_view text);
 // "1e400", "nan" and empty text are no number.
 bool isNumberText(std::string_view text, bool whole);
 
+// Writes value with the given decimals (0 to 9) as printf("%.*f") does in the C locale, byte for
+// byte, without a terminating zero; returns the end. out must hold 330 characters.
+char* writeFixed(char* out, double value, int decimals);
+
 // printf-style formatting into a std::string (numbers always with a decimal point).
 std::string format(const char* pattern, ...)
 #if defined(__GNUC__)

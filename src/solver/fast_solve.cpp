@@ -1,23 +1,46 @@
 #include "solver/fast_solve.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <future>
-#include <system_error>
+#include <limits>
 #include <utility>
 #include <vector>
 
-#include <cholmod.h>
-
 #include "model/number_text.h"
+#include "model/system_memory.h"
+#include "solver/amg_part.h"
 #include "solver/conjugate_gradient.h"
+#include "solver/parallel_session.h"
+#include "solver/run_beside.h"
 
 namespace velkor {
 
 namespace {
 
-using Index = SuiteSparse_long;
+// Every head within this of the exact answer of its cycle's equations.
+constexpr double kHeadAccuracy = 1e-6;
+// Rounds of refinement a cycle may take (see FastSolver::solve); two are enough on every mesh tried.
+constexpr int kRefinementRounds = 3;
+
+// What process 0 tells the others (parallel::Command::what; 0 releases them).
+enum CommandCode : int64_t {
+    Begin = 1, // argument: the unknowns; the sizes and columns of the process's rows follow
+    Cycle = 2, // a round of a cycle; arguments: values changed, couplings at most 0, iteration limit;
+               // the values (when changed) and the right-hand side follow
+    End = 3    // the solve is over
+};
+
+// Memory a process needs beyond what it holds already, per stored entry of its rows and per row:
+// the matrix and its multigrid hierarchy, eight vectors, the pattern while it is built. Measured on
+// the refined examples (1e5 to 4e6 nodes) with a quarter to spare.
+constexpr double kBytesPerEntry = 70;
+constexpr double kBytesPerRow = 200;
+
+bool fits(int64_t entries, int64_t rows) {
+    const double needed =
+        kBytesPerEntry * static_cast<double>(entries) + kBytesPerRow * static_cast<double>(rows);
+    return needed <= static_cast<double>(availableMemory());
+}
 
 std::string notPositiveDefiniteMessage(int32_t cycle) {
     return format("The equations of cycle %d have no unique solution: the fast solver found them not "
@@ -27,7 +50,7 @@ std::string notPositiveDefiniteMessage(int32_t cycle) {
 }
 
 std::string noMemoryMessage(int32_t cycle) {
-    return format("Not enough memory for the fast solver to factorise the equations of cycle %d.\n\n"
+    return format("Not enough memory for the fast solver to solve the equations of cycle %d.\n\n"
                   "Solve without \"Use Fast Solver\" in the Options window, which needs far less memory.",
                   cycle + 1);
 }
@@ -39,290 +62,465 @@ std::string notFiniteMessage(int32_t cycle) {
                   cycle + 1);
 }
 
-// Runs step on a thread of its own and repeats the progress to the feedback until it is done;
-// without a feedback, or when no thread can be had, runs it here.
-template <class Step> void runBeside(Feedback* feedback, const Progress& progress, Step step) {
-    if (!feedback) {
-        step();
-        return;
-    }
-    std::future<void> done;
-    try {
-        done = std::async(std::launch::async, step);
-    } catch (const std::system_error&) {
-        step();
-        return;
-    }
-    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        feedback->progress(progress);
-    done.get();
-}
-
-void report(Feedback* feedback, int32_t cycle, double measure) {
+void reportIteration(Feedback* feedback, int32_t cycle, int32_t iteration, double measure) {
     Progress progress;
     progress.stage = Stage::Iteration;
     progress.cycle = cycle + 1;
-    progress.iteration = 0;
+    progress.iteration = iteration;
     progress.log10Measure = measureLogarithm(measure);
     feedback->progress(progress);
 }
 
-} // namespace
-
-// The free nodes' matrix in the library's column storage: the lower triangle, column by column,
-// which is the program's upper triangle row by row with the rows of kept heads left out. Every
-// stored entry of the program's matrix knows where its value goes, so that a cycle only copies.
-struct FastSolver::Factor {
-    cholmod_common common{};
-    bool started = false;
-    cholmod_sparse* matrix = nullptr;
-    cholmod_factor* factor = nullptr;
-    cholmod_dense* solution = nullptr;
-    cholmod_dense* workY = nullptr;
-    cholmod_dense* workE = nullptr;
-    bool factorised = false; // the factor belongs to the values in matrix
-
-    std::vector<int32_t> freeIndex; // per node: its unknown, -1 when its head is kept
-    std::vector<Index> diagonalAt;  // per unknown: where its diagonal goes
-    std::vector<Index> entryAt;     // per stored off-diagonal entry: where it goes, -1 when it
-                                    // couples a kept head to the others
-    std::vector<double> rightHand;  // per unknown
-    std::vector<double> answer;     // heads being computed, NN values
-    std::vector<double> product;    // A F, NN values
-
-    Factor() {
-        started = cholmod_l_start(&common) != 0;
-        // Failures come back as outcomes; nothing is printed.
-        common.print = 0;
-        common.error_handler = nullptr;
-        // Always L L': the simplicial L D L' that small systems would otherwise get goes through
-        // an indefinite matrix without a word, where L L' stops at the first pivot that is not
-        // positive.
-        common.supernodal = CHOLMOD_SUPERNODAL;
+// Iterations are counted over the rounds of a cycle.
+class FeedbackWatch : public IterationWatch {
+  public:
+    FeedbackWatch(Feedback* feedback, int32_t cycle) : feedback_(feedback), cycle_(cycle) {}
+    void iterated(int32_t iteration, double residualSquares) override {
+        if (feedback_) reportIteration(feedback_, cycle_, before_ + iteration, residualSquares);
     }
-    ~Factor() {
-        cholmod_l_free_dense(&workE, &common);
-        cholmod_l_free_dense(&workY, &common);
-        cholmod_l_free_dense(&solution, &common);
-        cholmod_l_free_factor(&factor, &common);
-        cholmod_l_free_sparse(&matrix, &common);
-        if (started) cholmod_l_finish(&common);
-    }
-    Factor(const Factor&) = delete;
-    Factor& operator=(const Factor&) = delete;
+    bool stopRequested() override { return feedback_ && feedback_->cancelRequested(); }
+    void done(int32_t iterations) { before_ += iterations; }
+    int32_t iterations() const { return before_; }
 
-    bool outOfMemory() const {
-        return common.status == CHOLMOD_OUT_OF_MEMORY || common.status == CHOLMOD_TOO_LARGE;
-    }
-
-    // The pattern of the free nodes' equations, in matrix.
-    Outcome buildPattern(const SystemMatrix& system, const uint8_t* roles);
-    // A's values and the right-hand side of this cycle's system; the factor is kept when the
-    // values are those it was made from.
-    void load(const SystemMatrix& system, const double* supply, const double* heads);
-    Outcome solveOnce();
+  private:
+    Feedback* feedback_;
+    int32_t cycle_;
+    int32_t before_ = 0;
 };
 
-Outcome FastSolver::Factor::buildPattern(const SystemMatrix& system, const uint8_t* roles) {
-    const auto n = static_cast<std::size_t>(system.rows);
-    freeIndex.assign(n, -1);
-    Index unknowns = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        if (roles[k] == FreeNode) freeIndex[k] = static_cast<int32_t>(unknowns++);
-    rightHand.assign(static_cast<std::size_t>(unknowns), 0.0);
-    answer.assign(n, 0.0);
-    product.assign(n, 0.0);
-    if (unknowns == 0) return Outcome::Done; // every head is kept: nothing to factorise
+// Destinations of the values of the program's matrix that have no place in the equations.
+constexpr int32_t kKeptHead = -1; // a coupling to a kept head, moved to the right-hand side
+constexpr int32_t kLeftOut = -2;  // a coupling that was 0 when the pattern was made
 
-    // Column sizes: the diagonal and every coupling between two free nodes.
-    std::vector<Index> columnStart(static_cast<std::size_t>(unknowns) + 1, 0);
-    int32_t begin = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const int32_t end = system.offEnd[k];
-        if (freeIndex[k] >= 0) {
-            Index size = 1;
-            for (int32_t e = begin; e < end; ++e)
-                if (freeIndex[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])] >= 0)
-                    ++size;
-            columnStart[static_cast<std::size_t>(freeIndex[k]) + 1] = size;
-        }
-        begin = end;
-    }
-    for (std::size_t c = 0; c < static_cast<std::size_t>(unknowns); ++c)
-        columnStart[c + 1] += columnStart[c];
-    const Index stored = columnStart.back();
-
-    matrix = cholmod_l_allocate_sparse(static_cast<std::size_t>(unknowns), static_cast<std::size_t>(unknowns),
-                                       static_cast<std::size_t>(stored), 1, 1, -1, CHOLMOD_REAL, &common);
-    if (!matrix) return Outcome::OutOfMemory;
-    auto* start = static_cast<Index*>(matrix->p);
-    auto* row = static_cast<Index*>(matrix->i);
-    std::copy(columnStart.begin(), columnStart.end(), start);
-
-    // Rows of each column in ascending order, the diagonal first (the free numbering follows the
-    // node numbering, so every coupling lies below it).
-    diagonalAt.assign(static_cast<std::size_t>(unknowns), 0);
-    entryAt.assign(system.columns.size(), -1);
-    std::vector<std::pair<Index, int32_t>> column; // row, stored entry
-    begin = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const int32_t end = system.offEnd[k];
-        if (const int32_t c = freeIndex[k]; c >= 0) {
-            column.clear();
-            for (int32_t e = begin; e < end; ++e)
-                if (const int32_t r =
-                        freeIndex[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])];
-                    r >= 0)
-                    column.emplace_back(r, e);
-            std::sort(column.begin(), column.end());
-            Index at = start[c];
-            diagonalAt[static_cast<std::size_t>(c)] = at;
-            row[at++] = c;
-            for (const auto& [r, e] : column) {
-                entryAt[static_cast<std::size_t>(e)] = at;
-                row[at++] = r;
-            }
-        }
-        begin = end;
-    }
-    std::fill_n(static_cast<double*>(matrix->x), stored, 0.0);
-
-    return Outcome::Done;
+// The first row of process r when U unknowns are shared by size processes: contiguous blocks of
+// the node numbering, as equal as they can be.
+int32_t firstRow(int32_t unknowns, int r, int size) {
+    return static_cast<int32_t>(static_cast<int64_t>(unknowns) * r / size);
 }
 
-void FastSolver::Factor::load(const SystemMatrix& system, const double* supply, const double* heads) {
-    auto* value = static_cast<double*>(matrix->x);
-    // Where the heads stay above the top, an element's thickness is the same in every cycle; a
-    // wholly confined aquifer gives the same matrix six times, and its factor is made once.
-    bool changed = false;
-    auto put = [&](Index at, double v) {
-        if (value[at] == v) return;
-        value[at] = v;
-        changed = true;
+// The steps of one cycle that every process takes together, once its rows hold the cycle's values,
+// right-hand side and start: a new hierarchy and bound when the values changed, then the iteration.
+// runLong runs the building of the hierarchy (process 0 keeps its window painted meanwhile).
+template <class RunLong>
+PartResult solveShare(AmgPart& part, bool changed, bool couplingsNonPositive, int32_t limit, double& bound,
+                      IterationWatch* watch, RunLong runLong) {
+    // A hierarchy built for the values of the cycle before would save its building but take half
+    // as many iterations more (Val3 refined to 1e6 nodes).
+    if (changed) {
+        bool built = false;
+        runLong([&] { built = part.setup(); });
+        if (!built) {
+            PartResult result;
+            result.status = PartStatus::NoMemory;
+            return result;
+        }
+        bound = part.inverseBound(couplingsNonPositive);
+    }
+    // Half of the accuracy for the iteration, half left for rounding.
+    return part.solve(0.5 * kHeadAccuracy / bound, limit, watch);
+}
+
+} // namespace
+
+// Process 0's view of the solve: the unknowns (free nodes) in node order, the rows of every
+// process, and where each stored entry of the program's matrix goes.
+struct FastSolver::Plan {
+    int32_t unknowns = 0;
+    std::vector<int32_t> unknownOf;  // per node: its unknown, -1 when its head is kept
+    std::vector<int32_t> nodeOf;     // per unknown: its node
+    std::vector<int32_t> rowFirst;   // per process its first row, then the end
+    std::vector<int64_t> entryFirst; // per process its first entry in pattern order, then the end
+    // Destinations of the values: below the entry count of process 0 a slot of its own part, from
+    // there on an entry of sendValues, which holds the rows of the other processes in pattern order.
+    std::vector<int32_t> diagonalTo; // per unknown
+    std::vector<int32_t> upperTo;    // per stored off-diagonal entry (k, j): where A_kj goes; kKeptHead
+                                     // when it couples a kept head, kLeftOut when it was 0
+    std::vector<int32_t> lowerTo;    // where A_jk goes
+    bool keepZeros = false;          // every coupling in the pattern, 0 or not
+    std::vector<double> sendValues;
+    std::vector<double> rightHand; // per unknown
+    std::vector<double> start;     // per unknown: the change of its head a round found
+    AmgPart part;
+    bool shared = false;    // the rows are shared out and the parts built
+    bool valuesSet = false; // the parts hold the values of an earlier cycle
+    bool helpersBegun = false;
+    double bound = 0;
+
+    bool put(int32_t to, double value) {
+        const auto own = static_cast<int32_t>(entryFirst[1]);
+        if (to < own) return part.put(to, value);
+        double& kept = sendValues[static_cast<std::size_t>(to - own)];
+        if (kept == value) return false;
+        kept = value;
+        return true;
+    }
+
+    // Builds the pattern, shares it out and builds the parts; false when the memory is not there.
+    bool share(const SystemMatrix& system);
+
+    // rightHand = supply - A F for the unknowns, summed in extended precision.
+    void residual(const SystemMatrix& system, const double* supply, const double* heads) {
+        const int32_t n = system.rows;
+        std::fill(product.begin(), product.end(), 0.0L);
+        int32_t begin = 0;
+        for (int32_t k = 0; k < n; ++k) {
+            const int32_t end = system.offEnd[static_cast<std::size_t>(k)];
+            const long double Fk = heads[k];
+            long double sum =
+                product[static_cast<std::size_t>(k)] + system.diagonal[static_cast<std::size_t>(k)] * Fk;
+            for (int32_t e = begin; e < end; ++e) {
+                const auto j = static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)]);
+                const long double value = system.values[static_cast<std::size_t>(e)];
+                sum += value * heads[j];
+                product[j] += value * Fk;
+            }
+            product[static_cast<std::size_t>(k)] = sum;
+            begin = end;
+        }
+        for (int32_t c = 0; c < unknowns; ++c) {
+            const auto k = static_cast<std::size_t>(nodeOf[static_cast<std::size_t>(c)]);
+            rightHand[static_cast<std::size_t>(c)] = static_cast<double>(supply[k] - product[k]);
+        }
+    }
+    std::vector<long double> product; // A F, per node
+};
+
+namespace {
+
+int32_t positionInRow(const std::vector<int64_t>& rowStart, const std::vector<int32_t>& columns, int32_t row,
+                      int32_t column) {
+    for (int64_t k = rowStart[static_cast<std::size_t>(row)]; k < rowStart[static_cast<std::size_t>(row) + 1];
+         ++k)
+        if (columns[static_cast<std::size_t>(k)] == column) return static_cast<int32_t>(k);
+    return -1;
+}
+
+// The largest value of a flag over all processes.
+bool anyProcess(bool flag) {
+    parallel::Reduction any;
+    any.maximum[0] = flag ? 1 : 0;
+    parallel::reduce(any);
+    return any.maximum[0] > 0;
+}
+
+} // namespace
+
+bool FastSolver::Plan::share(const SystemMatrix& system) {
+    const auto n = static_cast<std::size_t>(system.rows);
+    const int32_t U = unknowns;
+    // The pattern: every row of the free nodes whole (both triangles), its columns ascending.
+    std::vector<int32_t> rowSize(static_cast<std::size_t>(U), 1);
+    auto forEachCoupling = [&](auto visit) {
+        int32_t begin = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const int32_t end = system.offEnd[k];
+            for (int32_t e = begin; e < end; ++e)
+                visit(e, unknownOf[k],
+                      unknownOf[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])]);
+            begin = end;
+        }
     };
-    const auto n = static_cast<std::size_t>(system.rows);
-    for (std::size_t k = 0; k < n; ++k)
-        if (const int32_t c = freeIndex[k]; c >= 0) {
-            put(diagonalAt[static_cast<std::size_t>(c)], system.diagonal[k]);
-            rightHand[static_cast<std::size_t>(c)] = supply[k];
-        }
-    // A kept head is known: its coupling to a free node moves to that node's right-hand side.
-    int32_t begin = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        const int32_t end = system.offEnd[k];
-        for (int32_t e = begin; e < end; ++e) {
-            const auto entry = static_cast<std::size_t>(e);
-            const auto j = static_cast<std::size_t>(system.columns[entry]);
-            if (entryAt[entry] >= 0) {
-                put(entryAt[entry], system.values[entry]);
-            } else if (freeIndex[k] >= 0) {
-                rightHand[static_cast<std::size_t>(freeIndex[k])] -= system.values[entry] * heads[j];
-            } else if (freeIndex[j] >= 0) {
-                rightHand[static_cast<std::size_t>(freeIndex[j])] -= system.values[entry] * heads[k];
-            }
-        }
-        begin = end;
+    // A coupling whose value is exactly 0 (the two corners of the right angle of every element
+    // that holds both) is left out: on meshes of right triangles that is two entries of seven.
+    auto coupled = [&](int32_t e, int32_t a, int32_t b) {
+        return a >= 0 && b >= 0 && (keepZeros || system.values[static_cast<std::size_t>(e)] != 0);
+    };
+    forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
+        if (!coupled(e, a, b)) return;
+        ++rowSize[static_cast<std::size_t>(a)];
+        ++rowSize[static_cast<std::size_t>(b)];
+    });
+    std::vector<int64_t> rowStart(static_cast<std::size_t>(U) + 1, 0);
+    for (std::size_t c = 0; c < static_cast<std::size_t>(U); ++c)
+        rowStart[c + 1] = rowStart[c] + rowSize[c];
+    const int64_t entries = rowStart.back();
+    if (entries >= std::numeric_limits<int32_t>::max()) return false;
+    std::vector<int32_t> columns(static_cast<std::size_t>(entries));
+    {
+        std::vector<int64_t> next(rowStart.begin(), rowStart.end() - 1);
+        for (int32_t c = 0; c < U; ++c)
+            columns[static_cast<std::size_t>(next[static_cast<std::size_t>(c)]++)] = c;
+        forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
+            if (!coupled(e, a, b)) return;
+            columns[static_cast<std::size_t>(next[static_cast<std::size_t>(a)]++)] = b;
+            columns[static_cast<std::size_t>(next[static_cast<std::size_t>(b)]++)] = a;
+        });
+        for (int32_t c = 0; c < U; ++c)
+            std::sort(columns.begin() + rowStart[static_cast<std::size_t>(c)],
+                      columns.begin() + rowStart[static_cast<std::size_t>(c) + 1]);
     }
-    if (changed) factorised = false;
-}
 
-// Solves A x = rightHand with this cycle's factor into solution.
-Outcome FastSolver::Factor::solveOnce() {
-    cholmod_dense right{};
-    right.nrow = rightHand.size();
-    right.ncol = 1;
-    right.nzmax = rightHand.size();
-    right.d = rightHand.size();
-    right.x = rightHand.data();
-    right.xtype = CHOLMOD_REAL;
-    right.dtype = CHOLMOD_DOUBLE;
-    if (!cholmod_l_solve2(CHOLMOD_A, factor, &right, nullptr, &solution, nullptr, &workY, &workE, &common))
-        return outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput;
-    return Outcome::Done;
+    const int size = parallel::groupSize();
+    rowFirst.resize(static_cast<std::size_t>(size) + 1);
+    entryFirst.resize(static_cast<std::size_t>(size) + 1);
+    for (int r = 0; r <= size; ++r) {
+        rowFirst[static_cast<std::size_t>(r)] = firstRow(U, r, size);
+        entryFirst[static_cast<std::size_t>(r)] =
+            rowStart[static_cast<std::size_t>(rowFirst[static_cast<std::size_t>(r)])];
+    }
+    // The other processes get their rows (sizes and columns) and say whether they have the memory.
+    if (size > 1) parallel::sendCommand(parallel::Command{Begin, {U, 0, 0}});
+    for (int r = 1; r < size; ++r) {
+        const int32_t first = rowFirst[static_cast<std::size_t>(r)];
+        const int32_t last = rowFirst[static_cast<std::size_t>(r) + 1];
+        parallel::sendInts(rowSize.data() + first, last - first, r);
+        parallel::sendInts(
+            columns.data() + entryFirst[static_cast<std::size_t>(r)],
+            entryFirst[static_cast<std::size_t>(r) + 1] - entryFirst[static_cast<std::size_t>(r)], r);
+    }
+    const int64_t own = entryFirst[1];
+    // Process 0 keeps the program's matrix and the whole vectors beside its part.
+    const bool enough = fits(own, rowFirst[1]);
+    if (anyProcess(!enough)) return false;
+    helpersBegun = size > 1;
+
+    std::vector<int64_t> ownStart(rowStart.begin(), rowStart.begin() + rowFirst[1] + 1);
+    part.build(0, rowFirst[1], U, ownStart.data(), columns.data());
+    auto to = [&](int32_t row, int32_t column) {
+        const int32_t position = positionInRow(rowStart, columns, row, column);
+        return position < own ? part.slot(position) : position;
+    };
+    diagonalTo.resize(static_cast<std::size_t>(U));
+    for (int32_t c = 0; c < U; ++c)
+        diagonalTo[static_cast<std::size_t>(c)] = to(c, c);
+    upperTo.assign(system.columns.size(), kKeptHead);
+    lowerTo.assign(system.columns.size(), kKeptHead);
+    forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
+        if (a < 0 || b < 0) return;
+        if (!coupled(e, a, b)) {
+            upperTo[static_cast<std::size_t>(e)] = lowerTo[static_cast<std::size_t>(e)] = kLeftOut;
+            return;
+        }
+        upperTo[static_cast<std::size_t>(e)] = to(a, b);
+        lowerTo[static_cast<std::size_t>(e)] = to(b, a);
+    });
+    sendValues.assign(static_cast<std::size_t>(entries - own), 0.0);
+    rightHand.assign(static_cast<std::size_t>(U), 0.0);
+    start.assign(static_cast<std::size_t>(U), 0.0);
+    product.assign(n, 0.0L);
+    shared = true;
+    return true;
 }
 
 FastSolver::FastSolver() = default;
-FastSolver::~FastSolver() = default;
+
+FastSolver::~FastSolver() {
+    if (plan_ && plan_->helpersBegun) parallel::sendCommand(parallel::Command{End, {}});
+}
 
 FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Feedback* feedback) {
     const SystemMatrix& system = *input.matrix;
     const auto n = static_cast<std::size_t>(system.rows);
     FastSolveResult result;
-    auto fail = [&](Outcome outcome) {
+    auto fail = [&](Outcome outcome, std::string message) {
         result.outcome = outcome;
-        result.message = outcome == Outcome::OutOfMemory ? noMemoryMessage(input.cycle)
-                                                         : notPositiveDefiniteMessage(input.cycle);
+        result.message = std::move(message);
         return result;
     };
-
-    Progress waiting;
-    waiting.stage = Stage::Assembly;
-    waiting.element = input.elements;
-    waiting.cycle = input.cycle + 1;
     auto cancelled = [&] {
         if (!feedback || !feedback->cancelRequested()) return false;
         result.outcome = Outcome::Cancelled;
         return true;
     };
 
-    if (!factor_) {
-        auto made = std::make_unique<Factor>();
-        if (!made->started) return fail(Outcome::OutOfMemory);
-        if (const Outcome built = made->buildPattern(system, input.roles); built != Outcome::Done)
-            return fail(built);
-        if (made->matrix) {
-            // The fill-reducing ordering, found once for the six cycles.
-            Factor& f = *made;
-            runBeside(feedback, waiting, [&f] { f.factor = cholmod_l_analyze(f.matrix, &f.common); });
-            if (!f.factor) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
-        }
-        factor_ = std::move(made);
-        if (cancelled()) return result;
+    if (!plan_) {
+        auto plan = std::make_unique<Plan>();
+        plan->unknownOf.assign(n, -1);
+        for (std::size_t k = 0; k < n; ++k)
+            if (input.roles[k] == FreeNode) {
+                plan->unknownOf[k] = static_cast<int32_t>(plan->nodeOf.size());
+                plan->nodeOf.push_back(static_cast<int32_t>(k));
+            }
+        plan->unknowns = static_cast<int32_t>(plan->nodeOf.size());
+        plan_ = std::move(plan);
     }
-    Factor& f = *factor_;
+    Plan& p = *plan_;
+    std::vector<double> answer(heads, heads + n);
+    std::vector<double> product(n);
 
-    std::copy(heads, heads + n, f.answer.begin());
-    if (f.matrix) {
-        f.load(system, input.supply, heads);
-        // A pivot that is not positive stops the factorisation: the equations then have no unique
-        // solution.
-        if (!f.factorised) {
-            runBeside(feedback, waiting, [&f] { cholmod_l_factorize(f.matrix, f.factor, &f.common); });
-            if (f.common.status < 0) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
-            if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
-                return fail(Outcome::BadInput);
-            f.factorised = true;
+    if (p.unknowns > 0) {
+        if (!p.shared) {
+            // A solve that cannot fit is refused before anything is started or allocated for it;
+            // every coupling counts, in both triangles (an estimate from above).
+            const int64_t entries = p.unknowns + 2 * static_cast<int64_t>(system.values.size());
+            const int size = parallel::groupSize();
+            if (!fits(entries / size, p.unknowns / size))
+                return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
+            std::string why;
+            if (!parallel::ensureStarted(why)) return fail(Outcome::OutOfMemory, why);
+            parallel::limitLibraryThreads();
+            if (!p.share(system)) return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
             if (cancelled()) return result;
         }
-        if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
-        const auto* x = static_cast<const double*>(f.solution->x);
-        for (std::size_t k = 0; k < n; ++k)
-            if (const int32_t c = f.freeIndex[k]; c >= 0) f.answer[k] = x[c];
+
+        // The cycle's values.
+        bool changed = !p.valuesSet;
+        bool couplingsNonPositive = true;
+        bool leftOutNonZero = false;
+        auto fill = [&] {
+            for (int32_t c = 0; c < p.unknowns; ++c) {
+                const auto k = static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)]);
+                changed = p.put(p.diagonalTo[static_cast<std::size_t>(c)], system.diagonal[k]) || changed;
+            }
+            for (std::size_t entry = 0; entry < system.values.size(); ++entry) {
+                const double value = system.values[entry];
+                const int32_t to = p.upperTo[entry];
+                if (to >= 0) {
+                    changed = p.put(to, value) || changed;
+                    changed = p.put(p.lowerTo[entry], value) || changed;
+                    couplingsNonPositive = couplingsNonPositive && value <= 0;
+                } else if (to == kLeftOut) {
+                    leftOutNonZero = leftOutNonZero || value != 0;
+                }
+            }
+        };
+        fill();
+        if (leftOutNonZero) {
+            // A coupling that was 0 no longer is (only a mesh with angles above 90 degrees can do
+            // this): the pattern is made again with every coupling.
+            if (p.helpersBegun) parallel::sendCommand(parallel::Command{End, {}});
+            p.helpersBegun = p.shared = p.valuesSet = false;
+            p.keepZeros = true;
+            if (!p.share(system)) return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
+            changed = true;
+            couplingsNonPositive = true;
+            fill();
+        }
+        p.valuesSet = true;
+
+        // Rounds of refinement: each solves A y = b - A F for the change y of the heads, with the
+        // right-hand side computed in extended precision, and adds y to F. The iteration on y can
+        // reach residuals far below the rounding of b - A F in double arithmetic (about 1e-16 of
+        // the largest A_kj F_j), which the bound turns into head errors above 1e-6 m on meshes of
+        // some million nodes; the second round starts where the first stopped.
+        const int size = parallel::groupSize();
+        const auto own = static_cast<std::size_t>(p.entryFirst[1]);
+        Progress waiting;
+        waiting.stage = Stage::Assembly;
+        waiting.element = input.elements;
+        waiting.cycle = input.cycle + 1;
+        FeedbackWatch watch(feedback, input.cycle);
+        for (int round = 0; round < kRefinementRounds; ++round) {
+            p.residual(system, input.supply, answer.data());
+            const bool first = round == 0;
+            if (size > 1)
+                parallel::sendCommand(parallel::Command{
+                    Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, input.iterationLimit}});
+            for (int r = 1; r < size; ++r) {
+                const auto from = static_cast<std::size_t>(p.rowFirst[static_cast<std::size_t>(r)]);
+                const int32_t rows =
+                    p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)];
+                if (first && changed)
+                    parallel::sendDoubles(p.sendValues.data() +
+                                              (p.entryFirst[static_cast<std::size_t>(r)] - own),
+                                          p.entryFirst[static_cast<std::size_t>(r) + 1] -
+                                              p.entryFirst[static_cast<std::size_t>(r)],
+                                          r);
+                parallel::sendDoubles(p.rightHand.data() + from, rows, r);
+            }
+            std::copy_n(p.rightHand.data(), p.part.rows(), p.part.rightHandSide());
+            std::fill_n(p.part.answer(), p.part.rows(), 0.0);
+            const PartResult solved =
+                solveShare(p.part, first && changed, couplingsNonPositive, input.iterationLimit, p.bound,
+                           &watch, [&](const auto& step) { runBeside(feedback, waiting, step); });
+
+            // The changes of every process, whatever the outcome, so that all stay in step.
+            std::copy_n(p.part.answer(), p.part.rows(), p.start.data());
+            for (int r = 1; r < size; ++r)
+                parallel::receiveDoubles(
+                    p.start.data() + p.rowFirst[static_cast<std::size_t>(r)],
+                    p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)], r);
+            switch (solved.status) {
+            case PartStatus::Converged:
+            case PartStatus::LimitReached:
+            case PartStatus::AtRounding:
+                break;
+            case PartStatus::NotDefinite:
+                return fail(Outcome::BadInput, notPositiveDefiniteMessage(input.cycle));
+            case PartStatus::Stopped:
+                result.outcome = Outcome::Cancelled;
+                return result;
+            case PartStatus::NoMemory:
+                return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
+            }
+            for (int32_t c = 0; c < p.unknowns; ++c)
+                answer[static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)])] +=
+                    p.start[static_cast<std::size_t>(c)];
+            watch.done(solved.iterations);
+            result.iterations = watch.iterations();
+            result.converged = solved.status == PartStatus::Converged;
+            if (solved.status != PartStatus::AtRounding) break;
+        }
     }
 
     // The residual of the whole system on the answer, r = supply - A F, rows of prescribed heads
-    // left out: the measure the iteration reports, here at the level rounding leaves.
-    multiplySymmetric(system, f.answer.data(), f.product.data());
+    // left out: the measure the iteration reports.
+    multiplySymmetric(system, answer.data(), product.data());
     double measure = 0;
     for (std::size_t k = 0; k < n; ++k) {
         if (input.roles[k] == PrescribedNode) continue;
-        const double r = input.supply[k] - f.product[k];
+        const double r = input.supply[k] - product[k];
         measure += r * r;
     }
     // A head that is not finite makes the measure not finite as well.
-    if (!std::isfinite(measure)) {
-        result.outcome = Outcome::BadInput;
-        result.message = notFiniteMessage(input.cycle);
-        return result;
-    }
+    if (!std::isfinite(measure)) return fail(Outcome::BadInput, notFiniteMessage(input.cycle));
     for (std::size_t k = 0; k < n; ++k)
-        if (!(f.answer[k] >= input.bottom[k])) result.warning = true;
-    std::copy(f.answer.begin(), f.answer.end(), heads);
+        if (!(answer[k] >= input.bottom[k])) result.warning = true;
+    std::copy(answer.begin(), answer.end(), heads);
     result.measure = measure;
     result.log10Measure = measureLogarithm(measure);
-    if (feedback) report(feedback, input.cycle, measure);
+    if (feedback) reportIteration(feedback, input.cycle, result.iterations, measure);
     cancelled();
     return result;
+}
+
+int serveFastSolves() {
+    std::unique_ptr<AmgPart> part;
+    std::vector<double> values;
+    double bound = 0;
+    const int rank = parallel::rank();
+    const int size = parallel::groupSize();
+    for (;;) {
+        const parallel::Command command = parallel::receiveCommand();
+        switch (command.what) {
+        case Begin: {
+            const auto unknowns = static_cast<int32_t>(command.argument[0]);
+            const int32_t first = firstRow(unknowns, rank, size);
+            const int32_t last = firstRow(unknowns, rank + 1, size);
+            std::vector<int32_t> rowSize(static_cast<std::size_t>(last - first));
+            parallel::receiveInts(rowSize.data(), last - first, 0);
+            std::vector<int64_t> rowStart(rowSize.size() + 1, 0);
+            for (std::size_t i = 0; i < rowSize.size(); ++i)
+                rowStart[i + 1] = rowStart[i] + rowSize[i];
+            std::vector<int32_t> columns(static_cast<std::size_t>(rowStart.back()));
+            parallel::receiveInts(columns.data(), rowStart.back(), 0);
+            part.reset();
+            if (anyProcess(!fits(rowStart.back(), last - first))) break;
+            part = std::make_unique<AmgPart>();
+            part->build(first, last, unknowns, rowStart.data(), columns.data());
+            values.assign(columns.size(), 0.0);
+            break;
+        }
+        case Cycle: {
+            const bool changed = command.argument[0] != 0;
+            if (changed) {
+                parallel::receiveDoubles(values.data(), static_cast<int64_t>(values.size()), 0);
+                part->putAll(values.data());
+            }
+            parallel::receiveDoubles(part->rightHandSide(), part->rows(), 0);
+            std::fill_n(part->answer(), part->rows(), 0.0);
+            solveShare(*part, changed, command.argument[1] != 0, static_cast<int32_t>(command.argument[2]),
+                       bound, nullptr, [](const auto& step) { step(); });
+            parallel::sendDoubles(part->answer(), part->rows(), 0);
+            break;
+        }
+        case End:
+            part.reset();
+            break;
+        default:
+            return 0;
+        }
+    }
 }
 
 } // namespace velkor

@@ -9,6 +9,7 @@
 #include "model/number_text.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
+#include "solver/direct_solve.h"
 #include "solver/element_velocities.h"
 #include "solver/fast_solve.h"
 #include "solver/system_matrix.h"
@@ -217,6 +218,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
 
     ConjugateGradientWork work;
     FastSolver fast;
+    DirectSolver direct;
     ConjugateGradientResult last;
     for (int32_t cycle = 0; cycle < kCycles; ++cycle) {
         const Result assembled = assembleSystem(problem, cycle, heads.data(), matrix, supply, feedback);
@@ -227,6 +229,17 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
         if (method == SolveMethod::Fast) {
             const FastSolveResult solved = fast.solve(
                 FastSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
+                heads.data(), feedback);
+            if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
+            last = ConjugateGradientResult{};
+            last.iterations = solved.iterations;
+            last.converged = solved.converged;
+            last.measure = solved.measure;
+            last.log10Measure = solved.log10Measure;
+            last.warning = solved.warning;
+        } else if (method == SolveMethod::Direct) {
+            const DirectSolveResult solved = direct.solve(
+                DirectSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
                 heads.data(), feedback);
             if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
             // A direct solve has no iterations and no limit to stop at.

@@ -1,5 +1,5 @@
 // The solve command without its windows: six cycles of assembly and solution (conjugate
-// gradients or the fast solve), then nodal discharges and element velocities.
+// gradients, the fast solve or the direct solve), then nodal discharges and element velocities.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,8 @@ struct SolveReport {
     // RefusedCapacity: the matrix entry capacity is exceeded; the message is the capacity text.
     // BadInput: a degenerate problem (zero-area element, free node in no element, a part of the
     //   mesh without a prescribed head, a value that overflows, ...), the message says which.
-    // BadInput also when the fast solve finds the equations not positive definite.
-    // OutOfMemory: the work arrays (or the factor of the fast solve) could not be had.
+    // BadInput also when the fast or the direct solve finds the equations not positive definite.
+    // OutOfMemory: the work arrays (or the memory of the fast or the direct solve) could not be had.
     // Cancelled: the feedback asked to stop.
     // Whenever the outcome is neither Done nor NotConverged, the heads, discharges, supplies,
     // element results, warning flag and error logarithm are unchanged.
@@ -40,11 +40,13 @@ struct SolveReport {
 };
 
 // How every cycle solves its system: conjugate gradients, plain or with the diagonal
-// preconditioner, or the fast solve (a sparse Cholesky factorisation, fast_solve.h).
-enum class SolveMethod { Plain, Preconditioned, Fast };
+// preconditioner, the fast solve (conjugate gradients preconditioned by algebraic multigrid, on
+// one process or on the group mpirun started, fast_solve.h), or the direct solve (a sparse
+// Cholesky factorisation, direct_solve.h).
+enum class SolveMethod { Plain, Preconditioned, Fast, Direct };
 
 // Runs the whole command on the problem by the given method. The feedback hears of the assembly
-// and of every iteration (of every cycle, for the fast solve) and may cancel between them.
+// and of every iteration (of every cycle, for the direct solve) and may cancel between them.
 // Always sets problem.matrixEntryCount (and the row ends of the nodes) once the structure is
 // built; on Done and NotConverged also F, Q and supply of the nodes, the element results, the
 // mean discharges, the warning flag and problem.errorLog (log10 of the last cycle's final

@@ -54,4 +54,34 @@ void prescribeColumn(Problem& problem, const GridLayout& layout, int32_t i, doub
     }
 }
 
+Problem indefiniteProblem() {
+    Problem problem;
+    Limits limits;
+    limits.NMAX = 4;
+    limits.MMAX = 2;
+    problem.allocateTables(limits);
+    problem.buildColoursAndDefaultSoils();
+    problem.NN = 4;
+    problem.NM = 2;
+    problem.NA = 3;
+    problem.NB = 2;
+    const double place[4][2] = {{0, 0}, {1, 0}, {0.5, 1}, {0.5, -0.1}};
+    for (int32_t i = 0; i < 4; ++i) {
+        Node& n = problem.nodes[static_cast<std::size_t>(i)];
+        n = Node{};
+        n.X = place[i][0];
+        n.Y = place[i][1];
+        n.T = 10;
+        n.F = 7;
+        n.Type = i >= 2 ? 1 : 0;
+        n.Q = 3;
+    }
+    problem.elements[0] = Element{{0, 1, 2}, 0};
+    problem.elements[1] = Element{{0, 3, 1}, 1};
+    problem.soils[0].K = 1;
+    problem.soils[1].K = -0.3;
+    problem.nodes[3].F = 9;
+    return problem;
+}
+
 } // namespace velkor::test

@@ -27,4 +27,11 @@ int32_t gridNode(const GridLayout& layout, int32_t i, int32_t j);
 // Prescribes head F at every node of the grid column i.
 void prescribeColumn(Problem& problem, const GridLayout& layout, int32_t i, double head);
 
+// Two free nodes P (0, 0) and Q (1, 0) between a sound element under a head node above them and a
+// flat element with a negative permeability over a head node just below. Every diagonal stays
+// positive (0.235 and 0.235 times the thickness), but the coupling (-0.735) outweighs them: the
+// equations are indefinite and have no unique solution. Heads 7 m (9 m at the lower head node),
+// Q = 3 at every node.
+Problem indefiniteProblem();
+
 } // namespace velkor::test

@@ -1,5 +1,5 @@
 // The "Use Fast Solver" option, driven through its check box: off at start, read by the next
-// solve, which then shows no iterations and gives the heads the iteration gives.
+// solve, which then shows a few iterations and gives the heads the iteration gives.
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -57,7 +57,7 @@ TEST_F(FastSolverOption, OffAtStartUnderThePreconditionerAndListedInTheHelp) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(
         dialogs.messages[0].find("- Preconditioner : Use diagonal preconditioner in solution procedure.\n"
-                                 "- Fast Solver : Use direct sparse solver (Cholesky) in solution "
+                                 "- Fast Solver : Use algebraic multigrid solver in solution "
                                  "procedure.\n\nPrint Options :"),
         std::string::npos)
         << dialogs.messages[0];
@@ -73,9 +73,12 @@ TEST_F(FastSolverOption, NextSolveFollowsTheBox) {
     EXPECT_FALSE(problem().preconditioner);
     const std::vector<double> fast = solveVal3();
     EXPECT_EQ(progressRow(1), "           6");
-    EXPECT_EQ(progressRow(2), "           0");
+    // The last cycle's few multigrid iterations, not the hundreds of the plain iteration.
+    const int fastIterations = std::stoi(progressRow(2));
+    EXPECT_GT(fastIterations, 0);
+    EXPECT_LT(fastIterations, 20);
     EXPECT_EQ(progressRow(3), format("%12.2f", problem().errorLog));
-    EXPECT_TRUE(main().StatusLine->text().startsWith(QStringLiteral("Solved : 6 cycles, 0 iterations")));
+    EXPECT_TRUE(main().StatusLine->text().startsWith(QStringLiteral("Solved : 6 cycles, ")));
     ASSERT_EQ(fast.size(), iterated.size());
     for (std::size_t i = 0; i < fast.size(); ++i)
         EXPECT_NEAR(fast[i], iterated[i], 1e-6) << "node " << i + 1;
