@@ -47,7 +47,8 @@ const char* const kUsage =
     "             in device units and their resolution (default A4 portrait at 600 dpi)\n"
     "  --manual-pdf FILE  the printed manual (13 sheets, A4) as a PDF file\n"
     "\n"
-    "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
+    "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed,\n"
+    "             4 solved, but the results are invalid (water level below the aquifer bottom)\n";
 
 int usageError(const std::string& why) {
     if (!why.empty()) std::fprintf(stderr, "velkor-batch: %s\n", why.c_str());
@@ -323,5 +324,6 @@ int main(int argc, char** argv) {
             return 3;
         }
     }
-    return outputsWritten && !state.refused ? 0 : 3;
+    if (!outputsWritten || state.refused) return 3;
+    return state.invalidResults ? 4 : 0;
 }

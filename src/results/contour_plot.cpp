@@ -73,12 +73,14 @@ class PlanPathlines : public TrackConsumer {
 };
 
 // Mesh, contours (element by element, levels rising within each) and pathlines.
-void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
+void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
               int markHalf, const PlotCallbacks& callbacks, bool announceLegend, PlotReport& report) {
     const int32_t elements = problem.usedElementCount();
+    DrawingStop stop(callbacks.feedback);
     canvas.setPenColour(kAqua);
     canvas.setBrush(kWhite);
     for (int32_t m = 0; m < elements; ++m) {
+        if (stop(m)) break;
         if (!elementNodesUsable(problem, m)) continue;
         const Element& e = problem.elements[static_cast<std::size_t>(m)];
         CanvasPoint corner[3];
@@ -93,7 +95,8 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
     if (announceLegend && callbacks.legendReady) callbacks.legendReady(levels.legend);
     report.contoursDrawn = true;
     canvas.setPenColour(kRed);
-    for (int32_t m = 0; m < elements; ++m) {
+    for (int32_t m = 0; m < elements && !stop.stopped(); ++m) {
+        if (stop(m)) break;
         if (!elementNodesUsable(problem, m)) continue;
         const Element& e = problem.elements[static_cast<std::size_t>(m)];
         double x[3], y[3], f[3];
@@ -114,12 +117,13 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
         }
     }
 
-    if (problem.NP > 0) {
+    if (problem.NP > 0 && !stop.now()) {
         canvas.setPenColour(kBlue);
         PlanPathlines pathlines(canvas, view, markHalf);
         report.track = trackParticles(problem, view.h, pathlines, callbacks.feedback, callbacks.limits,
                                       callbacks.locator);
     }
+    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
 }
 
 } // namespace
@@ -170,7 +174,7 @@ PlanView printedPlanView(const Problem& problem, int pageWidth, int pageHeight, 
     return view;
 }
 
-PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
+PlotReport drawContourPlot(const Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
                            const PlotCallbacks& callbacks) {
     PlotReport report;
     const PlanView view = screenPlanView(problem, clientWidth, clientHeight);
@@ -196,7 +200,7 @@ PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, in
     return report;
 }
 
-PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
+PlotReport printContourPage(const Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
                             double scaleFactor, const PlotCallbacks& callbacks) {
     PlotReport report;
     Canvas& canvas = sink.canvas();

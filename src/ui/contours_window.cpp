@@ -18,13 +18,15 @@ TFormContours::TFormContours(Application& app)
 }
 
 void TFormContours::SpeedButtonHelpClick() {
-    app_.dialogs.message("Contours\n\n"
+    app_.dialogs.help("Contours\n\n"
                          "This window shows the contours of the groundwater head, and pathlines "
                          "of the particles, if NP > 0.");
 }
 
-PlotReport TFormContours::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
-    return drawContourPlot(app_.document.problemForRules(), canvas, width, height, callbacks);
+PlotWindow::Drawing TFormContours::plotDrawing() const {
+    return [](const Problem& problem, Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
+        return drawContourPlot(problem, canvas, width, height, callbacks);
+    };
 }
 
 } // namespace velkor

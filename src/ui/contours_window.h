@@ -16,7 +16,7 @@ class TFormContours : public PlotWindow {
     QLabel* const PanelContours;
 
   protected:
-    PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) override;
+    Drawing plotDrawing() const override;
     const char* pictureSuffix() const override { return "contours"; }
 };
 

@@ -6,6 +6,9 @@
 #include <optional>
 #include <string>
 
+#include <QStringList>
+
+class QFontMetrics;
 class QPrinter;
 class QWidget;
 
@@ -25,6 +28,14 @@ inline constexpr const char* kDatafileExtension = "*.fem";
 // The filter as the desktop's file dialogs show it: "FEM(*.fem)|*.fem" -> "FEM (*.fem)".
 std::string desktopFilter(const std::string& filter);
 
+// The lines of a help text as a box of the given width shows them: every written line as it is,
+// and a line wider than the width broken between words into lines that fit.
+QStringList helpLines(const QString& text, const QFontMetrics& metrics, int width);
+
+// The window the user works in: the active window (a modal dialog included), or else the
+// program's main window. Boxes and dialogs are parented to it.
+QWidget* workingWindow();
+
 // The answers to "Save changes to name?".
 enum class SaveChoice {
     Save,    // save first (the save dialog follows), then go on if it was saved
@@ -32,11 +43,16 @@ enum class SaveChoice {
     Cancel   // do nothing
 };
 
+// Every box and dialog is modal, parented to the window the user works in, and shown above every
+// window of the program, those kept on top (Options, Contours, 3D-Graph, the editors) included.
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
     // A modal message box with the text (Windows-1252 bytes) and an OK button.
     virtual void message(const std::string& text) = 0;
+    // A help text: a message box that keeps the lines of the text as they are written (columns of
+    // aligned explanations stay aligned); only a line wider than the screen is broken.
+    virtual void help(const std::string& text) { message(text); }
     // A modal question with Save, Discard and Cancel buttons.
     virtual SaveChoice askToSave(const std::string& text) = 0;
     // A modal question with Yes and No buttons; true for Yes.
@@ -52,10 +68,11 @@ class Dialogs {
     virtual void printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 };
 
-// The real boxes and dialogs of the desktop, parented to the active window.
+// The real boxes and dialogs of the desktop.
 class QtDialogs : public Dialogs {
   public:
     void message(const std::string& text) override;
+    void help(const std::string& text) override;
     SaveChoice askToSave(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;

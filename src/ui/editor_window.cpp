@@ -289,7 +289,7 @@ ToolResponse EditorWindow::step(const std::string& name, const std::function<Too
 }
 
 void EditorWindow::SpeedButtonHelpClick() {
-    app_.dialogs.message(helpText_);
+    app_.dialogs.help(helpText_);
 }
 
 void EditorWindow::showDisplay() {

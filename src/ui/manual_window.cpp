@@ -128,7 +128,7 @@ void TFormManual::SpeedButtonPrintClick() {
 }
 
 void TFormManual::SpeedButtonHelpClick() {
-    app_.dialogs.message(kHelpText);
+    app_.dialogs.help(kHelpText);
 }
 
 } // namespace velkor

@@ -6,7 +6,10 @@
 #include <functional>
 
 #include "editors/editor_tools.h"
+#include "model/feedback.h"
 #include "ui/editor_window.h"
+
+class QPushButton;
 
 namespace velkor {
 
@@ -24,8 +27,11 @@ class TFormMesh : public EditorWindow {
     void FormClose() override;
 
     void SpeedButtonNodeClick();
+    // A pass runs on a worker thread; the window, the mesh as it was and the counts of the pass stay
+    // on the screen, with Cancel (and Escape), which leaves the mesh as it was.
     void SpeedButtonSplit2Click();
     void SpeedButtonSplit4Click();
+    void ButtonCancelClick();
     // Mouse events at a point of the window; the world point is not clamped.
     void FormMouseDown(QPoint point);
     void FormMouseMove(QPoint point);
@@ -41,17 +47,26 @@ class TFormMesh : public EditorWindow {
     QToolButton* SpeedButtonNode = nullptr;
     QToolButton* SpeedButtonSplit2 = nullptr;
     QToolButton* SpeedButtonSplit4 = nullptr;
+    // Shown while a pass runs.
+    QPushButton* ButtonCancel = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     EditorTool& boxTool() override { return addWellTool_; }
     void showModeButtons() override;
+    // While a long run works on the problem the mesh only shows: no well, no other pass.
+    void problemHeld(bool held) override;
 
   private:
     void split(bool intoFour);
+    struct SplitWork;
+    void showSplitProgress(const Progress& progress);
+    void splitEnded(SplitWork& work, bool intoFour);
+
     void documentChanged(Change what);
     void drawPicture();
 

@@ -46,6 +46,9 @@ class TFormOpt : public SecondaryWindow {
     QSlider* AngleScale = nullptr;
     QLabel* LabelAngleScale = nullptr;
 
+    // The choices wait while a long run holds the problem (a report being printed reads them).
+    void problemHeld(bool held) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
 

@@ -1,12 +1,12 @@
 // What the contour window and the 3D-graph window share: a lime panel across the top with the
 // contour legend as its caption and a help button at its right end, a picture of the plot drawn
-// through QtCanvas, the tracking run that lets the event loop work and can be stopped, and the
-// Save Picture command of the context menu.
+// through QtCanvas on a worker thread, and the Save Picture command of the context menu.
 //
-// The plot is drawn into an image, not inside a paint event: a tracking run lets the event loop
-// run after every sweep, and a paint of the window that comes in meanwhile shows the picture as
-// far as it has grown instead of starting a second run. The finished picture stays until the
-// problem, the options it reads or the window size change.
+// The plot is drawn into an image on a worker thread (at a million elements the mesh alone takes a
+// second, and a tracking run longer): the window shows the picture as far as it has grown, and the
+// finished picture stays until the problem, the options it reads or the window size change. A
+// drawing only reads the problem; it is stopped and waited for before anything changes the
+// problem, and drawn again afterwards.
 #pragma once
 
 #include <QImage>
@@ -14,10 +14,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "model/changes.h"
 #include "results/graph_page.h"
+#include "ui/background_run.h"
 #include "ui/secondary_window.h"
 
 class QAction;
@@ -28,7 +30,6 @@ class QToolButton;
 namespace velkor {
 
 class Canvas;
-class WindowFeedback;
 
 class PlotWindow : public SecondaryWindow {
     Q_OBJECT
@@ -48,6 +49,7 @@ class PlotWindow : public SecondaryWindow {
     // Drawing runs started so far, and element locators built for all plot windows.
     int drawingsStarted() const { return drawingsStarted_; }
     static int locatorsBuilt();
+    bool drawingRunning() const { return run_->running(); }
 
     // Size and place of a new window: nearly the whole screen, below the main window's tool bar.
     void FormCreate();
@@ -55,7 +57,8 @@ class PlotWindow : public SecondaryWindow {
     // Save Picture...: SVG or PNG of what the window shows, at its size.
     void SavePictureClick();
 
-    // Called after every repaint during a tracking run (tests and screenshots look here).
+    // Called after every picture of a drawing run shown while the run goes on (tests and
+    // screenshots look here).
     std::function<void()> afterProgressShown;
 
     QToolButton* SpeedButtonHelp = nullptr;
@@ -63,9 +66,13 @@ class PlotWindow : public SecondaryWindow {
 
   protected:
     PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn);
+    ~PlotWindow() override;
 
-    // Draws the plot on a canvas of the given size; the legend goes to callbacks.legendReady.
-    virtual PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) = 0;
+    // How the window draws its plot: a function of the problem (read on a worker thread, so it
+    // holds what it needs of the options, copied when it is made), a canvas of the given size and
+    // the callbacks. The legend goes to callbacks.legendReady.
+    using Drawing = std::function<PlotReport(const Problem&, Canvas&, int width, int height, const PlotCallbacks&)>;
+    virtual Drawing plotDrawing() const = 0;
     // The proposed picture name after the datafile's: "<name>-<suffix>.png".
     virtual const char* pictureSuffix() const = 0;
 
@@ -82,19 +89,28 @@ class PlotWindow : public SecondaryWindow {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    struct Run; // one drawing run: what it is drawn for, and what it leaves
+    enum class Target { Window, Png, Svg };
+
     // The panel across the top, the help button at its right end.
     void placePanel();
     void documentChanged(Change what);
     void setLegend(const std::string& legend);
     // The legend, and after it the mark of results that no longer answer the problem.
     void showPanelText();
+    // Starts the drawing of the window's picture (when it is not current and nothing holds it).
     void drawPicture();
-    // One run of the drawing on a canvas; false when it was stopped before the end.
-    bool runDrawing(Canvas& canvas, int width, int height, PlotReport& report);
-    // Through a file replacement: a failed save leaves the file that was there.
-    bool saveSvg(const std::string& path);
-    bool savePng(const std::string& path);
+    // Starts a drawing run for the target; false when none could be started.
+    bool startRun(Target target, const std::string& path);
+    void runEnded(Run& run);
+    // The picture of a run so far, on the screen.
+    void showPictureSoFar(uint64_t run, const QImage& image);
+    // A run stops at its next step (Escape).
+    void cancelRun();
+    // A run stops and is waited for: before the problem changes, or the window hides.
     void stopRun();
+    // Writes the PNG of the picture with the panel over it; false (and why) when it was not written.
+    bool savePng(const std::string& path, QImage image, std::string& why);
 
     Change dependsOn_;
     QLabel* panel_ = nullptr;
@@ -107,11 +123,12 @@ class PlotWindow : public SecondaryWindow {
     uint64_t generation_ = 0;
     uint64_t pictureGeneration_ = 0;
     QSize pictureSize_;
-    WindowFeedback* feedback_ = nullptr; // of the run going on
-    bool running_ = false;
+    uint64_t runNumber_ = 0; // of the run going on; pictures of earlier ones are dropped
     bool stoppedByUser_ = false;
     bool ownChange_ = false; // the run's own notice of the heights it clamped
     int drawingsStarted_ = 0;
+    // Last: a run still going on is waited for before anything it uses goes.
+    std::unique_ptr<BackgroundRun> run_;
 };
 
 } // namespace velkor
