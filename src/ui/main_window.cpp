@@ -166,9 +166,10 @@ TFormFem::TFormFem(Application& app)
     connect(&app_.document, &Document::historyChanged, this, &TFormFem::historyChanged);
     connect(&app_.document, &Document::statusMessage, this, &TFormFem::showStatus);
     connect(&app_.document, &Document::holdChanged, this, &TFormFem::showCommandStates);
-    // Escape stops a long run; it belongs to the cells of the grids otherwise.
+    // Escape stops a long run, in whichever window of the program it is pressed (a modal box keeps
+    // its own); it belongs to the cells of the grids and to the plot windows otherwise.
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape_->setContext(Qt::WindowShortcut);
+    escape_->setContext(Qt::ApplicationShortcut);
     escape_->setEnabled(false);
     connect(escape_, &QShortcut::activated, this, &TFormFem::ButtonCancelClick);
     FormCreate();

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QPainter>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <chrono>
@@ -117,6 +118,11 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
     panel_->setTextFormat(Qt::PlainText);
 
     SpeedButtonHelp = makeHelpButton(panel_);
+    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), panel_);
+    ButtonCancel->setToolTip(QStringLiteral("Stops the drawing (Escape)"));
+    ButtonCancel->setFocusPolicy(Qt::NoFocus);
+    ButtonCancel->hide();
+    connect(ButtonCancel, &QPushButton::clicked, this, &PlotWindow::ButtonCancelClick);
 
     menu_ = new QMenu(this);
     SavePicture = menu_->addAction(fromWindows1252("Save Picture\x85"));
@@ -193,6 +199,11 @@ void PlotWindow::FormCreate() {
 void PlotWindow::placePanel() {
     panel_->setGeometry(0, 0, width(), kPanelHeight);
     SpeedButtonHelp->setGeometry(width() - kButtonSize - 1, 0, kButtonSize, kButtonSize);
+    ButtonCancel->setGeometry(width() - kButtonSize - 72, 1, 66, kButtonSize - 2);
+}
+
+void PlotWindow::showCancel() {
+    ButtonCancel->setVisible(run_->running() && !run_->cancelRequested());
 }
 
 void PlotWindow::resizeEvent(QResizeEvent* event) {
@@ -215,7 +226,7 @@ void PlotWindow::hideEvent(QHideEvent* event) {
 
 void PlotWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && run_->running()) {
-        cancelRun();
+        ButtonCancelClick();
         return;
     }
     SecondaryWindow::keyPressEvent(event);
@@ -225,9 +236,11 @@ void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
     menu_->exec(event->globalPos());
 }
 
-void PlotWindow::cancelRun() {
+void PlotWindow::ButtonCancelClick() {
+    if (!run_->running()) return;
     stoppedByUser_ = true;
     run_->cancel();
+    showCancel();
 }
 
 void PlotWindow::stopRun() {
@@ -236,6 +249,7 @@ void PlotWindow::stopRun() {
     ++runNumber_;
     if (state_ == PictureState::Drawing) state_ = PictureState::None;
     SavePicture->setEnabled(true);
+    showCancel();
 }
 
 // ---- drawing --------------------------------------------------------------------------------
@@ -332,6 +346,7 @@ bool PlotWindow::startRun(Target target, const std::string& path) {
         SavePicture->setEnabled(true);
         if (target == Target::Window) state_ = PictureState::None;
     }
+    showCancel();
     return started;
 }
 
@@ -345,6 +360,7 @@ void PlotWindow::showPictureSoFar(uint64_t run, const QImage& image) {
 
 void PlotWindow::runEnded(Run& run) {
     SavePicture->setEnabled(true);
+    showCancel();
     if (run.locatorBuilt) {
         ++builtLocators;
         LocatorCache::of(app_.document).keep(run.locator);

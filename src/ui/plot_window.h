@@ -25,6 +25,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QToolButton;
 
 namespace velkor {
@@ -62,7 +63,10 @@ class PlotWindow : public SecondaryWindow {
     std::function<void()> afterProgressShown;
 
     QToolButton* SpeedButtonHelp = nullptr;
+    // Shown while a drawing runs, left of Help: stops it, as Escape does.
+    QPushButton* ButtonCancel = nullptr;
     QAction* SavePicture = nullptr;
+    void ButtonCancelClick();
 
   protected:
     PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn);
@@ -105,8 +109,8 @@ class PlotWindow : public SecondaryWindow {
     void runEnded(Run& run);
     // The picture of a run so far, on the screen.
     void showPictureSoFar(uint64_t run, const QImage& image);
-    // A run stops at its next step (Escape).
-    void cancelRun();
+    // Cancel shown while a run goes on.
+    void showCancel();
     // A run stops and is waited for: before the problem changes, or the window hides.
     void stopRun();
     // Writes the PNG of the picture with the panel over it; false (and why) when it was not written.
