@@ -71,7 +71,8 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
     }
     // A script must be able to tell: the warning goes to standard error and the exit status says so.
     state.invalidResults = report.warning;
-    if (report.warning) reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");
+    if (report.warning)
+        reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");
     return OperationResult::Done;
 }
 

@@ -132,7 +132,8 @@ void report(Feedback* feedback, Stage stage, const Problem& p, int32_t visited, 
 constexpr int32_t kCancelInterval = 4096;
 
 bool cancelled(Feedback* feedback, int32_t element, Result& result) {
-    if (!feedback || element % kCancelInterval != kCancelInterval - 1 || !feedback->cancelRequested()) return false;
+    if (!feedback || element % kCancelInterval != kCancelInterval - 1 || !feedback->cancelRequested())
+        return false;
     result = Result::failed(Outcome::Cancelled, {});
     return true;
 }

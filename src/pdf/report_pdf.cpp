@@ -47,7 +47,8 @@ std::unique_ptr<QGuiApplication> guiApplicationForFonts() {
 
 PdfReport fileError(const std::string& path, const std::string& why) {
     PdfReport report;
-    report.result = Result::failed(Outcome::FileError, "Cannot write the file " + path + (why.empty() ? "" : ": " + why));
+    report.result =
+        Result::failed(Outcome::FileError, "Cannot write the file " + path + (why.empty() ? "" : ": " + why));
     report.pages.outcome = Outcome::FileError;
     return report;
 }

@@ -32,13 +32,15 @@ struct PlotReport {
     TrackReport track;          // of the pathlines, when particles were tracked
 };
 
-// Whether a drawing is to stop: the feedback is asked every few thousand elements (a million
-// elements cost no noticeable time), and once it has said yes the answer stays.
+// Whether a drawing is to stop: the feedback is asked every few hundred elements (a question is
+// an atomic load; a few hundred triangles on a PDF page take some milliseconds), and once it has
+// said yes the answer stays.
 class DrawingStop {
   public:
     explicit DrawingStop(Feedback* feedback) : feedback_(feedback) {}
     bool operator()(int32_t element) {
-        if (!stopped_ && feedback_ && element % kInterval == kInterval - 1) stopped_ = feedback_->cancelRequested();
+        if (!stopped_ && feedback_ && element % kInterval == kInterval - 1)
+            stopped_ = feedback_->cancelRequested();
         return stopped_;
     }
     // Asks now, whatever the element.
@@ -49,7 +51,7 @@ class DrawingStop {
     bool stopped() const { return stopped_; }
 
   private:
-    static constexpr int32_t kInterval = 4096;
+    static constexpr int32_t kInterval = 512;
     Feedback* feedback_;
     bool stopped_ = false;
 };

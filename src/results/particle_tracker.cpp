@@ -59,7 +59,8 @@ void placeParticles(Problem& problem) {
 }
 
 void placeParticles(Problem& problem, const ElementLocator& locator) {
-    std::vector<Particle> particles(problem.particles.begin(), problem.particles.begin() + problem.usedParticleCount());
+    std::vector<Particle> particles(problem.particles.begin(),
+                                    problem.particles.begin() + problem.usedParticleCount());
     placeParticles(problem, particles, locator);
     std::copy(particles.begin(), particles.end(), problem.particles.begin());
 }
@@ -90,7 +91,8 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
         ownLocator.emplace(problem);
     const ElementLocator& locator = ownLocator ? *ownLocator : *sharedLocator;
     // The run's own particle table: the problem's stays as it is, for every reader of it.
-    std::vector<Particle> particles(problem.particles.begin(), problem.particles.begin() + problem.usedParticleCount());
+    std::vector<Particle> particles(problem.particles.begin(),
+                                    problem.particles.begin() + problem.usedParticleCount());
     placeParticles(problem, particles, locator);
     report.heights.resize(particles.size());
     for (std::size_t p = 0; p < particles.size(); ++p)

@@ -94,12 +94,14 @@ double trackingTimeStep(const Problem& problem, double h);
 // clamped heights come back in the report. Runs may therefore go on beside each other and beside
 // readers of the problem (windows drawing while a worker thread tracks), as long as nothing
 // changes the problem meanwhile.
-TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback = nullptr,
-                           const TrackLimits& limits = {}, const ElementLocator* locator = nullptr);
+TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& consumer,
+                           Feedback* feedback = nullptr, const TrackLimits& limits = {},
+                           const ElementLocator* locator = nullptr);
 
 // The same run on the problem's own particle table: the clamped heights stay in it, and every
 // particle's element is -1 afterwards.
-TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback = nullptr,
-                                  const TrackLimits& limits = {}, const ElementLocator* locator = nullptr);
+TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer,
+                                  Feedback* feedback = nullptr, const TrackLimits& limits = {},
+                                  const ElementLocator* locator = nullptr);
 
 } // namespace velkor

@@ -82,7 +82,8 @@ class GraphPathlines : public TrackConsumer {
 
 enum class Surface { Bottom, Top, Water };
 
-void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, Surface surface, DrawingStop& stop) {
+void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, Surface surface,
+                 DrawingStop& stop) {
     const int32_t elements = problem.usedElementCount();
     for (int32_t m = 0; m < elements; ++m) {
         if (stop(m)) return;

@@ -30,7 +30,7 @@ void create(std::array<std::unique_ptr<SecondaryWindow>, kSecondaryWindowCount>&
 
 Application::Application(Dialogs& dialogsToUse)
     : dialogs(dialogsToUse), endProgram([] { QCoreApplication::quit(); }),
-      longRun_(std::make_unique<BackgroundRun>()) {
+      disposal_(std::make_unique<Disposal>()), longRun_(std::make_unique<BackgroundRun>()) {
     main_ = std::make_unique<TFormFem>(*this);
     create<TFormNod>(windows_, *this);
     create<TFormElm>(windows_, *this);
@@ -106,19 +106,21 @@ void Application::runCommand(const std::function<void()>& command) {
 }
 
 bool Application::startLongRun(const std::string& what, BackgroundRun::Job job,
-                               std::function<void(const Progress&)> progress, std::function<void()> finished) {
+                               std::function<void(const Progress&)> progress,
+                               std::function<void()> finished) {
     if (ended_ || quitRequested_ || longRun_->running() || document.held()) return false;
     document.hold(what);
-    const bool started = longRun_->start(std::move(job), std::move(progress), [this, finished = std::move(finished)] {
-        // The problem may change again: the run's results are taken into it here. What follows
-        // (a message, the save dialog) is part of the command: a quit meanwhile waits for it.
-        document.release();
-        const bool busy = state.busy;
-        state.busy = true;
-        if (finished) finished();
-        state.busy = busy;
-        longRunEnded();
-    });
+    const bool started =
+        longRun_->start(std::move(job), std::move(progress), [this, finished = std::move(finished)] {
+            // The problem may change again: the run's results are taken into it here. What follows
+            // (a message, the save dialog) is part of the command: a quit meanwhile waits for it.
+            document.release();
+            const bool busy = state.busy;
+            state.busy = true;
+            if (finished) finished();
+            state.busy = busy;
+            longRunEnded();
+        });
     if (!started) document.release();
     return started;
 }

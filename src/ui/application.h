@@ -77,6 +77,9 @@ class Application {
     bool longRunCancelled() const { return longRun_ && longRun_->cancelRequested(); }
     // Runs `then` once the long run going on has ended (at once when none is going on).
     void afterLongRun(std::function<void()> then);
+    // Lets go of what a long run leaves behind (the problem as it was, a copy, a PDF given up) on a
+    // thread of its own.
+    void releaseLater(std::shared_ptr<void> leftOver) { disposal_->release(std::move(leftOver)); }
 
     // Releases the tables and ends the program, without asking to save. A long run going on is
     // cancelled first and the program ends when it has returned.
@@ -89,6 +92,7 @@ class Application {
 
     std::unique_ptr<TFormFem> main_;
     std::array<std::unique_ptr<SecondaryWindow>, kSecondaryWindowCount> windows_;
+    std::unique_ptr<Disposal> disposal_;
     std::unique_ptr<BackgroundRun> longRun_;
     std::vector<std::function<void()>> afterLongRun_;
     bool quitRequested_ = false;

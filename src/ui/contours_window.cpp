@@ -19,8 +19,8 @@ TFormContours::TFormContours(Application& app)
 
 void TFormContours::SpeedButtonHelpClick() {
     app_.dialogs.help("Contours\n\n"
-                         "This window shows the contours of the groundwater head, and pathlines "
-                         "of the particles, if NP > 0.");
+                      "This window shows the contours of the groundwater head, and pathlines "
+                      "of the particles, if NP > 0.");
 }
 
 PlotWindow::Drawing TFormContours::plotDrawing() const {

@@ -129,7 +129,8 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFile
 } // namespace
 
 void QtDialogs::message(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, programCaption(), fromWindows1252(text), QMessageBox::Ok, workingWindow());
+    QMessageBox box(QMessageBox::NoIcon, programCaption(), fromWindows1252(text), QMessageBox::Ok,
+                    workingWindow());
     // The texts are plain: "<=" in a message must never be taken for markup.
     box.setTextFormat(Qt::PlainText);
     keepOnTop(box);

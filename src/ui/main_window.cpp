@@ -48,7 +48,8 @@ std::string rebuildQuestion(const RebuildLoss& loss) {
     add(loss.nodes, "node", "nodes");
     add(loss.elements, "element", "elements");
     add(loss.wells, "well", "wells");
-    if (loss.editedElements) lost += lost.empty() ? "the changes made to the elements" : " and the changes made to the elements";
+    if (loss.editedElements)
+        lost += lost.empty() ? "the changes made to the elements" : " and the changes made to the elements";
     return "Edit Blocks works on the blocks alone and rebuilds the mesh from them.\n\nThis discards " + lost +
            ".\n\nGo on? (Undo brings the mesh back.)";
 }
@@ -338,10 +339,11 @@ void TFormFem::buildPanels() {
     ButtonCancelPrint = new QPushButton(QStringLiteral("Cancel"), PanelWait);
     ButtonCancelPrint->setToolTip(QStringLiteral("Stops the printing (Escape); nothing is printed"));
     ButtonCancelPrint->setFocusPolicy(Qt::NoFocus);
-    ButtonCancelPrint->setGeometry(PanelWait->width() - kCancelWidth - 10, kWaitPanelHeight - 34, kCancelWidth, 26);
+    ButtonCancelPrint->setGeometry(PanelWait->width() - kCancelWidth - 10, kWaitPanelHeight - 34,
+                                   kCancelWidth, 26);
     connect(ButtonCancelPrint, &QPushButton::clicked, this, &TFormFem::ButtonCancelClick);
-    PanelWarning = makeNoticePanel(surface_, "Warning : Water level locally below bottom of aquifer. Results invalid.",
-                                   kRedColour);
+    PanelWarning = makeNoticePanel(
+        surface_, "Warning : Water level locally below bottom of aquifer. Results invalid.", kRedColour);
 }
 
 // ---- window events --------------------------------------------------------------------------
@@ -376,12 +378,14 @@ void TFormFem::FormCreate() {
         // New: the default problem in tables for the limits read, as one step that Undo takes back.
         const Limits limits = app_.installation.limits;
         Applied started = app_.document.replaceProblem("New", "Data1.fem", [&limits](Problem& p) {
-            return sanitizedLimits(limits) == p.limits ? startDefaultProblem(p) : applyLimitsWithDefaultProblem(p, limits);
+            return sanitizedLimits(limits) == p.limits ? startDefaultProblem(p)
+                                                       : applyLimitsWithDefaultProblem(p, limits);
         });
         if (!started.ok()) {
             // The tables for the limits read cannot be had: the default problem in the tables in use.
             app_.dialogs.message(started.result.message);
-            started = app_.document.replaceProblem("New", "Data1.fem", [](Problem& p) { return startDefaultProblem(p); });
+            started = app_.document.replaceProblem("New", "Data1.fem",
+                                                   [](Problem& p) { return startDefaultProblem(p); });
         }
         app_.installation.limits = app_.problem.limits;
         app_.document.limitsChanged();
@@ -418,11 +422,12 @@ void TFormFem::layoutPanels() {
     PanelSave->move(noticeLeft, PanelInstallation->y());
 
     ProgressPanel->resize(kProgressPanelWidth, kProgressPanelHeight);
-    ProgressGrid->setGeometry((kProgressPanelWidth - kProgressGridWidth) / 2, kPanelCaptionHeight, kProgressGridWidth,
-                              kProgressGridHeight);
+    ProgressGrid->setGeometry((kProgressPanelWidth - kProgressGridWidth) / 2, kPanelCaptionHeight,
+                              kProgressGridWidth, kProgressGridHeight);
     const int stageTop = kPanelCaptionHeight + kProgressGridHeight + 8;
     ProgressStage->setGeometry(10, stageTop, kProgressPanelWidth - kCancelWidth - 30, kStageLineHeight);
-    ButtonCancel->setGeometry(kProgressPanelWidth - kCancelWidth - 10, stageTop, kCancelWidth, kStageLineHeight);
+    ButtonCancel->setGeometry(kProgressPanelWidth - kCancelWidth - 10, stageTop, kCancelWidth,
+                              kStageLineHeight);
     FormResize();
 }
 
@@ -465,7 +470,8 @@ void TFormFem::showCommandStates() {
     // While a long run works on the problem, only what leaves it alone stays at hand: the help,
     // the manual, quitting (which stops the run first) and Cancel.
     const bool held = app_.document.held();
-    const QString waiting = held ? QStringLiteral(" - ") + fromWindows1252(app_.document.waitingText()) : QString();
+    const QString waiting =
+        held ? QStringLiteral(" - ") + fromWindows1252(app_.document.waitingText()) : QString();
     for (const auto& [button, hint] : hints_) {
         bool enabled = true;
         if (button == SpeedButtonNode || button == SpeedButtonElement || button == SpeedButtonMesh ||
@@ -479,8 +485,8 @@ void TFormFem::showCommandStates() {
         button->setEnabled(enabled && (free || !held));
         button->setToolTip(free ? hint : hint + waiting);
     }
-    for (QAction* action : {Open1, New1, Save1, Print1, PrintPreview1, Options1, Soils, Nodes1, Elements1, Mesh1, Wells,
-                            Particles, Solve1, Contours1, Graph3d1}) {
+    for (QAction* action : {Open1, New1, Save1, Print1, PrintPreview1, Options1, Soils, Nodes1, Elements1,
+                            Mesh1, Wells, Particles, Solve1, Contours1, Graph3d1}) {
         action->setEnabled(!held);
         action->setToolTip(action->text().remove(QLatin1Char('&')) + waiting);
     }
@@ -494,7 +500,8 @@ void TFormFem::showCommandStates() {
 
 void TFormFem::documentChanged(Change what) {
     if (touches(what, kProblemChanges | Change::Results))
-        StatusLine->setText(app_.problem.resultsOutOfDate ? QString::fromLatin1(kResultsOutOfDateMessage) : QString());
+        StatusLine->setText(app_.problem.resultsOutOfDate ? QString::fromLatin1(kResultsOutOfDateMessage)
+                                                          : QString());
     if (touches(what, Change::FileName)) showTitle();
     // The start-up sequence (whose first repaint comes when it is complete) and commands
     // (repainted when they end) need no repaint here.
@@ -506,8 +513,10 @@ void TFormFem::historyChanged() {
     const Document& document = app_.document;
     Undo1->setEnabled(document.canUndo());
     Redo1->setEnabled(document.canRedo());
-    Undo1->setText(fromWindows1252(document.canUndo() ? "&Undo " + document.undoName() : std::string("&Undo")));
-    Redo1->setText(fromWindows1252(document.canRedo() ? "&Redo " + document.redoName() : std::string("&Redo")));
+    Undo1->setText(
+        fromWindows1252(document.canUndo() ? "&Undo " + document.undoName() : std::string("&Undo")));
+    Redo1->setText(
+        fromWindows1252(document.canRedo() ? "&Redo " + document.redoName() : std::string("&Redo")));
     showTitle();
 }
 
@@ -589,16 +598,15 @@ void TFormFem::openDatafile() {
     showPanelNow(PanelRead);
     // A refused file leaves the problem, its file and the history as they were; only a problem
     // actually read makes its file the next Save's proposal.
-    const Applied opened =
-        app_.document.replaceProblem("Open", *path, [&path](Problem& p) { return velkor::openDatafile(p, *path); });
+    const Applied opened = app_.document.replaceProblem(
+        "Open", *path, [&path](Problem& p) { return velkor::openDatafile(p, *path); });
     if (!opened.result.message.empty()) app_.dialogs.message(opened.result.message);
     PanelRead->hide();
 }
 
 bool TFormFem::maySetProblemAside() {
     if (!app_.document.modified()) return true;
-    const SaveChoice choice =
-        app_.dialogs.askToSave("Save changes to " + app_.problem.fileName + "?");
+    const SaveChoice choice = app_.dialogs.askToSave("Save changes to " + app_.problem.fileName + "?");
     if (choice == SaveChoice::Cancel) return false;
     if (choice == SaveChoice::Discard) return true;
     return saveDatafile();
@@ -667,7 +675,7 @@ void TFormFem::solve() {
     // velocities are then taken into it as one step, which Undo takes back.
     app_.startLongRun(
         "solve",
-        [work, &problem, method](Feedback& feedback) {
+        [work, &problem, method](RunFeedback& feedback) {
             Footprint footprint = Footprint::allNodeRows();
             footprint.withAllElements();
             try {
@@ -683,10 +691,16 @@ void TFormFem::solve() {
                 work->applied = Applied::nothing(Result::failed(Outcome::OutOfMemory, work->report.message));
                 return;
             }
+            // From here on the solve reads its copy only: a Cancel sets the windows free at once
+            // (a factorisation under way ends on its own).
+            feedback.onItsOwn();
             work->applied = velkor::solve(work->copy, method, &feedback, work->report);
         },
         [this, elements, fast](const Progress& progress) { showSolveProgress(progress, elements, fast); },
-        [this, work] { solveEnded(*work); });
+        [this, work]() mutable {
+            solveEnded(*work);
+            app_.releaseLater(std::move(work));
+        });
 }
 
 void TFormFem::showSolveProgress(const Progress& progress, int32_t elements, bool fast) {
@@ -721,17 +735,16 @@ void TFormFem::solveEnded(SolveWork& work) {
         ProgressPanel->hide();
         return;
     }
-    SolveReport& report = work.report;
-    // A Cancel pressed before the results are taken wins, whatever the worker got to.
-    if (app_.longRunCancelled()) {
-        report.outcome = Outcome::Cancelled;
-        report.message.clear();
-    }
+    // A Cancel pressed before the results are taken wins, whatever the worker got to (it may still
+    // be winding down: nothing of its work is read then).
+    SolveReport cancelled;
+    cancelled.outcome = Outcome::Cancelled;
+    const SolveReport& report = app_.longRunCancelled() ? cancelled : work.report;
     const bool kept = report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged;
     if (kept)
-        app_.document.applyWithCopy("Solve", std::move(work.before),
-                                    [&work](Problem& p) { return takeWorkedCopy(p, work.copy, work.applied); });
-    work.copy = Problem{};
+        app_.document.applyWithCopy("Solve", std::move(work.before), [&work](Problem& p) {
+            return takeWorkedCopy(p, work.copy, work.applied);
+        });
     ButtonCancel->setEnabled(false);
 
     if (kept) {
@@ -788,7 +801,8 @@ void TFormFem::editBlocks() {
     const RebuildLoss loss = meshRebuildLoss(app_.problem);
     if (loss.any() && !app_.dialogs.askYesNo(rebuildQuestion(loss))) return;
     app_.closeWindowsFor(Command::EditBlocks);
-    app_.document.apply("Edit Blocks", Footprint::whole(), [](Problem& p) { return rebuildMeshFromBlocks(p); });
+    app_.document.apply("Edit Blocks", Footprint::whole(),
+                        [](Problem& p) { return rebuildMeshFromBlocks(p); });
     app_.showWindow(WindowId::EditBlocks);
 }
 
@@ -1027,9 +1041,10 @@ void TFormFem::ButtonSaveInstallClick() {
     // says so (and has saved what is to be saved); otherwise the limits in force stay.
     bool giveUp = false;
     if (kept.result.outcome == Outcome::RefusedCapacity) {
-        giveUp = app_.dialogs.askYesNo("The problem in hand does not fit these capacities.\n\n" + kept.result.message +
-                                       "\n\nStart again from the default problem? The problem in hand can not be "
-                                       "brought back by Undo.") &&
+        giveUp = app_.dialogs.askYesNo(
+                     "The problem in hand does not fit these capacities.\n\n" + kept.result.message +
+                     "\n\nStart again from the default problem? The problem in hand can not be "
+                     "brought back by Undo.") &&
                  maySetProblemAside();
     } else {
         app_.dialogs.message(kept.result.message);

@@ -169,7 +169,7 @@ void TFormMesh::split(bool intoFour) {
     // label. The split mesh is then taken into the problem as one step, which Undo takes back.
     splitting_ = app_.startLongRun(
         intoFour ? "Split 4 pass" : "Split 2 pass",
-        [work, &problem, kind](Feedback& feedback) {
+        [work, &problem, kind](RunFeedback& feedback) {
             try {
                 work->before = ProblemSnapshot::take(problem, Footprint::whole());
             } catch (const std::bad_alloc&) {
@@ -182,10 +182,15 @@ void TFormMesh::split(bool intoFour) {
                     Result::failed(Outcome::OutOfMemory, "Not enough memory to split the mesh."));
                 return;
             }
+            // The pass works on its copy only: a Cancel sets the window free at once.
+            feedback.onItsOwn();
             work->applied = splitMesh(work->copy, kind, &feedback);
         },
         [this](const Progress& progress) { showSplitProgress(progress); },
-        [this, work, intoFour] { splitEnded(*work, intoFour); });
+        [this, work, intoFour]() mutable {
+            splitEnded(*work, intoFour);
+            app_.releaseLater(std::move(work));
+        });
     if (!splitting_) return;
     ButtonCancel->setEnabled(true);
     ButtonCancel->show();
@@ -194,7 +199,8 @@ void TFormMesh::split(bool intoFour) {
 void TFormMesh::showSplitProgress(const Progress& progress) {
     // The counts of the pass so far, and how much of it is done; the last report is exact.
     display_.label = progress.statusText();
-    if (progress.percent >= 0 && progress.percent < 100) display_.label += format("   %d %%", progress.percent);
+    if (progress.percent >= 0 && progress.percent < 100)
+        display_.label += format("   %d %%", progress.percent);
     showDisplay();
     if (const std::function<void()> hook = onSplitProgress) hook(); // a copy: it may replace itself
 }
@@ -205,16 +211,16 @@ void TFormMesh::splitEnded(SplitWork& work, bool intoFour) {
     SpeedButtonSplit4->setChecked(false);
     // The program is ending: its tables go with it.
     if (app_.quitRequested() || !app_.problem.tablesAllocated) return;
-    const bool cancelled = app_.longRunCancelled() || work.applied.result.outcome == Outcome::Cancelled;
+    // Cancelled, the worker may still be winding down: nothing of its work is read then.
+    const bool cancelled = app_.longRunCancelled();
     if (cancelled) {
         display_.label = intoFour ? "Split 4 cancelled" : "Split 2 cancelled";
         showDisplay();
     } else if (work.applied.changedAnything()) {
-        app_.document.applyWithCopy(intoFour ? "Split 4" : "Split 2", std::move(work.before), [&work](Problem& p) {
-            return takeWorkedCopy(p, work.copy, work.applied);
-        });
+        app_.document.applyWithCopy(
+            intoFour ? "Split 4" : "Split 2", std::move(work.before),
+            [&work](Problem& p) { return takeWorkedCopy(p, work.copy, work.applied); });
     }
-    work.copy = Problem{};
     if (closeAfterSplit_) {
         closeAfterSplit_ = false;
         FormClose();
@@ -237,7 +243,8 @@ void TFormMesh::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormMesh::problemHeld(bool held) {
-    for (QToolButton* button : {SpeedButtonNode, SpeedButtonSplit2, SpeedButtonSplit4}) button->setEnabled(!held);
+    for (QToolButton* button : {SpeedButtonNode, SpeedButtonSplit2, SpeedButtonSplit4})
+        button->setEnabled(!held);
     if (held && addWellTool_.active()) {
         addWellTool_.end();
         showDisplay();
@@ -251,8 +258,7 @@ void TFormMesh::FormMouseDown(QPoint point) {
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
     const double x = view.worldX(point.x()), y = view.worldY(point.y());
-    if (addWellTool_.active())
-        apply(step("Add Well", [&] { return addWellTool_.press(x, y); }));
+    if (addWellTool_.active()) apply(step("Add Well", [&] { return addWellTool_.press(x, y); }));
 }
 
 void TFormMesh::FormMouseMove(QPoint point) {

@@ -90,8 +90,8 @@ QImage blankPicture(QSize size) {
 struct PlotWindow::Run {
     uint64_t number = 0;
     Target target = Target::Window;
-    std::string path;        // of a picture to save
-    std::string caption;     // the panel's text, for an SVG picture
+    std::string path;    // of a picture to save
+    std::string caption; // the panel's text, for an SVG picture
     QSize size;
     Drawing draw;
     std::shared_ptr<const ElementLocator> locator; // kept, or built by the run
@@ -165,7 +165,8 @@ void PlotWindow::showPanelText() {
     // The picture keeps showing the results held; the panel says when they no longer answer the
     // problem.
     std::string text = legend_;
-    if (app_.problem.resultsOutOfDate) text += (text.empty() ? "" : "     ") + std::string(kResultsOutOfDateMessage);
+    if (app_.problem.resultsOutOfDate)
+        text += (text.empty() ? "" : "     ") + std::string(kResultsOutOfDateMessage);
     panel_->setText(fromWindows1252(text));
 }
 
@@ -282,7 +283,7 @@ bool PlotWindow::startRun(Target target, const std::string& path) {
     SavePicture->setEnabled(false);
     const uint64_t number = run->number;
     const bool started = run_->start(
-        [this, run, &problem, number](Feedback& feedback) {
+        [this, run, &problem, number](RunFeedback& feedback) {
             // On the worker thread: the problem and the run's own objects are read, nothing else.
             if (problem.NP > 0 && !run->locator) {
                 run->locator = std::make_shared<const ElementLocator>(problem);
@@ -303,7 +304,8 @@ bool PlotWindow::startRun(Target target, const std::string& path) {
             };
             class PictureFeedback : public Feedback {
               public:
-                PictureFeedback(Feedback& run, std::function<void(bool)> show) : run_(run), show_(std::move(show)) {}
+                PictureFeedback(Feedback& run, std::function<void(bool)> show)
+                    : run_(run), show_(std::move(show)) {}
                 void progress(const Progress& progress) override {
                     run_.progress(progress);
                     show_(false);
@@ -368,7 +370,9 @@ void PlotWindow::runEnded(Run& run) {
     const bool complete = !run.report.cancelled;
     if (run.target == Target::Window) {
         picture_ = std::move(run.image);
-        state_ = complete ? PictureState::Complete : stoppedByUser_ ? PictureState::Stopped : PictureState::None;
+        state_ = complete         ? PictureState::Complete
+                 : stoppedByUser_ ? PictureState::Stopped
+                                  : PictureState::None;
         update();
     }
     if (app_.quitRequested() || !app_.problem.tablesAllocated) return;

@@ -75,7 +75,8 @@ class PlotWindow : public SecondaryWindow {
     // How the window draws its plot: a function of the problem (read on a worker thread, so it
     // holds what it needs of the options, copied when it is made), a canvas of the given size and
     // the callbacks. The legend goes to callbacks.legendReady.
-    using Drawing = std::function<PlotReport(const Problem&, Canvas&, int width, int height, const PlotCallbacks&)>;
+    using Drawing =
+        std::function<PlotReport(const Problem&, Canvas&, int width, int height, const PlotCallbacks&)>;
     virtual Drawing plotDrawing() const = 0;
     // The proposed picture name after the datafile's: "<name>-<suffix>.png".
     virtual const char* pictureSuffix() const = 0;

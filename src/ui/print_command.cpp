@@ -47,19 +47,29 @@ struct PrintWork {
     std::string reason; // the system's, when a file could not be written
 };
 
+// Prints the chosen items on the sink, whose document the caller has begun. True when the job is to
+// be ended; false when it was given up: the document is left for the caller to throw away, after
+// the windows have been set free (ending a PDF page of a million triangles takes a second).
+bool printItems(const Problem& problem, PrintWork& work, PagedDeviceSink& sink, RunFeedback& feedback) {
+    PrintFeedback stop(feedback, sink);
+    PlotCallbacks callbacks;
+    callbacks.feedback = &stop;
+    work.outcome = printReportItems(problem, sink, work.options, callbacks);
+    const bool givenUp = work.outcome.outcome == Outcome::Cancelled && !sink.failed();
+    // The problem is read no more.
+    feedback.onItsOwn();
+    return !givenUp && !feedback.cancelRequested();
+}
+
 // The chosen items on the printer. Runs on the worker thread.
-void printOnPrinter(const Problem& problem, PrintWork& work, Feedback& feedback) {
+void printOnPrinter(const Problem& problem, PrintWork& work, RunFeedback& feedback) {
     QPrinter& printer = *work.printer;
     PagedDeviceSink sink(printer);
     if (!sink.beginDocument()) {
         work.failed = true;
         return;
     }
-    PrintFeedback stop(feedback, sink);
-    PlotCallbacks callbacks;
-    callbacks.feedback = &stop;
-    work.outcome = printReportItems(problem, sink, work.options, callbacks);
-    if (work.outcome.outcome == Outcome::Cancelled && !sink.failed()) {
+    if (!printItems(problem, work, sink, feedback)) {
         // Cancelled, or the program is ending: the job goes.
         printer.abort();
         return;
@@ -71,27 +81,23 @@ void printOnPrinter(const Problem& problem, PrintWork& work, Feedback& feedback)
 // The chosen items into the PDF file the printer names, with the printer's page and resolution. The
 // file is written beside its name and replaces it only when the whole report is in it: a failure
 // or a Cancel leaves the file that was there. Runs on the worker thread.
-void printIntoPdf(const Problem& problem, PrintWork& work, Feedback& feedback) {
+void printIntoPdf(const Problem& problem, PrintWork& work, RunFeedback& feedback) {
     ReplacementDevice file(work.pdfPath);
-    bool complete = false;
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("VELKOR"));
-        writer.setTitle(fromWindows1252(work.title));
-        writer.setResolution(work.printer->resolution());
-        writer.setPageLayout(work.printer->pageLayout());
-        PagedDeviceSink sink(writer);
-        if (file.isOpen() && sink.beginDocument()) {
-            PrintFeedback stop(feedback, sink);
-            PlotCallbacks callbacks;
-            callbacks.feedback = &stop;
-            work.outcome = printReportItems(problem, sink, work.options, callbacks);
-            sink.endDocument();
-            complete = !sink.failed();
-        }
+    QPdfWriter writer(&file);
+    writer.setCreator(QStringLiteral("VELKOR"));
+    writer.setTitle(fromWindows1252(work.title));
+    writer.setResolution(work.printer->resolution());
+    writer.setPageLayout(work.printer->pageLayout());
+    PagedDeviceSink sink(writer);
+    if (!file.isOpen() || !sink.beginDocument()) {
+        work.failed = true;
+        work.reason = file.error();
+        return;
     }
-    if (work.outcome.outcome == Outcome::Cancelled && complete) return;
-    if (!complete || !file.commit()) {
+    if (!printItems(problem, work, sink, feedback)) return; // the file that was there stays
+    sink.endDocument();
+    if (feedback.cancelRequested()) return;
+    if (sink.failed() || !file.commit()) {
         work.failed = true;
         work.reason = file.error();
     }
@@ -100,8 +106,8 @@ void printIntoPdf(const Problem& problem, PrintWork& work, Feedback& feedback) {
 void showPage(TFormFem& window, const Progress& progress) {
     if (progress.stage != Stage::Printing) return;
     if (progress.percent >= 0)
-        window.PrintProgress->setText(
-            fromWindows1252(format("Page %d of %d : %d %%", progress.page, progress.pages, progress.percent)));
+        window.PrintProgress->setText(fromWindows1252(
+            format("Page %d of %d : %d %%", progress.page, progress.pages, progress.percent)));
     else
         window.PrintProgress->setText(fromWindows1252(format("Page %d", progress.page)));
     if (const std::function<void()> hook = window.onPrintProgress) hook(); // a copy: it may replace itself
@@ -110,6 +116,11 @@ void showPage(TFormFem& window, const Progress& progress) {
 void printEnded(Application& app, TFormFem& window, PrintWork& work) {
     window.PanelWait->hide();
     if (app.quitRequested()) return;
+    // Cancelled, the job may still be throwing its document away: nothing of its work is read.
+    if (app.longRunCancelled()) {
+        app.document.tell("Printing cancelled.");
+        return;
+    }
     // The graph pages clamped the particles into the saturated zone: the particle table shows it.
     for (const TrackReport* track : {&work.outcome.contourTracking, &work.outcome.graphTracking}) {
         const Applied taken = takeParticleHeights(app.document.problemForRules(), track->heights);
@@ -117,10 +128,9 @@ void printEnded(Application& app, TFormFem& window, PrintWork& work) {
     }
     if (work.failed) {
         app.dialogs.message(withReason(kReportNotPrinted, work.reason));
-    } else if (work.outcome.outcome == Outcome::Cancelled || app.longRunCancelled()) {
-        app.document.tell("Printing cancelled.");
     } else if (!work.pdfPath.empty()) {
-        app.document.tell("The report was written to " + toWindows1252(QFile::decodeName(work.pdfPath.c_str())) + ".");
+        app.document.tell("The report was written to " +
+                          toWindows1252(QFile::decodeName(work.pdfPath.c_str())) + ".");
     }
 }
 
@@ -144,7 +154,7 @@ void printReportCommand(Application& app, TFormFem& window) {
     showPanelNow(window.PanelWait);
     const bool started = app.startLongRun(
         "printing",
-        [work, &problem](Feedback& feedback) {
+        [work, &problem](RunFeedback& feedback) {
             if (work->pdfPath.empty())
                 printOnPrinter(problem, *work, feedback);
             else
@@ -173,7 +183,8 @@ void printPreviewCommand(Application& app, TFormFem& window) {
         window.PanelWait->hide();
         if (outcome.outcome == Outcome::LimitReached && !limitShown) {
             limitShown = true;
-            app.dialogs.message(format("The preview shows the first %d pages of the report.", kPreviewPageLimit));
+            app.dialogs.message(
+                format("The preview shows the first %d pages of the report.", kPreviewPageLimit));
         }
     });
 }

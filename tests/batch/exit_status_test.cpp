@@ -68,7 +68,8 @@ TEST_F(BatchExitStatus, InvalidResultsAreFourWithTheWarningOnStandardError) {
     EXPECT_EQ(run("solved.fem"), 0);
     // A failure outweighs the invalid results.
     EXPECT_EQ(run(pumped + " solve -o no/such/folder/x.fem"), 3);
-    EXPECT_NE(err().find("Writing datafile failed.  Disk full ?\nNo such file or directory"), std::string::npos)
+    EXPECT_NE(err().find("Writing datafile failed.  Disk full ?\nNo such file or directory"),
+              std::string::npos)
         << err();
 }
 

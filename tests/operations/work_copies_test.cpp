@@ -51,7 +51,8 @@ void expectSameProblem(const Problem& a, const Problem& b) {
     EXPECT_TRUE(sameRows(a.wellQ.data(), b.wellQ.data(), static_cast<int32_t>(a.wellQ.size())));
     ASSERT_EQ(a.particles.size(), b.particles.size());
     for (std::size_t k = 0; k < a.particles.size(); ++k) {
-        EXPECT_EQ(std::memcmp(&a.particles[k].X, &b.particles[k].X, 3 * sizeof(double)), 0) << "particle " << k;
+        EXPECT_EQ(std::memcmp(&a.particles[k].X, &b.particles[k].X, 3 * sizeof(double)), 0)
+            << "particle " << k;
         EXPECT_EQ(a.particles[k].element, b.particles[k].element) << "particle " << k;
     }
     EXPECT_EQ(a.blockColourIndex, b.blockColourIndex);
@@ -102,7 +103,8 @@ TEST(CopyWithRowsInUse, HoldsEveryMemberAndOnlyTheRowsInUse) {
 // problem a solve in place leaves, bit for bit, for each method.
 TEST(TakeWorkedCopy, SolveOnACopyIsTheSolveInPlace) {
     for (const char* example : {"Val1.fem", "Val3.fem"}) {
-        for (const SolveMethod method : {SolveMethod::Plain, SolveMethod::Preconditioned, SolveMethod::Fast}) {
+        for (const SolveMethod method :
+             {SolveMethod::Plain, SolveMethod::Preconditioned, SolveMethod::Fast}) {
             SCOPED_TRACE(std::string(example) + " method " + std::to_string(static_cast<int>(method)));
             Problem inPlace = opened(example);
             inPlace.resultsOutOfDate = true;

@@ -428,8 +428,9 @@ TEST(Report, ProgressCountsThePagesItPlanned) {
     };
     OptionSettings all = only(true, true, true, true);
     all.CheckContours = all.Check3D = true;
-    for (const Case& c : {Case{only(true, false), 1120}, Case{only(true, true), 1120}, Case{only(false, true), 1120},
-                          Case{all, 1120}, Case{all, 400}, Case{only(false, false), 1120}}) {
+    for (const Case& c :
+         {Case{only(true, false), 1120}, Case{only(true, true), 1120}, Case{only(false, true), 1120},
+          Case{all, 1120}, Case{all, 400}, Case{only(false, false), 1120}}) {
         PageRecorder sink;
         sink.height = c.height;
         ASSERT_TRUE(sink.beginDocument());
@@ -443,7 +444,8 @@ TEST(Report, ProgressCountsThePagesItPlanned) {
         for (std::size_t k = 0; k < progress.pages.size(); ++k) {
             EXPECT_EQ(progress.pages[k].page, static_cast<int32_t>(k + 1));
             EXPECT_EQ(progress.pages[k].pages, planned);
-            EXPECT_EQ(progress.pages[k].percent, static_cast<int32_t>(100 * k / static_cast<std::size_t>(planned)));
+            EXPECT_EQ(progress.pages[k].percent,
+                      static_cast<int32_t>(100 * k / static_cast<std::size_t>(planned)));
         }
     }
 }

@@ -78,7 +78,8 @@ TEST(ParticleTracker, ParticleOutsideTheMeshNeitherMovesNorHoldsUpTheRun) {
     addParticle(problem, -50, 50, 5);
     addParticle(problem, 900, 50, 5);
     StepRecorder recorder;
-    const TrackReport report = trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    const TrackReport report =
+        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(report.outcome, Outcome::Done);
     EXPECT_TRUE(recorder.segmentsOf(0).empty());
     EXPECT_FALSE(recorder.segmentsOf(1).empty());
@@ -95,7 +96,8 @@ TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
     addParticle(problem, 100, 80, 5);
     StepRecorder recorder;
     recorder.cancelAfter = 2;
-    const TrackReport report = trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    const TrackReport report =
+        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(report.outcome, Outcome::Cancelled);
     ASSERT_EQ(recorder.steps.size(), 6u);
     const bool marks[] = {false, true, false, true, false, false};
@@ -222,7 +224,8 @@ TEST(ParticleTracker, StagnantParticleStopsAfterOneStep) {
     makeStrip(problem, layout);
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
-    const TrackReport report = trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    const TrackReport report =
+        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(report.outcome, Outcome::Done);
     EXPECT_EQ(report.stagnant, 1);
     EXPECT_EQ(report.sweeps, 1);
@@ -257,7 +260,8 @@ TEST(ParticleTracker, CreepingParticleStopsAsStagnantWhileASlowOneGoesOn) {
         addParticle(problem, 200, 50, 5);
         StepRecorder recorder;
         recorder.cancelAfter = 2500;
-        const TrackReport report = trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+        const TrackReport report =
+            trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
         const bool creeping = K < 1e-7;
         EXPECT_EQ(report.outcome, creeping ? Outcome::Done : Outcome::Cancelled);
         EXPECT_EQ(report.stagnant, creeping ? 1 : 0);

@@ -199,7 +199,8 @@ TEST(ContourPlot, DrawingsBesideEachOtherAndCancelledOnes) {
     EXPECT_EQ(inner.calls, alone.calls);
     for (int32_t p = 0; p < problem.NP; ++p) {
         EXPECT_EQ(problem.particles[static_cast<std::size_t>(p)].Z, particles[static_cast<std::size_t>(p)].Z);
-        EXPECT_EQ(problem.particles[static_cast<std::size_t>(p)].element, particles[static_cast<std::size_t>(p)].element);
+        EXPECT_EQ(problem.particles[static_cast<std::size_t>(p)].element,
+                  particles[static_cast<std::size_t>(p)].element);
     }
 
     // Cancelled before the mesh is done: no contour and no pathline is drawn.

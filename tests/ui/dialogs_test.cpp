@@ -94,8 +94,14 @@ TEST_F(DesktopDialogs, EveryDialogIsActiveAndAboveTheWindowsKeptOnTop) {
     whenShown(workIn([&] { dialogs.askYesNo("Go on?"); }), aboveAll);
     whenShown(workIn([&] { dialogs.askToSave("Save changes to Data1.fem?"); }), aboveAll);
     whenShown(workIn([&] { dialogs.help("Help\n\nA text."); }), aboveAll);
-    whenShown(workIn([&] { dialogs.saveFileName({kDatafileFilter, kDatafileExtension, ".", "Data1.fem"}); }), aboveAll);
-    whenShown(workIn([&] { dialogs.openFileName({kDatafileFilter, kDatafileExtension, ".", "Data1.fem"}); }), aboveAll);
+    whenShown(workIn([&] {
+                  dialogs.saveFileName({kDatafileFilter, kDatafileExtension, ".", "Data1.fem"});
+              }),
+              aboveAll);
+    whenShown(workIn([&] {
+                  dialogs.openFileName({kDatafileFilter, kDatafileExtension, ".", "Data1.fem"});
+              }),
+              aboveAll);
     QPrinter printer;
     whenShown(workIn([&] { dialogs.printSetup(printer); }), aboveAll);
 
@@ -113,24 +119,27 @@ TEST_F(DesktopDialogs, HelpBoxesKeepTheLinesOfTheirTexts) {
                   ASSERT_NE(text, nullptr);
                   EXPECT_FALSE(text->wordWrap());
                   // The explanation of Add Well goes on under its first line, aligned as written.
-                  EXPECT_TRUE(text->text().contains(
-                      QStringLiteral("- Add Well  : create a well, in an existing node close to the well, or in the "
-                                     "center\n              of an element, connecting the new node to the 3 nodes of "
-                                     "this element\n")));
+                  EXPECT_TRUE(text->text().contains(QStringLiteral(
+                      "- Add Well  : create a well, in an existing node close to the well, or in the "
+                      "center\n              of an element, connecting the new node to the 3 nodes of "
+                      "this element\n")));
                   // Every line is whole in the box.
                   const QFontMetrics metrics(text->font());
                   for (const QString& line : text->text().split(QLatin1Char('\n')))
-                      EXPECT_LE(metrics.horizontalAdvance(line), text->contentsRect().width()) << line.toStdString();
+                      EXPECT_LE(metrics.horizontalAdvance(line), text->contentsRect().width())
+                          << line.toStdString();
               });
 }
 
 // Only a line wider than the box can be is broken, between words; the others stay as written.
 TEST(HelpLines, OnlyALineWiderThanTheBoxIsBrokenBetweenWords) {
     const QFontMetrics metrics(QApplication::font());
-    const QString aligned = QStringLiteral("- Split 2   : subdivide all elements\n              of the original element");
+    const QString aligned =
+        QStringLiteral("- Split 2   : subdivide all elements\n              of the original element");
     EXPECT_EQ(helpLines(aligned, metrics, 1000), aligned.split(QLatin1Char('\n')));
-    const QString paragraph = QStringLiteral("This window shows a 3D-graph of the groundwater head, and the pathlines "
-                                             "of the particles when there are any.");
+    const QString paragraph =
+        QStringLiteral("This window shows a 3D-graph of the groundwater head, and the pathlines "
+                       "of the particles when there are any.");
     const int width = metrics.horizontalAdvance(QStringLiteral("This window shows a 3D-graph"));
     const QStringList lines = helpLines(paragraph, metrics, width);
     EXPECT_GT(lines.size(), 2);

@@ -250,7 +250,8 @@ TEST_F(LongRuns, DrawingCancelledByItsButtonStopsAndIsDrawnAgainWhenShownAgain) 
     // A hundred particles along the strip: the pathlines take long enough to be stopped part-way.
     problem().NP = 100;
     for (std::size_t k = 0; k < 100; ++k)
-        problem().particles[k] = Particle{5.0 + 2.0 * static_cast<double>(k), 10.0 + 0.5 * static_cast<double>(k), 5, -1};
+        problem().particles[k] =
+            Particle{5.0 + 2.0 * static_cast<double>(k), 10.0 + 0.5 * static_cast<double>(k), 5, -1};
     app->document.notify(Change::Particles | Change::Counts);
     auto& contours = static_cast<TFormContours&>(app->window(WindowId::Contours));
     contours.setFixedSize(500, 300);

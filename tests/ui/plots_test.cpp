@@ -283,7 +283,8 @@ TEST_F(PlotWindows, SavedPicturesAreWhatTheWindowShowsAndChangeNothing) {
     contours().SavePicture->trigger();
     waitUntil([&] { return !contours().drawingRunning(); });
     // The program's line, then the system's reason.
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>(2, "Saving picture failed or canceled\nNo such file or directory"));
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>(2, "Saving picture failed or canceled\nNo such file or directory"));
     std::filesystem::create_directories("after");
     ASSERT_TRUE(writeDatafile(problem(), "after/Val1.fem").ok());
     EXPECT_TRUE(fileText("before/Val1.fem") == fileText("after/Val1.fem"));

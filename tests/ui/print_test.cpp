@@ -73,8 +73,8 @@ TEST_F(PrintCommand, PdfPrinterGetsTheChosenItemsWithTheWaitingPanelUpMeanwhile)
     EXPECT_NE(text.find("Page " + std::to_string(pages)), std::string::npos);
     EXPECT_EQ(text.find("Page " + std::to_string(pages + 1)), std::string::npos);
     // A PDF file written says so, with its name.
-    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("The report was written to ") + QString::fromLocal8Bit(path.c_str()) +
-                                             QStringLiteral("."));
+    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("The report was written to ") +
+                                             QString::fromLocal8Bit(path.c_str()) + QStringLiteral("."));
 
     // The menu item runs the same command.
     std::filesystem::remove(path);

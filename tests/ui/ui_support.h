@@ -5,10 +5,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QLabel>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPrinter>
