@@ -105,10 +105,9 @@ Applied Document::finish(const std::string& name, std::optional<ProblemSnapshot>
 void Document::record(UndoStep step) {
     const std::vector<std::string> dropped = history_.push(std::move(step));
     if (dropped.empty()) return;
-    const std::string which =
-        dropped.size() == 1
-            ? "\"" + dropped.front() + "\""
-            : format("%d steps up to \"", static_cast<int>(dropped.size())) + dropped.back() + "\"";
+    const std::string which = dropped.size() == 1 ? "\"" + dropped.front() + "\""
+                                                  : format("%d steps up to \"", static_cast<int>(dropped.size())) +
+                                                        dropped.back() + "\"";
     emit statusMessage(which + " can no longer be undone: the history is kept within " +
                        format("%.0f MB.", static_cast<double>(history_.budget()) / 1e6));
 }
@@ -193,9 +192,8 @@ void Document::changedWithoutStep(Change what) {
 void Document::limitsChanged() {
     const std::vector<std::string> dropped = history_.dropStepsThatDoNotFit(problem_);
     if (!dropped.empty())
-        emit statusMessage(
-            format("%d steps", static_cast<int>(dropped.size())) +
-            " can no longer be undone: the problem they held does not fit the new capacities.");
+        emit statusMessage(format("%d steps", static_cast<int>(dropped.size())) +
+                           " can no longer be undone: the problem they held does not fit the new capacities.");
     emit historyChanged();
 }
 

@@ -258,7 +258,8 @@ void TFormMesh::FormMouseDown(QPoint point) {
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
     const double x = view.worldX(point.x()), y = view.worldY(point.y());
-    if (addWellTool_.active()) apply(step("Add Well", [&] { return addWellTool_.press(x, y); }));
+    if (addWellTool_.active())
+        apply(step("Add Well", [&] { return addWellTool_.press(x, y); }));
 }
 
 void TFormMesh::FormMouseMove(QPoint point) {

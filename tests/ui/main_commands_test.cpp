@@ -271,8 +271,8 @@ TEST_F(MainCommands, MenuShortcutsAndAbout) {
         file.push_back(item->isSeparator() ? QStringLiteral("-") : item->text());
     EXPECT_EQ(file,
               (std::vector<QString>{QStringLiteral("&Open"), QStringLiteral("&New"), QStringLiteral("&Save"),
-                                    QStringLiteral("&Print"), QStringLiteral("Print Pre&view"),
-                                    QStringLiteral("-"), QStringLiteral("&Quit")}));
+                                    QStringLiteral("&Print"), QStringLiteral("Print Pre&view"), QStringLiteral("-"),
+                                    QStringLiteral("&Quit")}));
 }
 
 TEST_F(MainCommands, LookAndSizeOfTheWindow) {

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
