@@ -270,7 +270,7 @@ int main(int argc, char** argv) {
     if (const int status = parseArguments(argc, argv, options); status != 0) return status;
 
     Problem problem;
-    State state{problem, options, 0, {}, false, {}};
+    State state{problem, options, 0, {}, false, false, {}};
 
     InstallationData installation;
     if (options.limits) {
