@@ -43,6 +43,10 @@ class BackgroundRun::Reporter : public RunFeedback {
         : run_(&run), shared_(std::move(shared)), generation_(generation) {}
 
     void progress(const Progress& progress) override {
+        // A new stage (the iterations after an assembly): the last report of the others goes first,
+        // so that the figures on the screen belong together (the cycle an iteration is in).
+        if (posted_ && progress.stage != lastStage_) flush();
+        lastStage_ = progress.stage;
         auto& latest = latest_[static_cast<std::size_t>(progress.stage)];
         latest = progress;
         const auto now = std::chrono::steady_clock::now();
@@ -89,6 +93,7 @@ class BackgroundRun::Reporter : public RunFeedback {
     uint64_t generation_;
     std::array<std::optional<Progress>, kStageCount> latest_;
     std::chrono::steady_clock::time_point lastPost_;
+    Stage lastStage_ = Stage::Assembly;
     bool posted_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -146,6 +147,9 @@ void QtDialogs::help(const std::string& text) {
     auto* label = new QLabel(&box);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
+    // The texts align their explanations in columns of blanks: a font of one width for every
+    // character keeps them aligned.
+    label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     label->setObjectName(QStringLiteral("helpText"));
     const QScreen* screen = box.screen();
     const int width = (screen ? screen->availableGeometry().width() : 1024) * 9 / 10 - 40;

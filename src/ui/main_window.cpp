@@ -80,9 +80,9 @@ constexpr Change kProblemChanges = Change::Counts | Change::Mesh | Change::NodeV
                                    Change::Wells | Change::Particles | Change::GeneralData;
 
 const std::string kHelpText =
-    "VELKOR is a program for the analysis of steady plane groundwater flow, using the finite "
-    "element method. The mesh consists of triangular blocks, each with constant soil properties, "
-    "and every block is subdivided into many small triangular elements. The equations are solved "
+    "VELKOR is a program for the analysis of steady plane groundwater flow, using the finite\n"
+    "element method. The mesh consists of triangular blocks, each with constant soil properties,\n"
+    "and every block is subdivided into many small triangular elements. The equations are solved\n"
     "by the conjugate gradient method, making use of the symmetry of the matrix.\n\n"
     "List of Commands :\n"
     "- Open : Open existing datafile,\n"
@@ -103,10 +103,10 @@ const std::string kHelpText =
     "- Manual : Show a manual of the program,\n"
     "- Help : Show this information,\n"
     "- Quit : Exit program.\n\n"
-    "All data are edited in two-dimensional grids, which can be navigated with the arrow keys, "
+    "All data are edited in two-dimensional grids, which can be navigated with the arrow keys,\n"
     "the TAB button or the ENTER button.\n"
     "--------------------------------------------------------------------------------\n"
-    "VELKOR - Finite Element Method for Plane Groundwater Flow. "
+    "VELKOR - Finite Element Method for Plane Groundwater Flow.\n"
     "Check the results of every analysis with an independent estimate.";
 
 const std::string kGeneralHelpText =
