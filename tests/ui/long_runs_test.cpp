@@ -8,9 +8,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "editors_support.h"
 #include "io/datafile.h"
@@ -71,8 +73,11 @@ class LongRuns : public TableWindows {
 // ---- solve ----------------------------------------------------------------------------------------
 
 TEST_F(LongRuns, SolveCancelledByItsButtonOrByEscapeChangesNothing) {
-    for (const bool byEscape : {false, true}) {
-        SCOPED_TRACE(byEscape ? "Escape" : "Cancel");
+    // The third time the solve has ended on its thread when Cancel comes, before its results are
+    // taken: Cancel still wins.
+    for (const int time : {0, 1, 2}) {
+        const bool byEscape = time == 1;
+        SCOPED_TRACE(time == 0 ? "Cancel" : time == 1 ? "Escape" : "Cancel after the end");
         openFile(example("Val3.fem"));
         TableGrid& general = *main().GeneralGrid;
         general.setCurrentCell(1, static_cast<int>(GeneralRow::ProblemName));
@@ -87,6 +92,16 @@ TEST_F(LongRuns, SolveCancelledByItsButtonOrByEscapeChangesNothing) {
             EXPECT_TRUE(main().ProgressPanel->isVisible());
             EXPECT_TRUE(main().ButtonCancel->isEnabled());
             expectHeld("solve");
+            // Nothing reaches the problem meanwhile, whatever asks the document.
+            const Applied refused =
+                app->document.apply("Set Problem Name", Footprint::generalOnly(), [](Problem& p) {
+                    p.problemName = "Changed during the solve";
+                    return Applied{{}, Change::GeneralData};
+                });
+            EXPECT_EQ(refused.result.outcome, Outcome::Busy);
+            EXPECT_EQ(problem().problemName, "Changed first");
+            // Val3 takes a tenth of a second: ended after this, its results wait to be taken.
+            if (time == 2) std::this_thread::sleep_for(std::chrono::seconds(2));
             if (byEscape)
                 QTest::keyClick(&main(), Qt::Key_Escape);
             else
@@ -107,6 +122,25 @@ TEST_F(LongRuns, SolveCancelledByItsButtonOrByEscapeChangesNothing) {
         expectFree();
         dialogs.saveChoices.push_back(SaveChoice::Discard);
     }
+}
+
+// The figures shown while a solve runs belong together: the cycle of the grid is the cycle the
+// line under it names.
+TEST_F(LongRuns, SolveProgressShowsFiguresThatBelongTogether) {
+    openFile(example("Val3.fem"));
+    int shown = 0;
+    main().onSolveProgress = [&] {
+        ++shown;
+        const std::string stage = main().ProgressStage->text().toStdString();
+        const std::string cycle = main().ProgressGrid->cellText(1, 1);
+        ASSERT_EQ(stage.rfind("Cycle ", 0), 0u) << stage;
+        EXPECT_EQ(std::stoi(stage.substr(6)), std::stoi(cycle)) << stage << " | " << cycle;
+    };
+    click(main().SpeedButtonCalc);
+    main().onSolveProgress = nullptr;
+    EXPECT_GT(shown, 6);
+    EXPECT_EQ(main().ProgressGrid->cellText(1, 1), "           6");
+    EXPECT_EQ(main().ProgressGrid->cellText(1, 0), "        2048");
 }
 
 // The promise of the background solve: what it leaves is what a solve of the problem in place
@@ -241,6 +275,10 @@ TEST_F(LongRuns, PrintingCancelledByItsButtonOrByEscapeAbortsTheJob) {
         expectFree();
         EXPECT_NE(nodes.grid().cellEditor(), nullptr);
     }
+    // When the program has ended, the jobs given up have thrown their documents away.
+    app.reset();
+    EXPECT_FALSE(std::filesystem::exists(scratch("cancelled.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(scratch("escaped.pdf")));
 }
 
 // ---- drawing --------------------------------------------------------------------------------------
