@@ -20,6 +20,7 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/mesh_window.h"
+#include "ui_support.h"
 
 using namespace velkor;
 
@@ -27,13 +28,7 @@ namespace {
 
 class DesktopDialogs : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::filesystem::remove(kInstallationFileName);
-        app = std::make_unique<Application>(dialogs);
-        app->endProgram = [] {};
-        app->mainWindow().show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->mainWindow()));
-    }
+    void SetUp() override { app = velkor::testing::startProgram(dialogs); }
     void TearDown() override { app.reset(); }
 
     // Runs `open` (which opens a modal dialog and waits for it); once the dialog is on the screen

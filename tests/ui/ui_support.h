@@ -137,6 +137,17 @@ inline std::string testData(const char* name) {
     return std::string(VELKOR_TEST_DATA_DIR) + "/" + name;
 }
 
+// A whole program, as main() builds it, with the given dialogs, its main window on the screen; the
+// process is not ended when the program ends.
+inline std::unique_ptr<Application> startProgram(Dialogs& dialogs) {
+    std::filesystem::remove(kInstallationFileName);
+    auto app = std::make_unique<Application>(dialogs);
+    app->endProgram = [] {};
+    app->mainWindow().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&app->mainWindow()));
+    return app;
+}
+
 // A whole program, as main() builds it, with scripted dialogs and without ending the process.
 class ProgramTest : public ::testing::Test {
   protected:
