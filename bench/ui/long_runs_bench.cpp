@@ -10,7 +10,9 @@
 // Usage: long_runs_bench [cells-per-side]   (default 708: 1 002 528 elements, 502 681 nodes)
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +24,8 @@
 #include <functional>
 #include <string>
 
+#include "editors/editor_drawing.h"
+#include "editors/view_mapping.h"
 #include "operations/problem_operations.h"
 #include "solved_square.h"
 #include "timing.h"
@@ -30,6 +34,7 @@
 #include "ui/contours_window.h"
 #include "ui/main_window.h"
 #include "ui/mesh_window.h"
+#include "ui/qt_canvas.h"
 
 using namespace velkor;
 
@@ -189,6 +194,13 @@ int main(int argc, char** argv) {
                  cancel.latency());
         }
         main.onSolveProgress = nullptr;
+        // Cancelled at once: the worker is still copying the problem, which it reads while it is held.
+        {
+            CancelAt cancel([] { return true; }, [&] { main.ButtonCancelClick(); });
+            total = watch.run([&] { main.SpeedButtonCalcClick(); }, running, std::ref(cancel));
+            line("solve, fast, cancelled at once (while the problem is copied)", total, watch.longest(),
+                 cancel.latency());
+        }
         app.options.CheckFastSolver = false;
         {
             const auto begin = Clock::now();
@@ -216,6 +228,18 @@ int main(int argc, char** argv) {
         total = watch.run([&] { mesh.SpeedButtonSplit4Click(); }, running);
         line("Split 4 pass to its end", total, watch.longest());
         std::printf("    mesh after the pass: NN %d, NM %d\n", problem.NN, problem.NM);
+        {
+            // What the mesh editor then draws on the GUI thread when it is on the screen: painting of
+            // the editor, which keeps its picture until the mesh changes.
+            QImage picture(1560, 920, QImage::Format_RGB32);
+            picture.fill(Qt::gray);
+            const auto begin = Clock::now();
+            QPainter painter(&picture);
+            QtCanvas canvas(painter);
+            drawMeshEditor(canvas, problem, ViewMapping::compute(1560, 920, problem.LX, problem.LY));
+            std::printf("    the mesh editor's picture of it, drawn on the GUI thread: %.2f s\n",
+                        seconds(begin));
+        }
 
         // ---- drawing with pathlines -----------------------------------------------------------------
         load(cells, 100, 1);

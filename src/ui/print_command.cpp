@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include <memory>
+#include <new>
 #include <string>
 
 #include "io/text_file.h"
@@ -48,16 +49,13 @@ struct PrintWork {
 };
 
 // Prints the chosen items on the sink, whose document the caller has begun. True when the job is to
-// be ended; false when it was given up: the document is left for the caller to throw away, after
-// the windows have been set free (ending a PDF page of a million triangles takes a second).
+// be ended; false when it was given up: the document is thrown away.
 bool printItems(const Problem& problem, PrintWork& work, PagedDeviceSink& sink, RunFeedback& feedback) {
     PrintFeedback stop(feedback, sink);
     PlotCallbacks callbacks;
     callbacks.feedback = &stop;
     work.outcome = printReportItems(problem, sink, work.options, callbacks);
     const bool givenUp = work.outcome.outcome == Outcome::Cancelled && !sink.failed();
-    // The problem is read no more.
-    feedback.onItsOwn();
     return !givenUp && !feedback.cancelRequested();
 }
 
@@ -155,10 +153,22 @@ void printReportCommand(Application& app, TFormFem& window) {
     const bool started = app.startLongRun(
         "printing",
         [work, &problem](RunFeedback& feedback) {
+            // The report is drawn from a copy: a page of a million triangles goes to the printer
+            // when the next one starts, which takes a second and cannot stop part-way; on its copy
+            // the job lets the windows go at once when it is cancelled, and ends on its own.
+            Problem copy;
+            try {
+                copy = problem.copyWithRowsInUse();
+            } catch (const std::bad_alloc&) {
+                work->failed = true;
+                work->reason = "Not enough memory";
+                return;
+            }
+            feedback.onItsOwn();
             if (work->pdfPath.empty())
-                printOnPrinter(problem, *work, feedback);
+                printOnPrinter(copy, *work, feedback);
             else
-                printIntoPdf(problem, *work, feedback);
+                printIntoPdf(copy, *work, feedback);
         },
         [&window](const Progress& progress) { showPage(window, progress); },
         [&app, &window, work] { printEnded(app, window, *work); });
