@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <atomic>
 #include <memory>
 #include <new>
 #include <string>
@@ -46,6 +47,9 @@ struct PrintWork {
     ReportOutcome outcome;
     bool failed = false;
     std::string reason; // the system's, when a file could not be written
+    // The job went to its end (the pages printed, a PDF file in place): set last, after everything
+    // above, so that a Cancel that came too late still finds the job's outcome.
+    std::atomic<bool> complete{false};
 };
 
 // Prints the chosen items on the sink, whose document the caller has begun. True when the job is to
@@ -74,6 +78,7 @@ void printOnPrinter(const Problem& problem, PrintWork& work, RunFeedback& feedba
     }
     sink.endDocument();
     work.failed = sink.failed() || printer.printerState() == QPrinter::Error;
+    work.complete.store(true);
 }
 
 // The chosen items into the PDF file the printer names, with the printer's page and resolution. The
@@ -99,6 +104,7 @@ void printIntoPdf(const Problem& problem, PrintWork& work, RunFeedback& feedback
         work.failed = true;
         work.reason = file.error();
     }
+    work.complete.store(true);
 }
 
 void showPage(TFormFem& window, const Progress& progress) {
@@ -114,8 +120,9 @@ void showPage(TFormFem& window, const Progress& progress) {
 void printEnded(Application& app, TFormFem& window, PrintWork& work) {
     window.PanelWait->hide();
     if (app.quitRequested()) return;
-    // Cancelled, the job may still be throwing its document away: nothing of its work is read.
-    if (app.longRunCancelled()) {
+    // Cancelled, the job may still be throwing its document away: nothing of its work is read, unless
+    // the Cancel came when the job had gone to its end.
+    if (app.longRunCancelled() && !work.complete.load()) {
         app.document.tell("Printing cancelled.");
         return;
     }
