@@ -332,7 +332,7 @@ void TFormFem::buildPanels() {
     PanelWait = makeNoticePanel(surface_, "Please wait while printing is in progress");
     PanelWait->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     PanelWait->setMargin(6);
-    PanelWait->resize(PanelWait->width() + 40, kWaitPanelHeight);
+    PanelWait->resize(PanelWait->width(), kWaitPanelHeight);
     PrintProgress = new QLabel(PanelWait);
     PrintProgress->setGeometry(10, kWaitPanelHeight - 34, PanelWait->width() - kCancelWidth - 26, 26);
     ButtonCancelPrint = new QPushButton(QStringLiteral("Cancel"), PanelWait);
@@ -741,6 +741,9 @@ void TFormFem::solveEnded(SolveWork& work) {
             return takeWorkedCopy(p, work.copy, work.applied);
         });
     ButtonCancel->setEnabled(false);
+    if (kept)
+        ProgressStage->setText(report.outcome == Outcome::Done ? QStringLiteral("Solved")
+                                                               : QStringLiteral("Not converged"));
 
     if (kept) {
         // An answer out of balance is kept, and said so, before it is offered for saving.
