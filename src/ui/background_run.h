@@ -4,7 +4,8 @@
 // it, and its cancel flag, set from the GUI thread, is read by the job between its steps. Progress
 // reaches the GUI thread as queued calls, at most every 30 ms, and the last report of every stage
 // exactly once more when the job has returned, so that the final figures on the screen are exact.
-// Then `finished` runs on the GUI thread. The event loop is never run from inside the job.
+// Then `finished` runs on the GUI thread. The event loop is never run from inside the job. Worker
+// threads run at a lower priority than the GUI thread.
 //
 // A job reads the problem only while nothing can change it: a command's run holds the document
 // (Document::hold), and a drawing run is stopped and waited for before any change
@@ -29,10 +30,10 @@
 namespace velkor {
 
 // The feedback a job gets: the core's Feedback, and the moment from which the job reads nothing the
-// GUI thread may change (a solve has made its copy of the problem; a report has drawn its last
-// page). From then on a Cancel sets the windows free at once: `finished` runs, and the job winds
-// down on its thread (the fast solve's factorisation ends, a PDF document is ended and thrown
-// away), its outcome no longer wanted.
+// GUI thread may change (a solve, a Split pass or a report has made its copy of the problem). From
+// then on a Cancel sets the windows free at once: `finished` runs, and the job winds down on its
+// thread (the fast solve's factorisation ends, a PDF page is finished and thrown away), its outcome
+// no longer wanted; `finished` then reads nothing of it.
 class RunFeedback : public Feedback {
   public:
     virtual void onItsOwn() = 0;
