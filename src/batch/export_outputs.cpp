@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "batch/batch.h"
+#include "operations/work_copies.h"
 #include "gis/geopackage_export.h"
 #include "model/number_text.h"
 #include "results/csv_export.h"
@@ -101,6 +102,7 @@ bool produceExports(State& state) {
         gis.originY = options.originY;
         if (options.trackH) gis.trackingLength = *options.trackH;
         const GeoPackageReport report = writeGeoPackage(problem, options.geoPackage, gis);
+        takeParticleHeights(problem, report.track.heights);
         if (!report.result.message.empty()) reportMessage(report.result.message);
         if (report.result.outcome == Outcome::Done || report.result.outcome == Outcome::LimitReached)
             state.times.emplace_back("gpkg", secondsSince(start));

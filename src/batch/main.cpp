@@ -62,7 +62,8 @@ const char* const kUsage =
     "  --label-contours, --scale-bar  the plot options: heads on the contour lines, a metre\n"
     "             scale; in the contour picture and on the printed contour page\n"
     "\n"
-    "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed\n";
+    "exit status: 0 success, 1 input not loaded, 2 usage error, 3 an operation or output failed,\n"
+    "             4 solved, but the results are invalid (water level below the aquifer bottom)\n";
 
 int usageError(const std::string& why) {
     if (!why.empty()) std::fprintf(stderr, "velkor-batch: %s\n", why.c_str());
@@ -323,7 +324,7 @@ int main(int argc, char** argv) {
     if (!exportsPossible(options)) return 3;
 
     Problem problem;
-    State state{problem, options, 0, {}, false, {}};
+    State state{problem, options, 0, {}, false, false, {}};
 
     InstallationData installation;
     if (options.limits) {
@@ -379,5 +380,6 @@ int main(int argc, char** argv) {
             return 3;
         }
     }
-    return outputsWritten && !state.refused ? 0 : 3;
+    if (!outputsWritten || state.refused) return 3;
+    return state.invalidResults ? 4 : 0;
 }

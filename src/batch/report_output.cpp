@@ -4,6 +4,7 @@
 
 #include "batch/batch.h"
 #include "model/number_text.h"
+#include "operations/work_copies.h"
 #include "pdf/report_pdf.h"
 
 namespace velkor::batch {
@@ -29,6 +30,8 @@ bool produceReport(State& state) {
     }
     reportUnfinishedRun(written.pages.contourTracking);
     reportUnfinishedRun(written.pages.graphTracking);
+    takeParticleHeights(state.problem, written.pages.contourTracking.heights);
+    takeParticleHeights(state.problem, written.pages.graphTracking.heights);
     state.times.emplace_back("report-pdf",
                              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return true;

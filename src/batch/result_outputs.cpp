@@ -1,6 +1,7 @@
 // Result outputs of velkor-batch: pathlines as CSV (the table of csv_export.h), contour levels, and the
 // pictures of the contour window and the 3D-graph window as SVG. They run after all operations, in this
-// order: tracking, levels, pictures.
+// order: tracking, levels, pictures. Every tracking run leaves the heights it clamped the particles to
+// in the particle table, as the windows do, so that -o writes them.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -9,6 +10,7 @@
 #include "batch/batch.h"
 #include "io/text_file.h"
 #include "model/number_text.h"
+#include "operations/work_copies.h"
 #include "results/contour_levels.h"
 #include "results/contour_plot.h"
 #include "results/csv_export.h"
@@ -78,6 +80,7 @@ bool produceResultOutputs(State& state) {
         const double h = options.trackH ? *options.trackH : planTrackingLength(problem);
         FileReplacement file(options.trackCsv);
         const TrackReport track = writePathlinesCsv(problem, h, file);
+        takeParticleHeights(problem, track.heights);
         reportUnfinishedRun(track);
         if (track.outcome == Outcome::Done && !track.message.empty()) reportMessage(track.message);
         if (!finishOutput(file, options.trackCsv)) return false;
@@ -117,6 +120,7 @@ bool produceResultOutputs(State& state) {
         }
         const PlotReport report = drawContourPlot(problem, canvas, options.width, options.height, {}, plan);
         reportUnfinishedRun(report.track);
+        takeParticleHeights(problem, report.track.heights);
         drawCaptionPanel(canvas, options.width, report.legend);
         canvas.finish();
         if (!finishOutput(file, options.contoursSvg)) return false;
@@ -129,6 +133,7 @@ bool produceResultOutputs(State& state) {
         SvgCanvas canvas(file, options.width, options.height, kSilver);
         const PlotReport report = draw3DGraph(problem, canvas, options.width, options.height, choices);
         reportUnfinishedRun(report.track);
+        takeParticleHeights(problem, report.track.heights);
         drawCaptionPanel(canvas, options.width, report.contoursDrawn ? report.legend : std::string());
         canvas.finish();
         if (!finishOutput(file, options.threeDSvg)) return false;

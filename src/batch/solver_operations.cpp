@@ -72,7 +72,9 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
         reportMessage(report.message);
         state.refused = true;
     }
-    if (report.warning && state.options.verbose)
+    // A script must be able to tell: the warning goes to standard error and the exit status says so.
+    state.invalidResults = report.warning;
+    if (report.warning)
         reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");
     return OperationResult::Done;
 }

@@ -14,7 +14,7 @@ MainWindowRefresh refreshMainWindow(const Problem& problem) {
 std::string solveStatusText(const SolveReport& report) {
     const bool kept = report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged;
     if (!kept) {
-        return report.outcome == Outcome::Cancelled ? "Solve cancelled; the heads are as they were."
+        return report.outcome == Outcome::Cancelled ? "Solve cancelled."
                                                     : "Not solved; the heads are as they were.";
     }
     const char* verdict = report.outcome == Outcome::Done ? "Solved" : "Not converged, results not reliable";

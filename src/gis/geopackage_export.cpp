@@ -365,7 +365,7 @@ Result checkEpsgCode(int code) {
     return Result::done();
 }
 
-GeoPackageReport writeGeoPackage(Problem& problem, const std::string& path, const GeoPackageOptions& options,
+GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path, const GeoPackageOptions& options,
                                  Feedback* feedback, const ElementLocator* locator) {
     registerDrivers();
     if (!std::isfinite(options.originX) || !std::isfinite(options.originY))

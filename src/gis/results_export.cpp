@@ -22,11 +22,12 @@ std::string stemOf(const std::string& path) {
 }
 
 // The pathlines table: the file is replaced only when the run came to its end (or to its bound).
-Result writePathlines(Problem& problem, const std::string& path, Feedback* feedback,
-                      const ElementLocator* locator) {
+Result writePathlines(const Problem& problem, const std::string& path, Feedback* feedback,
+                      const ElementLocator* locator, std::vector<double>& heights) {
     TrackReport track;
     const Result written = writeCsvFile(path, [&](TextSink& sink) {
         track = writePathlinesCsv(problem, planTrackingLength(problem), sink, feedback, locator);
+        heights = track.heights;
         switch (track.outcome) {
         case Outcome::Done:
         case Outcome::LimitReached:
@@ -41,8 +42,8 @@ Result writePathlines(Problem& problem, const std::string& path, Feedback* feedb
     return written;
 }
 
-Result writeTable(Problem& problem, const ExportFile& file, Feedback* feedback,
-                  const ElementLocator* locator) {
+Result writeTable(const Problem& problem, const ExportFile& file, Feedback* feedback,
+                  const ElementLocator* locator, std::vector<double>& heights) {
     if (file.table == "nodes")
         return writeCsvFile(file.path, [&](TextSink& sink) { return writeNodesCsv(problem, sink); });
     if (file.table == "elements")
@@ -50,7 +51,7 @@ Result writeTable(Problem& problem, const ExportFile& file, Feedback* feedback,
     if (file.table == "budget")
         return writeCsvFile(
             file.path, [&](TextSink& sink) { return writeBudgetCsv(computeWaterBudget(problem), sink); });
-    return writePathlines(problem, file.path, feedback, locator);
+    return writePathlines(problem, file.path, feedback, locator, heights);
 }
 
 void addLine(std::string& text, const std::string& line) {
@@ -80,7 +81,7 @@ std::vector<ExportFile> exportFiles(const std::string& chosenPath, const ExportC
     return files;
 }
 
-ExportReport exportResults(Problem& problem, const ExportChoice& choice, const std::string& chosenPath,
+ExportReport exportResults(const Problem& problem, const ExportChoice& choice, const std::string& chosenPath,
                            Feedback* feedback, const ElementLocator* locator) {
     ExportReport report;
     if (choice.format == ExportFormat::GeoPackage) {
@@ -97,6 +98,7 @@ ExportReport exportResults(Problem& problem, const ExportChoice& choice, const s
         options.originX = choice.originX;
         options.originY = choice.originY;
         const GeoPackageReport written = writeGeoPackage(problem, chosenPath, options, feedback, locator);
+        report.heights = written.track.heights;
         report.result = written.result;
         if (written.result.outcome == Outcome::Done || written.result.outcome == Outcome::LimitReached) {
             report.written.push_back(chosenPath);
@@ -117,7 +119,7 @@ ExportReport exportResults(Problem& problem, const ExportChoice& choice, const s
     std::string done, failed;
     Outcome outcome = Outcome::Done;
     for (const ExportFile& file : files) {
-        const Result written = writeTable(problem, file, feedback, locator);
+        const Result written = writeTable(problem, file, feedback, locator, report.heights);
         if (written.outcome == Outcome::Done || written.outcome == Outcome::LimitReached) {
             report.written.push_back(file.path);
             addLine(done, "Written: " + file.path);

@@ -57,11 +57,14 @@ struct ExportReport {
     //   tables before it are written.
     Result result;
     std::vector<std::string> written; // paths, in the order written
+    // The Z of the particles as the tracking run placed them in the saturated zone (empty when no
+    // run tracked): the caller takes them into the particle table, as the plots do.
+    std::vector<double> heights;
 };
 
 // Writes the export. Tracking runs (pathlines, GeoPackage) use the tracking length of the contour
-// plot and lower particles above the water table into the saturated zone, as the plots do.
-ExportReport exportResults(Problem& problem, const ExportChoice& choice, const std::string& chosenPath,
+// plot; the problem is only read.
+ExportReport exportResults(const Problem& problem, const ExportChoice& choice, const std::string& chosenPath,
                            Feedback* feedback = nullptr, const ElementLocator* locator = nullptr);
 
 } // namespace velkor

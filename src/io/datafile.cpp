@@ -727,7 +727,9 @@ Result writeDatafile(Problem& problem, const std::string& path) {
     const std::string name = cutTo(baseName(path), kNameLength);
     FileReplacement file(path);
     writeDatafileText(problem, name, file);
-    if (!file.commit()) return Result::failed(Outcome::FileError, kWriteFailed);
+    // The system's reason ("Permission denied", "No space left on device") follows on a line of
+    // its own: the program's line alone guesses a full disk for every failure.
+    if (!file.commit()) return Result::failed(Outcome::FileError, withReason(kWriteFailed, file.error()));
     problem.fileName = name;
     return Result::done();
 }

@@ -239,10 +239,18 @@ bool FileReplacement::writeInPlace() {
     return !failed();
 }
 
-bool replaceFileContent(const std::string& path, std::string_view content) {
+bool replaceFileContent(const std::string& path, std::string_view content, std::string* why) {
     FileReplacement file(path);
     file.write(content);
-    return file.commit();
+    if (file.commit()) return true;
+    if (why) *why = file.error();
+    return false;
+}
+
+std::string withReason(std::string_view message, std::string_view reason) {
+    std::string text(message);
+    if (!reason.empty()) text.append("\n").append(reason);
+    return text;
 }
 
 } // namespace velkor

@@ -76,7 +76,12 @@ class FileReplacement : public TextSink {
     std::string error_;
 };
 
-// Writes content through a FileReplacement. False when the file could not be replaced.
-bool replaceFileContent(const std::string& path, std::string_view content);
+// Writes content through a FileReplacement. False when the file could not be replaced; the reason
+// goes to `why` when given.
+bool replaceFileContent(const std::string& path, std::string_view content, std::string* why = nullptr);
+
+// The program's message of a failed write with the system's reason on the next line (the message
+// alone when there is no reason).
+std::string withReason(std::string_view message, std::string_view reason);
 
 } // namespace velkor

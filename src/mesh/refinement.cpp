@@ -117,13 +117,25 @@ double mergeTolerance(const Problem& p) {
     return 0.00001 * std::sqrt(p.LX * p.LY / p.NN);
 }
 
-void report(Feedback* feedback, Stage stage, const Problem& p) {
+// The pass has visited `visited` of the `total` elements it started with.
+void report(Feedback* feedback, Stage stage, const Problem& p, int32_t visited, int32_t total) {
     if (!feedback) return;
     Progress progress;
     progress.stage = stage;
     progress.nodes = p.NN;
     progress.elements = p.NM;
+    progress.percent = percentOf(visited, total);
     feedback->progress(progress);
+}
+
+// Asked every few thousand elements, so that a million elements cost no noticeable time.
+constexpr int32_t kCancelInterval = 4096;
+
+bool cancelled(Feedback* feedback, int32_t element, Result& result) {
+    if (!feedback || element % kCancelInterval != kCancelInterval - 1 || !feedback->cancelRequested())
+        return false;
+    result = Result::failed(Outcome::Cancelled, {});
+    return true;
 }
 
 // Both renumberings, which close every operation whatever its outcome.
@@ -163,7 +175,7 @@ Result splitAllInFour(Problem& p, Feedback* feedback) {
     p.saved.NN = p.NN;
     p.saved.NM = p.NM;
     const double tolerance = mergeTolerance(p);
-    report(feedback, Stage::Split4, p);
+    report(feedback, Stage::Split4, p, 0, p.saved.NM);
 
     const int32_t NMAX = capacity(p.nodes), MMAX = capacity(p.elements);
     if (NMAX / 4 < p.NN || MMAX / 4 < p.NM) {
@@ -173,6 +185,7 @@ Result splitAllInFour(Problem& p, Feedback* feedback) {
         const int64_t expected = std::min<int64_t>(2 * int64_t{p.NM} + 16, NMAX - p.NN);
         search.start(tolerance, p.saved.NN, static_cast<std::size_t>(expected), p.nodes, p.NN);
         for (int32_t e = 0; e < p.saved.NM; ++e) {
+            if (cancelled(feedback, e, result)) break;
             Element& element = p.elements[at(e)];
             const int32_t n1 = element.node[0], n2 = element.node[1], n3 = element.node[2];
             const Node &v1 = p.nodes[at(n1)], &v2 = p.nodes[at(n2)], &v3 = p.nodes[at(n3)];
@@ -209,12 +222,13 @@ Result splitAllInFour(Problem& p, Feedback* feedback) {
             appendElement(p, n1, m12, m31, soil);
             appendElement(p, n2, m23, m12, soil);
             appendElement(p, n3, m31, m23, soil);
-            report(feedback, Stage::Split4, p);
+            report(feedback, Stage::Split4, p, e + 1, p.saved.NM);
         }
     }
-    report(feedback, Stage::Split4, p);
+    report(feedback, Stage::Split4, p, p.saved.NM, p.saved.NM);
     p.resultsStale = true;
-    renumber(p, result);
+    // A cancelled pass is given up half done: the caller puts the mesh back (splitMesh does).
+    if (result.outcome != Outcome::Cancelled) renumber(p, result);
     return result;
 }
 
@@ -232,7 +246,7 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
     p.saved.NN = p.NN;
     p.saved.NM = p.NM;
     const double tolerance = mergeTolerance(p);
-    report(feedback, Stage::Split2, p);
+    report(feedback, Stage::Split2, p, 0, p.saved.NM);
 
     const int32_t NMAX = capacity(p.nodes), MMAX = capacity(p.elements);
     if (NMAX / 2 < p.NN || MMAX / 2 < p.NM) {
@@ -257,6 +271,7 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
         };
 
         for (int32_t i = 0; i < p.saved.NM; ++i) {
+            if (cancelled(feedback, i, result)) break;
             if (done[at(i)]) continue;
             const Element& element = p.elements[at(i)];
             const int32_t n1 = element.node[0], n2 = element.node[1], n3 = element.node[2];
@@ -330,13 +345,13 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
                     done[at(k)] = 1;
                 }
             }
-            report(feedback, Stage::Split2, p);
+            report(feedback, Stage::Split2, p, i + 1, p.saved.NM);
         }
     }
     done = {};
-    report(feedback, Stage::Split2, p);
+    report(feedback, Stage::Split2, p, p.saved.NM, p.saved.NM);
     p.resultsStale = true;
-    renumber(p, result);
+    if (result.outcome != Outcome::Cancelled) renumber(p, result);
     return result;
 }
 

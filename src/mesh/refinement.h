@@ -21,8 +21,11 @@ inline constexpr const char* kWellCapacityMessage =
 // Element table := blocks, NN := NA, NM := NB, NW := 0.
 void resetMesh(Problem& problem);
 
-// A Split pass reports the current NN and NM (Stage::Split4 or Split2) after every element to the
-// feedback, which formats the status text only when it shows it. A pass never stops part-way.
+// A Split pass reports the current NN and NM (Stage::Split4 or Split2) and the share of the
+// elements visited after every element to the feedback, which formats the status text only when it
+// shows it. Asked between elements, the feedback may cancel the pass: it then ends with
+// Outcome::Cancelled and leaves the mesh half split and not renumbered, for the caller to put back
+// (splitMesh in operations/mesh_edits.h does).
 Result splitAllInFour(Problem& problem, Feedback* feedback = nullptr);
 Result splitAllInTwo(Problem& problem, Feedback* feedback = nullptr);
 

@@ -21,7 +21,7 @@ enum class Outcome {
     Cancelled,       // the user stopped the operation; what it leaves is stated where it is declared
     NotConverged,    // an iteration ended without the accuracy it aims at; its result is kept
     LimitReached,    // a run stopped at its bound (the sweeps of a tracking run)
-    Busy             // another run of the same kind was going on; nothing was done
+    Busy             // a long run holds the problem (a solve, a Split pass, printing); nothing was done
 };
 
 // Outcome and message of one operation. The message is the program's own text (Windows-1252),

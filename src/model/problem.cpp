@@ -31,6 +31,35 @@ uint64_t tableBytes(const Limits& limits) {
            count(limits.BMAX) * perBlock + count(limits.PMAX) * sizeof(Particle);
 }
 
+Problem Problem::copyWithRowsInUse() const {
+    Problem copy;
+    copy.fileName = fileName;
+    copy.problemName = problemName;
+    copy.userName = userName;
+    copy.NA = NA, copy.NB = NB, copy.NN = NN, copy.NM = NM, copy.NW = NW, copy.NP = NP;
+    copy.LX = LX, copy.LY = LY, copy.TM = TM;
+    copy.limits = limits;
+    copy.nodes = Table<Node>::copyOfRows(nodes, static_cast<std::size_t>(usedNodeCount()));
+    copy.blocks = blocks;
+    copy.soils = soils;
+    copy.elements = Table<Element>::copyOfRows(elements, static_cast<std::size_t>(usedElementCount()));
+    copy.wellNodes = wellNodes;
+    copy.wellQ = wellQ;
+    copy.particles = particles;
+    copy.blockColourIndex = blockColourIndex;
+    copy.colourTable = colourTable;
+    copy.meanQx = meanQx, copy.meanQy = meanQy;
+    copy.matrixEntryCount = matrixEntryCount;
+    copy.errorLog = errorLog;
+    copy.saved = saved;
+    copy.warning = warning;
+    copy.preconditioner = preconditioner;
+    copy.resultsStale = resultsStale;
+    copy.resultsOutOfDate = resultsOutOfDate;
+    copy.tablesAllocated = tablesAllocated;
+    return copy;
+}
+
 bool Problem::allocateTables(const Limits& requested) {
     return allocateTables(requested, availableMemory());
 }

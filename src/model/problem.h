@@ -117,6 +117,14 @@ class Problem {
     int32_t usedWellCount() const { return heldCount(NW, std::min(wellNodes.size(), wellQ.size())); }
     int32_t usedParticleCount() const { return heldCount(NP, particles.size()); }
 
+    // A copy to work on away from this problem (a solve or a Split on a worker thread while the
+    // windows show this one): every member, the node and element tables at the same capacities
+    // but with only the rows in use copied, so that a copy costs what the problem holds. Rows
+    // beyond the counts start as defaults; no operation reads a row before writing it there, but
+    // the solver's bookkeeping of such rows (supply, row end) is 0 in the copy. Every member of
+    // the class is copied here: a new member goes into this copy too. Throws std::bad_alloc.
+    Problem copyWithRowsInUse() const;
+
     // (Re)creates every table for the given limits; the contents are lost. Returns false, and
     // leaves the previous tables and limits in place, when the tables at full capacity would not
     // fit in the memory the system can give (availableMemory(), or the memory given) or cannot be

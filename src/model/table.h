@@ -54,6 +54,15 @@ template <typename T> class Table {
     const T* begin() const { return rows_; }
     const T* end() const { return rows_ + size_; }
 
+    // A table of the other's size holding copies of its first `rows` rows; the rest start as
+    // defaults. Costs what the rows copied hold, whatever the capacity.
+    static Table copyOfRows(const Table& other, std::size_t rows) {
+        Table copy(other.size_);
+        rows = std::min(rows, other.size_);
+        if (rows > 0) std::memcpy(copy.rows_, other.rows_, rows * sizeof(T));
+        return copy;
+    }
+
     // The first rows are kept; rows beyond the old size start as defaults.
     void resize(std::size_t size) {
         Table other(size);

@@ -27,6 +27,19 @@ Applied meshChanged(Problem& problem, Change changed, Result result = {}) {
 
 constexpr Change kMeshRebuilt = Change::Counts | Change::Mesh | Change::Wells;
 
+// Hears of a pass but never stops it: without a copy of the mesh there is no way back from half a
+// pass.
+class ProgressOnly : public Feedback {
+  public:
+    explicit ProgressOnly(Feedback* inner) : inner_(inner) {}
+    void progress(const Progress& progress) override {
+        if (inner_) inner_->progress(progress);
+    }
+
+  private:
+    Feedback* inner_;
+};
+
 } // namespace
 
 RebuildLoss meshRebuildLoss(const Problem& p) {
@@ -89,9 +102,12 @@ Applied moveMainNode(Problem& p, int32_t node, double x, double y) {
 Applied splitMesh(Problem& p, SplitKind kind, Feedback* feedback) {
     MeshSnapshot before;
     const bool kept = before.take(p);
-    Result result = kind == SplitKind::IntoFour ? splitAllInFour(p, feedback) : splitAllInTwo(p, feedback);
-    // Refused before it began, or stopped part-way at the end of a table: the mesh as it was.
-    if (result.outcome == Outcome::RefusedCapacity && kept) {
+    ProgressOnly uncancellable(feedback);
+    Feedback* told = kept ? feedback : &uncancellable;
+    Result result = kind == SplitKind::IntoFour ? splitAllInFour(p, told) : splitAllInTwo(p, told);
+    // Refused before it began, stopped part-way at the end of a table, or cancelled: the mesh as
+    // it was.
+    if ((result.outcome == Outcome::RefusedCapacity || result.outcome == Outcome::Cancelled) && kept) {
         before.restore(p);
         return Applied::nothing(std::move(result));
     }

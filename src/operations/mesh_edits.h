@@ -44,7 +44,8 @@ Applied moveMainNode(Problem& problem, int32_t node, double x, double y);
 enum class SplitKind { IntoFour, IntoTwo };
 
 // Split 4 or Split 2, reporting to the feedback. A pass refused for capacity, before it began or
-// part-way, leaves the mesh exactly as it found it.
+// part-way, or cancelled by the feedback leaves the mesh exactly as it found it. (Without the
+// memory for a copy of the mesh to go back to, a pass runs to its end whatever the feedback asks.)
 Applied splitMesh(Problem& problem, SplitKind kind, Feedback* feedback = nullptr);
 
 // A well at (x, y): on a node within the snap radius, else at the centre of the element holding

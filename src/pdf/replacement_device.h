@@ -23,6 +23,9 @@ class ReplacementDevice : public QIODevice {
         return file_.commit();
     }
 
+    // Why the replacement failed ("Permission denied"); empty while all is well.
+    const std::string& error() const { return file_.error(); }
+
   protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 length) override {

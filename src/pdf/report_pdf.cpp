@@ -45,9 +45,10 @@ std::unique_ptr<QGuiApplication> guiApplicationForFonts() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-PdfReport fileError(const std::string& path) {
+PdfReport fileError(const std::string& path, const std::string& why) {
     PdfReport report;
-    report.result = Result::failed(Outcome::FileError, "Cannot write the file " + path);
+    report.result =
+        Result::failed(Outcome::FileError, "Cannot write the file " + path + (why.empty() ? "" : ": " + why));
     report.pages.outcome = Outcome::FileError;
     return report;
 }
@@ -55,12 +56,16 @@ PdfReport fileError(const std::string& path) {
 } // namespace
 
 bool writePdf(const std::string& path, const std::string& title, const PdfPage& page,
-              const std::function<bool(PageSink&)>& draw) {
+              const std::function<bool(PageSink&)>& draw, std::string* why) {
     const QuietQt quiet;
     const std::unique_ptr<QGuiApplication> application = guiApplicationForFonts();
 
     ReplacementDevice file(path);
-    if (!file.isOpen()) return false;
+    const auto failed = [&] {
+        if (why) *why = file.error();
+        return false;
+    };
+    if (!file.isOpen()) return failed();
     {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("VELKOR"));
@@ -73,19 +78,23 @@ bool writePdf(const std::string& path, const std::string& title, const PdfPage& 
                 : QPageSize(QPageSize::A4);
         writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         PagedDeviceSink sink(writer);
-        if (!draw(sink) || sink.failed()) return false;
+        if (!draw(sink) || sink.failed()) return failed();
     }
-    return file.commit();
+    return file.commit() || failed();
 }
 
-PdfReport writeReportPdf(Problem& problem, const OptionSettings& options, const std::string& path,
+PdfReport writeReportPdf(const Problem& problem, const OptionSettings& options, const std::string& path,
                          const PdfPage& page) {
     PdfReport report;
-    const bool written = writePdf(path, "VELKOR : " + problem.problemName, page, [&](PageSink& sink) {
-        report.pages = printReport(problem, sink, options);
-        return report.pages.outcome != Outcome::FileError;
-    });
-    if (!written) return fileError(path);
+    std::string why;
+    const bool written = writePdf(
+        path, "VELKOR : " + problem.problemName, page,
+        [&](PageSink& sink) {
+            report.pages = printReport(problem, sink, options);
+            return report.pages.outcome != Outcome::FileError;
+        },
+        &why);
+    if (!written) return fileError(path, why);
     return report;
 }
 

@@ -29,13 +29,15 @@ struct PdfReport {
 
 // A PDF document of the pages draw puts on the sink, with the title in its properties. The file
 // is written beside its name and renamed over it once complete; false (and no file under the
-// name) when the file or a page could not be written or draw returned false.
+// name) when the file or a page could not be written or draw returned false. The system's reason
+// of a failed write goes to `why` when given.
 bool writePdf(const std::string& path, const std::string& title, const PdfPage& page,
-              const std::function<bool(PageSink&)>& draw);
+              const std::function<bool(PageSink&)>& draw, std::string* why = nullptr);
 
 // Writes the items chosen in options. The file is written beside its name and renamed over it
-// once complete, so a failure leaves no half-written report under the name.
-PdfReport writeReportPdf(Problem& problem, const OptionSettings& options, const std::string& path,
+// once complete, so a failure leaves no half-written report under the name. The problem is only
+// read: the heights the graph pages clamped the particles to come back in the tracking reports.
+PdfReport writeReportPdf(const Problem& problem, const OptionSettings& options, const std::string& path,
                          const PdfPage& page = {});
 
 } // namespace velkor

@@ -1,5 +1,6 @@
 #include "print/report_pages.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -43,6 +44,48 @@ constexpr int kSectionRoom = 10;
 std::string nodeRow(const Problem& problem, int32_t i) {
     const Node& n = problem.nodes[static_cast<std::size_t>(i)];
     return format(kNodeRow, i + 1, n.X, n.Y, n.B, n.T, n.F, n.Q, n.Type);
+}
+
+// The canvas of a dry run: text is measured as the sink's canvas measures it, nothing is drawn.
+class MeasuringCanvas : public Canvas {
+  public:
+    explicit MeasuringCanvas(Canvas& real) : real_(real) {}
+    void setPen(const Pen&) override {}
+    void setBrush(Colour) override {}
+    void setFont(const Font& font) override { real_.setFont(font); }
+    void line(int, int, int, int) override {}
+    void polygon(const CanvasPoint&, const CanvasPoint&, const CanvasPoint&) override {}
+    void rectangle(int, int, int, int) override {}
+    void ellipse(int, int, int, int) override {}
+    void text(int, int, std::string_view) override {}
+    int textWidth(std::string_view text) override { return real_.textWidth(text); }
+    int textHeight(std::string_view text) override { return real_.textHeight(text); }
+
+  private:
+    Canvas& real_;
+};
+
+// The sink of a dry run: pages of the real sink's size, on which nothing is drawn.
+class CountingSink : public PageSink {
+  public:
+    explicit CountingSink(PageSink& real) : real_(real), canvas_(real.canvas()) {}
+    bool beginDocument() override { return true; }
+    void newPage() override {}
+    void endDocument() override {}
+    int pageWidth() const override { return real_.pageWidth(); }
+    int pageHeight() const override { return real_.pageHeight(); }
+    Canvas& canvas() override { return canvas_; }
+
+  private:
+    PageSink& real_;
+    MeasuringCanvas canvas_;
+};
+
+// Pages of a list of `rows` rows below its header: a page holds the lines from the first free one
+// to the last (at least one row).
+int32_t listPages(const ReportLayout& layout, int32_t rows) {
+    const int32_t perPage = std::max(layout.linesPerPage - kListFirstLine, 1);
+    return rows <= 0 ? 1 : (rows + perPage - 1) / perPage;
 }
 
 Colour colourOf(uint32_t tableEntry) {
@@ -110,7 +153,7 @@ MeshPageView meshPageView(const Problem& problem, int pageWidth, int pageHeight,
     return view;
 }
 
-ReportJob::ReportJob(Problem& problem, PageSink& sink, const PlotCallbacks& callbacks)
+ReportJob::ReportJob(const Problem& problem, PageSink& sink, const PlotCallbacks& callbacks)
     : problem_(problem), sink_(sink), canvas_(sink.canvas()), callbacks_(callbacks) {
     canvas_.setFont(FontNormal);
     layout_ = reportLayout(sink.pageWidth(), sink.pageHeight(), canvas_.textHeight("W"));
@@ -135,7 +178,18 @@ bool ReportJob::goOn() {
 bool ReportJob::startPage() {
     if (!goOn()) return false;
     if (pageCounter_ > 1) sink_.newPage();
+    tellPage();
     return true;
+}
+
+void ReportJob::tellPage() {
+    if (!callbacks_.feedback) return;
+    Progress progress;
+    progress.stage = Stage::Printing;
+    progress.page = pageCounter_;
+    progress.pages = std::max(plannedPages_, pageCounter_);
+    progress.percent = plannedPages_ > 0 ? percentOf(pageCounter_ - 1, plannedPages_) : -1;
+    callbacks_.feedback->progress(progress);
 }
 
 void ReportJob::writeLine(int line, std::string_view text) {
@@ -345,7 +399,12 @@ void ReportJob::printMeshPage(double scaleFactor) {
     if (!view.valid) return;
     canvas_.setPenColour(kBlack);
     int32_t brushSoil = -1;
+    DrawingStop stopDrawing(callbacks_.feedback);
     for (int32_t m = 0; m < problem_.usedElementCount(); ++m) {
+        if (stopDrawing(m)) {
+            stop(Outcome::Cancelled);
+            break;
+        }
         if (!elementNodesUsable(problem_, m)) continue;
         const Element& e = problem_.elements[static_cast<std::size_t>(m)];
         CanvasPoint corner[3];
@@ -369,19 +428,21 @@ void ReportJob::printContourPage(double scaleFactor, const PlanOptions& plan) {
     if (!goOn()) return;
     // The contour and 3D pages eject the page before them themselves.
     const bool first = pageCounter_ == 1;
+    tellPage();
     const PlotReport report = velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin,
                                                        scaleFactor, callbacks_, plan);
     if (first) markResultsOutOfDate(4);
-    noteTracking(report.track, outcome_.contourTracking);
+    noteDrawing(report, outcome_.contourTracking);
 }
 
 void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
     if (!goOn()) return;
     const bool first = pageCounter_ == 1;
+    tellPage();
     const PlotReport report = velkor::print3DPage(problem_, sink_, pageCounter_, layout_.leftMargin, choices,
                                                   scaleFactor, callbacks_);
     if (first) markResultsOutOfDate(4);
-    noteTracking(report.track, outcome_.graphTracking);
+    noteDrawing(report, outcome_.graphTracking);
 }
 
 void ReportJob::printBudget() {
@@ -410,9 +471,9 @@ void ReportJob::printBudget() {
     canvas_.setFont(FontNormal);
 }
 
-void ReportJob::noteTracking(const TrackReport& track, TrackReport& kept) {
-    kept = track;
-    if (track.outcome == Outcome::Cancelled) stop(Outcome::Cancelled);
+void ReportJob::noteDrawing(const PlotReport& report, TrackReport& kept) {
+    kept = report.track;
+    if (report.cancelled) stop(Outcome::Cancelled);
 }
 
 ReportOutcome ReportJob::outcome() const {
@@ -421,10 +482,34 @@ ReportOutcome ReportJob::outcome() const {
     return result;
 }
 
-ReportOutcome printReportItems(Problem& problem, PageSink& sink, const OptionSettings& options,
+int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSettings& options) {
+    int32_t pages = 0;
+    if (options.CheckGeneral) {
+        CountingSink counting(sink);
+        ReportJob dryRun(problem, counting);
+        dryRun.printGeneralData();
+        pages += dryRun.outcome().pages;
+    }
+    const ReportLayout layout = ReportJob(problem, sink).layout();
+    if (options.CheckNodes) pages += listPages(layout, problem.usedNodeCount());
+    if (options.CheckElements) pages += listPages(layout, problem.usedElementCount());
+    pages += options.CheckMesh + options.CheckContours + options.Check3D;
+    if (options.CheckBudget) {
+        CountingSink counting(sink);
+        ReportJob dryRun(problem, counting);
+        dryRun.printBudget();
+        pages += dryRun.outcome().pages;
+    }
+    return pages;
+}
+
+ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
                                const PlotCallbacks& callbacks, int pageLimit) {
+    int32_t planned = callbacks.feedback ? plannedPages(problem, sink, options) : 0;
+    if (pageLimit > 0) planned = std::min(planned, pageLimit);
     ReportJob job(problem, sink, callbacks);
     job.setPageLimit(pageLimit);
+    job.setPlannedPages(planned);
     if (options.CheckGeneral) job.printGeneralData();
     if (options.CheckNodes) job.printNodeList();
     if (options.CheckElements) job.printElementList();
@@ -440,7 +525,7 @@ ReportOutcome printReportItems(Problem& problem, PageSink& sink, const OptionSet
     return job.outcome();
 }
 
-ReportOutcome printReport(Problem& problem, PageSink& sink, const OptionSettings& options,
+ReportOutcome printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
                           const PlotCallbacks& callbacks) {
     if (!sink.beginDocument()) {
         ReportOutcome refused;

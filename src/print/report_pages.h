@@ -51,8 +51,8 @@ MeshPageView meshPageView(const Problem& problem, int pageWidth, int pageHeight,
 
 // How a job ended.
 struct ReportOutcome {
-    // Done: every chosen item was printed. Cancelled: the feedback asked to stop; the pages begun
-    // so far are complete, and no page was started after the request. LimitReached: the page
+    // Done: every chosen item was printed. Cancelled: the feedback asked to stop; no page was
+    // started after the request, and a drawing page being drawn was left unfinished. LimitReached: the page
     // limit was printed and the rest left out. FileError: the sink refused to begin the
     // document; nothing was drawn.
     Outcome outcome = Outcome::Done;
@@ -65,12 +65,15 @@ struct ReportOutcome {
 // document must have been begun on the sink; the job never ends it.
 class ReportJob {
   public:
-    // callbacks.feedback, when given, hears of the tracking runs of the graph pages and is asked
-    // before every page whether the job is to stop.
-    ReportJob(Problem& problem, PageSink& sink, const PlotCallbacks& callbacks = {});
+    // callbacks.feedback, when given, hears of every page started (Stage::Printing) and of the
+    // tracking runs of the graph pages, and is asked before every page, and while a drawing page is
+    // drawn, whether the job is to stop. The problem is only read.
+    ReportJob(const Problem& problem, PageSink& sink, const PlotCallbacks& callbacks = {});
 
     // No page is started past this number (0: no limit).
     void setPageLimit(int pages) { pageLimit_ = pages; }
+    // The pages the job is expected to take, for the percentage its progress shows (0: unknown).
+    void setPlannedPages(int pages) { plannedPages_ = pages; }
 
     void printGeneralData();
     void printNodeList();
@@ -97,7 +100,9 @@ class ReportJob {
     void stop(Outcome why);
     // Ejects the page being drawn when one has been printed; false when the job is to stop.
     bool startPage();
-    void noteTracking(const TrackReport& track, TrackReport& kept);
+    // The page being started, to the feedback.
+    void tellPage();
+    void noteDrawing(const PlotReport& report, TrackReport& kept);
     // Header of a text page: "VELKOR : name" and the page number on line 2, the title on line 5,
     // the column heading (if any) on line 7. Takes the counter's number and moves the counter on.
     void pageHeader(PageNumberMeasure measure, std::string_view title, std::string_view columnHeading);
@@ -120,13 +125,14 @@ class ReportJob {
                  const std::string& row);
     void writeLine(int line, std::string_view text);
 
-    Problem& problem_;
+    const Problem& problem_;
     PageSink& sink_;
     Canvas& canvas_;
     PlotCallbacks callbacks_;
     ReportLayout layout_;
     int pageCounter_ = 1;
     int pageLimit_ = 0;
+    int plannedPages_ = 0;
     int line_ = 0;          // the next line to write on
     int firstFreeLine_ = 0; // below the header of the page being written
     bool stopped_ = false;
@@ -134,15 +140,20 @@ class ReportJob {
     ReportOutcome outcome_;
 };
 
+// How many pages the chosen items take on the sink (whose document has been begun): the general
+// data counted by a run of its layout that draws nothing, the lists by their rows per page, one
+// page for each drawing.
+int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSettings& options);
+
 // The chosen items in their fixed order (general data, nodes, elements, mesh, contours, 3D, budget), on a
 // document the caller has begun and ends. The graphs take the print scale and the 3D choices of
-// the options.
-ReportOutcome printReportItems(Problem& problem, PageSink& sink, const OptionSettings& options,
+// the options. With a feedback, the progress counts the pages against plannedPages.
+ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
                                const PlotCallbacks& callbacks = {}, int pageLimit = 0);
 
 // A whole job: begins the document, prints the chosen items, ends the document (also after a
 // cancel, with the pages printed so far). With no item chosen the document has no content.
-ReportOutcome printReport(Problem& problem, PageSink& sink, const OptionSettings& options,
+ReportOutcome printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
                           const PlotCallbacks& callbacks = {});
 
 } // namespace velkor

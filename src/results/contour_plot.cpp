@@ -189,9 +189,10 @@ int crossedSides(const double f[3], double level, int sides[3]) {
 
 // Mesh, contours (element by element, levels rising within each), their labels, the scale bar
 // and the pathlines.
-void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
+void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, const ContourLevels& levels,
               int markHalf, const PlotCallbacks& callbacks, bool announceLegend, const PlanDetail& detail,
               PlotReport& report) {
+    DrawingStop stop(callbacks.feedback);
     const std::vector<ElementRuns::Span> spans = spansOf(problem, view, detail);
     // Where elements are too small for their sides, or their sides are not wanted, the blocks
     // show the area they fill and their outlines show the shape of the problem.
@@ -200,8 +201,9 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
     canvas.setPenColour(kAqua);
     canvas.setBrush(kWhite);
     for (const ElementRuns::Span& span : spans) {
-        if (span.allSmall || !detail.meshLines) continue;
+        if (span.allSmall || !detail.meshLines || stop.stopped()) continue;
         for (int32_t m = span.first; m < span.last; ++m) {
+            if (stop(m)) break;
             PlacedElement placed;
             if (!placeElement(problem, m, view, detail, placed) || placed.dense) continue;
             canvas.polygon(placed.corner[0], placed.corner[1], placed.corner[2]);
@@ -218,6 +220,7 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
     ContourLabels labels;
     const PlanScale scale = view.planScale();
     for (const ElementRuns::Span& span : spans) {
+        if (stop.stopped()) break;
         // A run whose heads no level reaches holds no contour: the levels c that cross an element
         // lie from its lowest head (included) to its highest (excluded).
         if (span.headsKnown) {
@@ -225,6 +228,7 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
             if (low == levels.levels.end() || !(*low < span.headHigh)) continue;
         }
         for (int32_t m = span.first; m < span.last; ++m) {
+            if (stop(m)) break;
             if (!elementNodesUsable(problem, m)) continue;
             if (detail.cull && !span.inside) {
                 PlacedElement placed;
@@ -279,11 +283,12 @@ void drawPlan(Problem& problem, Canvas& canvas, const PlanView& view, const Cont
         labels.draw(canvas, texts, detail.area, taken);
     }
 
-    if (problem.NP > 0) {
+    if (problem.NP > 0 && !stop.now()) {
         canvas.setPenColour(kBlue);
         PlanPathlines pathlines(canvas, view, markHalf);
         drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
+    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
 }
 
 } // namespace
@@ -354,7 +359,7 @@ PlanView printedPlanView(const Problem& problem, int pageWidth, int pageHeight, 
     return view;
 }
 
-PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
+PlotReport drawContourPlot(const Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
                            const PlotCallbacks& callbacks, const PlanOptions& options) {
     PlotReport report;
     const PlanView fit =
@@ -390,7 +395,7 @@ PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, in
     return report;
 }
 
-PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
+PlotReport printContourPage(const Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
                             double scaleFactor, const PlotCallbacks& callbacks, const PlanOptions& options) {
     PlotReport report;
     Canvas& canvas = sink.canvas();

@@ -66,12 +66,12 @@ PlanView printedPlanView(const Problem& problem, int pageWidth, int pageHeight, 
 
 // The screen plot: frame, mesh, contours, pathlines with marks. The legend goes to the callback
 // (and into the report) before the contours are drawn.
-PlotReport drawContourPlot(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
+PlotReport drawContourPlot(const Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
                            const PlotCallbacks& callbacks = {}, const PlanOptions& options = {});
 
 // The printed contour page on the sink's present page (a new page first when pageCounter > 1):
 // header, mesh, contours, pathlines, legend. Adds 1 to pageCounter.
-PlotReport printContourPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
+PlotReport printContourPage(const Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
                             double scaleFactor, const PlotCallbacks& callbacks = {},
                             const PlanOptions& options = {});
 

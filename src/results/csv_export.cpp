@@ -204,7 +204,7 @@ Result writeElementsCsv(const Problem& problem, TextSink& sink) {
     return csvWritten(csv.emptiedValues());
 }
 
-TrackReport writePathlinesCsv(Problem& problem, double h, TextSink& sink, Feedback* feedback,
+TrackReport writePathlinesCsv(const Problem& problem, double h, TextSink& sink, Feedback* feedback,
                               const ElementLocator* locator) {
     CsvWriter csv(sink);
     header(csv, {"kind", "particle", "x", "y", "z", "x_to", "y_to", "z_to", "time"});

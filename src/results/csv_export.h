@@ -67,7 +67,7 @@ Result writeElementsCsv(const Problem& problem, TextSink& sink);
 // z_to), with time the days since the start of the particle at its end; a "mark" record is the
 // mark at (x, y, z) after it (its x_to, y_to, z_to empty), time its travel time. Particles are
 // 1-based. Runs the tracker (which places the particles and leaves every element -1).
-TrackReport writePathlinesCsv(Problem& problem, double h, TextSink& sink, Feedback* feedback = nullptr,
+TrackReport writePathlinesCsv(const Problem& problem, double h, TextSink& sink, Feedback* feedback = nullptr,
                               const ElementLocator* locator = nullptr);
 
 // item,number,name,nodes,head_min,head_max,in,out,discrepancy_percent,out_of_date: the water

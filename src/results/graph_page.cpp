@@ -22,7 +22,7 @@ void drawGraphPageHeader(Canvas& canvas, int pageNumber, int leftMargin, int pag
     canvas.setFont(FontNormal);
 }
 
-void drawPathlines(Problem& problem, double h, TrackConsumer& pathlines, const PlotCallbacks& callbacks,
+void drawPathlines(const Problem& problem, double h, TrackConsumer& pathlines, const PlotCallbacks& callbacks,
                    PlotReport& report) {
     if (callbacks.tracks) {
         report.track =

@@ -14,10 +14,11 @@
 namespace velkor {
 
 struct PlotCallbacks {
-    // The contour legend, as soon as the levels are known (the window puts it in its panel and
-    // repaints the panel at once, before the contours are drawn).
+    // The contour legend, as soon as the levels are known (the window puts it in its panel before
+    // the contours are drawn).
     std::function<void(const std::string&)> legendReady;
-    // Hears of every tracking sweep (the window lets its event loop run) and may stop the run.
+    // Hears of every tracking sweep and may stop the drawing: between sweeps, and every few
+    // thousand elements while the mesh, the surfaces and the contours are drawn.
     Feedback* feedback = nullptr;
     TrackLimits limits;
     // The element locator of the present mesh, when the caller keeps one between drawings.
@@ -30,14 +31,39 @@ struct PlotCallbacks {
 struct PlotReport {
     bool geometry = false;       // a scale was found; false draws only frame and text
     bool contoursDrawn = false;  // the contour step ran (the 3D graph has it switched off or on)
+    bool cancelled = false;      // the feedback stopped the drawing before its end
     std::string legend;          // contour legend, when the levels were computed
-    TrackReport track;           // outcome Busy: another run was going on, no pathlines drawn
+    TrackReport track;           // of the pathlines, when particles were tracked
     bool tracksReplayed = false; // the pathlines came from the kept run, not from a new one
+};
+
+// Whether a drawing is to stop: the feedback is asked every few hundred elements (a question is
+// an atomic load; a few hundred triangles on a PDF page take some milliseconds), and once it has
+// said yes the answer stays.
+class DrawingStop {
+  public:
+    explicit DrawingStop(Feedback* feedback) : feedback_(feedback) {}
+    bool operator()(int32_t element) {
+        if (!stopped_ && feedback_ && element % kInterval == kInterval - 1)
+            stopped_ = feedback_->cancelRequested();
+        return stopped_;
+    }
+    // Asks now, whatever the element.
+    bool now() {
+        if (!stopped_ && feedback_) stopped_ = feedback_->cancelRequested();
+        return stopped_;
+    }
+    bool stopped() const { return stopped_; }
+
+  private:
+    static constexpr int32_t kInterval = 512;
+    Feedback* feedback_;
+    bool stopped_ = false;
 };
 
 // The pathlines of a plot with tracking length h: a new run of the tracker, or the replay of the
 // run kept in callbacks.tracks.
-void drawPathlines(Problem& problem, double h, TrackConsumer& pathlines, const PlotCallbacks& callbacks,
+void drawPathlines(const Problem& problem, double h, TrackConsumer& pathlines, const PlotCallbacks& callbacks,
                    PlotReport& report);
 
 // Header of a printed graph page on lines 2 and 5 (line height: "W" in FontNormal): the problem

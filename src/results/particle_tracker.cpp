@@ -1,7 +1,6 @@
 #include "results/particle_tracker.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -12,22 +11,6 @@
 namespace velkor {
 
 namespace {
-
-std::atomic<bool> runInProgress{false};
-
-class RunGuard {
-  public:
-    RunGuard() : owner_(!runInProgress.exchange(true)) {}
-    ~RunGuard() {
-        if (owner_) runInProgress.store(false);
-    }
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-    bool owner() const { return owner_; }
-
-  private:
-    bool owner_;
-};
 
 // Element averages of bottom, top and head, each corner value weighted by one third.
 struct Averages {
@@ -46,19 +29,10 @@ Averages elementAverages(const Problem& problem, int32_t element) {
 
 } // namespace
 
-bool trackingInProgress() {
-    return runInProgress.load();
-}
-
-void placeParticles(Problem& problem) {
-    const ElementLocator locator(problem);
-    placeParticles(problem, locator);
-}
-
-void placeParticles(Problem& problem, const ElementLocator& locator) {
-    const int32_t count = problem.usedParticleCount();
+void placeParticles(const Problem& problem, std::vector<Particle>& particles, const ElementLocator& locator) {
+    const int32_t count = std::min(problem.usedParticleCount(), static_cast<int32_t>(particles.size()));
     for (int32_t p = 0; p < count; ++p) {
-        Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+        Particle& particle = particles[static_cast<std::size_t>(p)];
         const int32_t m = locator.elementForPlacement(particle.X, particle.Y);
         particle.element = m;
         if (m < 0) continue;
@@ -79,6 +53,18 @@ void placeParticles(Problem& problem, const ElementLocator& locator) {
     }
 }
 
+void placeParticles(Problem& problem) {
+    const ElementLocator locator(problem);
+    placeParticles(problem, locator);
+}
+
+void placeParticles(Problem& problem, const ElementLocator& locator) {
+    std::vector<Particle> particles(problem.particles.begin(),
+                                    problem.particles.begin() + problem.usedParticleCount());
+    placeParticles(problem, particles, locator);
+    std::copy(particles.begin(), particles.end(), problem.particles.begin());
+}
+
 int32_t searchElementAround(const Problem& problem, const ElementLocator& locator, double x, double y,
                             double z, int32_t start) {
     const int32_t m = locator.elementAround(x, y, start);
@@ -95,23 +81,24 @@ double trackingTimeStep(const Problem& problem, double h) {
     return 0.01 * h / meanDischarge;
 }
 
-TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
+TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
                            const TrackLimits& limits, const ElementLocator* sharedLocator) {
     TrackReport report;
     if (problem.NP <= 0) return report;
-    const RunGuard guard;
-    if (!guard.owner()) {
-        report.outcome = Outcome::Busy;
-        return report;
-    }
 
     std::optional<ElementLocator> ownLocator;
     if (!sharedLocator || sharedLocator->elementCount() != problem.usedElementCount())
         ownLocator.emplace(problem);
     const ElementLocator& locator = ownLocator ? *ownLocator : *sharedLocator;
-    placeParticles(problem, locator);
+    // The run's own particle table: the problem's stays as it is, for every reader of it.
+    std::vector<Particle> particles(problem.particles.begin(),
+                                    problem.particles.begin() + problem.usedParticleCount());
+    placeParticles(problem, particles, locator);
+    report.heights.resize(particles.size());
+    for (std::size_t p = 0; p < particles.size(); ++p)
+        report.heights[p] = particles[p].Z;
 
-    const int32_t count = problem.usedParticleCount();
+    const int32_t count = static_cast<int32_t>(particles.size());
     const int32_t wells = problem.usedWellCount();
     const int32_t nodes = problem.usedNodeCount();
     std::vector<double> px(static_cast<std::size_t>(count)), py(px.size()), pz(px.size());
@@ -119,7 +106,7 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
     std::vector<TrackPoint> anchor(px.size());
     int32_t active = 0;
     for (int32_t p = 0; p < count; ++p) {
-        const Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+        const Particle& particle = particles[static_cast<std::size_t>(p)];
         px[static_cast<std::size_t>(p)] = particle.X;
         py[static_cast<std::size_t>(p)] = particle.Y;
         pz[static_cast<std::size_t>(p)] = particle.Z;
@@ -143,7 +130,7 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
             break;
         }
         for (int32_t p = 0; p < count && report.outcome == Outcome::Done; ++p) {
-            Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+            Particle& particle = particles[static_cast<std::size_t>(p)];
             if (particle.element == -1) continue;
             const int32_t e = particle.element;
             const Element& element = problem.elements[static_cast<std::size_t>(e)];
@@ -226,7 +213,7 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
         ++report.sweeps;
         if (report.sweeps % kStagnationSweeps == 0) {
             for (int32_t p = 0; p < count; ++p) {
-                Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+                Particle& particle = particles[static_cast<std::size_t>(p)];
                 if (particle.element == -1) continue;
                 const auto i = static_cast<std::size_t>(p);
                 TrackPoint& was = anchor[i];
@@ -255,8 +242,17 @@ TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, 
         }
     }
 
-    for (int32_t p = 0; p < count; ++p)
-        problem.particles[static_cast<std::size_t>(p)].element = -1;
+    return report;
+}
+
+TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
+                                  const TrackLimits& limits, const ElementLocator* locator) {
+    TrackReport report = trackParticles(problem, h, consumer, feedback, limits, locator);
+    if (report.outcome == Outcome::NothingToDo) return report;
+    for (std::size_t p = 0; p < report.heights.size(); ++p) {
+        problem.particles[p].Z = report.heights[p];
+        problem.particles[p].element = -1;
+    }
     return report;
 }
 

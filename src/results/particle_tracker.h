@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/feedback.h"
 #include "model/outcome.h"
@@ -57,18 +58,23 @@ struct TrackReport {
     // Cancelled: the feedback asked to stop after a sweep.
     // LimitReached: maxSweeps sweeps were run with particles still moving, or maxSegments steps
     //   were handed over; message says which.
-    // Busy: another run was going on; nothing was done.
-    // After every outcome but Busy and NothingToDo, every particle's element is -1.
+    // After every outcome but NothingToDo, every particle's element is -1.
     Outcome outcome = Outcome::NothingToDo;
     double timeStep = 0; // days
     int64_t sweeps = 0;
     int64_t steps = 0;    // segments handed to the consumer
     int32_t stagnant = 0; // particles stopped as stagnant
     std::string message;  // for LimitReached, the text to show
+    // Z of every particle after the placement clamped it into the saturated zone (empty when
+    // nothing was run). A run on the problem's own table leaves them there; a run on a table of
+    // the caller's hands them over here (takeParticleHeights in operations takes them).
+    std::vector<double> heights;
 };
 
 // Finds the element of every particle and clamps its Z into the saturated zone of that element
-// (between the highest corner bottom and the lowest corner head and top); writes both back.
+// (between the highest corner bottom and the lowest corner head and top); writes both into the
+// particle table given (particles of the problem, NP of them), or into the problem's own.
+void placeParticles(const Problem& problem, std::vector<Particle>& particles, const ElementLocator& locator);
 void placeParticles(Problem& problem);
 void placeParticles(Problem& problem, const ElementLocator& locator);
 
@@ -81,16 +87,22 @@ int32_t searchElementAround(const Problem& problem, const ElementLocator& locato
 double trackingTimeStep(const Problem& problem, double h);
 
 // Places the particles and moves them all, one step per sweep, until every one has stopped (or
-// the run is cancelled or reaches its sweep limit). Every particle's element is -1 afterwards.
-// After every sweep the feedback hears of it (Stage::Tracking; the windows let their event loop
-// run there) and is asked whether to stop. A locator built for the present mesh may be handed in
-// so that it is not built anew for every run.
-TrackReport trackParticles(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback = nullptr,
-                           const TrackLimits& limits = {}, const ElementLocator* locator = nullptr);
+// the run is cancelled or reaches its sweep limit). After every sweep the feedback hears of it
+// (Stage::Tracking) and is asked whether to stop. A locator built for the present mesh may be
+// handed in so that it is not built anew for every run.
+//
+// The problem is only read: the run places and moves a copy of the particle table, and the
+// clamped heights come back in the report. Runs may therefore go on beside each other and beside
+// readers of the problem (windows drawing while a worker thread tracks), as long as nothing
+// changes the problem meanwhile.
+TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& consumer,
+                           Feedback* feedback = nullptr, const TrackLimits& limits = {},
+                           const ElementLocator* locator = nullptr);
 
-// True while a run is going on. The particle table is shared by every window, so a paint that
-// comes in during a run (the run lets the event loop work after each sweep) must not start a
-// second one; trackParticles refuses with TrackOutcome::Busy.
-bool trackingInProgress();
+// The same run on the problem's own particle table: the clamped heights stay in it, and every
+// particle's element is -1 afterwards.
+TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer,
+                                  Feedback* feedback = nullptr, const TrackLimits& limits = {},
+                                  const ElementLocator* locator = nullptr);
 
 } // namespace velkor

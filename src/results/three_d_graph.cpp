@@ -82,9 +82,11 @@ class GraphPathlines : public TrackConsumer {
 
 enum class Surface { Bottom, Top, Water };
 
-void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, Surface surface) {
+void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, Surface surface,
+                 DrawingStop& stop) {
     const int32_t elements = problem.usedElementCount();
     for (int32_t m = 0; m < elements; ++m) {
+        if (stop(m)) return;
         if (!elementNodesUsable(problem, m)) continue;
         const Element& e = problem.elements[static_cast<std::size_t>(m)];
         CanvasPoint corner[3];
@@ -115,8 +117,8 @@ void drawWells(const Problem& problem, Canvas& canvas, const GraphView& view) {
 // Contours on the water table, level by level (rising) and within a level element by element, the
 // crossings interpolated between the unrounded canvas images of the corners. Only the elements a
 // level crosses are visited: they are sorted by level first.
-void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
-                  const ContourLevels& levels) {
+void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view, const ContourLevels& levels,
+                  DrawingStop& stop) {
     const int32_t elements = problem.usedElementCount();
     const std::size_t levelCount = levels.levels.size();
     if (levelCount == 0) return;
@@ -132,6 +134,7 @@ void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
     };
     std::size_t first = 0, last = 0;
     for (int32_t m = 0; m < elements; ++m) {
+        if (stop(m)) return;
         rangeOf(m, first, last);
         for (std::size_t k = first; k < last; ++k)
             ++start[k + 1];
@@ -149,6 +152,7 @@ void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
     for (std::size_t k = 0; k < levelCount; ++k) {
         const double level = levels.levels[k];
         for (int32_t i = start[k]; i < start[k + 1]; ++i) {
+            if (stop(i)) return;
             const Element& e =
                 problem.elements[static_cast<std::size_t>(byLevel[static_cast<std::size_t>(i)])];
             double u[3], v[3], f[3];
@@ -168,7 +172,7 @@ void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
 }
 
 // Frame, surfaces, wells, contours and pathlines (screen drawing steps 1 to 6).
-void drawGraph(Problem& problem, Canvas& canvas, const GraphView& view, const GraphChoices& choices,
+void drawGraph(const Problem& problem, Canvas& canvas, const GraphView& view, const GraphChoices& choices,
                int markHalf, const PlotCallbacks& callbacks, bool announceLegend, PlotReport& report) {
     canvas.setPenColour(kBlack);
     canvas.setBrush(kWhite);
@@ -190,17 +194,19 @@ void drawGraph(Problem& problem, Canvas& canvas, const GraphView& view, const Gr
         toCanvasUnit(view.bottom - (view.y1 - 2 * view.y0) * view.s, top))
         canvas.rectangle(left - 4, top - 4, right + 5, bottom + 5);
 
+    DrawingStop stop(callbacks.feedback);
+
     if (choices.CheckBottom) {
         canvas.setPenColour(kLime);
-        drawSurface(problem, canvas, view, Surface::Bottom);
+        drawSurface(problem, canvas, view, Surface::Bottom, stop);
     }
     if (choices.CheckTop) {
         canvas.setPenColour(kYellow);
-        drawSurface(problem, canvas, view, Surface::Top);
+        drawSurface(problem, canvas, view, Surface::Top, stop);
     }
     if (choices.CheckWater) {
         canvas.setPenColour(kAqua);
-        drawSurface(problem, canvas, view, Surface::Water);
+        drawSurface(problem, canvas, view, Surface::Water, stop);
         canvas.setPenColour(kRed);
         drawWells(problem, canvas, view);
     }
@@ -211,13 +217,14 @@ void drawGraph(Problem& problem, Canvas& canvas, const GraphView& view, const Gr
         report.contoursDrawn = true;
         if (announceLegend && callbacks.legendReady) callbacks.legendReady(levels.legend);
         drawWells(problem, canvas, view);
-        drawContours(problem, canvas, view, levels);
+        drawContours(problem, canvas, view, levels, stop);
     }
-    if (problem.NP > 0) {
+    if (problem.NP > 0 && !stop.now()) {
         canvas.setPenColour(kBlue);
         GraphPathlines pathlines(canvas, view, markHalf);
         drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
+    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
 }
 
 } // namespace
@@ -267,7 +274,7 @@ GraphView printedGraphView(const Problem& problem, double angleDegrees, int page
     return view;
 }
 
-PlotReport draw3DGraph(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
+PlotReport draw3DGraph(const Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
                        const GraphChoices& choices, const PlotCallbacks& callbacks) {
     PlotReport report;
     const GraphView view = screenGraphView(problem, choices.angleDegrees, clientWidth, clientHeight);
@@ -277,7 +284,7 @@ PlotReport draw3DGraph(Problem& problem, Canvas& canvas, int clientWidth, int cl
     return report;
 }
 
-PlotReport print3DPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
+PlotReport print3DPage(const Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
                        const GraphChoices& choices, double scaleFactor, const PlotCallbacks& callbacks) {
     PlotReport report;
     Canvas& canvas = sink.canvas();

@@ -40,12 +40,12 @@ GraphView printedGraphView(const Problem& problem, double angleDegrees, int page
                            double scaleFactor);
 
 // The screen graph. The legend goes to the callback only when contours are drawn.
-PlotReport draw3DGraph(Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
+PlotReport draw3DGraph(const Problem& problem, Canvas& canvas, int clientWidth, int clientHeight,
                        const GraphChoices& choices, const PlotCallbacks& callbacks = {});
 
 // The printed 3D page (a new page first when pageCounter > 1): header, frame, surfaces, wells,
 // contours, pathlines, and the legend when contours were drawn. Adds 1 to pageCounter.
-PlotReport print3DPage(Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
+PlotReport print3DPage(const Problem& problem, PageSink& sink, int& pageCounter, int leftMargin,
                        const GraphChoices& choices, double scaleFactor, const PlotCallbacks& callbacks = {});
 
 } // namespace velkor

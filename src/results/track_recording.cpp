@@ -43,7 +43,7 @@ void TrackRecording::clear() {
     report_ = TrackReport{};
 }
 
-TrackReport TrackRecording::trackOrReplay(Problem& problem, double h, TrackConsumer& consumer,
+TrackReport TrackRecording::trackOrReplay(const Problem& problem, double h, TrackConsumer& consumer,
                                           const PlotCallbacks& callbacks, bool& replayed) {
     if (holds(h)) {
         replayed = true;

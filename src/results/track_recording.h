@@ -27,7 +27,7 @@ class TrackRecording {
 
     // The tracker's run with tracking length h through consumer, kept as it goes; or, when a whole
     // run with this h is kept, its replay. `replayed` tells which it was.
-    TrackReport trackOrReplay(Problem& problem, double h, TrackConsumer& consumer,
+    TrackReport trackOrReplay(const Problem& problem, double h, TrackConsumer& consumer,
                               const PlotCallbacks& callbacks, bool& replayed);
 
   private:

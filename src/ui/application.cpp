@@ -1,7 +1,6 @@
 #include "ui/application.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 
 #include "ui/budget_window.h"
 #include "ui/contours_window.h"
@@ -31,7 +30,8 @@ void create(std::array<std::unique_ptr<SecondaryWindow>, kSecondaryWindowCount>&
 } // namespace
 
 Application::Application(Dialogs& dialogsToUse)
-    : dialogs(dialogsToUse), endProgram([] { QCoreApplication::quit(); }) {
+    : dialogs(dialogsToUse), endProgram([] { QCoreApplication::quit(); }),
+      disposal_(std::make_unique<Disposal>()), longRun_(std::make_unique<BackgroundRun>()) {
     main_ = std::make_unique<TFormFem>(*this);
     create<TFormNod>(windows_, *this);
     create<TFormElm>(windows_, *this);
@@ -49,6 +49,8 @@ Application::Application(Dialogs& dialogsToUse)
 }
 
 Application::~Application() {
+    // No job may outlive the problem it reads, nor call into windows that are gone.
+    longRun_->stopAndWait();
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
         it->reset();
     main_.reset();
@@ -99,60 +101,72 @@ void Application::allocateTablesForInstallation() {
 
 void Application::runCommand(const std::function<void()>& command) {
     if (ended_ || quitRequested_ || state.busy) return;
-    if (work_ > 0) {
-        // A tracking run holds the particle table; it stops first, then the command runs.
-        if (cancellableWork_ == work_) {
-            cancelWork_ = true;
-            waitingCommand_ = command;
-        }
+    state.busy = true;
+    command();
+    state.busy = false;
+    if (quitRequested_ && !longRunActive()) finishQuit();
+}
+
+bool Application::startLongRun(const std::string& what, BackgroundRun::Job job,
+                               std::function<void(const Progress&)> progress,
+                               std::function<void()> finished) {
+    if (ended_ || quitRequested_ || longRun_->running() || document.held()) return false;
+    document.hold(what);
+    const bool started =
+        longRun_->start(std::move(job), std::move(progress), [this, finished = std::move(finished)] {
+            // The problem may change again: the run's results are taken into it here. What follows
+            // (a message, the save dialog) is part of the command: a quit meanwhile waits for it.
+            document.release();
+            const bool busy = state.busy;
+            state.busy = true;
+            if (finished) finished();
+            state.busy = busy;
+            longRunEnded();
+        });
+    if (!started) document.release();
+    return started;
+}
+
+void Application::cancelLongRun() {
+    longRun_->cancel();
+}
+
+void Application::afterLongRun(std::function<void()> then) {
+    if (!longRunActive()) {
+        then();
         return;
     }
-    state.busy = true;
-    {
-        const WorkScope scope(*this, false);
-        command();
-    }
-    state.busy = false;
-    if (quitRequested_) finishQuit();
+    afterLongRun_.push_back(std::move(then));
 }
 
-Application::WorkScope::WorkScope(Application& app, bool cancellable) : app_(app), cancellable_(cancellable) {
-    ++app_.work_;
-    if (cancellable_) ++app_.cancellableWork_;
-}
-
-Application::WorkScope::~WorkScope() {
-    if (cancellable_) --app_.cancellableWork_;
-    if (--app_.work_ == 0) app_.workEnded();
-}
-
-void Application::workEnded() {
-    cancelWork_ = false;
+void Application::longRunEnded() {
     if (quitRequested_) {
         // A command still unwinding finishes the quit itself when it returns.
         if (!state.busy) finishQuit();
         return;
     }
-    if (waitingCommand_) {
-        std::function<void()> command = std::move(waitingCommand_);
-        waitingCommand_ = nullptr;
-        QTimer::singleShot(0, main_.get(), [this, command] { runCommand(command); });
-    }
+    std::vector<std::function<void()>> waiting;
+    waiting.swap(afterLongRun_);
+    for (const std::function<void()>& then : waiting)
+        then();
 }
 
 void Application::quit() {
     if (ended_) return;
-    if (work_ > 0) {
-        quitRequested_ = true;
+    quitRequested_ = true;
+    if (longRunActive()) {
+        // The run stops at its next step; the program ends when it has returned.
+        cancelLongRun();
         return;
     }
-    finishQuit();
+    if (!state.busy) finishQuit();
 }
 
 void Application::finishQuit() {
     if (ended_) return;
     ended_ = true;
     quitRequested_ = false;
+    afterLongRun_.clear();
     document.problemForRules().releaseTables();
     hideSecondaryWindows();
     if (endProgram) endProgram();

@@ -7,8 +7,10 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "forms/close_groups.h"
+#include "ui/background_run.h"
 #include "ui/dialogs.h"
 #include "ui/document.h"
 
@@ -54,45 +56,47 @@ class Application {
     // told and the default limits are used; the installation data then show what is in force.
     void allocateTablesForInstallation();
 
-    // Runs a command of the main window: not while another command works (its clicks wait), and
-    // after a cancellable run of a window (tracking) has been asked to stop and has stopped.
+    // Runs a command of the main window: not while another command works (its clicks wait).
     void runCommand(const std::function<void()>& command);
     bool commandRunning() const { return state.busy; }
 
-    // Long work that lets the event loop run (a solve, a tracking run) holds a scope for its
-    // duration. Cancellable work is stopped by a command that comes in meanwhile.
-    class WorkScope {
-      public:
-        WorkScope(Application& app, bool cancellable);
-        ~WorkScope();
-        WorkScope(const WorkScope&) = delete;
-        WorkScope& operator=(const WorkScope&) = delete;
+    // ---- long runs ------------------------------------------------------------------------------
+    // A command's long run (a solve, a Split pass, printing) works on a worker thread while the
+    // windows stay on the screen. It holds the document for its duration: commands that would
+    // change the problem wait (disabled, with a hint saying why). One runs at a time.
+    //
+    // `what` names it ("solve"); `job` runs on the worker thread, `progress` and `finished` on
+    // the GUI thread. The document is released before `finished` runs, so that it can take the
+    // run's results into the problem. False, and nothing started, while another run goes on or
+    // the program is ending.
+    bool startLongRun(const std::string& what, BackgroundRun::Job job,
+                      std::function<void(const Progress&)> progress, std::function<void()> finished);
+    bool longRunActive() const { return longRun_ && longRun_->running(); }
+    // Cancel and Escape: the run stops at its next step (and `finished` says so).
+    void cancelLongRun();
+    bool longRunCancelled() const { return longRun_ && longRun_->cancelRequested(); }
+    // Runs `then` once the long run going on has ended (at once when none is going on).
+    void afterLongRun(std::function<void()> then);
+    // Lets go of what a long run leaves behind (the problem as it was, a copy, a PDF given up) on a
+    // thread of its own.
+    void releaseLater(std::shared_ptr<void> leftOver) { disposal_->release(std::move(leftOver)); }
 
-      private:
-        Application& app_;
-        bool cancellable_;
-    };
-    bool workRunning() const { return work_ > 0; }
-    // True when running work is to stop: the program is ending, or a command waits for it.
-    bool cancelRequested() const { return quitRequested_ || cancelWork_; }
-
-    // Releases the tables and ends the program, without asking to save. Work that is running is
+    // Releases the tables and ends the program, without asking to save. A long run going on is
     // cancelled first and the program ends when it has returned.
     void quit();
     bool quitRequested() const { return quitRequested_; }
 
   private:
-    void workEnded();
     void finishQuit();
+    void longRunEnded();
 
     std::unique_ptr<TFormFem> main_;
     std::array<std::unique_ptr<SecondaryWindow>, kSecondaryWindowCount> windows_;
-    int work_ = 0;
-    int cancellableWork_ = 0;
-    bool cancelWork_ = false;
+    std::unique_ptr<Disposal> disposal_;
+    std::unique_ptr<BackgroundRun> longRun_;
+    std::vector<std::function<void()>> afterLongRun_;
     bool quitRequested_ = false;
     bool ended_ = false;
-    std::function<void()> waitingCommand_;
 };
 
 } // namespace velkor

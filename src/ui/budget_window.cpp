@@ -24,8 +24,6 @@ constexpr int kButtonSize = 25;
 // Wide enough for the budget's lines, high enough for a few boundaries and wells.
 constexpr int kColumns = 96;
 constexpr int kRows = 30;
-// While a command or a tracking run works, the budget waits and looks again this late.
-constexpr int kRetryMilliseconds = 50;
 
 const Font kBudgetFont{"Courier New", 9, false, false};
 
@@ -114,13 +112,8 @@ void TFormBudget::documentChanged(Change what) {
 }
 
 void TFormBudget::refreshWhenFree() {
-    if (!isVisible() || !stale_) return;
-    // A command that lets the event loop run may have the problem half changed.
-    if (app_.commandRunning() || app_.workRunning()) {
-        refreshTimer_.start(kRetryMilliseconds);
-        return;
-    }
-    FormPaint();
+    // Long work runs on copies of the problem: the problem read here is whole at any time.
+    if (isVisible() && stale_) FormPaint();
 }
 
 void TFormBudget::FormPaint() {

@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRubberBand>
-#include <QTimer>
 #include <QToolButton>
 #include <QTransform>
 #include <QWheelEvent>
@@ -47,9 +47,9 @@ TFormContours::TFormContours(Application& app)
 }
 
 void TFormContours::SpeedButtonHelpClick() {
-    app_.dialogs.message("Contours\n\n"
-                         "This window shows the contours of the groundwater head, and pathlines "
-                         "of the particles, if NP > 0.");
+    app_.dialogs.help("Contours\n\n"
+                      "This window shows the contours of the groundwater head, and pathlines "
+                      "of the particles, if NP > 0.");
 }
 
 void TFormContours::SpeedButtonFitClick() {
@@ -81,34 +81,47 @@ PlanScale TFormContours::viewScale() {
     return zoom_.mapping();
 }
 
-PlotReport TFormContours::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
-    PlanOptions options;
-    options.meshLines = CheckMeshLines->isChecked();
-    options.labelContours = app_.options.CheckLabelContours;
-    options.scaleBar = app_.options.CheckScaleBar;
-    // A picture saved at another size than the window's is drawn at its full view.
-    const bool windowSized = QSize(width, height) == size();
-    PlanScale view;
-    const std::shared_ptr<const ElementRuns> runs = MeshCaches::of(app_.document).runs(app_.problem);
-    options.runs = runs.get();
-    if (windowSized) {
-        options.fullView = &fullView();
-        if (levelsGeneration_ != problemGeneration()) {
-            levels_ = computeContourLevels(app_.problem);
-            levelsGeneration_ = problemGeneration();
+PlotWindow::Drawing TFormContours::plotDrawing() {
+    // Everything the drawing reads beside the problem is copied into it here: it runs on a worker
+    // thread while the window goes on.
+    struct Plan {
+        PlanOptions options;
+        PlanView fullView;
+        ContourLevels levels;
+        PlanScale view;
+        std::shared_ptr<const ElementRuns> runs;
+        QSize windowSize;
+        bool fullViewValid = false, zoomed = false;
+    };
+    auto plan = std::make_shared<Plan>();
+    plan->options.meshLines = CheckMeshLines->isChecked();
+    plan->options.labelContours = app_.options.CheckLabelContours;
+    plan->options.scaleBar = app_.options.CheckScaleBar;
+    plan->runs = MeshCaches::of(app_.document).runs(app_.problem);
+    plan->fullView = fullView();
+    plan->fullViewValid = plan->fullView.valid;
+    if (levelsGeneration_ != problemGeneration()) {
+        levels_ = computeContourLevels(app_.problem);
+        levelsGeneration_ = problemGeneration();
+    }
+    plan->levels = levels_;
+    plan->zoomed = plan->fullViewValid && !zoom_.atFit();
+    if (plan->zoomed) plan->view = zoom_.mapping();
+    plan->windowSize = size();
+    drawnOptions_ = plan->options;
+    pictureScaled_ = plan->fullViewValid;
+    pictureScale_ = plan->fullViewValid ? zoom_.mapping() : PlanScale{};
+    return [plan](const Problem& problem, Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
+        PlanOptions options = plan->options;
+        options.runs = plan->runs.get();
+        // A picture saved at another size than the window's is drawn at its full view.
+        if (QSize(width, height) == plan->windowSize) {
+            options.fullView = &plan->fullView;
+            options.levels = &plan->levels;
+            if (plan->zoomed) options.view = &plan->view;
         }
-        options.levels = &levels_;
-    }
-    if (windowSized && fullView().valid && !zoom_.atFit()) {
-        view = zoom_.mapping();
-        options.view = &view;
-    }
-    if (windowSized) {
-        drawnOptions_ = options;
-        pictureScaled_ = fullView().valid;
-        pictureScale_ = fullView().valid ? zoom_.mapping() : PlanScale{};
-    }
-    return drawContourPlot(app_.document.problemForRules(), canvas, width, height, callbacks, options);
+        return drawContourPlot(problem, canvas, width, height, callbacks, options);
+    };
 }
 
 bool TFormContours::previewTransform(QTransform& transform) const {
@@ -121,16 +134,6 @@ bool TFormContours::previewTransform(QTransform& transform) const {
     const double dy = now.row0 - (then.y0 - now.y0) * now.s - then.row0 * k;
     transform = QTransform(k, 0, 0, k, dx, dy);
     return true;
-}
-
-void TFormContours::pictureComplete() {
-    // The cursor position needs the element locator. At a million elements it takes a good part of
-    // a second to build: it is built once per mesh, right after the first picture, and not at the
-    // first move of the mouse or turn of the wheel.
-    if (!MeshCaches::of(app_.document).hasLocator(app_.problem))
-        QTimer::singleShot(0, this, [this] {
-            if (isVisible() && !app_.workRunning() && app_.problem.tablesAllocated) locator();
-        });
 }
 
 // ---- events -----------------------------------------------------------------------------------
@@ -237,7 +240,9 @@ void TFormContours::showCursorPosition(QPointF point) {
             text += format("   element %d", m + 1);
         }
     }
-    showCursorText(LabelCursor, text, SpeedButtonHelp->x() - 6);
+    // Left of Cancel while a drawing runs, else of the help button.
+    const QWidget* rightOf = ButtonCancel->isVisible() ? static_cast<QWidget*>(ButtonCancel) : SpeedButtonHelp;
+    showCursorText(LabelCursor, text, rightOf->x() - 6);
 }
 
 } // namespace velkor

@@ -34,10 +34,11 @@ class TFormContours : public PlotWindow {
     QLabel* LabelCursor = nullptr;
 
   protected:
-    PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) override;
+    Drawing plotDrawing() override;
+    // The cursor position needs the element locator: a drawing builds it, beside the window.
+    bool wantsLocator() const override { return true; }
     const char* pictureSuffix() const override { return "contours"; }
     bool previewTransform(QTransform& transform) const override;
-    void pictureComplete() override;
 
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,14 +1,20 @@
 #include "ui/dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QVBoxLayout>
 
 #include "ui/settings_dialogs.h"
 #include "ui/text_codec.h"
@@ -19,6 +25,14 @@ namespace {
 
 QString programCaption() {
     return QStringLiteral("VELKOR");
+}
+
+// Kept above the windows that stay on top (Options, Contours, 3D-Graph, the editors): a box behind
+// them would leave the program looking frozen, waiting for an answer nobody can see. A window kept
+// on top is raised above the others kept on top when it is shown.
+void keepOnTop(QWidget& dialog) {
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    dialog.setWindowModality(Qt::ApplicationModal);
 }
 
 // "FEM(*.fem)|*.fem" -> "FEM (*.fem)", the form the desktop dialogs understand: the pattern is
@@ -43,6 +57,38 @@ std::string desktopFilter(const std::string& filter) {
     return toWindows1252(dialogFilter(filter));
 }
 
+QWidget* workingWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    // No window of the program is active (another program's is): the main window.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && qobject_cast<QMainWindow*>(window)) return window;
+    return nullptr;
+}
+
+QStringList helpLines(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    for (const QString& written : text.split(QLatin1Char('\n'))) {
+        if (metrics.horizontalAdvance(written) <= width) {
+            lines << written;
+            continue;
+        }
+        // Wider than the box can be: broken between words, each part as wide as fits.
+        QString line;
+        for (const QString& word : written.split(QLatin1Char(' '))) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+    }
+    return lines;
+}
+
 namespace {
 
 QString defaultSuffix(const std::string& extension) {
@@ -60,8 +106,11 @@ QString proposedPath(const FileDialogRequest& request) {
 }
 
 std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(QApplication::activeWindow(), programCaption(),
-                       QFile::decodeName(request.initialDirectory.c_str()), dialogFilter(request.filter));
+    QFileDialog dialog(workingWindow(), programCaption(), QFile::decodeName(request.initialDirectory.c_str()),
+                       dialogFilter(request.filter));
+    // The program's own dialog: one of the desktop's would not stay above the windows kept on top.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    keepOnTop(dialog);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix(request.defaultExtension));
@@ -83,16 +132,43 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFile
 
 void QtDialogs::message(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, programCaption(), fromWindows1252(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    workingWindow());
     // The texts are plain: "<=" in a message must never be taken for markup.
     box.setTextFormat(Qt::PlainText);
+    keepOnTop(box);
+    box.exec();
+}
+
+void QtDialogs::help(const std::string& text) {
+    // A message box breaks its lines at half the screen's width, which tears the aligned columns
+    // of the help texts apart: the help box shows the lines as they are written.
+    QDialog box(workingWindow());
+    box.setWindowTitle(programCaption());
+    keepOnTop(box);
+    auto* label = new QLabel(&box);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    // The texts align their explanations in columns of blanks: a font of one width for every
+    // character keeps them aligned.
+    label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label->setObjectName(QStringLiteral("helpText"));
+    const QScreen* screen = box.screen();
+    const int width = (screen ? screen->availableGeometry().width() : 1024) * 9 / 10 - 40;
+    label->setText(helpLines(fromWindows1252(text), label->fontMetrics(), width).join(QLatin1Char('\n')));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(label);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     box.exec();
 }
 
 SaveChoice QtDialogs::askToSave(const std::string& text) {
     QMessageBox box(QMessageBox::Question, programCaption(), fromWindows1252(text),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QApplication::activeWindow());
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, workingWindow());
     box.setTextFormat(Qt::PlainText);
+    keepOnTop(box);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
@@ -107,8 +183,9 @@ SaveChoice QtDialogs::askToSave(const std::string& text) {
 
 bool QtDialogs::askYesNo(const std::string& text) {
     QMessageBox box(QMessageBox::Question, programCaption(), fromWindows1252(text),
-                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+                    QMessageBox::Yes | QMessageBox::No, workingWindow());
     box.setTextFormat(Qt::PlainText);
+    keepOnTop(box);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -123,14 +200,16 @@ std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& requ
 }
 
 bool QtDialogs::printSetup(QPrinter& printer) {
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    QPrintDialog dialog(&printer, workingWindow());
     dialog.setWindowTitle(programCaption());
+    keepOnTop(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
 void QtDialogs::printPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
-    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    QPrintPreviewDialog dialog(&printer, workingWindow());
     dialog.setWindowTitle(programCaption());
+    keepOnTop(dialog);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&paint](QPrinter* target) { paint(*target); });
     dialog.exec();

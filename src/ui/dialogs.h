@@ -7,9 +7,12 @@
 #include <optional>
 #include <string>
 
+#include <QStringList>
+
 #include "gis/results_export.h"
 #include "operations/set_nodes.h"
 
+class QFontMetrics;
 class QPrinter;
 class QWidget;
 
@@ -28,6 +31,14 @@ inline constexpr const char* kDatafileExtension = "*.fem";
 
 // The filter as the desktop's file dialogs show it: "FEM(*.fem)|*.fem" -> "FEM (*.fem)".
 std::string desktopFilter(const std::string& filter);
+
+// The lines of a help text as a box of the given width shows them: every written line as it is,
+// and a line wider than the width broken between words into lines that fit.
+QStringList helpLines(const QString& text, const QFontMetrics& metrics, int width);
+
+// The window the user works in: the active window (a modal dialog included), or else the
+// program's main window. Boxes and dialogs are parented to it.
+QWidget* workingWindow();
 
 // The answers to "Save changes to name?".
 enum class SaveChoice {
@@ -50,11 +61,16 @@ inline constexpr const char* kGeoPackageExtension = "*.gpkg";
 inline constexpr const char* kCsvFilter = "CSV(*.csv)|*.csv";
 inline constexpr const char* kCsvExtension = "*.csv";
 
+// Every box and dialog is modal, parented to the window the user works in, and shown above every
+// window of the program, those kept on top (Options, Contours, 3D-Graph, the editors) included.
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
     // A modal message box with the text (Windows-1252 bytes) and an OK button.
     virtual void message(const std::string& text) = 0;
+    // A help text: a message box that keeps the lines of the text as they are written (columns of
+    // aligned explanations stay aligned); only a line wider than the screen is broken.
+    virtual void help(const std::string& text) { message(text); }
     // A modal question with Save, Discard and Cancel buttons.
     virtual SaveChoice askToSave(const std::string& text) = 0;
     // A modal question with Yes and No buttons; true for Yes.
@@ -76,10 +92,11 @@ class Dialogs {
     virtual std::optional<ExportChoice> exportChoice(const ExportChoice& proposal) = 0;
 };
 
-// The real boxes and dialogs of the desktop, parented to the active window.
+// The real boxes and dialogs of the desktop.
 class QtDialogs : public Dialogs {
   public:
     void message(const std::string& text) override;
+    void help(const std::string& text) override;
     SaveChoice askToSave(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;

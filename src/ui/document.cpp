@@ -18,14 +18,43 @@ void Document::setFileIdentity(const FileIdentity& file) {
     state.paths.saveProposal = file.path;
 }
 
+void Document::hold(const std::string& what) {
+    holder_ = what.empty() ? std::string("work") : what;
+    emit holdChanged();
+    emit historyChanged();
+}
+
+void Document::release() {
+    if (holder_.empty()) return;
+    holder_.clear();
+    emit holdChanged();
+    emit historyChanged();
+}
+
+std::string Document::waitingText() const {
+    return "Waits until the " + holder_ + " has ended (Cancel or Escape stops it)";
+}
+
+Applied Document::refusedWhileHeld() const {
+    return Applied::nothing(Result::failed(Outcome::Busy, waitingText() + "."));
+}
+
 Applied Document::apply(const std::string& name, const Footprint& footprint,
                         const std::function<Applied(Problem&)>& operation) {
+    if (held()) return refusedWhileHeld();
     std::optional<ProblemSnapshot> before;
     try {
         before = ProblemSnapshot::take(problem_, footprint);
     } catch (const std::bad_alloc&) {
         before.reset();
     }
+    return applyWithCopy(name, std::move(before), operation);
+}
+
+Applied Document::applyWithCopy(const std::string& name, std::optional<ProblemSnapshot> before,
+                                const std::function<Applied(Problem&)>& operation) {
+    if (held()) return refusedWhileHeld();
+    stopReaders();
     const bool outOfDate = problem_.resultsOutOfDate;
     Applied applied = operation(problem_);
     if (problem_.resultsOutOfDate != outOfDate) applied.changed |= Change::Results;
@@ -34,6 +63,8 @@ Applied Document::apply(const std::string& name, const Footprint& footprint,
 
 Applied Document::replaceProblem(const std::string& name, const std::string& path,
                                  const std::function<Applied(Problem&)>& operation) {
+    if (held()) return refusedWhileHeld();
+    stopReaders();
     const FileIdentity file = fileIdentity();
     std::optional<ProblemSnapshot> before;
     try {
@@ -87,6 +118,8 @@ void Document::announce(Change what) {
 }
 
 void Document::beginStep(const std::string& name, const Footprint& footprint) {
+    if (held()) return;
+    stopReaders();
     if (openStep_) endStep();
     OpenStep step;
     step.name = name;
@@ -117,14 +150,15 @@ void Document::endStep() {
 }
 
 void Document::undo() {
-    if (canUndo()) takeStep(true);
+    if (canUndo() && !held()) takeStep(true);
 }
 
 void Document::redo() {
-    if (canRedo()) takeStep(false);
+    if (canRedo() && !held()) takeStep(false);
 }
 
 void Document::takeStep(bool back) {
+    stopReaders();
     FileIdentity file = fileIdentity();
     const std::string name = back ? history_.undoName() : history_.redoName();
     const std::optional<Change> changed = back ? history_.undo(problem_, file) : history_.redo(problem_, file);

@@ -35,8 +35,23 @@ class Document : public QObject {
     const Problem& problem() const { return problem_; }
     // The problem as the rule objects of the windows (table forms, editor tools) hold it. They
     // change it only inside a command of the document: an operation passed to apply() or an open
-    // step.
-    Problem& problemForRules() { return problem_; }
+    // step. Work that reads the problem on another thread and yields to changes is stopped first.
+    Problem& problemForRules() {
+        stopReaders();
+        return problem_;
+    }
+
+    // ---- work on other threads ----------------------------------------------------------------
+    // A command's long run (a solve, a Split pass, printing) reads the problem on a worker thread:
+    // until release(), the problem must not change. The windows hold every command that would
+    // change it (holdChanged); the document's own commands refuse with Outcome::Busy meanwhile.
+    // `what` names the run for the hints and messages ("the solve").
+    void hold(const std::string& what);
+    void release();
+    bool held() const { return !holder_.empty(); }
+    const std::string& holder() const { return holder_; }
+    // "Waits until the solve has ended" and the like, for hints and refusals.
+    std::string waitingText() const;
 
     // Runs an operation as one step named `name` ("Split 4"), keeping the footprint's part of the
     // problem to go back to. A step that changed nothing leaves no trace; a refused one (an outcome
@@ -44,6 +59,12 @@ class Document : public QObject {
     // changed.
     Applied apply(const std::string& name, const Footprint& footprint,
                   const std::function<Applied(Problem&)>& operation);
+    // The same with the copy to go back to taken beforehand: by the worker of a long run, which
+    // read the problem while it was held, so that a million elements are not copied on the GUI
+    // thread. The problem must not have changed since the copy was taken. Without a copy (no
+    // memory for it) the step is kept with no way back, as apply() keeps it.
+    Applied applyWithCopy(const std::string& name, std::optional<ProblemSnapshot> before,
+                          const std::function<Applied(Problem&)>& operation);
     // The same for an operation that replaces the whole problem (Open, New): Undo brings back the
     // problem that was there with the file it belonged to. After it the problem matches its file.
     Applied replaceProblem(const std::string& name, const std::string& path,
@@ -56,8 +77,8 @@ class Document : public QObject {
     void endStep();
     bool stepOpen() const { return openStep_.has_value(); }
 
-    bool canUndo() const { return !stepOpen() && history_.canUndo(); }
-    bool canRedo() const { return !stepOpen() && history_.canRedo(); }
+    bool canUndo() const { return !stepOpen() && !held() && history_.canUndo(); }
+    bool canRedo() const { return !stepOpen() && !held() && history_.canRedo(); }
     std::string undoName() const { return history_.undoName(); }
     std::string redoName() const { return history_.redoName(); }
     void undo();
@@ -91,6 +112,11 @@ class Document : public QObject {
     void storeTypedValues() { emit storeTypedValuesRequested(); }
 
   signals:
+    // The problem is about to change: work on other threads that reads it and yields (the drawing
+    // of a plot) stops here and is waited for. Emitted directly, on the GUI thread.
+    void aboutToChange();
+    // A long run began or ended holding the problem.
+    void holdChanged();
     void changed(velkor::Change what);
     // Undo and Redo, their names, or the modified mark changed.
     void historyChanged();
@@ -100,6 +126,9 @@ class Document : public QObject {
     void storeTypedValuesRequested();
 
   private:
+    void stopReaders() { emit aboutToChange(); }
+    // The refusal of a change while the problem is held.
+    Applied refusedWhileHeld() const;
     FileIdentity fileIdentity() const;
     void setFileIdentity(const FileIdentity& file);
     void record(UndoStep step);
@@ -118,6 +147,7 @@ class Document : public QObject {
         Change changed = Change::None;
     };
     std::optional<OpenStep> openStep_;
+    std::string holder_;
 };
 
 } // namespace velkor

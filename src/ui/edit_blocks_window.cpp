@@ -126,7 +126,13 @@ EditorTool& TFormEdit::activeTool() {
     return idleTool_;
 }
 
+void TFormEdit::problemHeld(bool held) {
+    for (QToolButton* button : {SpeedButtonDrag, SpeedButtonNode, SpeedButtonLine})
+        button->setEnabled(!held);
+}
+
 void TFormEdit::FormMouseDown(QPoint point) {
+    if (app_.document.held()) return;
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
     const double x = view.clampedWorldX(point.x()), y = view.clampedWorldY(point.y());
@@ -143,11 +149,13 @@ void TFormEdit::FormMouseDown(QPoint point) {
 }
 
 void TFormEdit::FormMouseMove(QPoint point) {
+    if (app_.document.held()) return;
     const ViewMapping view = viewMapping();
     apply(activeTool().move(view.clampedWorldX(point.x()), view.clampedWorldY(point.y())));
 }
 
 void TFormEdit::FormMouseUp(QPoint point) {
+    if (app_.document.held()) return;
     const ViewMapping view = viewMapping();
     const double x = view.clampedWorldX(point.x()), y = view.clampedWorldY(point.y());
     if (lineTool_.active()) {

@@ -23,6 +23,8 @@ class TFormEdit : public EditorWindow {
     void SpeedButtonNodeClick();
     void SpeedButtonLineClick();
     // Mouse events at a point of the window; the world point is clamped onto the area.
+    // While a long run holds the problem the blocks only show.
+    void problemHeld(bool held) override;
     void FormMouseDown(QPoint point);
     void FormMouseMove(QPoint point);
     void FormMouseUp(QPoint point);

@@ -379,16 +379,18 @@ void EditorWindow::EditYExit() {
 
 ToolResponse EditorWindow::step(const std::string& name, const std::function<ToolResponse()>& event) {
     ToolResponse response;
-    app_.document.apply(name, Footprint::whole(), [&](Problem&) {
+    const Applied applied = app_.document.apply(name, Footprint::whole(), [&](Problem&) {
         response = event();
         return Applied{{}, response.changed};
     });
+    // A long run holds the problem: the status line says what the event waits for.
+    if (applied.result.outcome == Outcome::Busy) app_.document.tell(applied.result.message);
     response.changed = Change::None; // the document has told every window
     return response;
 }
 
 void EditorWindow::SpeedButtonHelpClick() {
-    app_.dialogs.message(helpText_);
+    app_.dialogs.help(helpText_);
 }
 
 void EditorWindow::showDisplay() {

@@ -1,7 +1,5 @@
 #include "ui/export_command.h"
 
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QWidget>
 
 #include <memory>
@@ -9,12 +7,11 @@
 #include <vector>
 
 #include "gis/geopackage_export.h"
+#include "operations/work_copies.h"
 #include "results/element_locator.h"
 #include "ui/application.h"
 #include "ui/mesh_caches.h"
-#include "ui/plot_window.h"
 #include "ui/table_grid.h"
-#include "ui/window_feedback.h"
 
 namespace velkor {
 
@@ -27,70 +24,14 @@ std::string datafileStem(const std::string& fileName) {
     return stem.empty() ? std::string("Data1") : stem;
 }
 
-// While the export runs the windows repaint, but keys and clicks wait for its end: only Escape
-// is heard, and it stops the run.
-class EscapeStops : public QObject {
-  public:
-    explicit EscapeStops(WindowFeedback& feedback) : feedback_(feedback) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~EscapeStops() override { QCoreApplication::instance()->removeEventFilter(this); }
-    EscapeStops(const EscapeStops&) = delete;
-    EscapeStops& operator=(const EscapeStops&) = delete;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) feedback_.requestCancel();
-            return true;
-        case QEvent::ShortcutOverride:
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-  private:
-    WindowFeedback& feedback_;
-};
-
-std::vector<double> particleHeights(const Problem& problem) {
-    std::vector<double> heights(static_cast<std::size_t>(problem.usedParticleCount()));
-    for (std::size_t p = 0; p < heights.size(); ++p)
-        heights[p] = problem.particles[p].Z;
-    return heights;
-}
-
-ExportReport writeExport(Application& app, QWidget& waitPanel, const ExportChoice& choice,
-                         const std::string& path, const std::function<void()>& afterProgress) {
-    Problem& problem = app.document.problemForRules();
-    // The panel first: the locator of a large mesh takes a while to build.
-    showPanelNow(&waitPanel);
-    const bool tracks = choice.format == ExportFormat::GeoPackage || choice.pathlines;
-    std::shared_ptr<const ElementLocator> locator;
-    if (tracks && problem.NP > 0) locator = MeshCaches::of(app.document).locator(problem);
-    WindowFeedback feedback(
-        app, [&waitPanel](const Progress&) { waitPanel.repaint(); }, true);
-    feedback.afterShow = afterProgress;
-    const std::vector<double> heightsBefore = particleHeights(problem);
+// What the export's run works with and leaves.
+struct ExportWork {
+    ExportChoice choice;
+    std::string path;
+    std::shared_ptr<const ElementLocator> locator; // kept, or built by the run
+    bool locatorBuilt = false;
     ExportReport report;
-    {
-        const EscapeStops escape(feedback);
-        report = exportResults(problem, choice, path, &feedback, locator.get());
-    }
-    waitPanel.hide();
-    // The tracking run lowered particles into the saturated zone: the particle table shows it.
-    if (!app.quitRequested() && particleHeights(problem) != heightsBefore)
-        app.document.changedWithoutStep(Change::Particles);
-    return report;
-}
+};
 
 } // namespace
 
@@ -111,8 +52,41 @@ void exportCommand(Application& app, QWidget& waitPanel, ExportChoice& choice,
          app.state.paths.initialDirectory,
          datafileStem(app.problem.fileName) + (geoPackage ? ".gpkg" : ".csv")});
     if (!path) return;
-    const ExportReport report = writeExport(app, waitPanel, choice, *path, afterProgress);
-    if (!report.result.message.empty() && !app.quitRequested()) app.dialogs.message(report.result.message);
+
+    const Problem& problem = app.problem;
+    auto work = std::make_shared<ExportWork>();
+    work->choice = choice;
+    work->path = *path;
+    const bool tracks = problem.NP > 0 && (geoPackage || choice.pathlines);
+    MeshCaches& caches = MeshCaches::of(app.document);
+    if (tracks && caches.hasLocator(problem)) work->locator = caches.locator(problem);
+    showPanelNow(&waitPanel);
+    // The files are written beside the windows; the run holds the problem, which it only reads,
+    // and Cancel or Escape stops a tracking run (the file it feeds stays as it was).
+    const bool started = app.startLongRun(
+        "export",
+        [work, &problem, tracks](RunFeedback& feedback) {
+            if (tracks && !work->locator) {
+                work->locator = std::make_shared<const ElementLocator>(problem);
+                work->locatorBuilt = true;
+            }
+            work->report = exportResults(problem, work->choice, work->path, &feedback, work->locator.get());
+        },
+        [afterProgress](const Progress&) {
+            if (afterProgress) afterProgress();
+        },
+        [&app, &waitPanel, work] {
+            waitPanel.hide();
+            if (app.quitRequested() || !app.problem.tablesAllocated) return;
+            if (work->locatorBuilt) MeshCaches::of(app.document).keep(app.problem, work->locator);
+            // The tracking run placed particles that start above the water table in the saturated
+            // zone: the particle table shows it, as after a drawing.
+            const Applied taken = takeParticleHeights(app.document.problemForRules(), work->report.heights);
+            if (taken.changedAnything()) app.document.changedWithoutStep(taken.changed);
+            if (!work->report.result.message.empty()) app.dialogs.message(work->report.result.message);
+            app.releaseLater(work);
+        });
+    if (!started) waitPanel.hide();
 }
 
 } // namespace velkor

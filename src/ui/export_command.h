@@ -14,9 +14,10 @@ class Application;
 
 // choice: the settings of the last export, proposed by the dialog and kept for the next one. An
 // EPSG code that GDAL does not know is refused with its message before anything is written, and
-// the dialog comes back. While the files are written the panel is shown; keys and clicks wait,
-// except Escape, which stops a tracking run (the file it feeds stays as it was). afterProgress
-// runs after every repaint of a tracking run (tests look at the windows there).
+// the dialog comes back. The files are written by a long run beside the windows, the panel shown
+// meanwhile; Cancel and Escape stop a tracking run (the file it feeds stays as it was).
+// afterProgress runs after every progress report of the run shown (tests look at the windows
+// there).
 void exportCommand(Application& app, QWidget& waitPanel, ExportChoice& choice,
                    const std::function<void()>& afterProgress);
 

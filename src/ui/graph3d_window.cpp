@@ -18,17 +18,20 @@ TForm3D::TForm3D(Application& app)
 }
 
 void TForm3D::SpeedButtonHelpClick() {
-    app_.dialogs.message("3D-Graph\n\n"
-                         "This window shows a 3D-graph of the groundwater head.\n\n"
-                         "The figure may show the groundwater table, contours of the groundwater head, "
-                         "the bottom of the aquifer and the top of the aquifer, depending on the values "
-                         "of parameters set in the OPTIONS window.  If NP>0 the pathlines of particles "
-                         "will be traced.");
+    app_.dialogs.help("3D-Graph\n\n"
+                      "This window shows a 3D-graph of the groundwater head.\n\n"
+                      "The figure may show the groundwater table, contours of the groundwater head, "
+                      "the bottom of the aquifer and the top of the aquifer, depending on the values "
+                      "of parameters set in the OPTIONS window.  If NP>0 the pathlines of particles "
+                      "will be traced.");
 }
 
-PlotReport TForm3D::drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
-    // The options are read at every drawing: a change in the options window shows at the next.
-    return draw3DGraph(app_.document.problemForRules(), canvas, width, height, app_.options.graphChoices(), callbacks);
+PlotWindow::Drawing TForm3D::plotDrawing() {
+    // The options are read when a drawing starts: a change in the options window shows at the next.
+    return [choices = app_.options.graphChoices()](const Problem& problem, Canvas& canvas, int width,
+                                                   int height, const PlotCallbacks& callbacks) {
+        return draw3DGraph(problem, canvas, width, height, choices, callbacks);
+    };
 }
 
 } // namespace velkor

@@ -16,7 +16,7 @@ class TForm3D : public PlotWindow {
     QLabel* const Panel3D;
 
   protected:
-    PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) override;
+    Drawing plotDrawing() override;
     const char* pictureSuffix() const override { return "3d"; }
 };
 

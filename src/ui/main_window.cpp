@@ -11,12 +11,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
+#include <memory>
+#include <new>
 #include <optional>
 
 #include "forms/main_window_rules.h"
@@ -26,6 +30,8 @@
 #include "operations/cell_edits.h"
 #include "operations/mesh_edits.h"
 #include "operations/problem_operations.h"
+#include "operations/problem_snapshot.h"
+#include "operations/work_copies.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
 #include "ui/export_command.h"
@@ -34,7 +40,6 @@
 #include "ui/table_grid.h"
 #include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
-#include "ui/window_feedback.h"
 
 namespace velkor {
 
@@ -67,17 +72,25 @@ constexpr int kPanelCaptionHeight = 25;
 // Progress grid: two columns of 100 and four rows, with a pixel of line each and a border.
 constexpr int kProgressGridWidth = 2 * 100 + 2;
 constexpr int kProgressGridHeight = 4 * kGridRowHeight + 2;
-constexpr int kProgressPanelWidth = kProgressGridWidth + 60;
-constexpr int kProgressPanelHeight = kPanelCaptionHeight + kProgressGridHeight + 10;
+// Below the grid a line for the stage of the solve and the Cancel button.
+constexpr int kProgressPanelWidth = kProgressGridWidth + 160;
+constexpr int kStageLineHeight = 26;
+constexpr int kProgressPanelHeight = kPanelCaptionHeight + kProgressGridHeight + 8 + kStageLineHeight + 8;
+constexpr int kCancelWidth = 70;
+// The printing panel: its caption, the page line and Cancel.
+constexpr int kWaitPanelHeight = 70;
+
+// The solve command's fixed number of cycles.
+constexpr int kSolveCycles = 6;
 
 // Changes after which the outcome of the last solve no longer describes the problem.
 constexpr Change kProblemChanges = Change::Counts | Change::Mesh | Change::NodeValues | Change::Soils |
                                    Change::Wells | Change::Particles | Change::GeneralData;
 
 const std::string kHelpText =
-    "VELKOR is a program for the analysis of steady plane groundwater flow, using the finite "
-    "element method. The mesh consists of triangular blocks, each with constant soil properties, "
-    "and every block is subdivided into many small triangular elements. The equations are solved "
+    "VELKOR is a program for the analysis of steady plane groundwater flow, using the finite\n"
+    "element method. The mesh consists of triangular blocks, each with constant soil properties,\n"
+    "and every block is subdivided into many small triangular elements. The equations are solved\n"
     "by the conjugate gradient method, making use of the symmetry of the matrix.\n\n"
     "List of Commands :\n"
     "- Open : Open existing datafile,\n"
@@ -100,10 +113,10 @@ const std::string kHelpText =
     "- Water Budget : Show where the water enters and leaves the aquifer,\n"
     "- Help : Show this information,\n"
     "- Quit : Exit program.\n\n"
-    "All data are edited in two-dimensional grids, which can be navigated with the arrow keys, "
+    "All data are edited in two-dimensional grids, which can be navigated with the arrow keys,\n"
     "the TAB button or the ENTER button.\n"
     "--------------------------------------------------------------------------------\n"
-    "VELKOR - Finite Element Method for Plane Groundwater Flow. "
+    "VELKOR - Finite Element Method for Plane Groundwater Flow.\n"
     "Check the results of every analysis with an independent estimate.";
 
 const std::string kGeneralHelpText =
@@ -131,9 +144,10 @@ void setBackground(QWidget* widget, const QColor& colour) {
     widget->setAutoFillBackground(true);
 }
 
-QLabel* makeNoticePanel(QWidget* parent, const char* caption) {
+// A panel saying what the program is doing, in the main window's colours; red only for a warning.
+QLabel* makeNoticePanel(QWidget* parent, const char* caption, const QColor& colour = kLimeColour) {
     auto* panel = new QLabel(fromWindows1252(caption), parent);
-    setBackground(panel, kRedColour);
+    setBackground(panel, colour);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);
     panel->setAlignment(Qt::AlignCenter);
@@ -184,6 +198,13 @@ TFormFem::TFormFem(Application& app)
     connect(&app_.document, &Document::historyChanged, this, &TFormFem::historyChanged);
     connect(&app_.document, &Document::statusMessage, this, &TFormFem::showStatus);
     setAcceptDrops(true);
+    connect(&app_.document, &Document::holdChanged, this, &TFormFem::showCommandStates);
+    // Escape stops a long run, in whichever window of the program it is pressed (a modal box keeps
+    // its own); it belongs to the cells of the grids and to the plot windows otherwise.
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setContext(Qt::ApplicationShortcut);
+    escape_->setEnabled(false);
+    connect(escape_, &QShortcut::activated, this, &TFormFem::ButtonCancelClick);
     FormCreate();
 }
 
@@ -236,6 +257,7 @@ void TFormFem::buildToolBar() {
         left += kButtonSize;
         connect(button, &QToolButton::clicked, this, entry.handler);
         *entry.button = button;
+        hints_.emplace_back(button, fromWindows1252(entry.hint));
     }
 }
 
@@ -326,7 +348,7 @@ void TFormFem::buildPanels() {
 
     ProgressPanel = new QFrame(surface_);
     ProgressPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setBackground(ProgressPanel, kRedColour);
+    setBackground(ProgressPanel, kLimeColour);
     ProgressLabel = new QLabel(QStringLiteral("Progress of Computations"), ProgressPanel);
     QFont bold = ProgressLabel->font();
     bold.setBold(true);
@@ -337,13 +359,29 @@ void TFormFem::buildPanels() {
     ProgressGrid->setRowHeight(kGridRowHeight);
     ProgressGrid->setEditable(false);
     ProgressGrid->setForm(&progressForm_);
+    ProgressStage = new QLabel(ProgressPanel);
+    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), ProgressPanel);
+    ButtonCancel->setToolTip(QStringLiteral("Stops the solve (Escape); the heads stay as they were"));
+    ButtonCancel->setFocusPolicy(Qt::NoFocus);
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormFem::ButtonCancelClick);
 
     PanelRead = makeNoticePanel(surface_, "Reading datafile, Please wait ");
     PanelSave = makeNoticePanel(surface_, "Saving datafile, Please wait");
     PanelWait = makeNoticePanel(surface_, "Please wait while printing is in progress");
     PanelExport = makeNoticePanel(surface_, "Exporting results, Please wait (Escape stops)");
-    PanelWarning =
-        makeNoticePanel(surface_, "Warning : Water level locally below bottom of aquifer. Results invalid.");
+    PanelWait->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    PanelWait->setMargin(6);
+    PanelWait->resize(PanelWait->width(), kWaitPanelHeight);
+    PrintProgress = new QLabel(PanelWait);
+    PrintProgress->setGeometry(10, kWaitPanelHeight - 34, PanelWait->width() - kCancelWidth - 26, 26);
+    ButtonCancelPrint = new QPushButton(QStringLiteral("Cancel"), PanelWait);
+    ButtonCancelPrint->setToolTip(QStringLiteral("Stops the printing (Escape); nothing is printed"));
+    ButtonCancelPrint->setFocusPolicy(Qt::NoFocus);
+    ButtonCancelPrint->setGeometry(PanelWait->width() - kCancelWidth - 10, kWaitPanelHeight - 34,
+                                   kCancelWidth, 26);
+    connect(ButtonCancelPrint, &QPushButton::clicked, this, &TFormFem::ButtonCancelClick);
+    PanelWarning = makeNoticePanel(
+        surface_, "Warning : Water level locally below bottom of aquifer. Results invalid.", kRedColour);
 }
 
 // ---- window events --------------------------------------------------------------------------
@@ -420,7 +458,12 @@ void TFormFem::layoutPanels() {
     PanelSave->move(noticeLeft, PanelInstallation->y());
 
     ProgressPanel->resize(kProgressPanelWidth, kProgressPanelHeight);
-    ProgressGrid->setGeometry(30, kPanelCaptionHeight, kProgressGridWidth, kProgressGridHeight);
+    ProgressGrid->setGeometry((kProgressPanelWidth - kProgressGridWidth) / 2, kPanelCaptionHeight,
+                              kProgressGridWidth, kProgressGridHeight);
+    const int stageTop = kPanelCaptionHeight + kProgressGridHeight + 8;
+    ProgressStage->setGeometry(10, stageTop, kProgressPanelWidth - kCancelWidth - 30, kStageLineHeight);
+    ButtonCancel->setGeometry(kProgressPanelWidth - kCancelWidth - 10, stageTop, kCancelWidth,
+                              kStageLineHeight);
     FormResize();
 }
 
@@ -455,11 +498,42 @@ void TFormFem::FormPaint() {
 }
 
 void TFormFem::setButtonStates(bool dataButtons, bool wells, bool particles) {
-    for (QToolButton* button :
-         {SpeedButtonNode, SpeedButtonElement, SpeedButtonMesh, SpeedButtonSave, SpeedButtonPrint})
-        button->setEnabled(dataButtons);
-    SpeedButtonWells->setEnabled(wells);
-    SpeedButtonParticles->setEnabled(particles);
+    dataButtons_ = dataButtons;
+    wellsButton_ = wells;
+    particlesButton_ = particles;
+    showCommandStates();
+}
+
+void TFormFem::showCommandStates() {
+    // While a long run works on the problem, only what leaves it alone stays at hand: the help,
+    // the manual, quitting (which stops the run first) and Cancel.
+    const bool held = app_.document.held();
+    const QString waiting =
+        held ? QStringLiteral(" - ") + fromWindows1252(app_.document.waitingText()) : QString();
+    for (const auto& [button, hint] : hints_) {
+        bool enabled = true;
+        if (button == SpeedButtonNode || button == SpeedButtonElement || button == SpeedButtonMesh ||
+            button == SpeedButtonSave || button == SpeedButtonPrint)
+            enabled = dataButtons_;
+        else if (button == SpeedButtonWells)
+            enabled = wellsButton_;
+        else if (button == SpeedButtonParticles)
+            enabled = particlesButton_;
+        const bool free = button == SpeedButtonManual || button == SpeedButtonHelp;
+        button->setEnabled(enabled && (free || !held));
+        button->setToolTip(free ? hint : hint + waiting);
+    }
+    for (QAction* action : {Open1, New1, Save1, Print1, PrintPreview1, Options1, Soils, Nodes1, Elements1,
+                            Mesh1, Wells, Particles, Solve1, Contours1, Graph3d1}) {
+        action->setEnabled(!held);
+        action->setToolTip(action->text().remove(QLatin1Char('&')) + waiting);
+    }
+    // The grids stay readable; what is typed there waits too.
+    InstallationGrid->setEditable(!held);
+    GeneralGrid->setEditable(!held);
+    escape_->setEnabled(held);
+    ButtonCancel->setEnabled(held && !app_.longRunCancelled());
+    ButtonCancelPrint->setEnabled(held && !app_.longRunCancelled());
 }
 
 void TFormFem::documentChanged(Change what) {
@@ -491,9 +565,17 @@ void TFormFem::showTitle() {
 }
 
 void TFormFem::closeEvent(QCloseEvent* event) {
+    if (app_.longRunActive()) {
+        // A long run stops first; then the window closes as it would have, asking about changes
+        // not saved.
+        event->ignore();
+        app_.cancelLongRun();
+        app_.afterLongRun([this] { close(); });
+        return;
+    }
     // A value typed into a grid is committed first; a refused one keeps the program open, and so
     // does a Cancel of the unsaved-changes question.
-    if (!app_.commandRunning() && !app_.workRunning() && (!commitTypedCells() || !maySetProblemAside())) {
+    if (!app_.commandRunning() && (!commitTypedCells() || !maySetProblemAside())) {
         event->ignore();
         return;
     }
@@ -508,6 +590,11 @@ void TFormFem::FormClose() {
 // ---- commands -------------------------------------------------------------------------------
 
 void TFormFem::perform(Command command, std::function<void()> body) {
+    // While a long run works on the problem only what leaves it alone runs (the buttons of the
+    // others are disabled; this holds for their shortcuts too).
+    const bool leavesProblemAlone =
+        command == Command::Help || command == Command::About || command == Command::Manual;
+    if (app_.document.held() && !leavesProblemAlone) return;
     app_.runCommand([this, command, body] {
         if (command != Command::Help && command != Command::About) {
             if (!commitTypedCells()) return;
@@ -586,10 +673,9 @@ bool TFormFem::saveDatafile() {
     app_.closeWindowsFor(Command::Save);
     const std::optional<std::string> path = app_.dialogs.saveFileName(
         {kDatafileFilter, kDatafileExtension, paths.initialDirectory, paths.saveProposal});
-    if (!path) {
-        app_.dialogs.message("Saving datafile failed or canceled");
-        return false;
-    }
+    // Cancel says nothing: the user knows that nothing was saved (and the unsaved-changes question
+    // takes it as not saved).
+    if (!path) return false;
     paths.saveProposal = *path;
     showPanelNow(PanelSave);
     const Result result = writeDatafile(app_.document.problemForRules(), *path);
@@ -647,56 +733,141 @@ void TFormFem::SpeedButtonCalcClick() {
     perform(Command::Solve, [this] { solve(); });
 }
 
+// What the worker of a solve makes: the copy of the problem it solves, and the copy of the rows the
+// solve changes, for Undo.
+struct TFormFem::SolveWork {
+    std::optional<ProblemSnapshot> before;
+    Problem copy;
+    SolveReport report;
+    Applied applied;
+};
+
 void TFormFem::solve() {
     const Problem& problem = app_.problem;
     app_.closeWindowsFor(Command::Solve);
     progressForm_.setValue(ProgressCycle, "  ");
     progressForm_.setValue(ProgressIteration, "  ");
     ProgressGrid->refresh();
+    ProgressStage->clear();
+    showProgressWarning(false);
     placeProgressPanel();
     showPanelNow(ProgressPanel);
 
-    WindowFeedback feedback(
-        app_,
-        [this](const Progress& progress) {
-            if (progress.stage == Stage::Assembly) {
-                progressForm_.setValue(ProgressElement, format("%12d", progress.element));
-                progressForm_.setValue(ProgressCycle, format("%12d", progress.cycle));
-            } else if (progress.stage == Stage::Iteration) {
-                progressForm_.setValue(ProgressIteration, format("%12d", progress.iteration));
-                progressForm_.setValue(ProgressLog, format("%12.2f", progress.log10Measure));
-            }
-            ProgressGrid->refresh();
-            ProgressPanel->repaint();
-        },
-        false);
-    feedback.afterShow = [this] {
-        if (onSolveProgress) onSolveProgress();
-    };
     // The fast solver, when chosen, takes the place of either variant of the iteration.
     const SolveMethod method = app_.options.CheckFastSolver ? SolveMethod::Fast
                                : problem.preconditioner     ? SolveMethod::Preconditioned
                                                             : SolveMethod::Plain;
-    // The heads, discharges and velocities of a solve are one step: Undo brings back those before.
-    SolveReport report;
-    Footprint footprint = Footprint::allNodeRows();
-    footprint.withAllElements();
-    app_.document.apply("Solve", footprint,
-                        [&](Problem& p) { return velkor::solve(p, method, &feedback, report); });
-    feedback.finish();
-    showPanelNow(ProgressPanel);
+    const int32_t elements = problem.usedElementCount();
+    const bool fast = method == SolveMethod::Fast;
+    auto work = std::make_shared<SolveWork>();
+    // The worker solves a copy while the windows show the problem; the heads, discharges and
+    // velocities are then taken into it as one step, which Undo takes back.
+    app_.startLongRun(
+        "solve",
+        [work, &problem, method](RunFeedback& feedback) {
+            Footprint footprint = Footprint::allNodeRows();
+            footprint.withAllElements();
+            try {
+                work->before = ProblemSnapshot::take(problem, footprint);
+            } catch (const std::bad_alloc&) {
+                work->before.reset();
+            }
+            try {
+                work->copy = problem.copyWithRowsInUse();
+            } catch (const std::bad_alloc&) {
+                work->report.outcome = Outcome::OutOfMemory;
+                work->report.message = "Not enough memory to solve the problem.";
+                work->applied = Applied::nothing(Result::failed(Outcome::OutOfMemory, work->report.message));
+                return;
+            }
+            // From here on the solve reads its copy only: a Cancel sets the windows free at once
+            // (a factorisation under way ends on its own).
+            feedback.onItsOwn();
+            work->applied = velkor::solve(work->copy, method, &feedback, work->report);
+        },
+        [this, elements, fast](const Progress& progress) { showSolveProgress(progress, elements, fast); },
+        [this, work]() mutable {
+            solveEnded(*work);
+            app_.releaseLater(std::move(work));
+        });
+}
 
-    if (report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged) {
+void TFormFem::showSolveProgress(const Progress& progress, int32_t elements, bool fast) {
+    std::string stage;
+    if (progress.stage == Stage::Assembly) {
+        progressForm_.setValue(ProgressElement, format("%12d", progress.element));
+        progressForm_.setValue(ProgressCycle, format("%12d", progress.cycle));
+        // The fast solve repeats the assembly's last report while it orders and factorises,
+        // which cannot stop part-way.
+        if (fast && progress.element >= elements)
+            stage = format("Cycle %d of %d : %s, to its end", progress.cycle, kSolveCycles,
+                           progress.cycle == 1 ? "ordering and factorisation" : "factorisation");
+        else
+            stage = format("Cycle %d of %d : assembly, %d %%", progress.cycle, kSolveCycles,
+                           std::max(percentOf(progress.element, elements), 0));
+    } else if (progress.stage == Stage::Iteration) {
+        progressForm_.setValue(ProgressIteration, format("%12d", progress.iteration));
+        progressForm_.setValue(ProgressLog, format("%12.2f", progress.log10Measure));
+        // The iterations end when the measure is small enough: no share of them can be told.
+        stage = fast ? format("Cycle %d of %d : solved", progress.cycle, kSolveCycles)
+                     : format("Cycle %d of %d : conjugate gradients", progress.cycle, kSolveCycles);
+    }
+    if (app_.longRunCancelled()) stage = "Stopping : " + stage;
+    if (!stage.empty()) ProgressStage->setText(fromWindows1252(stage));
+    ProgressGrid->refresh();
+    if (const std::function<void()> hook = onSolveProgress) hook(); // a copy: it may replace itself
+}
+
+void TFormFem::solveEnded(SolveWork& work) {
+    const Problem& problem = app_.problem;
+    if (app_.quitRequested()) {
+        ProgressPanel->hide();
+        return;
+    }
+    // A Cancel pressed before the results are taken wins, whatever the worker got to (it may still
+    // be winding down: nothing of its work is read then).
+    SolveReport cancelled;
+    cancelled.outcome = Outcome::Cancelled;
+    const SolveReport& report = app_.longRunCancelled() ? cancelled : work.report;
+    const bool kept = report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged;
+    if (kept)
+        app_.document.applyWithCopy("Solve", std::move(work.before), [&work](Problem& p) {
+            return takeWorkedCopy(p, work.copy, work.applied);
+        });
+    ButtonCancel->setEnabled(false);
+    if (kept)
+        ProgressStage->setText(report.outcome == Outcome::Done ? QStringLiteral("Solved")
+                                                               : QStringLiteral("Not converged"));
+
+    if (kept) {
         // An answer out of balance is kept, and said so, before it is offered for saving.
         if (!report.message.empty()) app_.dialogs.message(report.message);
-        if (problem.warning) showPanelNow(PanelWarning);
+        if (problem.warning) {
+            showProgressWarning(true);
+            showPanelNow(PanelWarning);
+        }
         saveDatafile();
     } else if (report.outcome != Outcome::Cancelled && !report.message.empty()) {
         app_.dialogs.message(report.message);
     }
     PanelWarning->hide();
     ProgressPanel->hide();
+    showProgressWarning(false);
     StatusLine->setText(fromWindows1252(solveStatusText(report)));
+    if (!app_.quitRequested() && problem.tablesAllocated) FormPaint();
+}
+
+void TFormFem::showProgressWarning(bool warning) {
+    setBackground(ProgressPanel, warning ? kRedColour : kLimeColour);
+}
+
+void TFormFem::ButtonCancelClick() {
+    if (!app_.longRunActive()) return;
+    app_.cancelLongRun();
+    ButtonCancel->setEnabled(false);
+    ButtonCancelPrint->setEnabled(false);
+    if (ProgressPanel->isVisible()) ProgressStage->setText(QStringLiteral("Stopping at the next step"));
+    if (PanelWait->isVisible()) PrintProgress->setText(QStringLiteral("Stopping after this page"));
 }
 
 void TFormFem::New1Click() {
@@ -727,10 +898,10 @@ void TFormFem::editBlocks() {
 }
 
 void TFormFem::Print1Click() {
-    perform(Command::Print, [this] { printReportCommand(app_, *PanelWait); });
+    perform(Command::Print, [this] { printReportCommand(app_, *this); });
 }
 void TFormFem::PrintPreview1Click() {
-    perform(Command::Print, [this] { printPreviewCommand(app_, *PanelWait); });
+    perform(Command::Print, [this] { printPreviewCommand(app_, *this); });
 }
 void TFormFem::SpeedButtonPrintClick() {
     Print1Click();
@@ -741,7 +912,13 @@ void TFormFem::Export1Click() {
 }
 
 void TFormFem::Quit2Click() {
-    if (!app_.commandRunning() && !app_.workRunning() && (!commitTypedCells() || !maySetProblemAside())) return;
+    if (app_.longRunActive()) {
+        // The run stops first; then Quit asks about changes not saved, as it always does.
+        app_.cancelLongRun();
+        app_.afterLongRun([this] { Quit2Click(); });
+        return;
+    }
+    if (!app_.commandRunning() && (!commitTypedCells() || !maySetProblemAside())) return;
     app_.quit();
 }
 
@@ -754,7 +931,7 @@ void TFormFem::Redo1Click() {
 }
 
 void TFormFem::Info1Click() {
-    perform(Command::Help, [this] { app_.dialogs.message(kHelpText); });
+    perform(Command::Help, [this] { app_.dialogs.help(kHelpText); });
 }
 void TFormFem::SpeedButtonHelpClick() {
     Info1Click();
@@ -878,7 +1055,7 @@ bool TFormFem::leaveGeneralCell(int row) {
 }
 
 void TFormFem::GeneralGridSelectCell(int, int, bool& canSelect) {
-    if (app_.commandRunning()) {
+    if (app_.commandRunning() || app_.document.held()) {
         canSelect = false;
         return;
     }
@@ -892,13 +1069,13 @@ void TFormFem::GeneralGridKeyPress(char& key) {
 // Leaving the grid for another control is leaving its cell: what was typed is validated and
 // kept; a refused value keeps the focus in the cell.
 void TFormFem::GeneralGridExit() {
-    if (app_.commandRunning() || !GeneralGrid->hasPendingEdit()) return;
+    if (app_.commandRunning() || app_.document.held() || !GeneralGrid->hasPendingEdit()) return;
     if (!leaveGeneralCell(GeneralGrid->row()))
         QTimer::singleShot(0, GeneralGrid, [this] { GeneralGrid->setFocus(Qt::OtherFocusReason); });
 }
 
 void TFormFem::GeneralHelpButtonClick() {
-    perform(Command::Help, [this] { app_.dialogs.message(kGeneralHelpText); });
+    perform(Command::Help, [this] { app_.dialogs.help(kGeneralHelpText); });
 }
 
 void TFormFem::leaveInstallationCell(int row) {
@@ -913,9 +1090,8 @@ void TFormFem::leaveInstallationCell(int row) {
 }
 
 void TFormFem::InstallationGridSelectCell(int, int, bool& canSelect) {
-    // New limits make the tables anew: not under a command, nor under a tracking run of a plot
-    // window, which holds the particle and element tables between its sweeps.
-    if (app_.commandRunning() || app_.workRunning()) {
+    // New limits make the tables anew: not under a command, nor while a long run works on them.
+    if (app_.commandRunning() || app_.document.held()) {
         canSelect = false;
         return;
     }
@@ -931,7 +1107,7 @@ void TFormFem::InstallationGridKeyPress(char& key) {
 // Leaving the grid is leaving its cell: what was typed there is validated and kept, not lost to
 // the refill that follows the save.
 void TFormFem::InstallationGridExit() {
-    if (app_.commandRunning() || app_.workRunning()) return;
+    if (app_.commandRunning() || app_.document.held()) return;
     if (InstallationGrid->hasPendingEdit()) {
         leaveInstallationCell(InstallationGrid->row());
         InstallationGrid->discardTypedText();
@@ -940,7 +1116,7 @@ void TFormFem::InstallationGridExit() {
 }
 
 void TFormFem::InstallationHelpButtonClick() {
-    perform(Command::Help, [this] { app_.dialogs.message(kInstallationHelpText); });
+    perform(Command::Help, [this] { app_.dialogs.help(kInstallationHelpText); });
 }
 
 void TFormFem::storeInstallation() {

@@ -6,17 +6,22 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "forms/close_groups.h"
 #include "forms/main_forms.h"
 #include "gis/results_export.h"
 #include "model/changes.h"
 #include "ui/recent_files.h"
+#include "model/feedback.h"
 
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPushButton;
+class QShortcut;
 class QToolButton;
 
 namespace velkor {
@@ -98,10 +103,15 @@ class TFormFem : public QMainWindow {
     // The secondary windows exist: the first repaint fills the grids and enables the buttons.
     void windowsCreated();
 
-    // Called after every repaint of the progress panel while a solve runs (screenshots, tests).
+    // Called after every progress shown while a solve runs (screenshots, tests).
     std::function<void()> onSolveProgress;
     // Called after every repaint while an export tracks particles (tests).
     std::function<void()> onExportProgress;
+    // Called after every page shown while a report is printed (tests).
+    std::function<void()> onPrintProgress;
+
+    // Cancel on a progress panel, and Escape: the long run going on stops at its next step.
+    void ButtonCancelClick();
 
     QWidget* ToolBar = nullptr;
     QToolButton* SpeedButtonOpen = nullptr;
@@ -157,10 +167,16 @@ class TFormFem : public QMainWindow {
     QFrame* ProgressPanel = nullptr;
     QLabel* ProgressLabel = nullptr;
     TableGrid* ProgressGrid = nullptr;
+    // Below the grid: what the solve is doing ("Cycle 2 of 6 : assembly, 40 %"), and Cancel.
+    QLabel* ProgressStage = nullptr;
+    QPushButton* ButtonCancel = nullptr;
     QLabel* PanelRead = nullptr;
     QLabel* PanelSave = nullptr;
+    // The panel of a report being printed: its caption, the page being printed, and Cancel.
     QLabel* PanelWait = nullptr;
     QLabel* PanelExport = nullptr;
+    QLabel* PrintProgress = nullptr;
+    QPushButton* ButtonCancelPrint = nullptr;
     QLabel* PanelWarning = nullptr;
     // The outcome of the last solve, kept until the problem changes.
     QLabel* StatusLine = nullptr;
@@ -180,6 +196,9 @@ class TFormFem : public QMainWindow {
     void layoutPanels();
     void placeProgressPanel();
     void setButtonStates(bool dataButtons, bool wells, bool particles);
+    // The commands' enabled states and hints: from the problem, and held while a long run works
+    // on it.
+    void showCommandStates();
     void documentChanged(Change what);
     void historyChanged();
     void showTitle();
@@ -211,9 +230,15 @@ class TFormFem : public QMainWindow {
     // The recent files, those that still exist, listed in the File menu above Quit.
     void listRecentFiles();
     void rememberFile(const std::string& path);
-    // True when the problem was written.
+    // True when the problem was written; false when it was not (a cancelled dialog says nothing).
     bool saveDatafile();
+    // Starts the solve on a worker thread; solveEnded takes its results and offers to save them.
     void solve();
+    struct SolveWork;
+    void showSolveProgress(const Progress& progress, int32_t elements, bool fast);
+    void solveEnded(SolveWork& work);
+    // The progress panel in the main window's colours, red while a warning applies.
+    void showProgressWarning(bool warning);
     void editBlocks();
     void toggle(Command command);
 
@@ -230,6 +255,10 @@ class TFormFem : public QMainWindow {
     // anew each time the menu opens, above the separator before Quit.
     QList<QAction*> recentFileItems_;
     QAction* recentFilesEnd_ = nullptr;
+    // The enabled states the problem gives the data buttons (the rest are always enabled).
+    bool dataButtons_ = false, wellsButton_ = false, particlesButton_ = false;
+    std::vector<std::pair<QToolButton*, QString>> hints_;
+    QShortcut* escape_ = nullptr;
 };
 
 } // namespace velkor

@@ -137,7 +137,7 @@ void TFormManual::SpeedButtonPrintClick() {
 }
 
 void TFormManual::SpeedButtonHelpClick() {
-    app_.dialogs.message(kHelpText);
+    app_.dialogs.help(kHelpText);
 }
 
 } // namespace velkor

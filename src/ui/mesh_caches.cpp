@@ -31,6 +31,12 @@ std::shared_ptr<const ElementLocator> MeshCaches::locator(const Problem& problem
     return locator_;
 }
 
+void MeshCaches::keep(const Problem& problem, std::shared_ptr<const ElementLocator> locator) {
+    if (!locator || locator->elementCount() != problem.usedElementCount()) return;
+    locator_ = std::move(locator);
+    ++builtLocators;
+}
+
 std::shared_ptr<const ElementRuns> MeshCaches::runs(const Problem& problem) {
     if (!runs_ || runs_->elementCount() != problem.usedElementCount())
         runs_ = std::make_shared<const ElementRuns>(problem);

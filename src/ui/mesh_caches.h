@@ -20,6 +20,8 @@ class MeshCaches : public QObject {
     static MeshCaches& of(Document& document);
 
     std::shared_ptr<const ElementLocator> locator(const Problem& problem);
+    // A locator built elsewhere (by a drawing on its worker thread) for the present mesh.
+    void keep(const Problem& problem, std::shared_ptr<const ElementLocator> locator);
     bool hasLocator(const Problem& problem) const {
         return locator_ && locator_->elementCount() == problem.usedElementCount();
     }

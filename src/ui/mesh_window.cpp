@@ -5,16 +5,24 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QToolButton>
 
+#include <memory>
+#include <new>
+#include <optional>
+
 #include "editors/editor_drawing.h"
+#include "model/number_text.h"
 #include "operations/mesh_edits.h"
 #include "operations/set_nodes.h"
+#include "operations/problem_snapshot.h"
+#include "operations/work_copies.h"
 #include "ui/application.h"
 #include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
+#include "ui/text_codec.h"
 #include "ui/view_controls.h"
-#include "ui/window_feedback.h"
 
 namespace velkor {
 
@@ -66,6 +74,13 @@ TFormMesh::TFormMesh(Application& app)
     connect(SpeedButtonSetNodes, &QToolButton::clicked, this, &TFormMesh::SpeedButtonSetNodesClick);
     CheckMeshLines = makeMeshLinesCheck(PanelMesh, 115);
     connect(CheckMeshLines, &QCheckBox::toggled, this, &TFormMesh::viewChanged);
+    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), PanelMesh);
+    ButtonCancel->setToolTip(QStringLiteral("Stops the pass (Escape); the mesh stays as it was"));
+    ButtonCancel->setFocusPolicy(Qt::NoFocus);
+    // Right of the Mesh lines choice: the tool buttons stay where they are during a pass.
+    ButtonCancel->setGeometry(215, 1, 64, kEditorPanelHeight - 2);
+    ButtonCancel->hide();
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormMesh::ButtonCancelClick);
 
     connect(&app_.document, &Document::changed, this, &TFormMesh::documentChanged);
     FormActivate();
@@ -122,8 +137,8 @@ void TFormMesh::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
     // At a million elements a drawing takes most of a second: the picture is kept until the mesh
-    // or the size changes. While a pass runs the mesh is half split; the old picture stays.
-    if ((pictureStale_ || picture_.size() != pixels) && !splitting_) drawPicture();
+    // or the size changes. While a pass runs on its copy the mesh shown is the one it started from.
+    if (pictureStale_ || picture_.size() != pixels) drawPicture();
     QPainter painter(this);
     if (picture_.size() != pixels) painter.fillRect(rect(), kSilverColour);
     if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
@@ -145,7 +160,7 @@ void TFormMesh::FormClose() {
 // ---- tool buttons and boxes ------------------------------------------------------------------
 
 void TFormMesh::SpeedButtonNodeClick() {
-    if (splitting_) return;
+    if (app_.document.held()) return;
     PanelXY->commitTypedText();
     apply(addWellTool_.button());
 }
@@ -158,10 +173,19 @@ void TFormMesh::SpeedButtonSplit4Click() {
     split(true);
 }
 
+// What the worker of a pass makes: the split copy of the problem, and the copy of the problem as it
+// was, for Undo.
+struct TFormMesh::SplitWork {
+    std::optional<ProblemSnapshot> before;
+    Problem copy;
+    Applied applied;
+};
+
 void TFormMesh::split(bool intoFour) {
-    const Problem& p = app_.problem;
-    if (splitting_ || !p.tablesAllocated) return;
+    const Problem& problem = app_.problem;
+    if (splitting_ || app_.document.held() || !problem.tablesAllocated) return;
     PanelXY->commitTypedText();
+    app_.document.storeTypedValues();
     // A pass ends Add Well: its button goes up with it, and a click after the pass is no well.
     // It ends Set Nodes too: a rectangle or line drawn before it would pick among other nodes.
     addWellTool_.end();
@@ -169,48 +193,99 @@ void TFormMesh::split(bool intoFour) {
     display_.labelShown = true;
     showDisplay();
     SpeedButtonSplit4->setChecked(intoFour);
-    splitting_ = true;
-    Result result;
-    {
-        // The counts run up in the label while the pass runs, shown at most every 30 ms; clicks
-        // and keys wait until the pass has ended.
-        const Application::WorkScope scope(app_, false);
-        WindowFeedback feedback(
-            app_,
-            [this](const Progress& progress) {
-                display_.label = progress.statusText();
-                showDisplay();
-                LabelOperation->repaint();
-            },
-            false);
-        feedback.afterShow = [this] {
-            if (onSplitProgress) onSplitProgress();
-        };
-        // One pass is one step: Undo brings back the mesh as it was before it.
-        result = app_.document
-                     .apply(intoFour ? "Split 4" : "Split 2", Footprint::whole(),
-                            [&](Problem& problem) {
-                                return splitMesh(problem, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo,
-                                                 &feedback);
-                            })
-                     .result;
-        feedback.finish();
-    }
+    const SplitKind kind = intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo;
+    auto work = std::make_shared<SplitWork>();
+    // The pass works on a copy while the window shows the mesh as it was; the counts run up in the
+    // label. The split mesh is then taken into the problem as one step, which Undo takes back.
+    splitting_ = app_.startLongRun(
+        intoFour ? "Split 4 pass" : "Split 2 pass",
+        [work, &problem, kind](RunFeedback& feedback) {
+            try {
+                work->before = ProblemSnapshot::take(problem, Footprint::whole());
+            } catch (const std::bad_alloc&) {
+                work->before.reset();
+            }
+            try {
+                work->copy = problem.copyWithRowsInUse();
+            } catch (const std::bad_alloc&) {
+                work->applied = Applied::nothing(
+                    Result::failed(Outcome::OutOfMemory, "Not enough memory to split the mesh."));
+                return;
+            }
+            // The pass works on its copy only: a Cancel sets the window free at once.
+            feedback.onItsOwn();
+            work->applied = splitMesh(work->copy, kind, &feedback);
+        },
+        [this](const Progress& progress) { showSplitProgress(progress); },
+        [this, work, intoFour]() mutable {
+            splitEnded(*work, intoFour);
+            app_.releaseLater(std::move(work));
+        });
+    if (!splitting_) return;
+    ButtonCancel->setEnabled(true);
+    ButtonCancel->show();
+}
+
+void TFormMesh::showSplitProgress(const Progress& progress) {
+    // The counts of the pass so far, and how much of it is done; the last report is exact.
+    display_.label = progress.statusText();
+    if (progress.percent >= 0 && progress.percent < 100)
+        display_.label += format("   %d %%", progress.percent);
+    showDisplay();
+    if (const std::function<void()> hook = onSplitProgress) hook(); // a copy: it may replace itself
+}
+
+void TFormMesh::splitEnded(SplitWork& work, bool intoFour) {
     splitting_ = false;
+    ButtonCancel->hide();
     SpeedButtonSplit4->setChecked(false);
-    // The program may have been ended while the pass ran: its tables are gone.
-    if (!p.tablesAllocated) return;
+    // The program is ending: its tables go with it.
+    if (app_.quitRequested() || !app_.problem.tablesAllocated) return;
+    // Cancelled, the worker may still be winding down: nothing of its work is read then.
+    const bool cancelled = app_.longRunCancelled();
+    if (cancelled) {
+        display_.label = intoFour ? "Split 4 cancelled" : "Split 2 cancelled";
+        showDisplay();
+    } else if (work.applied.changedAnything()) {
+        app_.document.applyWithCopy(
+            intoFour ? "Split 4" : "Split 2", std::move(work.before),
+            [&work](Problem& p) { return takeWorkedCopy(p, work.copy, work.applied); });
+    }
     if (closeAfterSplit_) {
         closeAfterSplit_ = false;
         FormClose();
     }
-    if (!result.message.empty()) app_.dialogs.message(result.message);
+    if (!cancelled && !work.applied.result.message.empty()) app_.dialogs.message(work.applied.result.message);
+}
+
+void TFormMesh::ButtonCancelClick() {
+    if (!splitting_) return;
+    app_.cancelLongRun();
+    ButtonCancel->setEnabled(false);
+}
+
+void TFormMesh::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && splitting_) {
+        ButtonCancelClick();
+        return;
+    }
+    FormKeyDown(event->key());
+    EditorWindow::keyPressEvent(event);
+}
+
+void TFormMesh::problemHeld(bool held) {
+    for (QToolButton* button : {SpeedButtonNode, SpeedButtonSplit2, SpeedButtonSplit4, SpeedButtonSetNodes})
+        button->setEnabled(!held);
+    if (held && addWellTool_.active()) {
+        addWellTool_.end();
+        showDisplay();
+    }
 }
 
 // ---- mouse -----------------------------------------------------------------------------------
 
 void TFormMesh::FormMouseDown(QPoint point) {
-    if (splitting_) return;
+    if (app_.document.held()) return;
     PanelXY->commitTypedText();
     const ViewMapping view = viewMapping();
     const double x = view.worldX(point.x()), y = view.worldY(point.y());
@@ -225,6 +300,7 @@ void TFormMesh::FormMouseDown(QPoint point) {
 }
 
 void TFormMesh::FormMouseMove(QPoint point) {
+    if (app_.document.held()) return;
     const ViewMapping view = viewMapping();
     const double x = view.worldX(point.x()), y = view.worldY(point.y());
     if (setNodesTool_.active()) {
@@ -337,11 +413,6 @@ void TFormMesh::viewChanged() {
 
 void TFormMesh::mouseDoubleClickEvent(QMouseEvent* event) {
     FormDblClick(event->position().toPoint());
-}
-
-void TFormMesh::keyPressEvent(QKeyEvent* event) {
-    FormKeyDown(event->key());
-    EditorWindow::keyPressEvent(event);
 }
 
 void TFormMesh::showModeButtons() {

@@ -7,9 +7,11 @@
 #include <functional>
 
 #include "editors/editor_tools.h"
+#include "model/feedback.h"
 #include "ui/editor_window.h"
 
 class QCheckBox;
+class QPushButton;
 
 namespace velkor {
 
@@ -27,9 +29,12 @@ class TFormMesh : public EditorWindow {
     void FormClose() override;
 
     void SpeedButtonNodeClick();
+    // A pass runs on a worker thread; the window, the mesh as it was and the counts of the pass stay
+    // on the screen, with Cancel (and Escape), which leaves the mesh as it was.
     void SpeedButtonSplit2Click();
     void SpeedButtonSplit4Click();
     void SpeedButtonSetNodesClick();
+    void ButtonCancelClick();
     // Mouse events at a point of the window; the world point is not clamped.
     void FormMouseDown(QPoint point);
     void FormMouseMove(QPoint point);
@@ -52,6 +57,8 @@ class TFormMesh : public EditorWindow {
     // The element sides shown or not (the blocks stay outlined); a choice of the view only.
     QCheckBox* CheckMeshLines = nullptr;
     QToolButton* SpeedButtonSetNodes = nullptr;
+    // Shown while a pass runs.
+    QPushButton* ButtonCancel = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -64,9 +71,15 @@ class TFormMesh : public EditorWindow {
     void keyPressEvent(QKeyEvent* event) override;
     EditorTool& boxTool() override { return addWellTool_; }
     void showModeButtons() override;
+    // While a long run works on the problem the mesh only shows: no well, no other pass.
+    void problemHeld(bool held) override;
 
   private:
     void split(bool intoFour);
+    struct SplitWork;
+    void showSplitProgress(const Progress& progress);
+    void splitEnded(SplitWork& work, bool intoFour);
+
     void documentChanged(Change what);
     void drawPicture();
     // A Set Nodes event: shown, and when its pick is complete the caught nodes are set.

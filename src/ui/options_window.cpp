@@ -229,7 +229,12 @@ void TFormOpt::CheckPreconditionerClick() {
 }
 
 void TFormOpt::SpeedButtonHelpClick() {
-    app_.dialogs.message(kHelpText);
+    app_.dialogs.help(kHelpText);
+}
+
+void TFormOpt::problemHeld(bool held) {
+    for (QFrame* panel : {PanelSolution, PanelPrint, Panel3D})
+        panel->setEnabled(!held);
 }
 
 } // namespace velkor

@@ -50,6 +50,9 @@ class TFormOpt : public SecondaryWindow {
     QCheckBox* CheckLabelContours = nullptr;
     QCheckBox* CheckScaleBar = nullptr;
 
+    // The choices wait while a long run holds the problem (a report being printed reads them).
+    void problemHeld(bool held) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
 

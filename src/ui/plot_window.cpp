@@ -1,18 +1,20 @@
 #include "ui/plot_window.h"
 
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMetaObject>
 #include <QPainter>
+#include <QPushButton>
 #include <QToolButton>
 
-#include <memory>
+#include <chrono>
 #include <vector>
 
 #include "io/text_file.h"
+#include "operations/work_copies.h"
 #include "pdf/replacement_device.h"
 #include "results/element_locator.h"
 #include "results/svg_canvas.h"
@@ -21,7 +23,6 @@
 #include "ui/mesh_caches.h"
 #include "ui/qt_canvas.h"
 #include "ui/text_codec.h"
-#include "ui/window_feedback.h"
 #include "ui/window_parts.h"
 
 namespace velkor {
@@ -32,20 +33,12 @@ constexpr int kPanelHeight = 25;
 constexpr int kButtonSize = 25;
 // A window resized several times in a row is drawn once, at the size it ends up with.
 constexpr int kResizeSettleMilliseconds = 60;
-// While a command or another window's work runs, the drawing waits and looks again this late.
-constexpr int kRetryMilliseconds = 50;
-// Work that kept the event loop waiting longer than this lets it in before more comes.
-constexpr int kLongWaitMilliseconds = 30;
+// While a run goes on, the picture so far reaches the screen this often.
+constexpr auto kPictureInterval = std::chrono::milliseconds(100);
 
 constexpr const char* kPictureFilter = "PNG(*.png)|*.png|SVG(*.svg)|*.svg";
 constexpr const char* kPictureExtension = "*.png";
-
-std::vector<double> particleHeights(const Problem& problem) {
-    std::vector<double> heights(static_cast<std::size_t>(problem.usedParticleCount()));
-    for (std::size_t p = 0; p < heights.size(); ++p)
-        heights[p] = problem.particles[p].Z;
-    return heights;
-}
+constexpr const char* kPictureNotSaved = "Saving picture failed or canceled";
 
 // "Val1.fem" -> "Val1"
 QString datafileStem(const std::string& fileName) {
@@ -55,10 +48,34 @@ QString datafileStem(const std::string& fileName) {
     return stem.isEmpty() ? QStringLiteral("Data1") : stem;
 }
 
+QImage blankPicture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(toQColor(kSilver));
+    return image;
+}
+
 } // namespace
 
+// One drawing run: made on the GUI thread, drawn on the worker's, and read back on the GUI thread
+// when the run has ended.
+struct PlotWindow::Run {
+    uint64_t number = 0;
+    uint64_t generation = 0; // of the problem it was drawn for
+    Target target = Target::Window;
+    std::string path;    // of a picture to save
+    std::string caption; // the panel's text, for an SVG picture
+    QSize size;
+    Drawing draw;
+    std::shared_ptr<const ElementLocator> locator; // kept, or built by the run
+    bool locatorBuilt = false;
+    QImage image;
+    PlotReport report;
+    bool written = false; // an SVG picture was saved
+    std::string reason;   // why it was not
+};
+
 PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn)
-    : SecondaryWindow(app, id, caption), dependsOn_(dependsOn) {
+    : SecondaryWindow(app, id, caption), dependsOn_(dependsOn), run_(std::make_unique<BackgroundRun>()) {
     // A window with the system menu that can be resized and maximised, kept above the others.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
@@ -73,6 +90,11 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
     panel_->setTextFormat(Qt::PlainText);
 
     SpeedButtonHelp = makeHelpButton(panel_);
+    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), panel_);
+    ButtonCancel->setToolTip(QStringLiteral("Stops the drawing (Escape)"));
+    ButtonCancel->setFocusPolicy(Qt::NoFocus);
+    ButtonCancel->hide();
+    connect(ButtonCancel, &QPushButton::clicked, this, &PlotWindow::ButtonCancelClick);
 
     menu_ = new QMenu(this);
     SavePicture = menu_->addAction(fromWindows1252("Save Picture\x85"));
@@ -81,6 +103,12 @@ PlotWindow::PlotWindow(Application& app, WindowId id, const char* caption, Chang
     drawTimer_.setSingleShot(true);
     connect(&drawTimer_, &QTimer::timeout, this, &PlotWindow::drawPicture);
     connect(&app_.document, &Document::changed, this, &PlotWindow::documentChanged);
+    // A run reads the problem: it stops before anything changes it.
+    connect(&app_.document, &Document::aboutToChange, this, &PlotWindow::stopRun);
+}
+
+PlotWindow::~PlotWindow() {
+    run_->stopAndWait();
 }
 
 int PlotWindow::locatorsBuilt() {
@@ -100,12 +128,10 @@ bool PlotWindow::previewTransform(QTransform&) const {
     return false;
 }
 
-void PlotWindow::pictureComplete() {}
-
 void PlotWindow::viewChanged() {
     ++viewGeneration_;
-    // A tracking run going on is left to finish (it is kept): the new view then replays it at once,
-    // where stopping it would start the run again for every turn of the wheel.
+    // A run going on is left to finish (its pathlines are kept): the new view then replays them at
+    // once, where stopping it would start the run again for every turn of the wheel.
     if (isVisible()) {
         update();
         if (!drawTimer_.isActive()) drawTimer_.start(0);
@@ -116,16 +142,16 @@ void PlotWindow::documentChanged(Change what) {
     if (touches(what, Change::Results)) showPanelText();
     if (ownChange_ || !touches(what, dependsOn_)) return;
     ++generation_;
-    tracks_.clear();
-    // A picture of what no longer is: the run stops at its next sweep and the plot is drawn anew.
+    // A picture of what no longer is: the plot is drawn anew, and the pathlines tracked anew. (Any
+    // run has been stopped before the problem changed; it is waited for here all the same.)
     stopRun();
+    tracks_.clear();
     if (isVisible()) update();
 }
 
 void PlotWindow::setLegend(const std::string& legend) {
     legend_ = legend;
     showPanelText();
-    panel_->repaint();
 }
 
 void PlotWindow::showPanelText() {
@@ -177,6 +203,11 @@ void PlotWindow::FormCreate() {
 void PlotWindow::placePanel() {
     panel_->setGeometry(0, 0, width(), kPanelHeight);
     SpeedButtonHelp->setGeometry(width() - kButtonSize - 1, 0, kButtonSize, kButtonSize);
+    ButtonCancel->setGeometry(width() - kButtonSize - 72, 1, 66, kButtonSize - 2);
+}
+
+void PlotWindow::showCancel() {
+    ButtonCancel->setVisible(run_->running() && !run_->cancelRequested());
 }
 
 void PlotWindow::resizeEvent(QResizeEvent* event) {
@@ -198,9 +229,8 @@ void PlotWindow::hideEvent(QHideEvent* event) {
 }
 
 void PlotWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && running_) {
-        stoppedByUser_ = true;
-        stopRun();
+    if (event->key() == Qt::Key_Escape && run_->running()) {
+        ButtonCancelClick();
         return;
     }
     SecondaryWindow::keyPressEvent(event);
@@ -210,140 +240,205 @@ void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
     menu_->exec(event->globalPos());
 }
 
+void PlotWindow::ButtonCancelClick() {
+    if (!run_->running()) return;
+    stoppedByUser_ = true;
+    run_->cancel();
+    showCancel();
+}
+
 void PlotWindow::stopRun() {
-    if (feedback_) feedback_->requestCancel();
+    if (!run_->running()) return;
+    run_->stopAndWait();
+    ++runNumber_;
+    if (state_ == PictureState::Drawing) state_ = PictureState::None;
+    SavePicture->setEnabled(true);
+    showCancel();
 }
 
 // ---- drawing --------------------------------------------------------------------------------
 
 void PlotWindow::drawPicture() {
-    if (running_ || !isVisible() || size().isEmpty()) return;
-    if (app_.commandRunning() || app_.workRunning()) {
-        drawTimer_.start(kRetryMilliseconds);
-        return;
-    }
-    if (!app_.problem.tablesAllocated || app_.quitRequested()) return;
-
-    ++drawingsStarted_;
-    pictureSize_ = size();
-    pictureGeneration_ = generation_;
-    pictureViewGeneration_ = viewGeneration_;
-    picture_ = QImage(pictureSize_, QImage::Format_RGB32);
-    picture_.fill(toQColor(kSilver));
-    state_ = PictureState::Drawing;
-    stoppedByUser_ = false;
-    PlotReport report;
-    bool complete = false;
-    {
-        QPainter painter(&picture_);
-        QtCanvas canvas(painter);
-        complete = runDrawing(canvas, pictureSize_.width(), pictureSize_.height(), report);
-    }
-    if (complete) {
-        state_ = PictureState::Complete;
-        pictureComplete();
-    } else if (stoppedByUser_) {
-        state_ = PictureState::Stopped;
-    } else {
-        // Stopped for a command, a change or another run holding the particle table: the window
-        // draws again when it is free to (if it is still on the screen).
-        state_ = PictureState::None;
-        drawTimer_.start(kRetryMilliseconds);
-    }
-    update();
+    if (run_->running() || !isVisible() || size().isEmpty()) return;
+    // A step made of several events (a node dragged) is changing the problem: its end draws again.
+    if (!app_.problem.tablesAllocated || app_.quitRequested() || app_.document.stepOpen()) return;
+    if (startRun(Target::Window, {})) update();
 }
 
-bool PlotWindow::runDrawing(Canvas& canvas, int width, int height, PlotReport& report) {
-    running_ = true;
+bool PlotWindow::startRun(Target target, const std::string& path) {
+    const Problem& problem = app_.problem;
+    auto run = std::make_shared<Run>();
+    run->number = ++runNumber_;
+    run->generation = generation_;
+    run->target = target;
+    run->path = path;
+    run->caption = toWindows1252(panel_->text());
+    run->size = size();
+    run->draw = plotDrawing();
+    const bool needsLocator = problem.NP > 0 || wantsLocator();
+    MeshCaches& caches = MeshCaches::of(app_.document);
+    if (needsLocator && caches.hasLocator(problem)) run->locator = caches.locator(problem);
+    if (target == Target::Window) {
+        ++drawingsStarted_;
+        pictureSize_ = run->size;
+        pictureGeneration_ = generation_;
+        pictureViewGeneration_ = viewGeneration_;
+        picture_ = blankPicture(pictureSize_);
+        state_ = PictureState::Drawing;
+        stoppedByUser_ = false;
+    }
     SavePicture->setEnabled(false);
-    WindowFeedback feedback(
-        app_, [this](const Progress&) { update(); }, true);
-    feedback.afterShow = [this] {
-        if (afterProgressShown) afterProgressShown();
-    };
-    feedback_ = &feedback;
-    {
-        // Lets a command that comes in during the run stop it first, and a quit wait for it.
-        const Application::WorkScope scope(app_, true);
-        // The tracker lowers particles that start above the water table into the saturated zone.
-        Problem& problem = app_.document.problemForRules();
-        PlotCallbacks callbacks;
-        callbacks.legendReady = [this](const std::string& legend) { setLegend(legend); };
-        callbacks.feedback = &feedback;
-        std::shared_ptr<const ElementLocator> locator;
-        if (problem.NP > 0) {
-            QElapsedTimer building;
-            building.start();
-            locator = MeshCaches::of(app_.document).locator(problem);
-            // A new locator of a large mesh takes a while: the event loop gets its turn before the
-            // mesh is drawn, which takes as long again.
-            if (building.elapsed() > kLongWaitMilliseconds) feedback.progress(Progress{Stage::Tracking});
-        }
-        callbacks.locator = locator.get();
-        callbacks.tracks = &tracks_;
-        const std::vector<double> heightsBefore = particleHeights(problem);
+    const uint64_t number = run->number;
+    const bool started = run_->start(
+        [this, run, &problem, number, needsLocator](RunFeedback& feedback) {
+            // On the worker thread: the problem and the run's own objects are read, and the kept
+            // pathlines filled; nothing else.
+            if (needsLocator && !run->locator) {
+                run->locator = std::make_shared<const ElementLocator>(problem);
+                run->locatorBuilt = true;
+            }
+            // The picture so far goes to the screen now and then: after the mesh, and between
+            // tracking sweeps.
+            auto lastShown = std::chrono::steady_clock::now();
+            auto showSoFar = [this, run, number, &lastShown](bool now) {
+                if (run->target != Target::Window) return;
+                const auto time = std::chrono::steady_clock::now();
+                if (!now && time - lastShown < kPictureInterval) return;
+                lastShown = time;
+                QImage copy = run->image.copy();
+                QMetaObject::invokeMethod(
+                    this, [this, number, copy = std::move(copy)] { showPictureSoFar(number, copy); },
+                    Qt::QueuedConnection);
+            };
+            class PictureFeedback : public Feedback {
+              public:
+                PictureFeedback(Feedback& run, std::function<void(bool)> show)
+                    : run_(run), show_(std::move(show)) {}
+                void progress(const Progress& progress) override {
+                    run_.progress(progress);
+                    show_(false);
+                }
+                bool cancelRequested() override { return run_.cancelRequested(); }
 
-        report = drawPlot(canvas, width, height, callbacks);
+              private:
+                Feedback& run_;
+                std::function<void(bool)> show_;
+            } told(feedback, showSoFar);
 
-        // The run lowered particles into the saturated zone: the particle table shows it.
-        if (!app_.quitRequested() && particleHeights(problem) != heightsBefore) {
+            PlotCallbacks callbacks;
+            callbacks.feedback = &told;
+            callbacks.locator = run->locator.get();
+            callbacks.tracks = &tracks_;
+            callbacks.legendReady = [this, number, &showSoFar](const std::string& legend) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, number, legend] {
+                        if (number == runNumber_) setLegend(legend);
+                    },
+                    Qt::QueuedConnection);
+                showSoFar(true);
+            };
+            const int width = run->size.width(), height = run->size.height();
+            if (run->target == Target::Svg) {
+                SvgCanvas canvas(width, height, kSilver);
+                run->report = run->draw(problem, canvas, width, height, callbacks);
+                if (run->report.cancelled) return;
+                drawCaptionPanel(canvas, width, run->caption);
+                run->written = replaceFileContent(run->path, canvas.document(), &run->reason);
+                return;
+            }
+            run->image = blankPicture(run->size);
+            QPainter painter(&run->image);
+            QtCanvas canvas(painter);
+            run->report = run->draw(problem, canvas, width, height, callbacks);
+        },
+        nullptr, [this, run] { runEnded(*run); });
+    if (!started) {
+        SavePicture->setEnabled(true);
+        if (target == Target::Window) state_ = PictureState::None;
+    }
+    showCancel();
+    return started;
+}
+
+void PlotWindow::showPictureSoFar(uint64_t run, const QImage& image) {
+    if (run != runNumber_ || state_ != PictureState::Drawing) return;
+    picture_ = image;
+    update();
+    // A copy: the hook may replace itself.
+    if (const std::function<void()> hook = afterProgressShown) hook();
+}
+
+void PlotWindow::runEnded(Run& run) {
+    SavePicture->setEnabled(true);
+    showCancel();
+    // A locator of the mesh as it still is goes to the shared caches.
+    if (run.locatorBuilt && run.generation == generation_)
+        MeshCaches::of(app_.document).keep(app_.problem, run.locator);
+    const bool complete = !run.report.cancelled;
+    if (run.target == Target::Window) {
+        picture_ = std::move(run.image);
+        state_ = complete         ? PictureState::Complete
+                 : stoppedByUser_ ? PictureState::Stopped
+                                  : PictureState::None;
+        update();
+    }
+    if (app_.quitRequested() || !app_.problem.tablesAllocated) return;
+    // The run lowered particles into the saturated zone: the particle table shows it (unless a long
+    // run holds the problem; the next drawing brings them).
+    if (!app_.document.held()) {
+        const Applied taken = takeParticleHeights(app_.document.problemForRules(), run.report.track.heights);
+        if (taken.changedAnything()) {
             ownChange_ = true;
-            app_.document.changedWithoutStep(Change::Particles);
+            app_.document.changedWithoutStep(taken.changed);
             ownChange_ = false;
         }
     }
-    feedback_ = nullptr;
-    SavePicture->setEnabled(true);
-    running_ = false;
-    // Pathlines cut off at the bound of a run are not the whole story: the user is told.
-    if (report.track.outcome == Outcome::LimitReached && !report.tracksReplayed &&
-        !report.track.message.empty() && !app_.quitRequested())
-        app_.dialogs.message(report.track.message);
-    return report.track.outcome != Outcome::Cancelled && report.track.outcome != Outcome::Busy;
+    // Pathlines cut off at the bound of a run are not the whole story: the user is told (once, not
+    // at every replay of the run).
+    if (run.report.track.outcome == Outcome::LimitReached && !run.report.tracksReplayed &&
+        !run.report.track.message.empty())
+        app_.dialogs.message(run.report.track.message);
+
+    std::string why;
+    bool saved = true;
+    if (run.target == Target::Svg)
+        saved = complete && run.written;
+    else if (run.target == Target::Png)
+        saved = complete && savePng(run.path, std::move(run.image), why);
+    if (run.target != Target::Window && !saved)
+        app_.dialogs.message(withReason(kPictureNotSaved, run.reason.empty() ? why : run.reason));
 }
 
 // ---- Save Picture ---------------------------------------------------------------------------
 
 void PlotWindow::SavePictureClick() {
-    if (running_) return;
+    if (run_->running()) return;
     const std::string proposal = toWindows1252(datafileStem(app_.problem.fileName) + QLatin1Char('-') +
                                                QString::fromLatin1(pictureSuffix()) + QStringLiteral(".png"));
     const std::optional<std::string> path = app_.dialogs.saveFileName(
         {kPictureFilter, kPictureExtension, app_.state.paths.initialDirectory, proposal});
     if (!path) return;
-    const bool saved = QFile::decodeName(path->c_str()).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)
-                           ? saveSvg(*path)
-                           : savePng(*path);
-    if (!saved) app_.dialogs.message("Saving picture failed or canceled");
-}
-
-bool PlotWindow::saveSvg(const std::string& path) {
-    const int width = size().width(), height = size().height();
-    SvgCanvas canvas(width, height, kSilver);
-    PlotReport report;
-    if (!runDrawing(canvas, width, height, report)) return false;
-    drawCaptionPanel(canvas, width, toWindows1252(panel_->text()));
-    return replaceFileContent(path, canvas.document());
-}
-
-bool PlotWindow::savePng(const std::string& path) {
-    QImage image;
-    if (pictureCurrent()) {
-        image = picture_.copy();
-    } else {
-        image = QImage(size(), QImage::Format_RGB32);
-        image.fill(toQColor(kSilver));
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        PlotReport report;
-        if (!runDrawing(canvas, image.width(), image.height(), report)) return false;
+    const bool svg = QFile::decodeName(path->c_str()).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+    if (!svg && pictureCurrent()) {
+        std::string why;
+        if (!savePng(*path, picture_.copy(), why)) app_.dialogs.message(withReason(kPictureNotSaved, why));
+        return;
     }
+    // A picture not drawn yet (or an SVG, drawn anew) is drawn on the worker thread and saved when
+    // the drawing has ended.
+    if (!startRun(svg ? Target::Svg : Target::Png, *path)) app_.dialogs.message(kPictureNotSaved);
+}
+
+bool PlotWindow::savePng(const std::string& path, QImage image, std::string& why) {
     {
         QPainter painter(&image);
         panel_->render(&painter, QPoint(0, 0));
     }
     ReplacementDevice file(path);
-    return image.save(&file, "PNG") && file.commit();
+    const bool saved = image.save(&file, "PNG") && file.commit();
+    if (!saved) why = file.error();
+    return saved;
 }
 
 } // namespace velkor

@@ -1,13 +1,13 @@
 // What the contour window and the 3D-graph window share: a lime panel across the top with the
 // contour legend as its caption and a help button at its right end, a picture of the plot drawn
-// through QtCanvas, the tracking run that lets the event loop work and can be stopped, and the
-// Save Picture command of the context menu.
+// through QtCanvas on a worker thread, and the Save Picture command of the context menu.
 //
-// The plot is drawn into an image, not inside a paint event: a tracking run lets the event loop
-// run after every sweep, and a paint of the window that comes in meanwhile shows the picture as
-// far as it has grown instead of starting a second run. The finished picture stays until the
-// problem, the options it reads, the view (a zoom) or the window size change; the steps of the
-// last whole tracking run are kept, so that a new view or size replays them without tracking.
+// The plot is drawn into an image on a worker thread (at a million elements the mesh alone takes a
+// second, and a tracking run longer): the window shows the picture as far as it has grown, and the
+// finished picture stays until the problem, the options it reads, the view (a zoom) or the window
+// size change. A drawing only reads the problem; it is stopped and waited for before anything
+// changes the problem, and drawn again afterwards. The steps of the last whole tracking run are
+// kept, so that a new view or size replays them without tracking.
 #pragma once
 
 #include <QImage>
@@ -21,20 +21,20 @@
 #include "model/changes.h"
 #include "results/graph_page.h"
 #include "results/track_recording.h"
+#include "ui/background_run.h"
 #include "ui/secondary_window.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QToolButton;
 class QTransform;
 
 namespace velkor {
 
 class Canvas;
-class Document;
 class ElementLocator;
-class WindowFeedback;
 
 class PlotWindow : public SecondaryWindow {
     Q_OBJECT
@@ -54,6 +54,7 @@ class PlotWindow : public SecondaryWindow {
     // Drawing runs started so far, and element locators built for all plot windows.
     int drawingsStarted() const { return drawingsStarted_; }
     static int locatorsBuilt();
+    bool drawingRunning() const { return run_->running(); }
 
     // Size and place of a new window: nearly the whole screen, below the main window's tool bar.
     // The window can be resized and maximised; its picture is drawn again once the size settles.
@@ -64,17 +65,29 @@ class PlotWindow : public SecondaryWindow {
     // Save Picture...: SVG or PNG of what the window shows, at its size.
     void SavePictureClick();
 
-    // Called after every repaint during a tracking run (tests and screenshots look here).
+    // Called after every picture of a drawing run shown while the run goes on (tests and
+    // screenshots look here).
     std::function<void()> afterProgressShown;
 
     QToolButton* SpeedButtonHelp = nullptr;
+    // Shown while a drawing runs, left of Help: stops it, as Escape does.
+    QPushButton* ButtonCancel = nullptr;
     QAction* SavePicture = nullptr;
+    void ButtonCancelClick();
 
   protected:
     PlotWindow(Application& app, WindowId id, const char* caption, Change dependsOn);
+    ~PlotWindow() override;
 
-    // Draws the plot on a canvas of the given size; the legend goes to callbacks.legendReady.
-    virtual PlotReport drawPlot(Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) = 0;
+    // How the window draws its plot: a function of the problem (read on a worker thread, so it
+    // holds what it needs of the options and the view, copied when it is made), a canvas of the
+    // given size and the callbacks. The legend goes to callbacks.legendReady.
+    using Drawing =
+        std::function<PlotReport(const Problem&, Canvas&, int width, int height, const PlotCallbacks&)>;
+    virtual Drawing plotDrawing() = 0;
+    // Whether a drawing builds the element locator when none is kept, even without particles (the
+    // contour window's cursor position needs it).
+    virtual bool wantsLocator() const { return false; }
     // The proposed picture name after the datafile's: "<name>-<suffix>.png".
     virtual const char* pictureSuffix() const = 0;
 
@@ -91,8 +104,6 @@ class PlotWindow : public SecondaryWindow {
     // Until the picture of a new view is drawn, the old one is shown through this transform (from
     // its canvas to the present one); false when there is none.
     virtual bool previewTransform(QTransform& transform) const;
-    // A whole picture has just been drawn.
-    virtual void pictureComplete();
     // The element locator of the present mesh, shared by the plot windows and built once per mesh.
     std::shared_ptr<const ElementLocator> locator();
 
@@ -104,19 +115,28 @@ class PlotWindow : public SecondaryWindow {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    struct Run; // one drawing run: what it is drawn for, and what it leaves
+    enum class Target { Window, Png, Svg };
+
     // The panel across the top, the help button at its right end.
     void placePanel();
     void documentChanged(Change what);
     void setLegend(const std::string& legend);
     // The legend, and after it the mark of results that no longer answer the problem.
     void showPanelText();
+    // Starts the drawing of the window's picture (when it is not current and nothing holds it).
     void drawPicture();
-    // One run of the drawing on a canvas; false when it was stopped before the end.
-    bool runDrawing(Canvas& canvas, int width, int height, PlotReport& report);
-    // Through a file replacement: a failed save leaves the file that was there.
-    bool saveSvg(const std::string& path);
-    bool savePng(const std::string& path);
+    // Starts a drawing run for the target; false when none could be started.
+    bool startRun(Target target, const std::string& path);
+    void runEnded(Run& run);
+    // The picture of a run so far, on the screen.
+    void showPictureSoFar(uint64_t run, const QImage& image);
+    // Cancel shown while a run goes on.
+    void showCancel();
+    // A run stops and is waited for: before the problem changes, or the window hides.
     void stopRun();
+    // Writes the PNG of the picture with the panel over it; false (and why) when it was not written.
+    bool savePng(const std::string& path, QImage image, std::string& why);
 
     Change dependsOn_;
     QLabel* panel_ = nullptr;
@@ -130,13 +150,16 @@ class PlotWindow : public SecondaryWindow {
     uint64_t pictureGeneration_ = 0;
     uint64_t viewGeneration_ = 0;
     uint64_t pictureViewGeneration_ = 0;
-    TrackRecording tracks_; // of the last whole run for this generation
+    // The steps of the last whole run of this generation. Filled on the worker's thread while a run
+    // goes on; read and cleared on the window's only when none does.
+    TrackRecording tracks_;
     QSize pictureSize_;
-    WindowFeedback* feedback_ = nullptr; // of the run going on
-    bool running_ = false;
+    uint64_t runNumber_ = 0; // of the run going on; pictures of earlier ones are dropped
     bool stoppedByUser_ = false;
     bool ownChange_ = false; // the run's own notice of the heights it clamped
     int drawingsStarted_ = 0;
+    // Last: a run still going on is waited for before anything it uses goes.
+    std::unique_ptr<BackgroundRun> run_;
 };
 
 } // namespace velkor

@@ -17,6 +17,7 @@ SecondaryWindow::SecondaryWindow(Application& app, WindowId id, const char* capt
     : QWidget(nullptr, Qt::Window), app_(app), id_(id) {
     setWindowTitle(QString::fromLatin1(caption));
     setAttribute(Qt::WA_QuitOnClose, false);
+    connect(&app.document, &Document::holdChanged, this, [this] { problemHeld(app_.document.held()); });
 }
 
 void SecondaryWindow::FormClose() {

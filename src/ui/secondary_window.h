@@ -21,6 +21,10 @@ class SecondaryWindow : public QWidget {
     // clears the shown flag and hides the window. Windows with more to do override it.
     virtual void FormClose();
 
+    // A long run began (or ended) holding the problem: a window that can change the problem
+    // holds its controls meanwhile (they stay readable).
+    virtual void problemHeld(bool held) { (void)held; }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -548,8 +548,9 @@ void TableGrid::focusChanged(QWidget* old, QWidget* now) {
 void showPanelNow(QWidget* panel) {
     panel->show();
     panel->raise();
+    // Painted at once, without running the event loop: the work it announces may follow on this
+    // thread (reading a datafile) before the loop turns again.
     panel->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace velkor

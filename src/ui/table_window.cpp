@@ -107,6 +107,10 @@ TableWindow::TableWindow(Application& app, WindowId id, const char* caption,
     layoutWindow();
 }
 
+void TableWindow::problemHeld(bool held) {
+    grid_->setEditable(!held);
+}
+
 TableWindow::~TableWindow() {
     // The grid must not ask a form that is gone.
     grid_->setForm(nullptr);
@@ -247,12 +251,15 @@ void TableWindow::gridKeyPress(char& key) {
 // ---- buttons --------------------------------------------------------------------------------------
 
 void TableWindow::SpeedButtonHelpClick() {
-    showOwnMessage(form_->helpText());
+    showOwnMessage(form_->helpText(), true);
 }
 
-void TableWindow::showOwnMessage(const std::string& text) {
+void TableWindow::showOwnMessage(const std::string& text, bool help) {
     ownMessageOpen_ = true;
-    app_.dialogs.message(text);
+    if (help)
+        app_.dialogs.help(text);
+    else
+        app_.dialogs.message(text);
     ownMessageOpen_ = false;
 }
 

@@ -66,13 +66,15 @@ class TableWindow : public SecondaryWindow {
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // The grid only shows while a long run holds the problem.
+    void problemHeld(bool held) override;
 
   private:
     void layoutWindow();
     void placeWindow();
     void commitRememberedCell();
     // A message box of the window's own; the activation it gives back is not a new activation.
-    void showOwnMessage(const std::string& text);
+    void showOwnMessage(const std::string& text, bool help = false);
     void page(PageButton button);
     void documentChanged(Change what);
 

@@ -1,5 +1,6 @@
 // What velkor-batch's exit status promises a script: 0 done, 1 not loaded, 2 a usage error, 3 an
-// operation refused by the program or an output not written (after every output was tried).
+// operation refused by the program or an output not written (after every output was tried), 4
+// solved but the results invalid.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -60,6 +61,24 @@ TEST_F(BatchExitStatus, RefusedSolveIsThreeAndLoadFailureOne) {
     EXPECT_EQ(run("flat.fem solve --summary"), 3);
     EXPECT_NE(err().find("has no area"), std::string::npos);
     EXPECT_EQ(run("missing.fem"), 1);
+}
+
+// Regression: a solve that pumped the aquifer dry exited 0 and said nothing; the window shows
+// "Results invalid", and a script must be able to tell.
+TEST_F(BatchExitStatus, InvalidResultsAreFourWithTheWarningOnStandardError) {
+    const std::string pumped = std::string(VELKOR_TEST_DATA_DIR) + "/ui_pumped.fem";
+    EXPECT_EQ(run(pumped + " solve --summary -o solved.fem"), 4);
+    EXPECT_NE(err().find("Warning : Water level locally below bottom of aquifer. Results invalid.\n"),
+              std::string::npos);
+    EXPECT_NE(out().find("warning 1\n"), std::string::npos);
+    EXPECT_TRUE(written("solved.fem"));
+    // Loaded with the flag but not solved: nothing was solved, nothing is invalid.
+    EXPECT_EQ(run("solved.fem"), 0);
+    // A failure outweighs the invalid results.
+    EXPECT_EQ(run(pumped + " solve -o no/such/folder/x.fem"), 3);
+    EXPECT_NE(err().find("Writing datafile failed.  Disk full ?\nNo such file or directory"),
+              std::string::npos)
+        << err();
 }
 
 TEST_F(BatchExitStatus, SummaryCycleLinesSayWhetherTheCycleConverged) {

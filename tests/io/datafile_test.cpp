@@ -185,17 +185,17 @@ TEST(WriteDatafile, FailureKeepsWhatWasThereAndTheModel) {
     ScratchDirectory dir;
     Problem p = sampleProblem();
 
-    // Target directory missing.
+    // Target directory missing. The program's line, then the system's reason on the next.
     Result result = writeDatafile(p, dir.file("missing/Data2.fem"));
     EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.message, "Writing datafile failed.  Disk full ?");
+    EXPECT_EQ(result.message, "Writing datafile failed.  Disk full ?\nNo such file or directory");
 
     // Target is a directory holding a file: both stay, and no temporary file is left beside it.
     std::filesystem::create_directory(dir.file("Data3.fem"));
     writeFile(dir.file("Data3.fem/keep.txt"), "keep");
     result = writeDatafile(p, dir.file("Data3.fem"));
     EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.message, "Writing datafile failed.  Disk full ?");
+    EXPECT_EQ(result.message, "Writing datafile failed.  Disk full ?\nIs a directory");
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("Data3.fem")));
     EXPECT_EQ(fileContent(dir.file("Data3.fem/keep.txt")), "keep");
     EXPECT_EQ(dir.entryCount(), 1u);

@@ -41,7 +41,7 @@ TEST(FileReplacement, ReadOnlyFileIsRefusedAndKept) {
             Problem problem = velkor::testing::defaultProblem();
             const Result result = writeDatafile(problem, path);
             return result.outcome == Outcome::FileError &&
-                   result.message == "Writing datafile failed.  Disk full ?" &&
+                   result.message == "Writing datafile failed.  Disk full ?\nPermission denied" &&
                    !replaceFileContent(path, "new");
         },
         ChildLimits{.unprivileged = true}));
@@ -118,8 +118,12 @@ TEST(FileReplacement, FailedWriteLeavesTheOldFileWhole) {
     writeFile(linked, "old linked");
     std::filesystem::create_hard_link(linked, dir.file("other.fem"));
     for (const std::string& path : {single, linked}) {
-        EXPECT_TRUE(holdsInChild([&] { return !replaceFileContent(path, std::string(20000, 'x')); },
-                                 ChildLimits{.fileSizeLimit = 4096}));
+        EXPECT_TRUE(holdsInChild(
+            [&] {
+                std::string why;
+                return !replaceFileContent(path, std::string(20000, 'x'), &why) && why == "File too large";
+            },
+            ChildLimits{.fileSizeLimit = 4096}));
     }
     EXPECT_EQ(fileContent(single), "old single");
     EXPECT_EQ(fileContent(linked), "old linked");

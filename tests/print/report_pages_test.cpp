@@ -480,6 +480,49 @@ TEST(Report, StopsBetweenPagesWhenAskedOrAtItsPageLimit) {
     EXPECT_EQ(outcome.pages, 2);
 }
 
+// The pages a job will take are known before it starts, so that its progress can say how much is
+// printed: page k of n, and the share of the pages done.
+class PageProgress : public Feedback {
+  public:
+    std::vector<Progress> pages;
+    void progress(const Progress& progress) override {
+        if (progress.stage == Stage::Printing) pages.push_back(progress);
+    }
+};
+
+TEST(Report, ProgressCountsThePagesItPlanned) {
+    Problem problem;
+    defaultProblem(problem);
+    mainNodes(problem, 300); // general data over several pages, six node pages
+    problem.NM = 0;
+    struct Case {
+        OptionSettings options;
+        int height;
+    };
+    OptionSettings all = only(true, true, true, true);
+    all.CheckContours = all.Check3D = true;
+    for (const Case& c :
+         {Case{only(true, false), 1120}, Case{only(true, true), 1120}, Case{only(false, true), 1120},
+          Case{all, 1120}, Case{all, 400}, Case{only(false, false), 1120}}) {
+        PageRecorder sink;
+        sink.height = c.height;
+        ASSERT_TRUE(sink.beginDocument());
+        const int32_t planned = plannedPages(problem, sink, c.options);
+        PageProgress progress;
+        PlotCallbacks callbacks;
+        callbacks.feedback = &progress;
+        const ReportOutcome outcome = printReportItems(problem, sink, c.options, callbacks);
+        EXPECT_EQ(planned, outcome.pages);
+        ASSERT_EQ(progress.pages.size(), static_cast<std::size_t>(outcome.pages));
+        for (std::size_t k = 0; k < progress.pages.size(); ++k) {
+            EXPECT_EQ(progress.pages[k].page, static_cast<int32_t>(k + 1));
+            EXPECT_EQ(progress.pages[k].pages, planned);
+            EXPECT_EQ(progress.pages[k].percent,
+                      static_cast<int32_t>(100 * k / static_cast<std::size_t>(planned)));
+        }
+    }
+}
+
 TEST(Report, TinyPageStillBreaksEveryRow) {
     // Lines per page below the first free line: one row on every page instead of running off it.
     Problem problem;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -165,13 +167,17 @@ TEST(ContourPlot, NodesOnOneVerticalLineTakeTheScaleFromTheHeight) {
     EXPECT_DOUBLE_EQ(view.s, 545.0 / 500);
 }
 
-TEST(ContourPlot, PaintDuringATrackingRunDrawsWithoutPathlines) {
+// A drawing only reads the problem: one made while another one's tracking run is under way (a
+// window and a printed page at once) draws the same pathlines, and a cancel stops a drawing
+// between sweeps and part-way through the mesh.
+TEST(ContourPlot, DrawingsBesideEachOtherAndCancelledOnes) {
     Problem problem;
     makeWellStrip(problem);
-    RecordingCanvas outer, inner;
+    const std::vector<Particle> particles(problem.particles.begin(), problem.particles.begin() + problem.NP);
+    RecordingCanvas outer, inner, alone;
     PlotReport nested;
     struct Nested : Feedback {
-        Problem* problem;
+        const Problem* problem;
         RecordingCanvas* inner;
         PlotReport* nested;
         int sweeps = 0;
@@ -187,9 +193,45 @@ TEST(ContourPlot, PaintDuringATrackingRunDrawsWithoutPathlines) {
     callbacks.feedback = &feedback;
     const PlotReport report = drawContourPlot(problem, outer, 400, 300, callbacks);
     EXPECT_EQ(report.track.outcome, Outcome::Cancelled);
+    EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.track.sweeps, 5);
-    EXPECT_EQ(nested.track.outcome, Outcome::Busy);
-    EXPECT_TRUE(drawsAnyShape(inner));
+    EXPECT_EQ(nested.track.outcome, Outcome::Done);
+    EXPECT_FALSE(nested.cancelled);
+    drawContourPlot(problem, alone, 400, 300);
+    EXPECT_EQ(inner.calls, alone.calls);
+    for (int32_t p = 0; p < problem.NP; ++p) {
+        EXPECT_EQ(problem.particles[static_cast<std::size_t>(p)].Z, particles[static_cast<std::size_t>(p)].Z);
+        EXPECT_EQ(problem.particles[static_cast<std::size_t>(p)].element,
+                  particles[static_cast<std::size_t>(p)].element);
+    }
+
+    // Cancelled before the mesh is done: no contour and no pathline is drawn.
+    Problem large;
+    StripLayout layout;
+    layout.nx = 400; // 16000 elements: the first ask comes after 4096 of them
+    layout.ny = 20;
+    makeStrip(large, layout);
+    addParticle(large, 20, 50, 4);
+    struct Cancelling : Feedback {
+        bool cancelRequested() override { return true; }
+    } cancelling;
+    PlotCallbacks stop;
+    stop.feedback = &cancelling;
+    // Wide enough that every element is drawn with its sides (not the block outline of a dense
+    // mesh).
+    RecordingCanvas cut, whole;
+    const PlotReport stopped = drawContourPlot(large, cut, 2000, 600, stop);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(stopped.track.outcome, Outcome::NothingToDo);
+    drawContourPlot(large, whole, 2000, 600);
+    const auto polygons = [](const RecordingCanvas& canvas) {
+        return std::count_if(canvas.calls.begin(), canvas.calls.end(),
+                             [](const std::string& call) { return call.rfind("polygon", 0) == 0; });
+    };
+    EXPECT_EQ(polygons(whole), 16000);
+    EXPECT_LT(polygons(cut), 1000); // asked after a few hundred elements
+    const PlotReport graph = draw3DGraph(large, cut, 400, 300, GraphChoices{}, stop);
+    EXPECT_TRUE(graph.cancelled);
 }
 
 TEST(ThreeDGraph, DefaultOptionsAtFortyFiveDegrees) {

@@ -56,9 +56,9 @@ TEST_F(ScreenshotsEditors, EditMesh) {
     QTest::mouseClick(main().SpeedButtonMesh, Qt::LeftButton);
     TFormMesh& m = mesh();
     showExposed(m);
-    QTest::mouseClick(m.SpeedButtonSplit4, Qt::LeftButton);
+    click(m.SpeedButtonSplit4);
     save("editors_mesh_split4_label.png", &m);
-    QTest::mouseClick(m.SpeedButtonSplit4, Qt::LeftButton);
+    click(m.SpeedButtonSplit4);
     for (const auto& [x, y] : {std::pair{200.0, 150.0}, {1000.0, 450.0}}) {
         QTest::mouseClick(m.SpeedButtonNode, Qt::LeftButton);
         moveToWorld(m, x, y);

@@ -82,8 +82,9 @@ TEST_F(FastSolverOption, NextSolveFollowsTheBox) {
     ASSERT_EQ(fast.size(), iterated.size());
     for (std::size_t i = 0; i < fast.size(); ++i)
         EXPECT_NEAR(fast[i], iterated[i], 1e-6) << "node " << i + 1;
-    // Only the save dialog's cancellation was said.
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>(2, "Saving datafile failed or canceled"));
+    // Nothing was said: the save dialogs' Cancel needs no message.
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.saveRequests.size(), 2u);
 
     clickFastSolver();
     EXPECT_FALSE(app->options.CheckFastSolver);
@@ -99,7 +100,7 @@ TEST_F(FastSolverOption, ClosingTheWindowDuringAFastSolveEndsTheProgram) {
         if (closes++ == 0) main().close();
     };
     click(main().SpeedButtonCalc);
-    EXPECT_EQ(closes, 1);
+    EXPECT_GE(closes, 1);
     EXPECT_EQ(endRequests, 1);
     EXPECT_TRUE(dialogs.saveRequests.empty());
     EXPECT_TRUE(dialogs.messages.empty());

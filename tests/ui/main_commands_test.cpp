@@ -285,9 +285,11 @@ TEST_F(MainCommands, LookAndSizeOfTheWindow) {
     EXPECT_EQ(main().centralWidget()->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(main().ToolBar->palette().color(QPalette::Window), QColor(0, 0xFF, 0));
     EXPECT_EQ(main().PanelGeneral->palette().color(QPalette::Window), QColor(0, 0xFF, 0));
-    EXPECT_EQ(main().ProgressPanel->palette().color(QPalette::Window), QColor(0xFF, 0, 0));
+    // The panels that say what the program does have the main window's colours; red is a warning.
+    EXPECT_EQ(main().ProgressPanel->palette().color(QPalette::Window), QColor(0, 0xFF, 0));
+    EXPECT_EQ(main().PanelWait->palette().color(QPalette::Window), QColor(0, 0xFF, 0));
+    EXPECT_EQ(main().PanelRead->palette().color(QPalette::Window), QColor(0, 0xFF, 0));
     EXPECT_EQ(main().PanelWarning->palette().color(QPalette::Window), QColor(0xFF, 0, 0));
-    EXPECT_EQ(main().PanelWait->palette().color(QPalette::Window), QColor(0xFF, 0, 0));
     // Fixed cells are yellow, the cells the user types into are not.
     const QAbstractItemModel* general = main().GeneralGrid->view()->model();
     EXPECT_EQ(general->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xFF, 0xFF, 0));

@@ -117,11 +117,7 @@ void expectTheFourteenSheets(const std::string& pdf) {
 class ManualWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::remove(kInstallationFileName);
-        app = std::make_unique<Application>(dialogs);
-        app->endProgram = [] {};
-        app->mainWindow().show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->mainWindow()));
+        app = startProgram(dialogs);
         QTest::mouseClick(app->mainWindow().SpeedButtonManual, Qt::LeftButton);
         ASSERT_TRUE(manual().isVisible());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&manual()));

@@ -112,6 +112,7 @@ TEST_F(OptionsWindow, PreconditionerFollowsClicksAndSettingsSurviveNew) {
     QTest::mouseClick(w.CheckPreconditioner, Qt::LeftButton);
     EXPECT_FALSE(problem().preconditioner);
     main().SpeedButtonCalcClick();
+    finishLongRun();
     EXPECT_EQ(problem().errorLog, plain.errorLog);
 
     // New keeps every setting, and the flag stays what the box shows.
@@ -287,6 +288,8 @@ TEST_F(PlotWindows, SavedPicturesAreWhatTheWindowShowsAndChangeNothing) {
     show(contours(), QSize(900, 500));
     dialogs.saveAnswers.push_back(std::string("window.svg"));
     contours().SavePicture->trigger();
+    // The picture is drawn anew for the SVG file, on the worker thread.
+    waitUntil([&] { return !contours().drawingRunning(); });
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].fileName, "Val1-contours.png");
     const std::string batch = std::string(VELKOR_BATCH_PROGRAM) + " " + VELKOR_EXAMPLES_DIR +
@@ -309,7 +312,12 @@ TEST_F(PlotWindows, SavedPicturesAreWhatTheWindowShowsAndChangeNothing) {
 
     dialogs.saveAnswers.push_back(std::string("no/such/folder/window.png"));
     contours().SavePicture->trigger();
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Saving picture failed or canceled"});
+    dialogs.saveAnswers.push_back(std::string("no/such/folder/window.svg"));
+    contours().SavePicture->trigger();
+    waitUntil([&] { return !contours().drawingRunning(); });
+    // The program's line, then the system's reason.
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>(2, "Saving picture failed or canceled\nNo such file or directory"));
     std::filesystem::create_directories("after");
     ASSERT_TRUE(writeDatafile(problem(), "after/Val1.fem").ok());
     EXPECT_TRUE(fileText("before/Val1.fem") == fileText("after/Val1.fem"));
@@ -324,7 +332,7 @@ TEST_F(TrackingRun, PaintDuringTheRunShowsThePictureSoFarWithoutASecondRun) {
     contours().setFixedSize(500, 300);
     int shown = 0;
     contours().afterProgressShown = [&] {
-        shown += trackingInProgress();
+        shown += contours().drawingRunning();
         contours().repaint();
         EXPECT_EQ(contours().drawingsStarted(), 1);
         const QRect plot(0, 30, 500, 270);
@@ -344,25 +352,25 @@ TEST_F(TrackingRun, EscapeClosingOrACommandStopsTheRun) {
     waitUntil([&] { return contours().pictureState() == PlotWindow::PictureState::Stopped; });
     EXPECT_EQ(contours().pictureState(), PlotWindow::PictureState::Stopped);
     EXPECT_TRUE(everyParticleOutsideAnyElement());
-    EXPECT_FALSE(app->workRunning());
+    EXPECT_FALSE(contours().drawingRunning());
     QCoreApplication::processEvents();
     EXPECT_EQ(contours().drawingsStarted(), 1); // stopped stays stopped
 
     contours().afterProgressShown = [&] { contours().close(); };
     main().SpeedButtonContoursClick();
     main().SpeedButtonContoursClick();
-    waitUntil([&] { return contours().drawingsStarted() == 2 && !app->workRunning(); });
+    waitUntil([&] { return contours().drawingsStarted() == 2 && !contours().drawingRunning(); });
     EXPECT_FALSE(app->isShown(WindowId::Contours));
     EXPECT_TRUE(everyParticleOutsideAnyElement());
 
-    // A command stops the run and then runs; a window it leaves on the screen draws again.
+    // A command that leaves the problem alone lets the run go on.
     contours().afterProgressShown = [&] {
         contours().afterProgressShown = nullptr;
         main().SpeedButtonManualClick();
     };
     show(contours(), QSize(500, 300));
     EXPECT_TRUE(app->isShown(WindowId::Manual));
-    EXPECT_EQ(contours().drawingsStarted(), 4);
+    EXPECT_EQ(contours().drawingsStarted(), 3);
     graph().afterProgressShown = [&] { main().SpeedButtonOptionsClick(); };
     main().SpeedButton3dClick();
     waitUntil([&] { return app->isShown(WindowId::Options); });
@@ -370,30 +378,35 @@ TEST_F(TrackingRun, EscapeClosingOrACommandStopsTheRun) {
     EXPECT_TRUE(everyParticleOutsideAnyElement());
 }
 
-TEST_F(TrackingRun, LimitsWaitForTheRunAndQuitEndsTheProgramAfterIt) {
+// A drawing only reads the problem on its thread: new limits, which make the tables anew, stop it
+// first (and wait for it), and the window draws again; closing the program stops it as well.
+TEST_F(TrackingRun, NewLimitsStopTheRunFirstAndQuitEndsTheProgram) {
     openExample("Val1.fem");
     TableGrid& limits = *main().InstallationGrid;
+    int started = 0;
     contours().afterProgressShown = [&] {
         contours().afterProgressShown = nullptr;
-        // New limits would make the tables anew under the tracker.
+        started = contours().drawingsStarted();
         limits.setCurrentCell(1, 4);
-        typeIntoCell(limits, QStringLiteral("2"));
+        typeIntoCell(limits, QStringLiteral("7"));
         pressKey(limits, Qt::Key_Return);
+        EXPECT_FALSE(contours().drawingRunning());
+        EXPECT_EQ(problem().limits.PMAX, 7);
         EXPECT_EQ(problem().NN, 1089);
-        EXPECT_TRUE(limits.hasPendingEdit());
     };
     show(contours());
-    EXPECT_EQ(problem().limits.PMAX, app->installation.limits.PMAX);
+    EXPECT_EQ(app->installation.limits.PMAX, 7);
+    EXPECT_GT(contours().drawingsStarted(), started);
 
     app->document.notify(Change::Particles);
     contours().afterProgressShown = [&] {
+        contours().afterProgressShown = nullptr;
         main().close();
-        EXPECT_EQ(endRequests, 0);
-        EXPECT_TRUE(problem().tablesAllocated);
     };
     waitUntil([&] { return endRequests > 0; });
     EXPECT_EQ(endRequests, 1);
     EXPECT_FALSE(problem().tablesAllocated);
+    EXPECT_FALSE(contours().drawingRunning());
 }
 
 TEST_F(TrackingRun, LocatorKeptUntilTheMeshChangesAndClampedHeightsAnnounced) {

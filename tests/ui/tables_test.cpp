@@ -402,7 +402,7 @@ TEST_F(WellsWindow, AnEditShowsInTheNodeTableAndInTheNextSolve) {
     ASSERT_TRUE(readDatafile(reference, testData("io_wells_particles.fem")).ok());
     const std::string out = (std::filesystem::current_path() / "tables_wells.fem").string();
     dialogs.saveAnswers.push_back(out);
-    QTest::mouseClick(main().SpeedButtonCalc, Qt::LeftButton);
+    click(main().SpeedButtonCalc);
     std::filesystem::remove(out);
     EXPECT_EQ(problem().nodes[2].F, 12); // prescribed as edited
     EXPECT_NE(problem().nodes[4].F, reference.nodes[4].F);

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPrinter>
@@ -153,6 +155,17 @@ inline std::string testData(const char* name) {
     return std::string(VELKOR_TEST_DATA_DIR) + "/" + name;
 }
 
+// A whole program, as main() builds it, with the given dialogs, its main window on the screen; the
+// process is not ended when the program ends.
+inline std::unique_ptr<Application> startProgram(Dialogs& dialogs) {
+    std::filesystem::remove(kInstallationFileName);
+    auto app = std::make_unique<Application>(dialogs);
+    app->endProgram = [] {};
+    app->mainWindow().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&app->mainWindow()));
+    return app;
+}
+
 // A whole program, as main() builds it, with scripted dialogs and without ending the process.
 class ProgramTest : public ::testing::Test {
   protected:
@@ -178,15 +191,29 @@ class ProgramTest : public ::testing::Test {
         click(main().SpeedButtonOpen);
     }
 
-    // A left click in the middle of a button, as the user gives it.
-    static void click(QAbstractButton* button) {
+    // A left click in the middle of a button, as the user gives it. A long run it starts (a solve,
+    // a Split pass, printing) is waited for, as the user waits for it; its progress reaches the
+    // windows (and the tests' hooks) meanwhile.
+    void click(QAbstractButton* button) {
         ASSERT_NE(button, nullptr);
+        const bool running = app->longRunActive();
         QTest::mouseClick(button, Qt::LeftButton);
+        if (!running) finishLongRun();
     }
     // A menu item chosen: the action's trigger, as a click on it or its shortcut gives.
-    static void choose(QAction* action) {
+    void choose(QAction* action) {
         ASSERT_NE(action, nullptr);
+        const bool running = app->longRunActive();
         action->trigger();
+        if (!running) finishLongRun();
+    }
+    // Lets the event loop run until no long run goes on (or a minute has passed).
+    void finishLongRun() {
+        QElapsedTimer clock;
+        clock.start();
+        while (app && app->longRunActive() && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_FALSE(app && app->longRunActive()) << "a long run did not end";
     }
 
     // Types into the editor of the grid's current cell, replacing its text, as a user would.

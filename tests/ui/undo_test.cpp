@@ -134,12 +134,14 @@ TEST_F(Undo, UnsavedChangesAreNeverDroppedWithoutAQuestion) {
     EXPECT_EQ(dialogs.questions[0], "Save changes to Data1.fem?");
     EXPECT_EQ(endRequests, 0);
 
-    // Save, with the save dialog cancelled: not saved, so the program goes on and keeps the mark.
+    // Save, with the save dialog cancelled: not saved, so the program goes on and keeps the mark,
+    // and nothing is said (the user cancelled).
     dialogs.saveChoices = {SaveChoice::Save};
     dialogs.saveAnswers.push_back(std::nullopt);
     choose(main().Quit2);
     EXPECT_EQ(endRequests, 0);
     EXPECT_EQ(title(), QStringLiteral("VELKOR - Data1.fem*"));
+    EXPECT_TRUE(dialogs.messages.empty());
 
     // A save that fails keeps the mark and the problem.
     dialogs.saveChoices = {SaveChoice::Save};

@@ -190,7 +190,7 @@ TEST_F(EditorViews, MeshLinesOffShowsTheBlocksAndShowingAgainIsTheFullView) {
     showMesh();
     TFormMesh& w = mesh();
     for (int pass = 0; pass < 3; ++pass)
-        QTest::mouseClick(w.SpeedButtonSplit4, Qt::LeftButton);
+        click(w.SpeedButtonSplit4); // waits for the pass, as the user does
     const QImage lines = pictureOf(w);
     QTest::mouseClick(w.CheckMeshLines, Qt::LeftButton);
     const QImage blocks = pictureOf(w);
@@ -273,6 +273,8 @@ TEST_F(ContourViews, LabelsFromTheOptionsWindowInTheSavedPicture) {
     TFormContours& w = contours();
     dialogs.saveAnswers.push_back(std::string("labelled.svg"));
     w.SavePicture->trigger();
+    // The picture is drawn anew for the SVG file, on the worker thread.
+    waitUntil([&] { return !w.drawingRunning(); });
     const std::string svg = fileText("labelled.svg");
     // Every label: a white box, its text in red after the boxes; the box's middle lies on the
     // contour of the head it names.
