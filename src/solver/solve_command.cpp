@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/direct_solve.h"
@@ -23,26 +24,25 @@ constexpr int32_t kCycles = 6;
 // Counts within the capacities and every stored index inside its table, so that no step of the
 // solve reads or writes past a table whatever a datafile held.
 std::string checkReferences(const Problem& problem) {
-    if (problem.NN < 0 || static_cast<std::size_t>(problem.NN) > problem.nodes.size() || problem.NM < 0 ||
-        static_cast<std::size_t>(problem.NM) > problem.elements.size() || problem.NW < 0 ||
-        static_cast<std::size_t>(problem.NW) > problem.wellNodes.size() ||
-        static_cast<std::size_t>(problem.NW) > problem.wellQ.size())
+    if (problem.NN < 0 || idx(problem.NN) > problem.nodes.size() || problem.NM < 0 ||
+        idx(problem.NM) > problem.elements.size() || problem.NW < 0 ||
+        idx(problem.NW) > problem.wellNodes.size() || idx(problem.NW) > problem.wellQ.size())
         return "The numbers of nodes, elements or wells exceed the tables of the program.\n\n"
                "The problem cannot be solved.";
     for (int32_t m = 0; m < problem.NM; ++m) {
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem.elements[idx(m)];
         for (int corner = 0; corner < 3; ++corner)
             if (e.node[corner] < 0 || e.node[corner] >= problem.NN)
                 return format("Element %d refers to node %d, which does not exist.\n\n"
                               "The problem cannot be solved.",
                               m + 1, e.node[corner] + 1);
-        if (e.soil < 0 || static_cast<std::size_t>(e.soil) >= problem.soils.size())
+        if (e.soil < 0 || idx(e.soil) >= problem.soils.size())
             return format("Element %d refers to block %d, which does not exist.\n\n"
                           "The problem cannot be solved.",
                           m + 1, e.soil + 1);
     }
     for (int32_t w = 0; w < problem.NW; ++w) {
-        const int32_t node = problem.wellNodes[static_cast<std::size_t>(w)];
+        const int32_t node = problem.wellNodes[idx(w)];
         if (node < 0 || node >= problem.NN)
             return format("Well %d lies at node %d, which does not exist.\n\n"
                           "The problem cannot be solved.",
@@ -67,9 +67,8 @@ std::string checkSystem(const SystemMatrix& matrix, const std::vector<double>& s
                       "Check the coordinates, permeabilities, infiltrations and well discharges.",
                       cycle + 1);
     for (int32_t k = 0; k < matrix.rows; ++k) {
-        const double d = matrix.diagonal[static_cast<std::size_t>(k)];
-        const bool usable =
-            roles[static_cast<std::size_t>(k)] == FreeNode ? d > 0 : (!preconditioned || d != 0);
+        const double d = matrix.diagonal[idx(k)];
+        const bool usable = roles[idx(k)] == FreeNode ? d > 0 : (!preconditioned || d != 0);
         if (!usable)
             return format("The head of node %d cannot be computed: no element with a permeability "
                           "above zero connects it.\n\n"
@@ -85,25 +84,24 @@ std::string checkSystem(const SystemMatrix& matrix, const std::vector<double>& s
 // wanders to (heads of -6.5e16 were saved for a problem without any prescribed head). Nodes in no
 // such element are left to checkSystem, which names them.
 std::string checkHeadsDetermined(const Problem& problem) {
-    const auto n = static_cast<std::size_t>(problem.NN);
+    const auto n = idx(problem.NN);
     std::vector<int32_t> parent(n);
     for (std::size_t i = 0; i < n; ++i)
         parent[i] = static_cast<int32_t>(i);
     const auto root = [&parent](int32_t i) {
-        while (parent[static_cast<std::size_t>(i)] != i) {
-            parent[static_cast<std::size_t>(i)] =
-                parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(i)])];
-            i = parent[static_cast<std::size_t>(i)];
+        while (parent[idx(i)] != i) {
+            parent[idx(i)] = parent[idx(parent[idx(i)])];
+            i = parent[idx(i)];
         }
         return i;
     };
     std::vector<uint8_t> connected(n, 0);
     for (int32_t m = 0; m < problem.NM; ++m) {
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        if (!(problem.soils[static_cast<std::size_t>(e.soil)].K > 0)) continue;
+        const Element& e = problem.elements[idx(m)];
+        if (!(problem.soils[idx(e.soil)].K > 0)) continue;
         for (int corner = 0; corner < 3; ++corner) {
-            connected[static_cast<std::size_t>(e.node[corner])] = 1;
-            parent[static_cast<std::size_t>(root(e.node[corner]))] = root(e.node[(corner + 1) % 3]);
+            connected[idx(e.node[corner])] = 1;
+            parent[idx(root(e.node[corner]))] = root(e.node[(corner + 1) % 3]);
         }
     }
     bool anyFixed = false;
@@ -111,11 +109,10 @@ std::string checkHeadsDetermined(const Problem& problem) {
     for (std::size_t i = 0; i < n; ++i) {
         if (problem.nodes[i].Type == 0) continue;
         anyFixed = true;
-        fixedPart[static_cast<std::size_t>(root(static_cast<int32_t>(i)))] = 1;
+        fixedPart[idx(root(static_cast<int32_t>(i)))] = 1;
     }
     for (std::size_t i = 0; i < n; ++i) {
-        if (!connected[i] || problem.nodes[i].Type != 0 ||
-            fixedPart[static_cast<std::size_t>(root(static_cast<int32_t>(i)))])
+        if (!connected[i] || problem.nodes[i].Type != 0 || fixedPart[idx(root(static_cast<int32_t>(i)))])
             continue;
         if (!anyFixed)
             return "The heads cannot be determined: no node of the problem has a prescribed head.\n\n"
@@ -149,8 +146,8 @@ Balance waterBalance(const SystemMatrix& matrix, const std::vector<double>& supp
         rounding[k] += std::fabs(matrix.diagonal[k] * heads[k]);
         const int32_t end = matrix.offEnd[k];
         for (int32_t e = begin; e < end; ++e) {
-            const auto j = static_cast<std::size_t>(matrix.columns[static_cast<std::size_t>(e)]);
-            const double a = std::fabs(matrix.values[static_cast<std::size_t>(e)]);
+            const auto j = idx(matrix.columns[idx(e)]);
+            const double a = std::fabs(matrix.values[idx(e)]);
             const double between = a * std::fabs(heads[j] - heads[k]);
             flow[k] += between;
             flow[j] += between;
@@ -212,7 +209,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
 
     // The heads live in a working vector until all cycles have succeeded, so that a refusal
     // leaves the model's heads as they were.
-    const auto n = static_cast<std::size_t>(problem.NN);
+    const auto n = idx(problem.NN);
     auto [heads, bottom, roles] = nodeVectors(problem);
     std::vector<double> supply(n);
 

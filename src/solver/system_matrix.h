@@ -24,11 +24,9 @@ struct SystemMatrix {
     std::vector<double> diagonal; // A_kk
     std::vector<double> values;   // off-diagonal A_kj, parallel to columns
 
-    int32_t offBegin(int32_t k) const { return k == 0 ? 0 : offEnd[static_cast<std::size_t>(k - 1)]; }
+    int32_t offBegin(int32_t k) const { return k == 0 ? 0 : offEnd[idx(k - 1)]; }
     // Row end as kept in the node records: entries of rows 0..k, diagonals included.
-    int64_t rowEnd(int32_t k) const {
-        return offEnd[static_cast<std::size_t>(k)] + static_cast<int64_t>(k) + 1;
-    }
+    int64_t rowEnd(int32_t k) const { return offEnd[idx(k)] + static_cast<int64_t>(k) + 1; }
 };
 
 // "Capacity exceeded ..." shown when the matrix needs 5 x NMAX entries or more.
