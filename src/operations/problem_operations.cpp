@@ -7,6 +7,7 @@
 #include "io/datafile.h"
 #include "model/number_text.h"
 #include "model/system_memory.h"
+#include "model/table.h"
 #include "solver/element_velocities.h"
 
 namespace velkor {
@@ -80,7 +81,7 @@ Applied applyLimits(Problem& p, const Limits& requested) {
         return Applied::nothing(Result::failed(Outcome::RefusedCapacity, std::move(tooSmall)));
     if (tableBytes(wanted) > availableMemory())
         return Applied::nothing(Result::failed(Outcome::OutOfMemory, kNoMemoryForTablesMessage));
-    const auto size = [](int32_t capacity) { return static_cast<std::size_t>(capacity); };
+    const auto size = [](int32_t capacity) { return idx(capacity); };
     try {
         Table<Node> nodes = carried(p.nodes, size(wanted.NMAX), size(p.usedNodeCount()));
         Table<Element> elements = carried(p.elements, size(wanted.MMAX), size(p.usedElementCount()));
