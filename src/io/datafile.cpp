@@ -15,6 +15,7 @@
 #include "io/line_reader.h"
 #include "io/text_file.h"
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -76,14 +77,14 @@ std::string unstorableValue(const Problem& problem) {
     if (!storable(problem.TM))
         return format("TM is %g; a datafile holds finite values of at most 1e15 only.", problem.TM);
     for (int32_t i = 0; i < problem.usedNodeCount(); ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         const std::pair<const char*, double> fields[] = {{"X", node.X}, {"Y", node.Y}, {"B", node.B},
                                                          {"T", node.T}, {"F", node.F}, {"Q", node.Q}};
         for (const auto& [field, value] : fields)
             if (!storable(value)) return outOfRange("Node", i, field, value);
     }
     for (int32_t i = 0; i < problem.usedBlockCount(); ++i) {
-        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        const Soil& soil = problem.soils[idx(i)];
         const std::pair<const char*, double> fields[] = {
             {"K", soil.K}, {"n", soil.n}, {"R", soil.R}, {"I", soil.I}};
         for (const auto& [field, value] : fields)
@@ -94,10 +95,9 @@ std::string unstorableValue(const Problem& problem) {
         }
     }
     for (int32_t i = 0; i < problem.usedWellCount(); ++i)
-        if (!storable(problem.wellQ[static_cast<std::size_t>(i)]))
-            return outOfRange("Well", i, "Q", problem.wellQ[static_cast<std::size_t>(i)]);
+        if (!storable(problem.wellQ[idx(i)])) return outOfRange("Well", i, "Q", problem.wellQ[idx(i)]);
     for (int32_t i = 0; i < problem.usedParticleCount(); ++i) {
-        const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+        const Particle& particle = problem.particles[idx(i)];
         const std::pair<const char*, double> fields[] = {
             {"X", particle.X}, {"Y", particle.Y}, {"Z", particle.Z}};
         for (const auto& [field, value] : fields)
@@ -212,7 +212,7 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
 
     field.text("#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n");
     for (int32_t i = 0; i < NN; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         field.integer(i + 1, 8);
         field.real(node.X, 10, 3);
         field.real(node.Y, 10, 3);
@@ -235,13 +235,13 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
 
     field.text("#  Block    Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NB; ++i) {
-        const Block& block = problem.blocks[static_cast<std::size_t>(i)];
+        const Block& block = problem.blocks[idx(i)];
         writeCornerLine(i, block.node, block.soil);
     }
 
     field.text("#   Soil     K (m/d)       n            R           I (m/d)\r\n");
     for (int32_t i = 0; i < NB; ++i) {
-        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        const Soil& soil = problem.soils[idx(i)];
         field.integer(i + 1, 8);
         field.real(soil.K, 12, 6);
         field.real(soil.n, 12, 6);
@@ -252,21 +252,21 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
 
     field.text("# Element   Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NM; ++i) {
-        const Element& element = problem.elements[static_cast<std::size_t>(i)];
+        const Element& element = problem.elements[idx(i)];
         writeCornerLine(i, element.node, element.soil);
     }
 
     if (NW > 0) {
         field.text("#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n");
         for (int32_t i = 0; i < NW; ++i) {
-            const int32_t nodeIndex = problem.wellNodes[static_cast<std::size_t>(i)];
+            const int32_t nodeIndex = problem.wellNodes[idx(i)];
             // A well has no head or type of its own: they are its node's.
-            const bool known = nodeIndex >= 0 && static_cast<std::size_t>(nodeIndex) < problem.nodes.size();
-            const Node* node = known ? &problem.nodes[static_cast<std::size_t>(nodeIndex)] : nullptr;
+            const bool known = nodeIndex >= 0 && idx(nodeIndex) < problem.nodes.size();
+            const Node* node = known ? &problem.nodes[idx(nodeIndex)] : nullptr;
             field.integer(i + 1, 8);
             field.integer(int64_t{nodeIndex} + 1, 8);
             field.real(node ? node->F : 0.0, 12, 6);
-            field.real(problem.wellQ[static_cast<std::size_t>(i)], 12, 6);
+            field.real(problem.wellQ[idx(i)], 12, 6);
             field.integer(node ? node->Type : 0, 4);
             field.endLine();
         }
@@ -275,7 +275,7 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
     if (NP > 0) {
         field.text("#  Particle   X (m)        Y (m)        Z (m)\r\n");
         for (int32_t i = 0; i < NP; ++i) {
-            const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+            const Particle& particle = problem.particles[idx(i)];
             field.integer(i + 1, 8);
             field.real(particle.X, 12, 6);
             field.real(particle.Y, 12, 6);
@@ -473,7 +473,7 @@ template <typename Record>
 void expect(std::vector<Record>& records, int32_t count, const LineReader& reader) {
     const std::size_t room = reader.knownSize() > 0 ? reader.knownSize() / 8 + 1 : 4096;
     records.clear();
-    records.reserve(std::min(static_cast<std::size_t>(std::max(count, 0)), room));
+    records.reserve(std::min(idx(std::max(count, 0)), room));
 }
 
 ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content,
@@ -594,8 +594,8 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         // A well's head and type are those of its node: the well line overrides the node line.
         content.wellNodes.push_back(node);
         content.wellQ.push_back(discharge);
-        content.nodes[static_cast<std::size_t>(node)].F = head;
-        content.nodes[static_cast<std::size_t>(node)].Type = type;
+        content.nodes[idx(node)].F = head;
+        content.nodes[idx(node)].Type = type;
     }
 
     expect(content.particles, content.NP, reader);
