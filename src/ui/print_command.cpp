@@ -148,7 +148,7 @@ void printReportCommand(Application& app, TFormFem& window) {
     QPrinter& printer = *work->printer;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         const QByteArray path = QFile::encodeName(printer.outputFileName());
-        work->pdfPath.assign(path.constData(), static_cast<std::size_t>(path.size()));
+        work->pdfPath = path.toStdString();
     }
     const Problem& problem = app.problem;
     work->title = "VELKOR : " + problem.problemName;
