@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "paint/text_codec.h"
 #include "pdf/paged_sink.h"
 #include "pdf/replacement_device.h"
-#include "ui/text_codec.h"
 
 namespace velkor {
 

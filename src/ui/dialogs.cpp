@@ -16,8 +16,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "paint/text_codec.h"
 #include "ui/settings_dialogs.h"
-#include "ui/text_codec.h"
 
 namespace velkor {
 

@@ -32,13 +32,13 @@
 #include "operations/problem_operations.h"
 #include "operations/problem_snapshot.h"
 #include "operations/work_copies.h"
+#include "paint/text_codec.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
 #include "ui/export_command.h"
 #include "ui/print_command.h"
 #include "ui/secondary_window.h"
 #include "ui/table_grid.h"
-#include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
 
 namespace velkor {

@@ -19,10 +19,10 @@
 #include "operations/problem_snapshot.h"
 #include "operations/set_nodes.h"
 #include "operations/work_copies.h"
+#include "paint/qt_canvas.h"
+#include "paint/text_codec.h"
 #include "ui/application.h"
 #include "ui/mesh_caches.h"
-#include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
 #include "ui/view_controls.h"
 
 namespace velkor {

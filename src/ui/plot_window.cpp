@@ -15,14 +15,14 @@
 
 #include "io/text_file.h"
 #include "operations/work_copies.h"
+#include "paint/font_table.h"
+#include "paint/qt_canvas.h"
+#include "paint/text_codec.h"
 #include "pdf/replacement_device.h"
 #include "results/element_locator.h"
 #include "results/svg_canvas.h"
 #include "ui/application.h"
-#include "ui/font_table.h"
 #include "ui/mesh_caches.h"
-#include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
 #include "ui/window_parts.h"
 
 namespace velkor {

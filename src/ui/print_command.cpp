@@ -14,13 +14,13 @@
 #include "io/text_file.h"
 #include "model/number_text.h"
 #include "operations/work_copies.h"
+#include "paint/text_codec.h"
 #include "pdf/paged_sink.h"
 #include "pdf/replacement_device.h"
 #include "print/report_pages.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/table_grid.h"
-#include "ui/text_codec.h"
 
 namespace velkor {
 

@@ -1,4 +1,4 @@
-#include "ui/raster_stamps.h"
+#include "paint/raster_stamps.h"
 
 #include <QPainter>
 
