@@ -54,18 +54,6 @@ void placeParticles(const Problem& problem, std::vector<Particle>& particles, co
     }
 }
 
-void placeParticles(Problem& problem) {
-    const ElementLocator locator(problem);
-    placeParticles(problem, locator);
-}
-
-void placeParticles(Problem& problem, const ElementLocator& locator) {
-    std::vector<Particle> particles(problem.particles.begin(),
-                                    problem.particles.begin() + problem.usedParticleCount());
-    placeParticles(problem, particles, locator);
-    std::copy(particles.begin(), particles.end(), problem.particles.begin());
-}
-
 int32_t searchElementAround(const Problem& problem, const ElementLocator& locator, double x, double y,
                             double z, int32_t start) {
     const int32_t m = locator.elementAround(x, y, start);
@@ -243,17 +231,6 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
         }
     }
 
-    return report;
-}
-
-TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
-                                  const TrackLimits& limits, const ElementLocator* locator) {
-    TrackReport report = trackParticles(problem, h, consumer, feedback, limits, locator);
-    if (report.outcome == Outcome::NothingToDo) return report;
-    for (std::size_t p = 0; p < report.heights.size(); ++p) {
-        problem.particles[p].Z = report.heights[p];
-        problem.particles[p].element = -1;
-    }
     return report;
 }
 

@@ -242,12 +242,6 @@ bool GraphView::map(double x, double y, double z, CanvasPoint& point) const {
     return toCanvasUnit(column, point.x) && toCanvasUnit(row, point.y);
 }
 
-double graphTrackingLength(const Problem& problem, double angleDegrees) {
-    GraphView view;
-    fillGeometry(problem, angleDegrees, view);
-    return view.h;
-}
-
 GraphView screenGraphView(const Problem& problem, double angleDegrees, int clientWidth, int clientHeight) {
     GraphView view;
     const int width = clientWidth - 1, height = clientHeight - 1;
