@@ -353,11 +353,11 @@ int main(int argc, char** argv) {
     }
 
     for (const std::string& operation : options.operations) {
-        OperationResult result = runMeshOperation(state, operation);
-        if (result == OperationResult::NotMine) result = runSolverOperation(state, operation);
-        if (result == OperationResult::NotMine) result = runNodeOperation(state, operation);
-        if (result == OperationResult::NotMine) return usageError("unknown operation " + operation);
-        if (result == OperationResult::BadArguments) return usageError({});
+        OperationUse result = runMeshOperation(state, operation);
+        if (result == OperationUse::NotMine) result = runSolverOperation(state, operation);
+        if (result == OperationUse::NotMine) result = runNodeOperation(state, operation);
+        if (result == OperationUse::NotMine) return usageError("unknown operation " + operation);
+        if (result == OperationUse::BadArguments) return usageError({});
     }
 
     const bool picturesWritten = produceResultOutputs(state);

@@ -381,8 +381,9 @@ GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path
     PathCollector paths(particles, trackingTimeStep(problem, h));
     GeoPackageReport report;
     report.track = trackParticles(problem, h, paths, feedback, {}, locator);
-    if (report.track.outcome == Outcome::Cancelled || report.track.outcome == Outcome::Busy) {
-        report.result = Result::failed(report.track.outcome, report.track.message);
+    if (const Result& tracked = report.track.result;
+        tracked.outcome == Outcome::Cancelled || tracked.outcome == Outcome::Busy) {
+        report.result = tracked;
         return report;
     }
 
@@ -414,8 +415,8 @@ GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path
             return refused(Outcome::FileError, "The GeoPackage could not be written: " + layers.error());
     }
     report.result = copyToFile(memory, path);
-    if (report.result.ok() && report.track.outcome == Outcome::LimitReached)
-        report.result = Result::failed(Outcome::LimitReached, report.track.message);
+    if (report.result.ok() && report.track.result.outcome == Outcome::LimitReached)
+        report.result = report.track.result;
     return report;
 }
 

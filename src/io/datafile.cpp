@@ -464,8 +464,6 @@ class DatafileParser {
     std::string error_;
 };
 
-enum class ParseOutcome { Read, CapacityRefused, Failed };
-
 // Room for the records of one section, never more than the text can hold (a record line has at
 // least four fields, eight bytes), so that a short file whose counts promise millions of records
 // costs no more memory than it holds. Where the size is not known the records grow as they come.
@@ -476,13 +474,11 @@ void expect(std::vector<Record>& records, int32_t count, const LineReader& reade
     records.reserve(std::min(idx(std::max(count, 0)), room));
 }
 
-ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content,
-                           std::string& message) {
+// Done: the whole file is in content. RefusedCapacity: a count passes the tables' capacity.
+// BadInput: a line cannot be read (the message names it).
+Result parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content) {
     DatafileParser parser(reader);
-    auto failed = [&] {
-        message = parser.error();
-        return ParseOutcome::Failed;
-    };
+    auto failed = [&] { return Result::failed(Outcome::BadInput, parser.error()); };
 
     if (!parser.nameLine(content.fileName) || !parser.nameLine(content.problemName)) return failed();
 
@@ -509,10 +505,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
     } else if (content.NB > limits.BMAX) {
         table = "blocks", limit = "BMAX";
     }
-    if (table) {
-        message = capacityMessage(table, limit);
-        return ParseOutcome::CapacityRefused;
-    }
+    if (table) return Result::failed(Outcome::RefusedCapacity, capacityMessage(table, limit));
 
     const char* const countNames[6] = {"NA", "NB", "NN", "NM", "NW", "NP"};
     for (std::size_t k = 0; k < 6; ++k) {
@@ -606,7 +599,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
             return failed();
         content.particles.push_back(particle);
     }
-    return ParseOutcome::Read;
+    return Result::done();
 }
 
 void commit(const DatafileContent& content, Problem& problem) {
@@ -666,31 +659,25 @@ Result readFrom(Problem& problem, LineReader& reader) {
     limits.PMAX = static_cast<int32_t>(std::min<std::size_t>(problem.particles.size(), INT32_MAX));
 
     DatafileContent content;
-    std::string message;
-    ParseOutcome outcome = ParseOutcome::Failed;
+    Result parsed;
     try {
-        outcome = parseDatafile(reader, limits, content, message);
+        parsed = parseDatafile(reader, limits, content);
     } catch (const std::bad_alloc&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     } catch (const std::length_error&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     }
 
-    switch (outcome) {
-    case ParseOutcome::Failed:
-        return Result::failed(reader.status() == LineReader::Status::ReadError ? Outcome::FileError
-                                                                               : Outcome::BadInput,
-                              message);
-    case ParseOutcome::CapacityRefused:
+    if (parsed.outcome == Outcome::BadInput && reader.status() == LineReader::Status::ReadError)
+        parsed.outcome = Outcome::FileError;
+    if (parsed.outcome == Outcome::RefusedCapacity) {
         // The previous records stay under the counts of the last restore point.
         problem.fileName = "Data1.fem";
         problem.problemName = "Example 1";
         problem.restoreCountsFromSaved();
         problem.copyCountsToSaved();
-        return Result::failed(Outcome::RefusedCapacity, message);
-    case ParseOutcome::Read:
-        break;
     }
+    if (!parsed.ok()) return parsed;
     commit(content, problem);
     problem.copyCountsToSaved();
     return Result::done();

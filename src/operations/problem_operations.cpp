@@ -120,11 +120,11 @@ Applied applyLimitsWithDefaultProblem(Problem& p, const Limits& limits) {
 
 Applied solve(Problem& p, SolveMethod method, Feedback* feedback, SolveReport& report) {
     report = solveProblem(p, method, feedback);
-    if (report.outcome != Outcome::Done && report.outcome != Outcome::NotConverged)
-        return Applied::nothing(Result::failed(report.outcome, report.message));
+    const Outcome outcome = report.result.outcome;
+    if (outcome != Outcome::Done && outcome != Outcome::NotConverged) return Applied::nothing(report.result);
     p.resultsStale = false;
     p.resultsOutOfDate = false;
-    return {Result{report.outcome, report.message}, Change::Results | Change::NodeValues};
+    return {report.result, Change::Results | Change::NodeValues};
 }
 
 } // namespace velkor

@@ -164,7 +164,7 @@ ReportJob::ReportJob(const Problem& problem, PageSink& sink, const PlotCallbacks
 
 void ReportJob::stop(Outcome why) {
     stopped_ = true;
-    outcome_.outcome = why;
+    report_.result.outcome = why;
 }
 
 bool ReportJob::goOn() {
@@ -433,7 +433,7 @@ void ReportJob::printContourPage(double scaleFactor, const PlanOptions& plan) {
     const PlotReport report = velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin,
                                                        scaleFactor, callbacks_, plan);
     if (first) markResultsOutOfDate(4);
-    noteDrawing(report, outcome_.contourTracking);
+    noteDrawing(report, report_.contourTracking);
 }
 
 void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
@@ -443,7 +443,7 @@ void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
     const PlotReport report = velkor::print3DPage(problem_, sink_, pageCounter_, layout_.leftMargin, choices,
                                                   scaleFactor, callbacks_);
     if (first) markResultsOutOfDate(4);
-    noteDrawing(report, outcome_.graphTracking);
+    noteDrawing(report, report_.graphTracking);
 }
 
 void ReportJob::printBudget() {
@@ -474,13 +474,13 @@ void ReportJob::printBudget() {
 
 void ReportJob::noteDrawing(const PlotReport& report, TrackReport& kept) {
     kept = report.track;
-    if (report.cancelled) stop(Outcome::Cancelled);
+    if (report.result.outcome == Outcome::Cancelled) stop(Outcome::Cancelled);
 }
 
-ReportOutcome ReportJob::outcome() const {
-    ReportOutcome result = outcome_;
-    result.pages = pageCounter_ - 1;
-    return result;
+PrintReport ReportJob::report() const {
+    PrintReport printed = report_;
+    printed.pages = pageCounter_ - 1;
+    return printed;
 }
 
 int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSettings& options) {
@@ -489,7 +489,7 @@ int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSetting
         CountingSink counting(sink);
         ReportJob dryRun(problem, counting);
         dryRun.printGeneralData();
-        pages += dryRun.outcome().pages;
+        pages += dryRun.report().pages;
     }
     const ReportLayout layout = ReportJob(problem, sink).layout();
     if (options.CheckNodes) pages += listPages(layout, problem.usedNodeCount());
@@ -499,13 +499,13 @@ int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSetting
         CountingSink counting(sink);
         ReportJob dryRun(problem, counting);
         dryRun.printBudget();
-        pages += dryRun.outcome().pages;
+        pages += dryRun.report().pages;
     }
     return pages;
 }
 
-ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
-                               const PlotCallbacks& callbacks, int pageLimit) {
+PrintReport printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
+                             const PlotCallbacks& callbacks, int pageLimit) {
     int32_t planned = callbacks.feedback ? plannedPages(problem, sink, options) : 0;
     if (pageLimit > 0) planned = std::min(planned, pageLimit);
     ReportJob job(problem, sink, callbacks);
@@ -523,19 +523,19 @@ ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const Opt
     }
     if (options.Check3D) job.print3DPage(options.graphChoices(), options.printScale());
     if (options.CheckBudget) job.printBudget();
-    return job.outcome();
+    return job.report();
 }
 
-ReportOutcome printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
-                          const PlotCallbacks& callbacks) {
+PrintReport printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
+                        const PlotCallbacks& callbacks) {
     if (!sink.beginDocument()) {
-        ReportOutcome refused;
-        refused.outcome = Outcome::FileError;
+        PrintReport refused;
+        refused.result.outcome = Outcome::FileError;
         return refused;
     }
-    const ReportOutcome outcome = printReportItems(problem, sink, options, callbacks);
+    const PrintReport report = printReportItems(problem, sink, options, callbacks);
     sink.endDocument();
-    return outcome;
+    return report;
 }
 
 } // namespace velkor

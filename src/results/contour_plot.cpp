@@ -286,7 +286,8 @@ void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, cons
         PlanPathlines pathlines(canvas, view, markHalf);
         drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
-    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
+    if (stop.stopped() || report.track.result.outcome == Outcome::Cancelled)
+        report.result.outcome = Outcome::Cancelled;
 }
 
 } // namespace

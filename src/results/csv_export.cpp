@@ -211,8 +211,8 @@ TrackReport writePathlinesCsv(const Problem& problem, double h, TextSink& sink, 
     CsvTrack track(csv, problem.usedParticleCount(), trackingTimeStep(problem, h));
     TrackReport report = trackParticles(problem, h, track, feedback, {}, locator);
     csv.flush();
-    if (csv.emptiedValues() > 0 && report.message.empty())
-        report.message = csvWritten(csv.emptiedValues()).message;
+    if (csv.emptiedValues() > 0 && report.result.message.empty())
+        report.result.message = csvWritten(csv.emptiedValues()).message;
     return report;
 }
 

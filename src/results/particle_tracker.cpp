@@ -108,17 +108,17 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
     report.timeStep = dt;
     double elapsed = 0;
     int64_t sweepsSinceMark = 0;
-    report.outcome = Outcome::Done;
+    report.result.outcome = Outcome::Done;
 
     while (active > 0) {
         if (report.sweeps >= limits.maxSweeps) {
-            report.outcome = Outcome::LimitReached;
-            report.message =
+            report.result = Result::failed(
+                Outcome::LimitReached,
                 format("Particle tracking stopped after %lld sweeps with particles still moving.",
-                       static_cast<long long>(report.sweeps));
+                       static_cast<long long>(report.sweeps)));
             break;
         }
-        for (int32_t p = 0; p < count && report.outcome == Outcome::Done; ++p) {
+        for (int32_t p = 0; p < count && report.result.outcome == Outcome::Done; ++p) {
             Particle& particle = particles[idx(p)];
             if (particle.element == -1) continue;
             const int32_t e = particle.element;
@@ -173,10 +173,11 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
             }
 
             if (report.steps >= limits.maxSegments) {
-                report.outcome = Outcome::LimitReached;
-                report.message = format("Particle tracking stopped after %lld steps in all, the most one run "
-                                        "draws; the pathlines end where they had got to.",
-                                        static_cast<long long>(report.steps));
+                report.result =
+                    Result::failed(Outcome::LimitReached,
+                                   format("Particle tracking stopped after %lld steps in all, the most "
+                                          "one run draws; the pathlines end where they had got to.",
+                                          static_cast<long long>(report.steps)));
                 break;
             }
             const TrackPoint from{x, y, z}, to{xn, yn, zn};
@@ -196,7 +197,7 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
                 particle.element = m;
             }
         }
-        if (report.outcome != Outcome::Done) break;
+        if (report.result.outcome != Outcome::Done) break;
         elapsed = elapsed + dt;
         ++sweepsSinceMark;
         ++report.sweeps;
@@ -225,7 +226,7 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
             progress.sweep = report.sweeps;
             feedback->progress(progress);
             if (feedback->cancelRequested()) {
-                report.outcome = Outcome::Cancelled;
+                report.result.outcome = Outcome::Cancelled;
                 break;
             }
         }

@@ -57,14 +57,12 @@ struct TrackReport {
     // Done: every particle stopped.
     // Cancelled: the feedback asked to stop after a sweep.
     // LimitReached: maxSweeps sweeps were run with particles still moving, or maxSegments steps
-    //   were handed over; message says which.
-    // After every outcome but NothingToDo, every particle's element is -1.
-    Outcome outcome = Outcome::NothingToDo;
+    //   were handed over; the message says which.
+    Result result{Outcome::NothingToDo, {}};
     double timeStep = 0; // days
     int64_t sweeps = 0;
     int64_t steps = 0;    // segments handed to the consumer
     int32_t stagnant = 0; // particles stopped as stagnant
-    std::string message;  // for LimitReached, the text to show
     // Z of every particle after the placement clamped it into the saturated zone (empty when
     // nothing was run). The run works on a particle table of its own and hands them over here
     // (takeParticleHeights in operations takes them into the problem).

@@ -224,7 +224,8 @@ void drawGraph(const Problem& problem, Canvas& canvas, const GraphView& view, co
         GraphPathlines pathlines(canvas, view, markHalf);
         drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
-    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
+    if (stop.stopped() || report.track.result.outcome == Outcome::Cancelled)
+        report.result.outcome = Outcome::Cancelled;
 }
 
 } // namespace

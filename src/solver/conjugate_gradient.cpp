@@ -245,7 +245,7 @@ void report(Feedback* feedback, int32_t cycle, int64_t iteration, double measure
 template <bool Preconditioned>
 ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Arrays& a, const SweepPlan& plan,
                                 Feedback* feedback) {
-    ConjugateGradientResult result;
+    ConjugateGradientResult run;
     const double tolerance = cycleTolerance(input.cycle);
     const int64_t limit = input.iterationLimit >= 0 ? input.iterationLimit : 2 * static_cast<int64_t>(a.n);
     const int32_t n = a.n;
@@ -284,9 +284,8 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
     // A negative measure can only come from a negative diagonal (with the preconditioner): the
     // matrix is then not positive definite and the iteration meaningless.
     if (!std::isfinite(rho) || rho < 0) {
-        result.outcome = Outcome::BadInput;
-        result.message = breakdownMessage(input.cycle);
-        return result;
+        run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+        return run;
     }
 
     int64_t iteration = 0;
@@ -296,17 +295,15 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
                                          : multiplyDirection<true, Preconditioned>(a, plan, beta);
         const double alpha = rho / pq;
         if (pq == 0 || !std::isfinite(alpha)) {
-            result.outcome = Outcome::BadInput;
-            result.message = breakdownMessage(input.cycle);
-            result.iterations = static_cast<int32_t>(iteration);
-            return result;
+            run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+            run.iterations = static_cast<int32_t>(iteration);
+            return run;
         }
         const double next = updateHeadsAndResidual<Preconditioned>(a, alpha);
         if (!std::isfinite(next) || next < 0) {
-            result.outcome = Outcome::BadInput;
-            result.message = breakdownMessage(input.cycle);
-            result.iterations = static_cast<int32_t>(iteration);
-            return result;
+            run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+            run.iterations = static_cast<int32_t>(iteration);
+            return run;
         }
         beta = next / rho;
         rho = next;
@@ -314,27 +311,26 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
         if (feedback) {
             report(feedback, input.cycle, iteration, rho);
             if (feedback->cancelRequested()) {
-                result.outcome = Outcome::Cancelled;
-                result.iterations = static_cast<int32_t>(iteration);
-                return result;
+                run.result.outcome = Outcome::Cancelled;
+                run.iterations = static_cast<int32_t>(iteration);
+                return run;
             }
         }
     }
-    result.converged = !(std::fabs(rho) > tolerance);
+    run.converged = !(std::fabs(rho) > tolerance);
 
-    result.iterations = static_cast<int32_t>(iteration);
-    result.measure = rho;
-    result.log10Measure = measureLogarithm(rho);
+    run.iterations = static_cast<int32_t>(iteration);
+    run.measure = rho;
+    run.log10Measure = measureLogarithm(rho);
     for (int32_t k = 0; k < n; ++k) {
         if (!std::isfinite(a.F[k])) {
-            result.outcome = Outcome::BadInput;
-            result.message = breakdownMessage(input.cycle);
-            return result;
+            run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+            return run;
         }
-        if (!(a.F[k] >= input.bottom[k])) result.warning = true;
+        if (!(a.F[k] >= input.bottom[k])) run.warning = true;
     }
-    if (feedback) report(feedback, input.cycle, result.iterations, rho);
-    return result;
+    if (feedback) report(feedback, input.cycle, run.iterations, rho);
+    return run;
 }
 
 } // namespace

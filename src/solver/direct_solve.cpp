@@ -225,12 +225,12 @@ DirectSolver::~DirectSolver() = default;
 DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* heads, Feedback* feedback) {
     const SystemMatrix& system = *input.matrix;
     const auto n = idx(system.rows);
-    DirectSolveResult result;
+    DirectSolveResult run;
     auto fail = [&](Outcome outcome) {
-        result.outcome = outcome;
-        result.message = outcome == Outcome::OutOfMemory ? noMemoryMessage(input.cycle)
-                                                         : notPositiveDefiniteMessage(input.cycle);
-        return result;
+        run.result = Result::failed(outcome, outcome == Outcome::OutOfMemory
+                                                 ? noMemoryMessage(input.cycle)
+                                                 : notPositiveDefiniteMessage(input.cycle));
+        return run;
     };
 
     Progress waiting;
@@ -239,7 +239,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
     waiting.cycle = input.cycle + 1;
     auto cancelled = [&] {
         if (!feedback || !feedback->cancelRequested()) return false;
-        result.outcome = Outcome::Cancelled;
+        run.result.outcome = Outcome::Cancelled;
         return true;
     };
 
@@ -257,7 +257,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
             if (!f.factor) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
         }
         factor_ = std::move(made);
-        if (cancelled()) return result;
+        if (cancelled()) return run;
     }
     Factor& f = *factor_;
 
@@ -272,7 +272,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
             if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
                 return fail(Outcome::BadInput);
             f.factorised = true;
-            if (cancelled()) return result;
+            if (cancelled()) return run;
         }
         if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
         const auto* x = static_cast<const double*>(f.solution->x);
@@ -291,18 +291,17 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
     }
     // A head that is not finite makes the measure not finite as well.
     if (!std::isfinite(measure)) {
-        result.outcome = Outcome::BadInput;
-        result.message = notFiniteMessage(input.cycle);
-        return result;
+        run.result = Result::failed(Outcome::BadInput, notFiniteMessage(input.cycle));
+        return run;
     }
     for (std::size_t k = 0; k < n; ++k)
-        if (!(f.answer[k] >= input.bottom[k])) result.warning = true;
+        if (!(f.answer[k] >= input.bottom[k])) run.warning = true;
     std::copy(f.answer.begin(), f.answer.end(), heads);
-    result.measure = measure;
-    result.log10Measure = measureLogarithm(measure);
+    run.measure = measure;
+    run.log10Measure = measureLogarithm(measure);
     if (feedback) report(feedback, input.cycle, measure);
     cancelled();
-    return result;
+    return run;
 }
 
 } // namespace velkor

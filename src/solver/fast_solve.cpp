@@ -306,15 +306,14 @@ FastSolver::~FastSolver() {
 FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Feedback* feedback) {
     const SystemMatrix& system = *input.matrix;
     const auto n = idx(system.rows);
-    FastSolveResult result;
+    FastSolveResult run;
     auto fail = [&](Outcome outcome, std::string message) {
-        result.outcome = outcome;
-        result.message = std::move(message);
-        return result;
+        run.result = Result::failed(outcome, std::move(message));
+        return run;
     };
     auto cancelled = [&] {
         if (!feedback || !feedback->cancelRequested()) return false;
-        result.outcome = Outcome::Cancelled;
+        run.result.outcome = Outcome::Cancelled;
         return true;
     };
 
@@ -345,7 +344,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             if (!parallel::ensureStarted(why)) return fail(Outcome::OutOfMemory, why);
             parallel::limitLibraryThreads();
             if (!p.share(system)) return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
-            if (cancelled()) return result;
+            if (cancelled()) return run;
         }
 
         // The cycle's values.
@@ -428,16 +427,16 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             case PartStatus::NotDefinite:
                 return fail(Outcome::BadInput, notPositiveDefiniteMessage(input.cycle));
             case PartStatus::Stopped:
-                result.outcome = Outcome::Cancelled;
-                return result;
+                run.result.outcome = Outcome::Cancelled;
+                return run;
             case PartStatus::NoMemory:
                 return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
             }
             for (int32_t c = 0; c < p.unknowns; ++c)
                 answer[idx(p.nodeOf[idx(c)])] += p.start[idx(c)];
             watch.done(solved.iterations);
-            result.iterations = watch.iterations();
-            result.converged = solved.status == PartStatus::Converged;
+            run.iterations = watch.iterations();
+            run.converged = solved.status == PartStatus::Converged;
             if (solved.status != PartStatus::AtRounding) break;
         }
     }
@@ -454,13 +453,13 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
     // A head that is not finite makes the measure not finite as well.
     if (!std::isfinite(measure)) return fail(Outcome::BadInput, notFiniteMessage(input.cycle));
     for (std::size_t k = 0; k < n; ++k)
-        if (!(answer[k] >= input.bottom[k])) result.warning = true;
+        if (!(answer[k] >= input.bottom[k])) run.warning = true;
     std::copy(answer.begin(), answer.end(), heads);
-    result.measure = measure;
-    result.log10Measure = measureLogarithm(measure);
-    if (feedback) reportIteration(feedback, input.cycle, result.iterations, measure);
+    run.measure = measure;
+    run.log10Measure = measureLogarithm(measure);
+    if (feedback) reportIteration(feedback, input.cycle, run.iterations, measure);
     cancelled();
-    return result;
+    return run;
 }
 
 int serveFastSolves() {

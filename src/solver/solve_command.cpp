@@ -185,9 +185,8 @@ std::string notConvergedMessage(const Balance& balance) {
                   balance.flow > 0 ? balance.imbalance / balance.flow : 1.0);
 }
 
-SolveReport refused(SolveReport report, Outcome outcome, std::string message) {
-    report.outcome = outcome;
-    report.message = std::move(message);
+SolveReport refused(SolveReport report, Result result) {
+    report.result = std::move(result);
     return report;
 }
 
@@ -195,17 +194,15 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     const bool preconditioned = method == SolveMethod::Preconditioned;
     SolveReport report;
     if (std::string message = checkReferences(problem); !message.empty())
-        return refused(report, Outcome::BadInput, message);
+        return refused(report, Result::failed(Outcome::BadInput, message));
     if (std::string message = checkHeadsDetermined(problem); !message.empty())
-        return refused(report, Outcome::BadInput, message);
+        return refused(report, Result::failed(Outcome::BadInput, message));
 
     SystemMatrix matrix;
     const StructureResult structure = buildStructure(problem, matrix);
     report.entries = structure.entries;
     problem.matrixEntryCount = static_cast<int32_t>(std::min<int64_t>(structure.entries, INT32_MAX));
-    if (!structure.fits) {
-        return refused(report, Outcome::RefusedCapacity, structure.message);
-    }
+    if (!structure.result.ok()) return refused(report, structure.result);
 
     // The heads live in a working vector until all cycles have succeeded, so that a refusal
     // leaves the model's heads as they were.
@@ -219,15 +216,15 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     ConjugateGradientResult last;
     for (int32_t cycle = 0; cycle < kCycles; ++cycle) {
         const Result assembled = assembleSystem(problem, cycle, heads.data(), matrix, supply, feedback);
-        if (!assembled.ok()) return refused(report, assembled.outcome, assembled.message);
+        if (!assembled.ok()) return refused(report, assembled);
         if (std::string message = checkSystem(matrix, supply, roles, preconditioned, cycle); !message.empty())
-            return refused(report, Outcome::BadInput, message);
+            return refused(report, Result::failed(Outcome::BadInput, message));
 
         if (method == SolveMethod::Fast) {
             const FastSolveResult solved = fast.solve(
                 FastSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
                 heads.data(), feedback);
-            if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
+            if (!solved.result.ok()) return refused(report, solved.result);
             last = ConjugateGradientResult{};
             last.iterations = solved.iterations;
             last.converged = solved.converged;
@@ -238,7 +235,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
             const DirectSolveResult solved = direct.solve(
                 DirectSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
                 heads.data(), feedback);
-            if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
+            if (!solved.result.ok()) return refused(report, solved.result);
             // A direct solve has no iterations and no limit to stop at.
             last = ConjugateGradientResult{};
             last.converged = true;
@@ -254,7 +251,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
             input.cycle = cycle;
             input.preconditioned = preconditioned;
             last = solveConjugateGradient(input, heads.data(), work, feedback);
-            if (last.outcome != Outcome::Done) return refused(report, last.outcome, last.message);
+            if (!last.result.ok()) return refused(report, last.result);
         }
         report.cycles.push_back({last.iterations, last.log10Measure, last.converged});
     }
@@ -266,8 +263,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     // Whether the iteration stopped on its tolerance or at its limit, the answer must satisfy its
     // equations; one that does not is kept, but reported.
     if (const Balance balance = waterBalance(matrix, supply, roles, heads, discharge); !balanced(balance)) {
-        report.outcome = Outcome::NotConverged;
-        report.message = notConvergedMessage(balance);
+        report.result = Result::failed(Outcome::NotConverged, notConvergedMessage(balance));
     }
     for (std::size_t i = 0; i < n; ++i) {
         Node& node = problem.nodes[i];
@@ -293,10 +289,12 @@ SolveReport solveProblem(Problem& problem, SolveMethod method, Feedback* feedbac
         return solveCycles(problem, method, feedback);
     } catch (const std::bad_alloc&) {
         SolveReport report;
-        return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");
+        return refused(report,
+                       Result::failed(Outcome::OutOfMemory, "Not enough memory to solve the problem."));
     } catch (const std::length_error&) {
         SolveReport report;
-        return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");
+        return refused(report,
+                       Result::failed(Outcome::OutOfMemory, "Not enough memory to solve the problem."));
     }
 }
 

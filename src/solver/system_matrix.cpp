@@ -71,9 +71,8 @@ StructureResult buildStructure(Problem& problem, SystemMatrix& matrix) {
         matrix.offEnd[row] = static_cast<int32_t>(std::min<int64_t>(total - (i + 1), capacity));
         problem.nodes[row].rowEnd = static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
         if (total >= capacity) {
+            result.result = Result::failed(Outcome::RefusedCapacity, kMatrixCapacityMessage);
             result.entries = total;
-            result.fits = false;
-            result.message = kMatrixCapacityMessage;
             matrix.entries = total;
             return result;
         }
@@ -81,7 +80,6 @@ StructureResult buildStructure(Problem& problem, SystemMatrix& matrix) {
     matrix.values.assign(matrix.columns.size(), 0.0);
     matrix.entries = total;
     result.entries = total;
-    result.fits = true;
     return result;
 }
 

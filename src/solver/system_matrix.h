@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/outcome.h"
 #include "model/problem.h"
 
 namespace velkor {
@@ -33,9 +34,8 @@ struct SystemMatrix {
 extern const char* const kMatrixCapacityMessage;
 
 struct StructureResult {
+    Result result;       // Done, or RefusedCapacity with the capacity message when it does not fit
     int64_t entries = 0; // stored entries; at least the capacity when the structure does not fit
-    bool fits = false;
-    std::string message; // the capacity message when it does not fit
 };
 
 // Builds the structure for the NN nodes and NM elements of the problem and writes the row ends

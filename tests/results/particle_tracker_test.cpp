@@ -44,7 +44,7 @@ TEST(ParticleTracker, MarksOfTheValidationStripLieAboutTwoHundredFiftyMetresApar
     const double h = planTrackingLength(problem);
     StepRecorder recorder;
     const TrackReport report = trackAndTakeHeights(problem, h, recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
 
     // The first sweep is a mark sweep: the first step ends with a mark.
     ASSERT_GE(recorder.steps.size(), 2u);
@@ -88,7 +88,7 @@ TEST(ParticleTracker, ParticleOutsideTheMeshNeitherMovesNorHoldsUpTheRun) {
     addParticle(problem, 900, 50, 5);
     StepRecorder recorder;
     const TrackReport report = trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
     EXPECT_TRUE(recorder.segmentsOf(0).empty());
     EXPECT_FALSE(recorder.segmentsOf(1).empty());
     EXPECT_DOUBLE_EQ(problem.particles[0].Z, 5);
@@ -103,7 +103,7 @@ TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
     StepRecorder recorder;
     recorder.cancelAfter = 2;
     const TrackReport report = trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Cancelled);
+    EXPECT_EQ(report.result.outcome, Outcome::Cancelled);
     ASSERT_EQ(recorder.steps.size(), 6u);
     const bool marks[] = {false, true, false, true, false, false};
     const int32_t particles[] = {0, 0, 1, 1, 0, 1};
@@ -227,7 +227,7 @@ TEST(ParticleTracker, StagnantParticleStopsAfterOneStep) {
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
     const TrackReport report = trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
     EXPECT_EQ(report.stagnant, 1);
     EXPECT_EQ(report.sweeps, 1);
     ASSERT_EQ(recorder.steps.size(), 2u); // the zero-length step and its mark
@@ -240,9 +240,10 @@ TEST(ParticleTracker, RunEndsAtItsSweepLimit) {
     StepRecorder recorder;
     const TrackReport report =
         trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder, TrackLimits{25});
-    EXPECT_EQ(report.outcome, Outcome::LimitReached);
+    EXPECT_EQ(report.result.outcome, Outcome::LimitReached);
     EXPECT_EQ(report.sweeps, 25);
-    EXPECT_EQ(report.message, "Particle tracking stopped after 25 sweeps with particles still moving.");
+    EXPECT_EQ(report.result.message,
+              "Particle tracking stopped after 25 sweeps with particles still moving.");
     EXPECT_EQ(recorder.segmentsOf(0).size(), 25u);
 }
 
@@ -263,7 +264,7 @@ TEST(ParticleTracker, CreepingParticleStopsAsStagnantWhileASlowOneGoesOn) {
         const TrackReport report =
             trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
         const bool creeping = K < 1e-7;
-        EXPECT_EQ(report.outcome, creeping ? Outcome::Done : Outcome::Cancelled);
+        EXPECT_EQ(report.result.outcome, creeping ? Outcome::Done : Outcome::Cancelled);
         EXPECT_EQ(report.stagnant, creeping ? 1 : 0);
         EXPECT_EQ(report.sweeps, creeping ? kStagnationSweeps : 2500);
         EXPECT_GT(recorder.segmentsOf(0).back().to.x, 200);
@@ -280,12 +281,13 @@ TEST(ParticleTracker, RunEndsAtItsBoundOfStepsWithAMessage) {
     limits.maxSegments = 31;
     const TrackReport report =
         trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder, limits);
-    EXPECT_EQ(report.outcome, Outcome::LimitReached);
+    EXPECT_EQ(report.result.outcome, Outcome::LimitReached);
     EXPECT_EQ(report.steps, 31);
     EXPECT_EQ(recorder.segmentsOf(0).size() + recorder.segmentsOf(1).size(), 31u);
     EXPECT_EQ(recorder.segmentsOf(0).size(), 16u); // the bound falls within the 16th sweep
-    EXPECT_EQ(report.message, "Particle tracking stopped after 31 steps in all, the most one run draws; the "
-                              "pathlines end where they had got to.");
+    EXPECT_EQ(report.result.message,
+              "Particle tracking stopped after 31 steps in all, the most one run draws; the "
+              "pathlines end where they had got to.");
 }
 
 // A run only reads the problem: it places and moves a particle table of its own and hands the
@@ -310,8 +312,8 @@ TEST(ParticleTracker, RunsBesideEachOtherReadTheProblemOnly) {
     NestedRun outer;
     outer.problem = &problem;
     const TrackReport report = trackParticles(problem, 1, outer, &outer);
-    EXPECT_EQ(report.outcome, Outcome::Done);
-    EXPECT_EQ(outer.nested.outcome, Outcome::Done);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
+    EXPECT_EQ(outer.nested.result.outcome, Outcome::Done);
     ASSERT_EQ(outer.steps.size(), outer.inner.steps.size());
     for (std::size_t k = 0; k < outer.steps.size(); ++k) {
         ASSERT_EQ(outer.steps[k].to.x, outer.inner.steps[k].to.x) << k;
@@ -330,7 +332,7 @@ TEST(ParticleTracker, WithoutParticlesNothingIsTouched) {
     makeStrip(problem, validationStrip());
     problem.particles[0] = Particle{100, 50, 40, 7};
     StepRecorder recorder;
-    EXPECT_EQ(trackAndTakeHeights(problem, 10, recorder, &recorder).outcome, Outcome::NothingToDo);
+    EXPECT_EQ(trackAndTakeHeights(problem, 10, recorder, &recorder).result.outcome, Outcome::NothingToDo);
     EXPECT_EQ(problem.particles[0].Z, 40);
     EXPECT_EQ(problem.particles[0].element, 7);
 }
