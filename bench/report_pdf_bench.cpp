@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     OptionSettings nodesOnly;
     nodesOnly.CheckGeneral = false;
     nodesOnly.CheckNodes = true;
-    const ReportOutcome laidOut = printReport(problem, counting, nodesOnly);
+    const PrintReport laidOut = printReport(problem, counting, nodesOnly);
     const double layoutSeconds = seconds(start);
     std::printf("node list laid out on a counting canvas: %d pages in %.2f s\n", laidOut.pages,
                 layoutSeconds);

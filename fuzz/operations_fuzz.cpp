@@ -266,8 +266,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<std::pair<Node, Node>> before;
         for (const auto& [a, b] : boundary.sides)
             before.emplace_back(*a, *b);
-        if (batch::runMeshOperation(state, operation) == batch::OperationResult::NotMine &&
-            batch::runSolverOperation(state, operation) == batch::OperationResult::NotMine)
+        if (batch::runMeshOperation(state, operation) == batch::OperationUse::NotMine &&
+            batch::runSolverOperation(state, operation) == batch::OperationUse::NotMine)
             std::abort();
         check(problem);
         const bool refinement = operation.rfind("split", 0) == 0 || operation.rfind("addwell", 0) == 0;

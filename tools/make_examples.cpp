@@ -99,8 +99,8 @@ bool build(const Example& example, Problem& p, std::string& why) {
     p.copyCountsToSaved();
 
     const SolveReport report = solveProblem(p, false);
-    if (report.outcome != Outcome::Done) {
-        why = report.message;
+    if (report.result.outcome != Outcome::Done) {
+        why = report.result.message;
         return false;
     }
     return true;

@@ -22,6 +22,7 @@
 #include "editors/editor_drawing.h"
 #include "editors/editor_tools.h"
 #include "mesh/refinement.h"
+#include "paint/qt_canvas.h"
 #include "results/recording_canvas.h"
 #include "timing.h"
 #include "ui/application.h"
@@ -29,7 +30,6 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/mesh_window.h"
-#include "ui/qt_canvas.h"
 
 using namespace velkor;
 

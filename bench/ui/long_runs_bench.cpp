@@ -27,6 +27,7 @@
 #include "editors/editor_drawing.h"
 #include "editors/view_mapping.h"
 #include "operations/problem_operations.h"
+#include "paint/qt_canvas.h"
 #include "solved_square.h"
 #include "timing.h"
 #include "ui/application.h"
@@ -34,7 +35,6 @@
 #include "ui/contours_window.h"
 #include "ui/main_window.h"
 #include "ui/mesh_window.h"
-#include "ui/qt_canvas.h"
 
 using namespace velkor;
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 
+#include "paint/qt_canvas.h"
 #include "results/contour_plot.h"
 #include "results/recording_canvas.h"
 #include "results/three_d_graph.h"
@@ -26,7 +27,6 @@
 #include "ui/bench_dialogs.h"
 #include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
-#include "ui/qt_canvas.h"
 
 using namespace velkor;
 

@@ -12,6 +12,7 @@
 #include "results/particle_tracker.h"
 #include "results/plot_options.h"
 #include "results/zoom_view.h"
+#include "solver/solve_command.h"
 
 namespace velkor::batch {
 
@@ -52,36 +53,33 @@ struct Options {
     double originX = 0, originY = 0; // --origin X0,Y0
 };
 
-struct CycleLine {
-    int32_t iterations = 0;
-    double log10Measure = 0;
-    bool converged = false;
-};
-
 // What the operations leave for the summary.
 struct State {
     Problem& problem;
     const Options& options;
     int64_t entries = 0;           // stored matrix entries of the last solve
-    std::vector<CycleLine> cycles; // of the last solve
+    std::vector<CycleReport> cycles; // of the last solve
     bool refused = false;          // an operation was refused by the program (exit status 3)
     bool invalidResults = false;   // the last solve left the water level below the bottom (status 4)
     std::vector<std::pair<std::string, double>> times; // "time PHASE seconds"
 };
 
-enum class OperationResult {
+// Which group of operations takes an operation of the command line: the dispatch of the command
+// line, not an outcome of the operation itself (a refusal by the program is an Outcome, noted in
+// State::refused).
+enum class OperationUse {
     NotMine,     // the operation name belongs to another group
-    Done,        // ran; a refusal by the program has been written to standard error and noted in
+    Ran,         // ran; a refusal by the program has been written to standard error and noted in
                  // State::refused, and the next operation runs all the same
     BadArguments // could not run: its arguments are malformed (a usage error); a message was written
 };
 
 // Mesh operations: reset, split4, split2, addwell:X,Y, newnode:X,Y, newline:..., drag:...
-OperationResult runMeshOperation(State& state, std::string_view operation);
+OperationUse runMeshOperation(State& state, std::string_view operation);
 // Node operations: setnodes:X0,Y0,X1,Y1,TYPE[,F].
-OperationResult runNodeOperation(State& state, std::string_view operation);
+OperationUse runNodeOperation(State& state, std::string_view operation);
 // Solver operations: solve, solve:precond, solve:fast.
-OperationResult runSolverOperation(State& state, std::string_view operation);
+OperationUse runSolverOperation(State& state, std::string_view operation);
 // Tracking, levels and pictures, in this order. Returns false when an output could not be written.
 bool produceResultOutputs(State& state);
 // False, with the message, when an export asked for cannot be written at all (a coordinate

@@ -11,6 +11,7 @@
 #include "io/datafile.h"
 #include "io/installation_file.h"
 #include "model/number_text.h"
+#include "model/table.h"
 #include "operations/problem_operations.h"
 #include "pdf/manual_pdf.h"
 #include "pdf/report_pdf.h"
@@ -300,7 +301,7 @@ void printSummary(const State& state) {
     std::printf("warning %d\n", p.warning ? 1 : 0);
     double fmin = 0, fmax = 0, sumQ = 0, sumQPrescribed = 0;
     for (int32_t i = 0; i < p.NN; ++i) {
-        const Node& node = p.nodes[static_cast<std::size_t>(i)];
+        const Node& node = p.nodes[idx(i)];
         if (i == 0 || node.F < fmin) fmin = node.F;
         if (i == 0 || node.F > fmax) fmax = node.F;
         sumQ += node.Q;
@@ -352,11 +353,11 @@ int main(int argc, char** argv) {
     }
 
     for (const std::string& operation : options.operations) {
-        OperationResult result = runMeshOperation(state, operation);
-        if (result == OperationResult::NotMine) result = runSolverOperation(state, operation);
-        if (result == OperationResult::NotMine) result = runNodeOperation(state, operation);
-        if (result == OperationResult::NotMine) return usageError("unknown operation " + operation);
-        if (result == OperationResult::BadArguments) return usageError({});
+        OperationUse result = runMeshOperation(state, operation);
+        if (result == OperationUse::NotMine) result = runSolverOperation(state, operation);
+        if (result == OperationUse::NotMine) result = runNodeOperation(state, operation);
+        if (result == OperationUse::NotMine) return usageError("unknown operation " + operation);
+        if (result == OperationUse::BadArguments) return usageError({});
     }
 
     const bool picturesWritten = produceResultOutputs(state);

@@ -45,23 +45,23 @@ class SplitStatus : public Feedback {
     void progress(const Progress& progress) override { reportMessage(progress.statusText()); }
 };
 
-OperationResult split(State& state, bool intoFour) {
+OperationUse split(State& state, bool intoFour) {
     Problem& p = state.problem;
     SplitStatus status;
     Feedback* feedback = state.options.verbose ? &status : nullptr;
     const Applied split = splitMesh(p, intoFour ? SplitKind::IntoFour : SplitKind::IntoTwo, feedback);
     reportIfAny(state, split.result.message);
-    return OperationResult::Done;
+    return OperationUse::Ran;
 }
 
-OperationResult failed(std::string_view operation, const char* form) {
+OperationUse failed(std::string_view operation, const char* form) {
     reportMessage("velkor-batch: " + std::string(operation) + ": expected " + form);
-    return OperationResult::BadArguments;
+    return OperationUse::BadArguments;
 }
 
 } // namespace
 
-OperationResult runMeshOperation(State& state, std::string_view operation) {
+OperationUse runMeshOperation(State& state, std::string_view operation) {
     Problem& p = state.problem;
     const std::size_t colon = operation.find(':');
     const std::string_view name = operation.substr(0, colon);
@@ -73,7 +73,7 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
     if (name == "reset") {
         if (hasArguments) return failed(operation, "reset without arguments");
         rebuildMeshFromBlocks(p);
-        return OperationResult::Done;
+        return OperationUse::Ran;
     }
     if (name == "split4" || name == "split2") {
         if (hasArguments) return failed(operation, "no arguments");
@@ -82,7 +82,7 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
     if (name == "addwell") {
         if (!parseReals(arguments, 2, v)) return failed(operation, "addwell:X,Y");
         reportIfAny(state, addWellAt(p, v[0], v[1]).result.message);
-        return OperationResult::Done;
+        return OperationUse::Ran;
     }
     if (name == "newnode" || name == "newline" || name == "drag") {
         const bool twoPoints = name != "newnode";
@@ -91,16 +91,16 @@ OperationResult runMeshOperation(State& state, std::string_view operation) {
         rebuildMeshFromBlocks(p);
         if (name == "newnode") {
             reportIfAny(state, addMainNode(p, v[0], v[1]).result.message);
-            return OperationResult::Done;
+            return OperationUse::Ran;
         }
         // Both start at the main node nearest the first point, held to the problem area.
         const int32_t node = pickMainNode(p, std::clamp(v[0], 0.0, p.LX), std::clamp(v[1], 0.0, p.LY));
-        if (node < 0) return OperationResult::Done;
+        if (node < 0) return OperationUse::Ran;
         const Applied done = name == "newline" ? addBlockOnLine(p, node, v[2], v[3]) : moveMainNode(p, node, v[2], v[3]);
         reportIfAny(state, done.result.message);
-        return OperationResult::Done;
+        return OperationUse::Ran;
     }
-    return OperationResult::NotMine;
+    return OperationUse::NotMine;
 }
 
 } // namespace velkor::batch

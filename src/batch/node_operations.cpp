@@ -29,9 +29,9 @@ bool parseRealList(std::string_view text, std::size_t least, std::size_t most, s
 
 } // namespace
 
-OperationResult runNodeOperation(State& state, std::string_view operation) {
+OperationUse runNodeOperation(State& state, std::string_view operation) {
     const std::size_t colon = operation.find(':');
-    if (operation.substr(0, colon) != "setnodes") return OperationResult::NotMine;
+    if (operation.substr(0, colon) != "setnodes") return OperationUse::NotMine;
     std::vector<double> v;
     const bool parsed =
         colon != std::string_view::npos && parseRealList(operation.substr(colon + 1), 5, 6, v);
@@ -39,7 +39,7 @@ OperationResult runNodeOperation(State& state, std::string_view operation) {
         reportMessage("velkor-batch: " + std::string(operation) +
                       ": expected setnodes:X0,Y0,X1,Y1,TYPE[,F] " +
                       "with TYPE 1 (head prescribed) or 0 (given supply)");
-        return OperationResult::BadArguments;
+        return OperationUse::BadArguments;
     }
     NodeSettings settings;
     settings.Type = static_cast<int32_t>(v[4]);
@@ -53,7 +53,7 @@ OperationResult runNodeOperation(State& state, std::string_view operation) {
         reportMessage(applied.result.message);
         state.refused = true;
     }
-    return OperationResult::Done;
+    return OperationUse::Ran;
 }
 
 } // namespace velkor::batch

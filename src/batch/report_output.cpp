@@ -22,16 +22,17 @@ bool produceReport(State& state) {
         report.CheckBottom = surfaces.CheckBottom;
         report.CheckTop = surfaces.CheckTop;
     }
-    const PdfReport written = writeReportPdf(state.problem, report, options.reportPdf,
-                                             PdfPage{options.pageWidth, options.pageHeight, options.pageDpi});
+    const PrintReport written =
+        writeReportPdf(state.problem, report, options.reportPdf,
+                       PdfPage{options.pageWidth, options.pageHeight, options.pageDpi});
     if (!written.result.ok()) {
         reportMessage(written.result.message);
         return false;
     }
-    reportUnfinishedRun(written.pages.contourTracking);
-    reportUnfinishedRun(written.pages.graphTracking);
-    takeParticleHeights(state.problem, written.pages.contourTracking.heights);
-    takeParticleHeights(state.problem, written.pages.graphTracking.heights);
+    reportUnfinishedRun(written.contourTracking);
+    reportUnfinishedRun(written.graphTracking);
+    takeParticleHeights(state.problem, written.contourTracking.heights);
+    takeParticleHeights(state.problem, written.graphTracking.heights);
     state.times.emplace_back("report-pdf",
                              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return true;

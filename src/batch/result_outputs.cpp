@@ -62,7 +62,7 @@ bool parseSurfaces(std::string_view list, GraphChoices& choices) {
 }
 
 void reportUnfinishedRun(const TrackReport& report) {
-    if (report.outcome == Outcome::LimitReached) reportMessage(report.message);
+    if (report.result.outcome == Outcome::LimitReached) reportMessage(report.result.message);
 }
 
 bool produceResultOutputs(State& state) {
@@ -82,7 +82,8 @@ bool produceResultOutputs(State& state) {
         const TrackReport track = writePathlinesCsv(problem, h, file);
         takeParticleHeights(problem, track.heights);
         reportUnfinishedRun(track);
-        if (track.outcome == Outcome::Done && !track.message.empty()) reportMessage(track.message);
+        if (track.result.outcome == Outcome::Done && !track.result.message.empty())
+            reportMessage(track.result.message);
         if (!finishOutput(file, options.trackCsv)) return false;
         state.times.emplace_back("track", secondsSince(start));
     }

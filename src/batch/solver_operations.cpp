@@ -37,7 +37,7 @@ class VerboseFeedback : public Feedback {
 
 } // namespace
 
-OperationResult runSolverOperation(State& state, std::string_view operation) {
+OperationUse runSolverOperation(State& state, std::string_view operation) {
     SolveMethod method = SolveMethod::Plain;
     if (operation == "solve")
         method = state.problem.preconditioner ? SolveMethod::Preconditioned : SolveMethod::Plain;
@@ -48,7 +48,7 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
     else if (operation == "solve:direct")
         method = SolveMethod::Direct;
     else
-        return OperationResult::NotMine;
+        return OperationUse::NotMine;
 
     VerboseFeedback verbose;
     const auto start = std::chrono::steady_clock::now();
@@ -59,24 +59,24 @@ OperationResult runSolverOperation(State& state, std::string_view operation) {
     state.entries = report.entries;
     state.cycles.clear();
     // A solve that did not converge keeps its results, and its cycles are shown with them.
-    if (report.outcome != Outcome::Done && report.outcome != Outcome::NotConverged) {
-        reportMessage(report.message);
+    const Outcome outcome = report.result.outcome;
+    if (outcome != Outcome::Done && outcome != Outcome::NotConverged) {
+        reportMessage(report.result.message);
         state.refused = true;
-        return OperationResult::Done;
+        return OperationUse::Ran;
     }
     if (state.options.verbose) verbose.report();
-    for (const CycleReport& cycle : report.cycles)
-        state.cycles.push_back({cycle.iterations, cycle.log10Measure, cycle.converged});
+    state.cycles = report.cycles;
     state.times.emplace_back("solve", seconds);
-    if (report.outcome == Outcome::NotConverged) {
-        reportMessage(report.message);
+    if (outcome == Outcome::NotConverged) {
+        reportMessage(report.result.message);
         state.refused = true;
     }
     // A script must be able to tell: the warning goes to standard error and the exit status says so.
     state.invalidResults = report.warning;
     if (report.warning)
         reportMessage("Warning : Water level locally below bottom of aquifer. Results invalid.");
-    return OperationResult::Done;
+    return OperationUse::Ran;
 }
 
 } // namespace velkor::batch

@@ -4,14 +4,11 @@
 #include <cstdint>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
 namespace {
-
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
 
 CanvasPoint screenPoint(const ViewMapping& view, const Node& node) {
     return {view.screenX(node.X), view.screenY(node.Y)};
@@ -55,11 +52,11 @@ void drawBlockEditor(Canvas& canvas, const Problem& p, const ViewMapping& view) 
     const int32_t mainNodes = p.usedMainNodeCount();
     const int32_t blocks = p.usedBlockCount();
     for (int32_t i = 0; i < blocks; ++i) {
-        const Block& block = p.blocks[at(i)];
+        const Block& block = p.blocks[idx(i)];
         if (!cornersInside(block.node, mainNodes)) continue;
-        const CanvasPoint a = screenPoint(view, p.nodes[at(block.node[0])]);
-        const CanvasPoint b = screenPoint(view, p.nodes[at(block.node[1])]);
-        const CanvasPoint c = screenPoint(view, p.nodes[at(block.node[2])]);
+        const CanvasPoint a = screenPoint(view, p.nodes[idx(block.node[0])]);
+        const CanvasPoint b = screenPoint(view, p.nodes[idx(block.node[1])]);
+        const CanvasPoint c = screenPoint(view, p.nodes[idx(block.node[2])]);
         canvas.setBrush(blockColour(p, i));
         canvas.polygon(a, b, c);
         const int64_t x = (int64_t{a.x} + b.x + c.x) / 3, y = (int64_t{a.y} + b.y + c.y) / 3;
@@ -68,7 +65,7 @@ void drawBlockEditor(Canvas& canvas, const Problem& p, const ViewMapping& view) 
     canvas.setBrush(kWhite);
     canvas.setFont(kNodeNumberFont);
     for (int32_t j = 0; j < mainNodes; ++j) {
-        const CanvasPoint n = screenPoint(view, p.nodes[at(j)]);
+        const CanvasPoint n = screenPoint(view, p.nodes[idx(j)]);
         canvas.text(n.x - 2, n.y - 4, format("%d", j + 1));
     }
 }
@@ -81,10 +78,10 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
     // An element on the screen: false when it is not drawn at all (bad corners, or off the canvas
     // of a zoomed picture); dense when it is drawn without its sides.
     auto place = [&](int32_t e, CanvasPoint(&corner)[3], bool& dense) {
-        const Element& element = p.elements[at(e)];
+        const Element& element = p.elements[idx(e)];
         if (!cornersInside(element.node, nodes)) return false;
         for (int k = 0; k < 3; ++k)
-            corner[k] = screenPoint(view, p.nodes[at(element.node[k])]);
+            corner[k] = screenPoint(view, p.nodes[idx(element.node[k])]);
         const auto [left, right] = std::minmax({corner[0].x, corner[1].x, corner[2].x});
         const auto [top, bottom] = std::minmax({corner[0].y, corner[1].y, corner[2].y});
         if (options.cull &&
@@ -92,9 +89,9 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
             return false;
         // Measured before the truncation to whole pixels, so that a mesh of even elements is all
         // dense or not at all.
-        const Node& a = p.nodes[at(element.node[0])];
-        const Node& b = p.nodes[at(element.node[1])];
-        const Node& c = p.nodes[at(element.node[2])];
+        const Node& a = p.nodes[idx(element.node[0])];
+        const Node& b = p.nodes[idx(element.node[1])];
+        const Node& c = p.nodes[idx(element.node[2])];
         const auto [xmin, xmax] = std::minmax({a.X, b.X, c.X});
         const auto [ymin, ymax] = std::minmax({a.Y, b.Y, c.Y});
         dense = !options.meshLines || ((xmax - xmin) * view.scale < kDenseMeshElement &&
@@ -118,10 +115,10 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
     const int32_t mainNodes = p.usedMainNodeCount();
     const int32_t blocks = p.usedBlockCount();
     auto blockCorners = [&](int32_t b, CanvasPoint(&corner)[3]) {
-        const Block& block = p.blocks[at(b)];
+        const Block& block = p.blocks[idx(b)];
         if (!cornersInside(block.node, mainNodes)) return false;
         for (int k = 0; k < 3; ++k)
-            corner[k] = screenPoint(view, p.nodes[at(block.node[k])]);
+            corner[k] = screenPoint(view, p.nodes[idx(block.node[k])]);
         return true;
     };
     if (outlineBlocks) {
@@ -144,7 +141,7 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
             CanvasPoint corner[3];
             bool dense = false;
             if (!place(e, corner, dense) || dense) continue;
-            const Element& element = p.elements[at(e)];
+            const Element& element = p.elements[idx(e)];
             if (!brushSet || element.soil != brushSoil) {
                 canvas.setBrush(blockColour(p, element.soil));
                 brushSoil = element.soil;
@@ -165,9 +162,9 @@ void drawMeshEditor(Canvas& canvas, const Problem& p, const ViewMapping& view,
     canvas.setBrush(kWhite);
     const int32_t wells = p.usedWellCount();
     for (int32_t w = 0; w < wells; ++w) {
-        const int32_t node = p.wellNodes[at(w)];
+        const int32_t node = p.wellNodes[idx(w)];
         if (node < 0 || node >= nodes) continue;
-        const CanvasPoint c = screenPoint(view, p.nodes[at(node)]);
+        const CanvasPoint c = screenPoint(view, p.nodes[idx(node)]);
         canvas.ellipse(c.x - 3, c.y - 3, c.x + 3, c.y + 3);
     }
     canvas.setPenColour(kBlack);
@@ -207,7 +204,7 @@ void drawNodePick(Canvas& canvas, const Problem& p, const SetNodesTool& tool, co
     const int32_t nodes = p.usedNodeCount();
     for (const int32_t n : tool.selection().nodes) {
         if (n < 0 || n >= nodes) continue;
-        const CanvasPoint c = screenPoint(view, p.nodes[at(n)]);
+        const CanvasPoint c = screenPoint(view, p.nodes[idx(n)]);
         canvas.rectangle(c.x - 3, c.y - 3, c.x + 3, c.y + 3);
     }
 }

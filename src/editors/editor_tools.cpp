@@ -7,15 +7,12 @@
 #include "mesh/block_operations.h"
 #include "mesh/refinement.h"
 #include "model/number_text.h"
+#include "model/table.h"
 #include "operations/mesh_edits.h"
 
 namespace velkor {
 
 namespace {
-
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
 
 std::string coordinateText(double value) {
     return format("%10.3f", value);
@@ -47,8 +44,8 @@ ToolResponse EditorTool::release(double, double) {
 
 Node* EditorTool::pendingRow() {
     const int32_t node = state_.pendingNode;
-    if (node < 0 || at(node) >= problem_.nodes.size()) return nullptr;
-    return &problem_.nodes[at(node)];
+    if (node < 0 || idx(node) >= problem_.nodes.size()) return nullptr;
+    return &problem_.nodes[idx(node)];
 }
 
 ToolResponse EditorTool::exit(CoordinateBox box, std::string_view text) {
@@ -93,7 +90,7 @@ ToolResponse DragNodeTool::press(double x, double y) {
         state_.pendingNode = picked;
         display_.panelShown = true;
         // The boxes start from the node itself, not from the point clicked near it.
-        showPoint(display_, problem_.nodes[at(picked)].X, problem_.nodes[at(picked)].Y);
+        showPoint(display_, problem_.nodes[idx(picked)].X, problem_.nodes[idx(picked)].Y);
     }
     return {};
 }
@@ -132,8 +129,8 @@ ToolResponse NewNodeTool::move(double x, double y) {
     display_.panelShown = true;
     // The preview row is the next main node; with the node table full there is no row to show
     // it in, and the click will be refused for capacity.
-    if (problem_.NA >= 0 && at(problem_.NA) < problem_.nodes.size())
-        setNewNodeRow(problem_.nodes[at(problem_.NA)], x, y);
+    if (problem_.NA >= 0 && idx(problem_.NA) < problem_.nodes.size())
+        setNewNodeRow(problem_.nodes[idx(problem_.NA)], x, y);
     showPoint(display_, x, y);
     showLabel(display_, format("New Node %d", problem_.NA + 1));
     return {};
@@ -170,8 +167,8 @@ ToolResponse NewLineTool::press(double x, double y) {
     if (picked >= 0) {
         state_.lineStarted = true;
         state_.lineStartNode = picked;
-        state_.lineStartX = state_.rubberEndX = problem_.nodes[at(picked)].X;
-        state_.lineStartY = state_.rubberEndY = problem_.nodes[at(picked)].Y;
+        state_.lineStartX = state_.rubberEndX = problem_.nodes[idx(picked)].X;
+        state_.lineStartY = state_.rubberEndY = problem_.nodes[idx(picked)].Y;
         response.redraw = true;
     }
     return response;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <new>
 
+#include "model/table.h"
+
 namespace velkor {
 
 bool MeshSnapshot::take(const Problem& p) {
     try {
         nodes_.assign(p.nodes.begin(), p.nodes.begin() + p.usedNodeCount());
-        corners_.resize(static_cast<std::size_t>(p.usedElementCount()));
+        corners_.resize(idx(p.usedElementCount()));
         for (std::size_t e = 0; e < corners_.size(); ++e) {
             const Element& element = p.elements[e];
             corners_[e] = {element.node[0], element.node[1], element.node[2], element.soil};

@@ -38,7 +38,6 @@ class ViewNavigation {
     NavigationResponse cancel();
 
     bool panning() const { return mode_ == Mode::Pan; }
-    bool spaceHeld() const { return space_; }
     // The zoom box being drawn: from (column1, row1) to (column2, row2).
     bool boxShown() const { return mode_ == Mode::Box; }
     double boxColumn1() const { return startColumn_; }

@@ -1,5 +1,7 @@
 #include "forms/main_forms.h"
 
+#include "model/table.h"
+
 namespace velkor {
 
 std::string InstallationForm::cellText(int col, int row) const {
@@ -89,7 +91,7 @@ KeyAction GeneralForm::key(char key, int, int row, std::string_view) {
 std::string ProgressForm::cellText(int col, int row) const {
     static const char* const labels[] = {"Element", "Cycle", "Iteration", "Log(error)"};
     if (row < 0 || row >= rowCount()) return {};
-    return col == 0 ? labels[row] : values_[static_cast<std::size_t>(row)];
+    return col == 0 ? labels[row] : values_[idx(row)];
 }
 
 CellCommit ProgressForm::commit(int col, int row, std::string_view) {

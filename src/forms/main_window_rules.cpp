@@ -12,12 +12,11 @@ MainWindowRefresh refreshMainWindow(const Problem& problem) {
 }
 
 std::string solveStatusText(const SolveReport& report) {
-    const bool kept = report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged;
-    if (!kept) {
-        return report.outcome == Outcome::Cancelled ? "Solve cancelled."
-                                                    : "Not solved; the heads are as they were.";
-    }
-    const char* verdict = report.outcome == Outcome::Done ? "Solved" : "Not converged, results not reliable";
+    const Outcome outcome = report.result.outcome;
+    const bool kept = outcome == Outcome::Done || outcome == Outcome::NotConverged;
+    if (!kept)
+        return outcome == Outcome::Cancelled ? "Solve cancelled." : "Not solved; the heads are as they were.";
+    const char* verdict = outcome == Outcome::Done ? "Solved" : "Not converged, results not reliable";
     if (report.cycles.empty()) return std::string(verdict) + ".";
     const CycleReport& last = report.cycles.back();
     std::string text = format("%s : %d cycles, %d iterations in the last cycle, Log(error) %.2f", verdict,

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -77,7 +78,7 @@ WindowPosition NodesForm::position(int screenWidth, int screenHeight, int window
 }
 
 std::string NodesForm::recordText(int col, int record) const {
-    const Node& node = problem_.nodes[static_cast<std::size_t>(record)];
+    const Node& node = problem_.nodes[idx(record)];
     switch (col) {
     case NodeNumber:
         return format("%6d", record + 1);
@@ -102,7 +103,7 @@ std::string NodesForm::recordText(int col, int record) const {
 
 CellCommit NodesForm::commit(int col, int row, std::string_view text) {
     if (!isSelectable(col, row)) return unchanged(col, row);
-    Node& node = problem_.nodes[static_cast<std::size_t>(row - 1)];
+    Node& node = problem_.nodes[idx(row - 1)];
     Change changed = Change::None;
     if (col == NodeType) {
         const int32_t type = heldNodeType(readInteger(text));
@@ -148,7 +149,7 @@ KeyAction NodesForm::key(char key, int col, int row, std::string_view typedText)
     if (key == 'c') {
         if (row == firstRecordRow()) return action;
         const double value = asShown(readReal(cellText(col, row - 1)));
-        nodeValue(problem_.nodes[static_cast<std::size_t>(row - 1)], col) = value;
+        nodeValue(problem_.nodes[idx(row - 1)], col) = value;
         action.changed = Change::NodeValues;
         if (row < lastRow()) {
             action.move = true;
@@ -160,14 +161,14 @@ KeyAction NodesForm::key(char key, int col, int row, std::string_view typedText)
     const double value = asShown(readReal(typedText));
     const int count = recordCount();
     for (int i = 0; i < count; ++i)
-        nodeValue(problem_.nodes[static_cast<std::size_t>(i)], col) = value;
+        nodeValue(problem_.nodes[idx(i)], col) = value;
     action.changed = Change::NodeValues;
     return action;
 }
 
 CellInfo NodesForm::cellInfo(int col, int row) const {
     if (!isSelectable(col, row) || !isRecordRow(row)) return {};
-    const Node& node = problem_.nodes[static_cast<std::size_t>(row - 1)];
+    const Node& node = problem_.nodes[idx(row - 1)];
     const std::string name = format("%s of node %d", kNodeColumnNames[col], row);
     if (col == NodeType) return {name, CellKind::Integer, static_cast<double>(node.Type)};
     return {name, CellKind::Real, nodeValue(node, col)};
@@ -218,7 +219,7 @@ WindowPosition ElementsForm::position(int, int screenHeight, int) const {
 }
 
 std::string ElementsForm::recordText(int col, int record) const {
-    const Element& element = problem_.elements[static_cast<std::size_t>(record)];
+    const Element& element = problem_.elements[idx(record)];
     if (col == 0) return format("%8d", record + 1);
     if (col <= 3) return format("%8d", element.node[col - 1] + 1);
     if (col == 4) return format("%8d", element.soil + 1);
@@ -227,7 +228,7 @@ std::string ElementsForm::recordText(int col, int record) const {
 
 CellCommit ElementsForm::commit(int col, int row, std::string_view text) {
     if (!isSelectable(col, row)) return unchanged(col, row);
-    Element& element = problem_.elements[static_cast<std::size_t>(row - 1)];
+    Element& element = problem_.elements[idx(row - 1)];
     // Numbers 1 .. count; an empty table still gives 1, never an index below 0.
     const int32_t count = col == 4 ? problem_.usedBlockCount() : problem_.usedNodeCount();
     const int32_t number = std::max(std::min(readInteger(text), count), 1);
@@ -243,7 +244,7 @@ CellCommit ElementsForm::commit(int col, int row, std::string_view text) {
 
 CellInfo ElementsForm::cellInfo(int col, int row) const {
     if (!isSelectable(col, row) || !isRecordRow(row)) return {};
-    const Element& element = problem_.elements[static_cast<std::size_t>(row - 1)];
+    const Element& element = problem_.elements[idx(row - 1)];
     if (col == 4) return {format("Soil of element %d", row), CellKind::Integer, element.soil + 1.0};
     return {format("Node %d of element %d", col, row), CellKind::Integer, element.node[col - 1] + 1.0};
 }

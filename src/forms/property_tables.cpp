@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -46,7 +47,7 @@ WindowPosition SoilsForm::position(int screenWidth, int, int windowWidth) const 
 }
 
 std::string SoilsForm::recordText(int col, int record) const {
-    const Soil& soil = problem_.soils[static_cast<std::size_t>(record)];
+    const Soil& soil = problem_.soils[idx(record)];
     switch (col) {
     case SoilNumber:
         return format("%8d", record + 1);
@@ -65,7 +66,7 @@ std::string SoilsForm::recordText(int col, int record) const {
 
 CellCommit SoilsForm::commit(int col, int row, std::string_view text) {
     if (!isSelectable(col, row)) return unchanged(col, row);
-    Soil& soil = problem_.soils[static_cast<std::size_t>(row - 1)];
+    Soil& soil = problem_.soils[idx(row - 1)];
     double value = readReal(text);
     double* field = &soil.I;
     switch (col) {
@@ -92,7 +93,7 @@ CellCommit SoilsForm::commit(int col, int row, std::string_view text) {
 CellInfo SoilsForm::cellInfo(int col, int row) const {
     if (!isSelectable(col, row) || !isRecordRow(row)) return {};
     static const char* const names[] = {"", "K", "n", "R", "I"};
-    const Soil& soil = problem_.soils[static_cast<std::size_t>(row - 1)];
+    const Soil& soil = problem_.soils[idx(row - 1)];
     const double values[] = {0, soil.K, soil.n, soil.R, soil.I};
     return {format("%s of soil %d", names[col], row), CellKind::Real, values[col]};
 }
@@ -114,14 +115,14 @@ WindowPosition WellsForm::position(int screenWidth, int, int windowWidth) const 
 }
 
 Node* WellsForm::wellNode(int well) const {
-    const int32_t node = problem_.wellNodes[static_cast<std::size_t>(well)];
+    const int32_t node = problem_.wellNodes[idx(well)];
     if (node < 0 || node >= problem_.usedNodeCount()) return nullptr;
-    return &problem_.nodes[static_cast<std::size_t>(node)];
+    return &problem_.nodes[idx(node)];
 }
 
 std::string WellsForm::recordText(int col, int record) const {
-    if (col == WellNode) return format("%6d", problem_.wellNodes[static_cast<std::size_t>(record)] + 1);
-    if (col == WellQ) return format("%11.3f", problem_.wellQ[static_cast<std::size_t>(record)]);
+    if (col == WellNode) return format("%6d", problem_.wellNodes[idx(record)] + 1);
+    if (col == WellQ) return format("%11.3f", problem_.wellQ[idx(record)]);
     const Node* node = wellNode(record);
     if (!node) return {};
     switch (col) {
@@ -143,8 +144,7 @@ CellCommit WellsForm::commit(int col, int row, std::string_view text) {
     const int well = row - 1;
     Change changed = Change::None;
     if (col == WellQ) {
-        if (store(problem_.wellQ[static_cast<std::size_t>(well)], readReal(text)))
-            changed = Change::Wells;
+        if (store(problem_.wellQ[idx(well)], readReal(text))) changed = Change::Wells;
     } else if (Node* node = wellNode(well)) {
         if (col == WellF) {
             if (store(node->F, std::max(readReal(text), node->B))) changed = Change::NodeValues;
@@ -160,7 +160,7 @@ CellCommit WellsForm::commit(int col, int row, std::string_view text) {
 CellInfo WellsForm::cellInfo(int col, int row) const {
     if (!isSelectable(col, row) || !isRecordRow(row)) return {};
     const int well = row - 1;
-    if (col == WellQ) return {format("Q of well %d", row), CellKind::Real, problem_.wellQ[static_cast<std::size_t>(well)]};
+    if (col == WellQ) return {format("Q of well %d", row), CellKind::Real, problem_.wellQ[idx(well)]};
     const Node* node = wellNode(well);
     if (!node) return {};
     if (col == WellF) return {format("F of well %d", row), CellKind::Real, node->F};
@@ -172,7 +172,7 @@ Footprint WellsForm::commitFootprint(int, int row) const {
     Footprint footprint = Footprint::propertyTables();
     const int well = row - 1;
     if (well >= 0 && well < recordCount()) {
-        footprint.nodeFirst = problem_.wellNodes[static_cast<std::size_t>(well)];
+        footprint.nodeFirst = problem_.wellNodes[idx(well)];
         footprint.nodeCount = 1;
     }
     return footprint;
@@ -199,7 +199,7 @@ WindowPosition ParticlesForm::position(int screenWidth, int screenHeight, int wi
 }
 
 std::string ParticlesForm::recordText(int col, int record) const {
-    const Particle& particle = problem_.particles[static_cast<std::size_t>(record)];
+    const Particle& particle = problem_.particles[idx(record)];
     switch (col) {
     case ParticleNumber:
         return format("%6d", record + 1);
@@ -216,7 +216,7 @@ std::string ParticlesForm::recordText(int col, int record) const {
 
 CellCommit ParticlesForm::commit(int col, int row, std::string_view text) {
     if (!isSelectable(col, row)) return unchanged(col, row);
-    Particle& particle = problem_.particles[static_cast<std::size_t>(row - 1)];
+    Particle& particle = problem_.particles[idx(row - 1)];
     const double value = std::max(readReal(text), 0.0);
     bool changed = false;
     switch (col) {
@@ -236,7 +236,7 @@ CellCommit ParticlesForm::commit(int col, int row, std::string_view text) {
 CellInfo ParticlesForm::cellInfo(int col, int row) const {
     if (!isSelectable(col, row) || !isRecordRow(row)) return {};
     static const char* const names[] = {"", "X", "Y", "Z"};
-    const Particle& particle = problem_.particles[static_cast<std::size_t>(row - 1)];
+    const Particle& particle = problem_.particles[idx(row - 1)];
     const double values[] = {0, particle.X, particle.Y, particle.Z};
     return {format("%s of particle %d", names[col], row), CellKind::Real, values[col]};
 }

@@ -3,17 +3,18 @@
 #include <algorithm>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
 int RecordTableForm::columnWidth(int col) const {
     const std::span<const TableColumn> all = columns();
-    return col >= 0 && col < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(col)].width : 0;
+    return col >= 0 && col < static_cast<int>(all.size()) ? all[idx(col)].width : 0;
 }
 
 std::string RecordTableForm::cellText(int col, int row) const {
     if (col < 0 || col >= columnCount()) return {};
-    if (row == 0) return columns()[static_cast<std::size_t>(col)].heading;
+    if (row == 0) return columns()[idx(col)].heading;
     if (!isRecordRow(row)) return {};
     return recordText(col, row - 1);
 }

@@ -15,6 +15,7 @@
 
 #include "io/text_file.h"
 #include "model/number_text.h"
+#include "model/table.h"
 #include "results/contour_levels.h"
 #include "results/contour_plot.h"
 
@@ -146,10 +147,10 @@ class PathCollector : public TrackConsumer {
     };
 
     PathCollector(int32_t particles, double timeStep)
-        : paths_(static_cast<std::size_t>(particles > 0 ? particles : 0)), timeStep_(timeStep) {}
+        : paths_(idx(particles > 0 ? particles : 0)), timeStep_(timeStep) {}
 
     void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) override {
-        Path& path = paths_[static_cast<std::size_t>(particle)];
+        Path& path = paths_[idx(particle)];
         ++path.steps;
         const double dx = to.x - from.x, dy = to.y - from.y;
         if (path.points.empty()) {
@@ -166,13 +167,12 @@ class PathCollector : public TrackConsumer {
     }
     void mark(int32_t particle, const TrackPoint& at) override {
         marks_.push_back(
-            Mark{particle, at.x, at.y, at.z,
-                 static_cast<double>(paths_[static_cast<std::size_t>(particle)].steps) * timeStep_});
+            Mark{particle, at.x, at.y, at.z, static_cast<double>(paths_[idx(particle)].steps) * timeStep_});
     }
 
     // The plan path of a particle as x, y pairs; empty when it never moved.
     std::vector<double> path(int32_t particle) const {
-        const Path& path = paths_[static_cast<std::size_t>(particle)];
+        const Path& path = paths_[idx(particle)];
         std::vector<double> points = path.points;
         if (!points.empty()) {
             points.push_back(path.endX);
@@ -281,7 +281,7 @@ bool writeNodesAndWells(const Problem& problem, Layers& layers, int64_t& nodeCou
     const int32_t nodes = problem.usedNodeCount();
     OGRFeature& feature = layers.feature();
     for (int32_t i = 0; i < nodes; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         feature.SetField(0, i + 1);
         layers.setReal(1, node.F);
         feature.SetField(2, node.Type);
@@ -296,12 +296,12 @@ bool writeNodesAndWells(const Problem& problem, Layers& layers, int64_t& nodeCou
         !layers.begin())
         return false;
     for (int32_t w = 0; w < problem.usedWellCount(); ++w) {
-        const int32_t node = problem.wellNodes[static_cast<std::size_t>(w)];
+        const int32_t node = problem.wellNodes[idx(w)];
         if (node < 0 || node >= nodes) continue;
         layers.feature().SetField(0, w + 1);
         layers.feature().SetField(1, node + 1);
-        layers.setReal(2, problem.wellQ[static_cast<std::size_t>(w)]);
-        const Node& at = problem.nodes[static_cast<std::size_t>(node)];
+        layers.setReal(2, problem.wellQ[idx(w)]);
+        const Node& at = problem.nodes[idx(node)];
         if (!layers.addPoint(at.X, at.Y, wellCount)) return false;
     }
     return layers.commit();
@@ -313,15 +313,15 @@ bool writeBlocks(const Problem& problem, Layers& layers, int64_t& count) {
         return false;
     const int32_t nodes = problem.usedNodeCount();
     for (int32_t b = 0; b < problem.usedBlockCount(); ++b) {
-        const Block& block = problem.blocks[static_cast<std::size_t>(b)];
+        const Block& block = problem.blocks[idx(b)];
         OGRLinearRing ring;
         bool usable = true;
         for (int k = 0; k <= 3 && usable; ++k) {
             const int32_t n = block.node[k % 3];
-            usable = n >= 0 && n < nodes && std::isfinite(problem.nodes[static_cast<std::size_t>(n)].X) &&
-                     std::isfinite(problem.nodes[static_cast<std::size_t>(n)].Y);
+            usable = n >= 0 && n < nodes && std::isfinite(problem.nodes[idx(n)].X) &&
+                     std::isfinite(problem.nodes[idx(n)].Y);
             if (usable) {
-                const Node& node = problem.nodes[static_cast<std::size_t>(n)];
+                const Node& node = problem.nodes[idx(n)];
                 ring.addPoint(layers.worldX(node.X), layers.worldY(node.Y));
             }
         }
@@ -381,8 +381,9 @@ GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path
     PathCollector paths(particles, trackingTimeStep(problem, h));
     GeoPackageReport report;
     report.track = trackParticles(problem, h, paths, feedback, {}, locator);
-    if (report.track.outcome == Outcome::Cancelled || report.track.outcome == Outcome::Busy) {
-        report.result = Result::failed(report.track.outcome, report.track.message);
+    if (const Result& tracked = report.track.result;
+        tracked.outcome == Outcome::Cancelled || tracked.outcome == Outcome::Busy) {
+        report.result = tracked;
         return report;
     }
 
@@ -414,8 +415,8 @@ GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path
             return refused(Outcome::FileError, "The GeoPackage could not be written: " + layers.error());
     }
     report.result = copyToFile(memory, path);
-    if (report.result.ok() && report.track.outcome == Outcome::LimitReached)
-        report.result = Result::failed(Outcome::LimitReached, report.track.message);
+    if (report.result.ok() && report.track.result.outcome == Outcome::LimitReached)
+        report.result = report.track.result;
     return report;
 }
 

@@ -28,16 +28,10 @@ Result writePathlines(const Problem& problem, const std::string& path, Feedback*
     const Result written = writeCsvFile(path, [&](TextSink& sink) {
         track = writePathlinesCsv(problem, planTrackingLength(problem), sink, feedback, locator);
         heights = track.heights;
-        switch (track.outcome) {
-        case Outcome::Done:
-        case Outcome::LimitReached:
-            return Result{track.outcome, track.message};
-        case Outcome::NothingToDo:
+        if (track.result.outcome == Outcome::NothingToDo)
             return Result{Outcome::Done,
                           "There are no particles: the pathlines table holds its header only."};
-        default:
-            return Result::failed(track.outcome, track.message);
-        }
+        return track.result;
     });
     return written;
 }

@@ -15,6 +15,7 @@
 #include "io/line_reader.h"
 #include "io/text_file.h"
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -76,14 +77,14 @@ std::string unstorableValue(const Problem& problem) {
     if (!storable(problem.TM))
         return format("TM is %g; a datafile holds finite values of at most 1e15 only.", problem.TM);
     for (int32_t i = 0; i < problem.usedNodeCount(); ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         const std::pair<const char*, double> fields[] = {{"X", node.X}, {"Y", node.Y}, {"B", node.B},
                                                          {"T", node.T}, {"F", node.F}, {"Q", node.Q}};
         for (const auto& [field, value] : fields)
             if (!storable(value)) return outOfRange("Node", i, field, value);
     }
     for (int32_t i = 0; i < problem.usedBlockCount(); ++i) {
-        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        const Soil& soil = problem.soils[idx(i)];
         const std::pair<const char*, double> fields[] = {
             {"K", soil.K}, {"n", soil.n}, {"R", soil.R}, {"I", soil.I}};
         for (const auto& [field, value] : fields)
@@ -94,10 +95,9 @@ std::string unstorableValue(const Problem& problem) {
         }
     }
     for (int32_t i = 0; i < problem.usedWellCount(); ++i)
-        if (!storable(problem.wellQ[static_cast<std::size_t>(i)]))
-            return outOfRange("Well", i, "Q", problem.wellQ[static_cast<std::size_t>(i)]);
+        if (!storable(problem.wellQ[idx(i)])) return outOfRange("Well", i, "Q", problem.wellQ[idx(i)]);
     for (int32_t i = 0; i < problem.usedParticleCount(); ++i) {
-        const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+        const Particle& particle = problem.particles[idx(i)];
         const std::pair<const char*, double> fields[] = {
             {"X", particle.X}, {"Y", particle.Y}, {"Z", particle.Z}};
         for (const auto& [field, value] : fields)
@@ -212,7 +212,7 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
 
     field.text("#   Node      X (m)      Y (m)    B (m)    T (m)   F (m)   Q (m\xB3/d) Type\r\n");
     for (int32_t i = 0; i < NN; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         field.integer(i + 1, 8);
         field.real(node.X, 10, 3);
         field.real(node.Y, 10, 3);
@@ -235,13 +235,13 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
 
     field.text("#  Block    Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NB; ++i) {
-        const Block& block = problem.blocks[static_cast<std::size_t>(i)];
+        const Block& block = problem.blocks[idx(i)];
         writeCornerLine(i, block.node, block.soil);
     }
 
     field.text("#   Soil     K (m/d)       n            R           I (m/d)\r\n");
     for (int32_t i = 0; i < NB; ++i) {
-        const Soil& soil = problem.soils[static_cast<std::size_t>(i)];
+        const Soil& soil = problem.soils[idx(i)];
         field.integer(i + 1, 8);
         field.real(soil.K, 12, 6);
         field.real(soil.n, 12, 6);
@@ -252,21 +252,21 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
 
     field.text("# Element   Node 1   Node 2   Node 3     Soil\r\n");
     for (int32_t i = 0; i < NM; ++i) {
-        const Element& element = problem.elements[static_cast<std::size_t>(i)];
+        const Element& element = problem.elements[idx(i)];
         writeCornerLine(i, element.node, element.soil);
     }
 
     if (NW > 0) {
         field.text("#    Well     Node    F (m)       Q (m\xB3/d)    Type\r\n");
         for (int32_t i = 0; i < NW; ++i) {
-            const int32_t nodeIndex = problem.wellNodes[static_cast<std::size_t>(i)];
+            const int32_t nodeIndex = problem.wellNodes[idx(i)];
             // A well has no head or type of its own: they are its node's.
-            const bool known = nodeIndex >= 0 && static_cast<std::size_t>(nodeIndex) < problem.nodes.size();
-            const Node* node = known ? &problem.nodes[static_cast<std::size_t>(nodeIndex)] : nullptr;
+            const bool known = nodeIndex >= 0 && idx(nodeIndex) < problem.nodes.size();
+            const Node* node = known ? &problem.nodes[idx(nodeIndex)] : nullptr;
             field.integer(i + 1, 8);
             field.integer(int64_t{nodeIndex} + 1, 8);
             field.real(node ? node->F : 0.0, 12, 6);
-            field.real(problem.wellQ[static_cast<std::size_t>(i)], 12, 6);
+            field.real(problem.wellQ[idx(i)], 12, 6);
             field.integer(node ? node->Type : 0, 4);
             field.endLine();
         }
@@ -275,7 +275,7 @@ void writeDatafileText(const Problem& problem, std::string_view fileName, TextSi
     if (NP > 0) {
         field.text("#  Particle   X (m)        Y (m)        Z (m)\r\n");
         for (int32_t i = 0; i < NP; ++i) {
-            const Particle& particle = problem.particles[static_cast<std::size_t>(i)];
+            const Particle& particle = problem.particles[idx(i)];
             field.integer(i + 1, 8);
             field.real(particle.X, 12, 6);
             field.real(particle.Y, 12, 6);
@@ -464,8 +464,6 @@ class DatafileParser {
     std::string error_;
 };
 
-enum class ParseOutcome { Read, CapacityRefused, Failed };
-
 // Room for the records of one section, never more than the text can hold (a record line has at
 // least four fields, eight bytes), so that a short file whose counts promise millions of records
 // costs no more memory than it holds. Where the size is not known the records grow as they come.
@@ -473,16 +471,14 @@ template <typename Record>
 void expect(std::vector<Record>& records, int32_t count, const LineReader& reader) {
     const std::size_t room = reader.knownSize() > 0 ? reader.knownSize() / 8 + 1 : 4096;
     records.clear();
-    records.reserve(std::min(static_cast<std::size_t>(std::max(count, 0)), room));
+    records.reserve(std::min(idx(std::max(count, 0)), room));
 }
 
-ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content,
-                           std::string& message) {
+// Done: the whole file is in content. RefusedCapacity: a count passes the tables' capacity.
+// BadInput: a line cannot be read (the message names it).
+Result parseDatafile(LineReader& reader, const Limits& limits, DatafileContent& content) {
     DatafileParser parser(reader);
-    auto failed = [&] {
-        message = parser.error();
-        return ParseOutcome::Failed;
-    };
+    auto failed = [&] { return Result::failed(Outcome::BadInput, parser.error()); };
 
     if (!parser.nameLine(content.fileName) || !parser.nameLine(content.problemName)) return failed();
 
@@ -509,10 +505,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
     } else if (content.NB > limits.BMAX) {
         table = "blocks", limit = "BMAX";
     }
-    if (table) {
-        message = capacityMessage(table, limit);
-        return ParseOutcome::CapacityRefused;
-    }
+    if (table) return Result::failed(Outcome::RefusedCapacity, capacityMessage(table, limit));
 
     const char* const countNames[6] = {"NA", "NB", "NN", "NM", "NW", "NP"};
     for (std::size_t k = 0; k < 6; ++k) {
@@ -594,8 +587,8 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
         // A well's head and type are those of its node: the well line overrides the node line.
         content.wellNodes.push_back(node);
         content.wellQ.push_back(discharge);
-        content.nodes[static_cast<std::size_t>(node)].F = head;
-        content.nodes[static_cast<std::size_t>(node)].Type = type;
+        content.nodes[idx(node)].F = head;
+        content.nodes[idx(node)].Type = type;
     }
 
     expect(content.particles, content.NP, reader);
@@ -606,7 +599,7 @@ ParseOutcome parseDatafile(LineReader& reader, const Limits& limits, DatafileCon
             return failed();
         content.particles.push_back(particle);
     }
-    return ParseOutcome::Read;
+    return Result::done();
 }
 
 void commit(const DatafileContent& content, Problem& problem) {
@@ -666,31 +659,25 @@ Result readFrom(Problem& problem, LineReader& reader) {
     limits.PMAX = static_cast<int32_t>(std::min<std::size_t>(problem.particles.size(), INT32_MAX));
 
     DatafileContent content;
-    std::string message;
-    ParseOutcome outcome = ParseOutcome::Failed;
+    Result parsed;
     try {
-        outcome = parseDatafile(reader, limits, content, message);
+        parsed = parseDatafile(reader, limits, content);
     } catch (const std::bad_alloc&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     } catch (const std::length_error&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryForTables);
     }
 
-    switch (outcome) {
-    case ParseOutcome::Failed:
-        return Result::failed(reader.status() == LineReader::Status::ReadError ? Outcome::FileError
-                                                                               : Outcome::BadInput,
-                              message);
-    case ParseOutcome::CapacityRefused:
+    if (parsed.outcome == Outcome::BadInput && reader.status() == LineReader::Status::ReadError)
+        parsed.outcome = Outcome::FileError;
+    if (parsed.outcome == Outcome::RefusedCapacity) {
         // The previous records stay under the counts of the last restore point.
         problem.fileName = "Data1.fem";
         problem.problemName = "Example 1";
         problem.restoreCountsFromSaved();
         problem.copyCountsToSaved();
-        return Result::failed(Outcome::RefusedCapacity, message);
-    case ParseOutcome::Read:
-        break;
     }
+    if (!parsed.ok()) return parsed;
     commit(content, problem);
     problem.copyCountsToSaved();
     return Result::done();

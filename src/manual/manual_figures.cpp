@@ -74,7 +74,7 @@ struct Drawing {
 // The colours the editors give blocks 1, 2, 3, ...: the program's own colour table.
 Colour blockColour(int block) {
     static const std::array<uint32_t, kColourCount> table = buildColourTable();
-    const uint32_t value = table[static_cast<std::size_t>(block % kColourCount)];
+    const uint32_t value = table[idx(block % kColourCount)];
     return Colour{static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>((value >> 8) & 0xFF),
                   static_cast<uint8_t>((value >> 16) & 0xFF)};
 }
@@ -158,9 +158,9 @@ void drawBlocks(Drawing& d, bool elements) {
     // quarter points of the other two make the 16 elements of a block.
     for (const auto& block : blocks)
         for (int corner = 0; corner < 3; ++corner) {
-            const Point& a = block[static_cast<std::size_t>(corner)];
-            const Point& b = block[static_cast<std::size_t>((corner + 1) % 3)];
-            const Point& c = block[static_cast<std::size_t>((corner + 2) % 3)];
+            const Point& a = block[idx(corner)];
+            const Point& b = block[idx((corner + 1) % 3)];
+            const Point& c = block[idx((corner + 2) % 3)];
             for (int k = 1; k < 4; ++k)
                 d.line(between(a, b, k / 4.0), between(a, c, k / 4.0));
         }

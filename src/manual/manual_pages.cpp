@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "manual/manual_figures.h"
+#include "model/table.h"
 
 namespace velkor::manual {
 
@@ -55,7 +56,7 @@ LaidOutPage layoutScreenPage(Canvas& canvas, int page, int clientWidth) {
     LaidOutPage laid;
     laid.number = clampedPage(page);
     const Manual& manual = theManual();
-    const ScreenPage& plan = manual.pages[static_cast<std::size_t>(laid.number - 1)];
+    const ScreenPage& plan = manual.pages[idx(laid.number - 1)];
     const int e = lineHeight(canvas, TextStyle::Body, Medium::Screen);
     const int paragraphStep = e * 14 / 10;
     auto place = [&](int y, TextStyle style, const std::string& text) {
@@ -69,7 +70,7 @@ LaidOutPage layoutScreenPage(Canvas& canvas, int page, int clientWidth) {
         y += 4 * e;
     }
     for (int s : plan.sections) {
-        const Section& section = manual.sections[static_cast<std::size_t>(s)];
+        const Section& section = manual.sections[idx(s)];
         place(y, TextStyle::Heading, section.heading);
         int last = y + e; // the first body line stands 2e below the heading
         for (std::size_t p = 0; p < section.paragraphs.size(); ++p) {
@@ -239,7 +240,7 @@ std::vector<LaidOutPage> layoutPrintedManual(Canvas& canvas, int pageWidth, int 
             if (item.figure)
                 writer.figure(item.index);
             else
-                writer.section(manual.sections[static_cast<std::size_t>(item.index)]);
+                writer.section(manual.sections[idx(item.index)]);
         }
     }
     return std::move(writer.pages);

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "model/table.h"
+
 namespace velkor::manual {
 
 namespace {
@@ -514,7 +516,7 @@ Manual buildManual() {
     manual.sections = parseSections(kText);
     for (int p = 0; p < kPageCount; ++p) {
         const PagePlan& plan = kPagePlans[p];
-        ScreenPage& page = manual.pages[static_cast<std::size_t>(p)];
+        ScreenPage& page = manual.pages[idx(p)];
         page.titleBlock = plan.titleBlock;
         for (std::string_view heading : plan.headings)
             page.sections.push_back(sectionIndex(manual.sections, heading));
@@ -522,7 +524,7 @@ Manual buildManual() {
     }
     for (int s = 0; s < kSheetCount; ++s) {
         const SheetPlan& plan = kSheetPlans[s];
-        Sheet& sheet = manual.sheets[static_cast<std::size_t>(s)];
+        Sheet& sheet = manual.sheets[idx(s)];
         sheet.titleBlock = plan.titleBlock;
         for (const SheetPlanItem& item : plan.items)
             sheet.items.push_back(item.heading.empty()

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/table.h"
+
 namespace velkor {
 
 namespace {
@@ -26,10 +28,6 @@ const char* const kNodeInsideBlockMessage = "Node inside block\n\n"
 const char* const kNoTriangleMessage = "No triangle created.\n\n"
                                        "A new line must create a new triangular block.";
 
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
-
 double diagonal(const Problem& p) {
     return std::sqrt(p.LX * p.LX + p.LY * p.LY);
 }
@@ -42,27 +40,27 @@ double distance(double x1, double y1, double x2, double y2) {
 bool nodeAndBlockFit(const Problem& p) {
     const int32_t BMAX = static_cast<int32_t>(p.blocks.size()), NMAX = static_cast<int32_t>(p.nodes.size());
     if (p.NB > BMAX - 2 || p.NA > NMAX - 1) return false;
-    return at(p.NB) < p.elements.size();
+    return p.NB >= 0 && idx(p.NB) < p.elements.size();
 }
 
 bool blockFits(const Problem& p) {
     const int32_t BMAX = static_cast<int32_t>(p.blocks.size());
     if (p.NB > BMAX - 1) return false;
-    return at(p.NB) < p.elements.size();
+    return p.NB >= 0 && idx(p.NB) < p.elements.size();
 }
 
 bool blockNodesValid(const Problem& p) {
-    if (p.NB < 0 || at(p.NB) > p.blocks.size() || p.NA < 0 || at(p.NA) > p.nodes.size()) return false;
+    if (p.NB < 0 || idx(p.NB) > p.blocks.size() || p.NA < 0 || idx(p.NA) > p.nodes.size()) return false;
     for (int32_t b = 0; b < p.NB; ++b)
-        for (const int32_t n : p.blocks[at(b)].node)
+        for (const int32_t n : p.blocks[idx(b)].node)
             if (n < 0 || n >= p.NA) return false;
     return true;
 }
 
 void appendBlock(Problem& p, int32_t a, int32_t b, int32_t c) {
     const int32_t index = p.NB;
-    p.blocks[at(index)] = Block{{a, b, c}, index};
-    Element& element = p.elements[at(index)];
+    p.blocks[idx(index)] = Block{{a, b, c}, index};
+    Element& element = p.elements[idx(index)];
     element.node[0] = a;
     element.node[1] = b;
     element.node[2] = c;
@@ -90,7 +88,7 @@ int32_t pickMainNode(const Problem& p, double x, double y) {
     int32_t best = -1;
     double bestDistance = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const double d = distance(p.nodes[at(i)].X, p.nodes[at(i)].Y, x, y);
+        const double d = distance(p.nodes[idx(i)].X, p.nodes[idx(i)].Y, x, y);
         if (best < 0 || d < bestDistance) {
             best = i;
             bestDistance = d;
@@ -114,21 +112,21 @@ Result addNodeAndBlock(Problem& p, double x, double y) {
     if (!nodeAndBlockFit(p)) return Result::failed(Outcome::RefusedCapacity, kNodeOrBlockCapacityMessage);
     if (!blockNodesValid(p)) return Result::failed(Outcome::BadInput, {});
     for (int32_t b = 0; b < p.NB; ++b) {
-        const Block& block = p.blocks[at(b)];
-        const Node &n1 = p.nodes[at(block.node[0])], &n2 = p.nodes[at(block.node[1])],
-                   &n3 = p.nodes[at(block.node[2])];
+        const Block& block = p.blocks[idx(b)];
+        const Node &n1 = p.nodes[idx(block.node[0])], &n2 = p.nodes[idx(block.node[1])],
+                   &n3 = p.nodes[idx(block.node[2])];
         if (pointInTriangle(x, y, n1.X, n1.Y, n2.X, n2.Y, n3.X, n3.Y))
             return Result::failed(Outcome::RefusedGeometry, kNodeInsideBlockMessage);
     }
-    setNewNodeRow(p.nodes[at(p.NA)], x, y);
+    setNewNodeRow(p.nodes[idx(p.NA)], x, y);
     // The new node joins the side whose midpoint is nearest; ties keep the side met first.
     double best = diagonal(p);
     int32_t first = -1, second = -1;
     for (int32_t b = 0; b < p.NB; ++b) {
-        const Block& block = p.blocks[at(b)];
+        const Block& block = p.blocks[idx(b)];
         for (int s = 0; s < 3; ++s) {
-            const Node& u = p.nodes[at(block.node[s])];
-            const Node& v = p.nodes[at(block.node[(s + 1) % 3])];
+            const Node& u = p.nodes[idx(block.node[s])];
+            const Node& v = p.nodes[idx(block.node[(s + 1) % 3])];
             const double d = distance((u.X + v.X) * 0.5, (u.Y + v.Y) * 0.5, x, y);
             if (d < best) {
                 best = d;
@@ -153,10 +151,10 @@ Result addLineBlock(Problem& p, int32_t start, double x, double y) {
     int32_t third = -1;
     for (int32_t z = 0; z < p.NB; ++z) {
         int32_t a = 0, b = 0;
-        if (!othersAfter(p.blocks[at(z)], start, a, b)) continue;
+        if (!othersAfter(p.blocks[idx(z)], start, a, b)) continue;
         for (int32_t w = 0; w < p.NB; ++w) {
             int32_t c = 0, d = 0;
-            if (!othersAfter(p.blocks[at(w)], end, c, d)) continue;
+            if (!othersAfter(p.blocks[idx(w)], end, c, d)) continue;
             if (a == c || a == d) third = a;
             if (b == c)
                 third = b;

@@ -4,13 +4,11 @@
 #include <cmath>
 #include <new>
 
+#include "model/table.h"
+
 namespace velkor {
 
 namespace {
-
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
 
 // Coordinates up to 2^40 cells from the origin keep the cell arithmetic exact to far better than
 // the quarter cell that separates a match from the next cell.
@@ -45,7 +43,7 @@ void MidpointSearch::start(double tolerance, int32_t first, std::size_t expected
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
     bool any = false;
     for (int32_t i = 0; i < count; ++i) {
-        const Node& n = nodes[at(i)];
+        const Node& n = nodes[idx(i)];
         if (!std::isfinite(n.X) || !std::isfinite(n.Y)) continue;
         if (!any || n.X < xmin) xmin = n.X;
         if (!any || n.X > xmax) xmax = n.X;
@@ -71,7 +69,7 @@ void MidpointSearch::start(double tolerance, int32_t first, std::size_t expected
     columns_ = static_cast<int64_t>(span(xmin, xmax));
     rows_ = static_cast<int64_t>(span(ymin, ymax));
     try {
-        heads_.assign(static_cast<std::size_t>(columns_ * rows_), -1);
+        heads_.assign(idx(columns_ * rows_), -1);
         nodeCell_.reserve(expectedNodes);
         next_.reserve(expectedNodes);
     } catch (const std::bad_alloc&) {
@@ -101,23 +99,23 @@ int32_t MidpointSearch::cellOf(double x, double y) const {
 }
 
 void MidpointSearch::link(int32_t index, int32_t cell) {
-    const std::size_t local = at(index - first_);
+    const std::size_t local = idx(index - first_);
     nodeCell_[local] = cell;
     next_[local] = -1;
     if (cell == kNoCell) return;
-    next_[local] = heads_[at(cell)];
-    heads_[at(cell)] = index;
+    next_[local] = heads_[idx(cell)];
+    heads_[idx(cell)] = index;
 }
 
 void MidpointSearch::unlink(int32_t index, int32_t cell) {
     if (cell == kNoCell) return;
-    int32_t* link = &heads_[at(cell)];
+    int32_t* link = &heads_[idx(cell)];
     while (*link != -1) {
         if (*link == index) {
-            *link = next_[at(index - first_)];
+            *link = next_[idx(index - first_)];
             return;
         }
-        link = &next_[at(*link - first_)];
+        link = &next_[idx(*link - first_)];
     }
 }
 
@@ -135,7 +133,7 @@ void MidpointSearch::add(int32_t index, double x, double y) {
 
 void MidpointSearch::moved(int32_t index, double x, double y) {
     if (mode_ != Mode::Cells) return;
-    const std::size_t local = at(index - first_);
+    const std::size_t local = idx(index - first_);
     const int32_t cell = cellOf(x, y);
     if (cell == nodeCell_[local]) return;
     unlink(index, nodeCell_[local]);
@@ -150,7 +148,7 @@ int32_t MidpointSearch::find(std::span<const Node> nodes, int32_t end, double x,
         return -1;
     case Mode::Scan:
         for (int32_t i = first_; i < end; ++i) {
-            const Node& node = nodes[at(i)];
+            const Node& node = nodes[idx(i)];
             const double distance = std::fabs(node.X - x) + std::fabs(node.Y - y);
             if (distance < bestDistance) {
                 bestDistance = distance;
@@ -170,9 +168,8 @@ int32_t MidpointSearch::find(std::span<const Node> nodes, int32_t end, double x,
     const int64_t r1 = clampedCell(v + 0.375, firstRow_, rows_);
     for (int64_t c = c0; c <= c1; ++c) {
         for (int64_t r = r0; r <= r1; ++r) {
-            for (int32_t i = heads_[static_cast<std::size_t>(c * rows_ + r)]; i != -1;
-                 i = next_[at(i - first_)]) {
-                const Node& node = nodes[at(i)];
+            for (int32_t i = heads_[idx(c * rows_ + r)]; i != -1; i = next_[idx(i - first_)]) {
+                const Node& node = nodes[idx(i)];
                 const double distance = std::fabs(node.X - x) + std::fabs(node.Y - y);
                 if (distance < bestDistance || (best >= 0 && distance == bestDistance && i < best)) {
                     bestDistance = distance;
@@ -196,30 +193,30 @@ void EdgeMap::fallBackToScan() {
 void EdgeMap::build(const Problem& problem, int32_t count) {
     scan_ = false;
     try {
-        heads_.assign(at(problem.NN), -1);
+        heads_.assign(idx(problem.NN), -1);
         upper_.clear();
         next_.clear();
-        upper_.reserve(at(count) * 3 * 2);
-        next_.reserve(at(count) * 3 * 2);
+        upper_.reserve(idx(count) * 3 * 2);
+        next_.reserve(idx(count) * 3 * 2);
     } catch (const std::bad_alloc&) {
         fallBackToScan();
         return;
     }
     for (int32_t e = 0; e < count && !scan_; ++e)
-        add(e, problem.elements[at(e)]);
+        add(e, problem.elements[idx(e)]);
 }
 
 void EdgeMap::add(int32_t element, const Element& record) {
     if (scan_) return;
-    const std::size_t base = at(element) * 3;
+    const std::size_t base = idx(element) * 3;
     try {
         if (upper_.size() < base + 3) {
             upper_.resize(base + 3, -1);
             next_.resize(base + 3, -1);
         }
         for (const int32_t n : record.node)
-            if (at(n) >= heads_.size())
-                heads_.resize(std::max(at(n) + 1, heads_.size() + heads_.size() / 2), -1);
+            if (idx(n) >= heads_.size())
+                heads_.resize(std::max(idx(n) + 1, heads_.size() + heads_.size() / 2), -1);
     } catch (const std::bad_alloc&) {
         fallBackToScan();
         return;
@@ -227,10 +224,10 @@ void EdgeMap::add(int32_t element, const Element& record) {
     for (int side = 0; side < 3; ++side) {
         const int32_t p = record.node[side], q = record.node[(side + 1) % 3];
         const int32_t low = std::min(p, q);
-        const std::size_t slot = base + at(side);
+        const std::size_t slot = base + idx(side);
         upper_[slot] = std::max(p, q);
-        next_[slot] = heads_[at(low)];
-        heads_[at(low)] = static_cast<int32_t>(slot);
+        next_[slot] = heads_[idx(low)];
+        heads_[idx(low)] = static_cast<int32_t>(slot);
     }
 }
 
@@ -239,13 +236,13 @@ void EdgeMap::remove(int32_t element, const Element& record) {
     const int32_t base = element * 3;
     for (int side = 0; side < 3; ++side) {
         const int32_t low = std::min(record.node[side], record.node[(side + 1) % 3]);
-        int32_t* link = &heads_[at(low)];
+        int32_t* link = &heads_[idx(low)];
         while (*link != -1) {
             if (*link == base + side) {
-                *link = next_[at(*link)];
+                *link = next_[idx(*link)];
                 break;
             }
-            link = &next_[at(*link)];
+            link = &next_[idx(*link)];
         }
     }
 }
@@ -255,10 +252,10 @@ int32_t EdgeMap::neighbour(const Problem& problem, int32_t p, int32_t q, int32_t
     // node; such sides come only from degenerate elements and are left to the scan.
     if (scan_ || p == q) return scanForNeighbour(problem, p, q, skip);
     const int32_t low = std::min(p, q), high = std::max(p, q);
-    if (at(low) >= heads_.size()) return -1;
+    if (idx(low) >= heads_.size()) return -1;
     int32_t best = -1;
-    for (int32_t slot = heads_[at(low)]; slot != -1; slot = next_[at(slot)]) {
-        if (upper_[at(slot)] != high) continue;
+    for (int32_t slot = heads_[idx(low)]; slot != -1; slot = next_[idx(slot)]) {
+        if (upper_[idx(slot)] != high) continue;
         const int32_t element = slot / 3;
         if (element != skip && (best < 0 || element < best)) best = element;
     }
@@ -267,7 +264,7 @@ int32_t EdgeMap::neighbour(const Problem& problem, int32_t p, int32_t q, int32_t
 int32_t scanForNeighbour(const Problem& problem, int32_t p, int32_t q, int32_t skip) {
     for (int32_t e = 0; e < problem.NM; ++e) {
         if (e == skip) continue;
-        const int32_t* n = problem.elements[at(e)].node;
+        const int32_t* n = problem.elements[idx(e)].node;
         const bool hasP = n[0] == p || n[1] == p || n[2] == p;
         const bool hasQ = n[0] == q || n[1] == q || n[2] == q;
         if (hasP && hasQ) return e;

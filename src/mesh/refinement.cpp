@@ -8,6 +8,7 @@
 
 #include "mesh/mesh_search.h"
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -39,10 +40,6 @@ const char* const kOutsideMeshMessage = "Well outside mesh\n\n"
 
 const char* const kUnsoundTablesMessage = "The mesh refers to nodes outside the node table.";
 const char* const kNoMemoryMessage = "Not enough memory for this operation.";
-
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
 
 template <typename Record> int32_t capacity(const Table<Record>& table) {
     return static_cast<int32_t>(table.size());
@@ -99,7 +96,7 @@ void setCorners(Element& element, int32_t a, int32_t b, int32_t c) {
 }
 
 void appendElement(Problem& p, int32_t a, int32_t b, int32_t c, int32_t soil) {
-    Element& element = p.elements[at(p.NM)];
+    Element& element = p.elements[idx(p.NM)];
     setCorners(element, a, b, c);
     element.soil = soil;
     ++p.NM;
@@ -162,8 +159,8 @@ void resetMesh(Problem& p) {
     p.saved.NM = blockCount;
     p.NW = 0;
     for (int32_t i = 0; i < blockCount; ++i) {
-        const Block& block = p.blocks[at(i)];
-        Element& element = p.elements[at(i)];
+        const Block& block = p.blocks[idx(i)];
+        Element& element = p.elements[idx(i)];
         setCorners(element, block.node[0], block.node[1], block.node[2]);
         element.soil = block.soil;
     }
@@ -183,12 +180,12 @@ Result splitAllInFour(Problem& p, Feedback* feedback) {
     } else {
         MidpointSearch search;
         const int64_t expected = std::min<int64_t>(2 * int64_t{p.NM} + 16, NMAX - p.NN);
-        search.start(tolerance, p.saved.NN, static_cast<std::size_t>(expected), p.nodes, p.NN);
+        search.start(tolerance, p.saved.NN, idx(expected), p.nodes, p.NN);
         for (int32_t e = 0; e < p.saved.NM; ++e) {
             if (cancelled(feedback, e, result)) break;
-            Element& element = p.elements[at(e)];
+            Element& element = p.elements[idx(e)];
             const int32_t n1 = element.node[0], n2 = element.node[1], n3 = element.node[2];
-            const Node &v1 = p.nodes[at(n1)], &v2 = p.nodes[at(n2)], &v3 = p.nodes[at(n3)];
+            const Node &v1 = p.nodes[idx(n1)], &v2 = p.nodes[idx(n2)], &v3 = p.nodes[idx(n3)];
             NodeValues mid[3] = {midpointOf(v2, v3), midpointOf(v3, v1), midpointOf(v1, v2)};
             int32_t found[3];
             for (int s = 0; s < 3; ++s)
@@ -210,7 +207,7 @@ Result splitAllInFour(Problem& p, Feedback* feedback) {
                 }
             }
             for (int s = 0; s < 3; ++s) {
-                writeNode(p.nodes[at(index[s])], mid[s]);
+                writeNode(p.nodes[idx(index[s])], mid[s]);
                 if (found[s] < 0)
                     search.add(index[s], mid[s].X, mid[s].Y);
                 else
@@ -239,7 +236,7 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
     // so no element index reaches three times the count at the start.
     std::vector<uint8_t> done;
     try {
-        done.assign(std::min<std::size_t>(p.elements.size(), 3 * static_cast<std::size_t>(p.NM)), 0);
+        done.assign(std::min<std::size_t>(p.elements.size(), 3 * idx(p.NM)), 0);
     } catch (const std::bad_alloc&) {
         return Result::failed(Outcome::OutOfMemory, kNoMemoryMessage);
     }
@@ -253,13 +250,12 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
         result = Result::failed(Outcome::RefusedCapacity, kSplitTwoCapacityMessage);
     } else {
         MidpointSearch search;
-        search.start(tolerance, p.saved.NN, static_cast<std::size_t>(std::min<int64_t>(p.NM, NMAX - p.NN)),
-                     p.nodes, p.NN);
+        search.start(tolerance, p.saved.NN, idx(std::min<int64_t>(p.NM, NMAX - p.NN)), p.nodes, p.NN);
         EdgeMap edges;
         edges.build(p, p.NM);
         // Element rewrites go through here so that the edge map follows every change.
         auto rewrite = [&](int32_t e, int32_t a, int32_t b, int32_t c) {
-            Element& element = p.elements[at(e)];
+            Element& element = p.elements[idx(e)];
             edges.remove(e, element);
             setCorners(element, a, b, c);
             edges.add(e, element);
@@ -267,16 +263,16 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
         auto append = [&](int32_t a, int32_t b, int32_t c, int32_t soil) {
             const int32_t e = p.NM;
             appendElement(p, a, b, c, soil);
-            edges.add(e, p.elements[at(e)]);
+            edges.add(e, p.elements[idx(e)]);
         };
 
         for (int32_t i = 0; i < p.saved.NM; ++i) {
             if (cancelled(feedback, i, result)) break;
-            if (done[at(i)]) continue;
-            const Element& element = p.elements[at(i)];
+            if (done[idx(i)]) continue;
+            const Element& element = p.elements[idx(i)];
             const int32_t n1 = element.node[0], n2 = element.node[1], n3 = element.node[2];
             const int32_t soil = element.soil;
-            const Node &v1 = p.nodes[at(n1)], &v2 = p.nodes[at(n2)], &v3 = p.nodes[at(n3)];
+            const Node &v1 = p.nodes[idx(n1)], &v2 = p.nodes[idx(n2)], &v3 = p.nodes[idx(n3)];
             const NodeValues m23 = midpointOf(v2, v3), m31 = midpointOf(v3, v1), m12 = midpointOf(v1, v2);
 
             // A later hit overrides an earlier one: M12 before M31 before M23.
@@ -310,7 +306,7 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
                     rewrite(i, n3, n1, m);
                     append(n3, n2, m, soil);
                 }
-                p.nodes[at(m)].Type = 0;
+                p.nodes[idx(m)].Type = 0;
             } else {
                 const double l23 = std::sqrt((v3.X - v2.X) * (v3.X - v2.X) + (v3.Y - v2.Y) * (v3.Y - v2.Y));
                 const double l31 = std::sqrt((v1.X - v3.X) * (v1.X - v3.X) + (v1.Y - v3.Y) * (v1.Y - v3.Y));
@@ -330,19 +326,19 @@ Result splitAllInTwo(Problem& p, Feedback* feedback) {
                 const int32_t k = edges.neighbour(p, b, r, i);
                 if ((p.NN > NMAX - 1 || p.NM > MMAX - (k >= 0 ? 2 : 1)) && stop()) break;
                 const int32_t mid = p.NN;
-                writeNode(p.nodes[at(mid)], *cut);
+                writeNode(p.nodes[idx(mid)], *cut);
                 rewrite(i, a, b, mid);
                 append(a, r, mid, soil);
                 ++p.NN;
                 search.add(mid, cut->X, cut->Y);
                 if (k >= 0) {
-                    const Element& neighbour = p.elements[at(k)];
+                    const Element& neighbour = p.elements[idx(k)];
                     const int32_t c = thirdNode(neighbour, b, r);
                     const int32_t neighbourSoil = neighbour.soil;
                     rewrite(k, c, b, mid);
                     append(c, r, mid, neighbourSoil);
-                    p.nodes[at(mid)].Type = 0;
-                    done[at(k)] = 1;
+                    p.nodes[idx(mid)].Type = 0;
+                    done[idx(k)] = 1;
                 }
             }
             report(feedback, Stage::Split2, p, i + 1, p.saved.NM);
@@ -364,7 +360,7 @@ Result addWell(Problem& p, double x, double y) {
     const double snapRadius = 0.1 * std::sqrt(p.LX * p.LY / p.NN);
     int32_t snapped = -1;
     for (int32_t i = 0; i < p.NN; ++i) {
-        const Node& node = p.nodes[at(i)];
+        const Node& node = p.nodes[idx(i)];
         if (std::sqrt((node.X - x) * (node.X - x) + (node.Y - y) * (node.Y - y)) < snapRadius) {
             snapped = i;
             break;
@@ -374,7 +370,7 @@ Result addWell(Problem& p, double x, double y) {
     if (p.NW >= BMAX) {
         result = Result::failed(Outcome::RefusedCapacity, kWellCapacityMessage);
     } else if (snapped >= 0) {
-        p.wellNodes[at(p.NW++)] = snapped;
+        p.wellNodes[idx(p.NW++)] = snapped;
     } else if (p.NM > MMAX - 5 || p.NN > NMAX - 3 || p.NM > MMAX - 8 || p.NN > NMAX - 4) {
         // The first two checks leave room for five elements and three nodes, but an insertion
         // with three neighbours makes eight and four: refuse the worst case that does not fit.
@@ -386,13 +382,13 @@ Result addWell(Problem& p, double x, double y) {
         if (j < 0) {
             result = Result::failed(Outcome::RefusedGeometry, kOutsideMeshMessage);
         } else {
-            Element& clicked = p.elements[at(j)];
+            Element& clicked = p.elements[idx(j)];
             const int32_t n1 = clicked.node[0], n2 = clicked.node[1], n3 = clicked.node[2];
             const int32_t soil = clicked.soil;
             const int32_t centre = p.NN;
-            writeNode(p.nodes[at(centre)], centreOf(p.nodes[at(n1)], p.nodes[at(n2)], p.nodes[at(n3)]));
+            writeNode(p.nodes[idx(centre)], centreOf(p.nodes[idx(n1)], p.nodes[idx(n2)], p.nodes[idx(n3)]));
             ++p.NN;
-            p.wellNodes[at(p.NW++)] = centre;
+            p.wellNodes[idx(p.NW++)] = centre;
             setCorners(clicked, centre, n2, n3);
             const int32_t e2 = p.NM;
             appendElement(p, centre, n1, n2, soil);
@@ -400,16 +396,16 @@ Result addWell(Problem& p, double x, double y) {
             appendElement(p, centre, n1, n3, soil);
 
             for (const int32_t sub : {j, e2, e3}) {
-                const int32_t a = p.elements[at(sub)].node[1], b = p.elements[at(sub)].node[2];
+                const int32_t a = p.elements[idx(sub)].node[1], b = p.elements[idx(sub)].node[2];
                 const int32_t k = scanForNeighbour(p, a, b, sub);
                 const int32_t mid = p.NN;
-                NodeValues m = midpointOf(p.nodes[at(a)], p.nodes[at(b)]);
+                NodeValues m = midpointOf(p.nodes[idx(a)], p.nodes[idx(b)]);
                 if (k >= 0) m.Type = 0;
-                writeNode(p.nodes[at(mid)], m);
-                setCorners(p.elements[at(sub)], centre, a, mid);
+                writeNode(p.nodes[idx(mid)], m);
+                setCorners(p.elements[idx(sub)], centre, a, mid);
                 appendElement(p, centre, b, mid, soil);
                 if (k >= 0) {
-                    Element& neighbour = p.elements[at(k)];
+                    Element& neighbour = p.elements[idx(k)];
                     const int32_t o = thirdNode(neighbour, a, b);
                     setCorners(neighbour, o, a, mid);
                     appendElement(p, o, b, mid, neighbour.soil);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -17,7 +18,7 @@ void settleGeneralEdit(Problem& problem) {
         const int32_t first = std::max<int32_t>(problem.saved.NP, 0);
         const int32_t end = std::min<int32_t>(problem.NP, static_cast<int32_t>(problem.particles.size()));
         for (int32_t p = first; p < end; ++p) {
-            Particle& particle = problem.particles[static_cast<std::size_t>(p)];
+            Particle& particle = problem.particles[idx(p)];
             particle.X = particle.Y = particle.Z = 0;
         }
         problem.saved.NP = problem.NP;

@@ -224,14 +224,15 @@ std::string format(const char* pattern, ...) {
         va_end(copy);
         return {};
     }
-    if (static_cast<std::size_t>(needed) < sizeof small) {
+    const auto length = static_cast<std::size_t>(needed);
+    if (length < sizeof small) {
         va_end(copy);
-        return std::string(small, static_cast<std::size_t>(needed));
+        return std::string(small, length);
     }
-    std::string big(static_cast<std::size_t>(needed) + 1, '\0');
+    std::string big(length + 1, '\0');
     std::vsnprintf(big.data(), big.size(), pattern, copy);
     va_end(copy);
-    big.resize(static_cast<std::size_t>(needed));
+    big.resize(length);
     return big;
 }
 

@@ -36,7 +36,4 @@ struct Result {
     static Result failed(Outcome outcome, std::string message) { return {outcome, std::move(message)}; }
 };
 
-// A short English name of the outcome, for logs of velkor-batch and test failure texts.
-const char* outcomeName(Outcome outcome);
-
 } // namespace velkor

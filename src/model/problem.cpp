@@ -39,10 +39,10 @@ Problem Problem::copyWithRowsInUse() const {
     copy.NA = NA, copy.NB = NB, copy.NN = NN, copy.NM = NM, copy.NW = NW, copy.NP = NP;
     copy.LX = LX, copy.LY = LY, copy.TM = TM;
     copy.limits = limits;
-    copy.nodes = Table<Node>::copyOfRows(nodes, static_cast<std::size_t>(usedNodeCount()));
+    copy.nodes = Table<Node>::copyOfRows(nodes, idx(usedNodeCount()));
     copy.blocks = blocks;
     copy.soils = soils;
-    copy.elements = Table<Element>::copyOfRows(elements, static_cast<std::size_t>(usedElementCount()));
+    copy.elements = Table<Element>::copyOfRows(elements, idx(usedElementCount()));
     copy.wellNodes = wellNodes;
     copy.wellQ = wellQ;
     copy.particles = particles;
@@ -70,14 +70,14 @@ bool Problem::allocateTables(const Limits& requested, uint64_t memory) {
     // would end the program, without a message, once the mesh grows into it.
     if (tableBytes(wanted) > memory) return false;
     try {
-        Table<Node> newNodes(static_cast<std::size_t>(wanted.NMAX));
-        std::vector<Block> newBlocks(static_cast<std::size_t>(wanted.BMAX));
-        std::vector<Soil> newSoils(static_cast<std::size_t>(wanted.BMAX));
-        Table<Element> newElements(static_cast<std::size_t>(wanted.MMAX));
-        std::vector<int32_t> newWellNodes(static_cast<std::size_t>(wanted.BMAX));
-        std::vector<double> newWellQ(static_cast<std::size_t>(wanted.BMAX));
-        std::vector<Particle> newParticles(static_cast<std::size_t>(wanted.PMAX));
-        std::vector<int32_t> newColourIndex(static_cast<std::size_t>(wanted.BMAX));
+        Table<Node> newNodes(idx(wanted.NMAX));
+        std::vector<Block> newBlocks(idx(wanted.BMAX));
+        std::vector<Soil> newSoils(idx(wanted.BMAX));
+        Table<Element> newElements(idx(wanted.MMAX));
+        std::vector<int32_t> newWellNodes(idx(wanted.BMAX));
+        std::vector<double> newWellQ(idx(wanted.BMAX));
+        std::vector<Particle> newParticles(idx(wanted.PMAX));
+        std::vector<int32_t> newColourIndex(idx(wanted.BMAX));
         nodes.swap(newNodes);
         blocks.swap(newBlocks);
         soils.swap(newSoils);
@@ -123,7 +123,7 @@ void Problem::resetToDefaultProblem() {
     copyCountsToSaved();
 
     auto setNode = [this](int i, double x, double y, double f, int32_t type) {
-        Node& node = nodes[static_cast<std::size_t>(i)];
+        Node& node = nodes[idx(i)];
         node.X = x;
         node.Y = y;
         node.B = 0;
@@ -179,16 +179,15 @@ void Problem::buildColoursAndDefaultSoils() {
 
 uint32_t Problem::blockColour(int32_t block) const {
     int32_t index = block % kColourCount;
-    if (block >= 0 && static_cast<std::size_t>(block) < blockColourIndex.size())
-        index = blockColourIndex[static_cast<std::size_t>(block)];
+    if (block >= 0 && idx(block) < blockColourIndex.size()) index = blockColourIndex[idx(block)];
     if (index < 0 || index >= kColourCount) index = 0;
-    return colourTable[static_cast<std::size_t>(index)] & 0x00FFFFFFu;
+    return colourTable[idx(index)] & 0x00FFFFFFu;
 }
 
 void Problem::clearResults() {
     const int32_t count = usedElementCount();
     for (int32_t m = 0; m < count; ++m) {
-        Element& e = elements[static_cast<std::size_t>(m)];
+        Element& e = elements[idx(m)];
         e.qx = e.qy = e.spare = e.bottomSlopeFlow = e.topSlopeFlow = 0;
     }
     resultsStale = false;
@@ -226,10 +225,10 @@ bool pointInTriangle(double x, double y, double x1, double y1, double x2, double
 }
 
 int32_t pointInElement(const Problem& problem, double x, double y, int32_t element) {
-    const Element& e = problem.elements[static_cast<std::size_t>(element)];
-    const Node& a = problem.nodes[static_cast<std::size_t>(e.node[0])];
-    const Node& b = problem.nodes[static_cast<std::size_t>(e.node[1])];
-    const Node& c = problem.nodes[static_cast<std::size_t>(e.node[2])];
+    const Element& e = problem.elements[idx(element)];
+    const Node& a = problem.nodes[idx(e.node[0])];
+    const Node& b = problem.nodes[idx(e.node[1])];
+    const Node& c = problem.nodes[idx(e.node[2])];
     return pointInTriangle(x, y, a.X, a.Y, b.X, b.Y, c.X, c.Y) ? element : -1;
 }
 

@@ -150,7 +150,7 @@ class Problem {
   private:
     static int32_t heldCount(int32_t count, std::size_t capacity) {
         if (count <= 0) return 0;
-        return static_cast<std::size_t>(count) < capacity ? count : static_cast<int32_t>(capacity);
+        return idx(count) < capacity ? count : static_cast<int32_t>(capacity);
     }
 };
 

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
+#include <concepts>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,16 @@
 #include <utility>
 
 namespace velkor {
+
+// A row, node, element or matrix entry number, or a count of them, as the std::size_t that
+// containers are indexed and sized with. The program counts in signed integers (NN, NM, the node
+// numbers an element holds, the entries of the matrix in int64_t), and a negative one here is a
+// fault of the caller: debug and sanitizer builds stop on it. In release builds this is the plain
+// conversion and costs nothing.
+template <std::signed_integral Index> constexpr std::size_t idx(Index i) noexcept {
+    assert(i >= 0 && "negative index");
+    return static_cast<std::size_t>(i);
+}
 
 // True when T's default value is all zero bytes, so that zeroed memory holds default records.
 template <typename T> constexpr bool defaultIsAllZero() {
@@ -45,8 +57,15 @@ template <typename T> class Table {
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    T& operator[](std::size_t i) { return rows_[i]; }
-    const T& operator[](std::size_t i) const { return rows_[i]; }
+    // Rows past the size are a fault of the caller: debug and sanitizer builds stop on them.
+    T& operator[](std::size_t i) {
+        assert(i < size_ && "row past the table");
+        return rows_[i];
+    }
+    const T& operator[](std::size_t i) const {
+        assert(i < size_ && "row past the table");
+        return rows_[i];
+    }
     T* data() { return rows_; }
     const T* data() const { return rows_; }
     T* begin() { return rows_; }

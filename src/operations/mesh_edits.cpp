@@ -5,14 +5,11 @@
 #include "editors/mesh_snapshot.h"
 #include "mesh/block_operations.h"
 #include "mesh/refinement.h"
+#include "model/table.h"
 
 namespace velkor {
 
 namespace {
-
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
 
 // The end of every operation that changed the mesh: the element results were computed for the
 // mesh that was and go now, and the heads no longer answer the problem.
@@ -53,8 +50,8 @@ RebuildLoss meshRebuildLoss(const Problem& p) {
     if (loss.nodes > 0 || loss.elements > 0) return loss;
     const int32_t kept = std::min(blocks, p.usedElementCount());
     for (int32_t i = 0; i < kept && !loss.editedElements; ++i) {
-        const Block& block = p.blocks[at(i)];
-        const Element& element = p.elements[at(i)];
+        const Block& block = p.blocks[idx(i)];
+        const Element& element = p.elements[idx(i)];
         loss.editedElements = element.soil != block.soil || !std::equal(block.node, block.node + 3, element.node);
     }
     if (p.NM < blocks) loss.editedElements = true;
@@ -89,7 +86,7 @@ Applied addBlockOnLine(Problem& p, int32_t start, double x, double y) {
 
 Applied moveMainNode(Problem& p, int32_t node, double x, double y) {
     if (node < 0 || node >= p.usedNodeCount()) return Applied::nothing();
-    Node& row = p.nodes[at(node)];
+    Node& row = p.nodes[idx(node)];
     x = std::clamp(x, 0.0, p.LX);
     y = std::clamp(y, 0.0, p.LY);
     if (row.X == x && row.Y == y) return Applied::nothing();
@@ -129,18 +126,18 @@ Applied addWellAt(Problem& p, double x, double y) {
         // order (the renumbering's heapsort would reorder nodes of equal key).
         int32_t snapped = -1;
         if (wellAdded) {
-            const Node& node = p.nodes[at(p.wellNodes[at(p.NW - 1)])];
+            const Node& node = p.nodes[idx(p.wellNodes[idx(p.NW - 1)])];
             snapped = before.formerIndexAt(node.X, node.Y);
         }
         if (!wellAdded || snapped >= 0) {
             before.restoreOrder(p);
-            if (wellAdded) p.wellNodes[at(p.NW - 1)] = snapped;
+            if (wellAdded) p.wellNodes[idx(p.NW - 1)] = snapped;
         }
     }
     if (!wellAdded && !inserted && orderKept) return Applied::nothing(std::move(result));
     // A new well pumps nothing until its discharge is entered; its slot may still hold the
     // discharge of a well that the block editor dropped.
-    if (wellAdded && at(p.NW - 1) < p.wellQ.size()) p.wellQ[at(p.NW - 1)] = 0;
+    if (wellAdded && idx(p.NW - 1) < p.wellQ.size()) p.wellQ[idx(p.NW - 1)] = 0;
     p.saved.NN = p.NN;
     p.saved.NM = p.NM;
     if (!inserted && orderKept) {

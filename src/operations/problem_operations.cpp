@@ -7,6 +7,7 @@
 #include "io/datafile.h"
 #include "model/number_text.h"
 #include "model/system_memory.h"
+#include "model/table.h"
 #include "solver/element_velocities.h"
 
 namespace velkor {
@@ -80,7 +81,7 @@ Applied applyLimits(Problem& p, const Limits& requested) {
         return Applied::nothing(Result::failed(Outcome::RefusedCapacity, std::move(tooSmall)));
     if (tableBytes(wanted) > availableMemory())
         return Applied::nothing(Result::failed(Outcome::OutOfMemory, kNoMemoryForTablesMessage));
-    const auto size = [](int32_t capacity) { return static_cast<std::size_t>(capacity); };
+    const auto size = [](int32_t capacity) { return idx(capacity); };
     try {
         Table<Node> nodes = carried(p.nodes, size(wanted.NMAX), size(p.usedNodeCount()));
         Table<Element> elements = carried(p.elements, size(wanted.MMAX), size(p.usedElementCount()));
@@ -119,11 +120,11 @@ Applied applyLimitsWithDefaultProblem(Problem& p, const Limits& limits) {
 
 Applied solve(Problem& p, SolveMethod method, Feedback* feedback, SolveReport& report) {
     report = solveProblem(p, method, feedback);
-    if (report.outcome != Outcome::Done && report.outcome != Outcome::NotConverged)
-        return Applied::nothing(Result::failed(report.outcome, report.message));
+    const Outcome outcome = report.result.outcome;
+    if (outcome != Outcome::Done && outcome != Outcome::NotConverged) return Applied::nothing(report.result);
     p.resultsStale = false;
     p.resultsOutOfDate = false;
-    return {Result{report.outcome, report.message}, Change::Results | Change::NodeValues};
+    return {report.result, Change::Results | Change::NodeValues};
 }
 
 } // namespace velkor

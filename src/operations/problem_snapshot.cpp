@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/table.h"
+
 namespace velkor {
 
 namespace {
@@ -10,13 +12,13 @@ namespace {
 template <typename Rows, typename Row>
 void copyRows(const Rows& table, int32_t first, int32_t count, std::vector<Row>& out) {
     const std::size_t size = table.size();
-    const std::size_t begin = std::min<std::size_t>(static_cast<std::size_t>(std::max(first, 0)), size);
-    const std::size_t end = std::min<std::size_t>(begin + static_cast<std::size_t>(std::max(count, 0)), size);
+    const std::size_t begin = std::min<std::size_t>(idx(std::max(first, 0)), size);
+    const std::size_t end = std::min<std::size_t>(begin + idx(std::max(count, 0)), size);
     out.assign(table.begin() + begin, table.begin() + end);
 }
 
 template <typename Rows, typename Row> void putRows(Rows& table, int32_t first, const std::vector<Row>& rows) {
-    const std::size_t begin = static_cast<std::size_t>(first);
+    const std::size_t begin = idx(first);
     const std::size_t count = std::min(rows.size(), table.size() - std::min(begin, table.size()));
     std::copy(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count), table.begin() + begin);
 }

@@ -29,14 +29,9 @@ struct Footprint {
     static Footprint generalOnly() { return {}; }
     static Footprint nodeRows(int32_t first, int32_t count) { return {false, first, count, false, 0, 0, false}; }
     static Footprint allNodeRows() { return {true, 0, 0, false, 0, 0, false}; }
-    static Footprint elementRow(int32_t row) { return {false, 0, 0, false, row, 1, false}; }
     static Footprint propertyTables() { return {false, 0, 0, false, 0, 0, true}; }
     Footprint& withAllElements() {
         allElements = true;
-        return *this;
-    }
-    Footprint& withProperties() {
-        properties = true;
         return *this;
     }
 };

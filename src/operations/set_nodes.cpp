@@ -5,6 +5,7 @@
 
 #include "forms/mesh_tables.h"
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -111,7 +112,7 @@ Applied setNodes(Problem& problem, const NodeSelection& selection, const NodeSet
     const int32_t type = heldNodeType(settings.Type);
     bool changed = false;
     for (const int32_t i : selection.nodes) {
-        Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        Node& node = problem.nodes[idx(i)];
         const Node before = node;
         if (settings.B) node.B = heldNodeBottom(*settings.B);
         if (settings.T) node.T = heldNodeLevel(*settings.T, node.B);

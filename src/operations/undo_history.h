@@ -67,8 +67,6 @@ class UndoHistory {
 
     uint64_t bytes() const { return bytes_; }
     uint64_t budget() const { return budget_; }
-    // A new budget, kept from the next step on.
-    void setBudget(uint64_t budgetBytes) { budget_ = budgetBytes; }
     std::size_t size() const { return steps_.size(); }
     std::size_t position() const { return position_; }
 

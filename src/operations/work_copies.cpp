@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "model/table.h"
+
 namespace velkor {
 
 Applied takeWorkedCopy(Problem& problem, Problem& worked, Applied applied) {
@@ -14,7 +16,7 @@ Applied takeWorkedCopy(Problem& problem, Problem& worked, Applied applied) {
 }
 
 Applied takeParticleHeights(Problem& problem, const std::vector<double>& heights) {
-    if (static_cast<std::size_t>(problem.usedParticleCount()) != heights.size()) return Applied::nothing();
+    if (idx(problem.usedParticleCount()) != heights.size()) return Applied::nothing();
     bool changed = false;
     for (std::size_t p = 0; p < heights.size(); ++p) {
         Particle& particle = problem.particles[p];

@@ -4,7 +4,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 
-#include "ui/text_codec.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 

@@ -10,8 +10,8 @@
 
 #include <optional>
 
+#include "paint/qt_canvas.h"
 #include "results/canvas.h"
-#include "ui/qt_canvas.h"
 
 namespace velkor {
 

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "paint/text_codec.h"
 #include "pdf/paged_sink.h"
 #include "pdf/replacement_device.h"
-#include "ui/text_codec.h"
 
 namespace velkor {
 
@@ -45,11 +45,10 @@ std::unique_ptr<QGuiApplication> guiApplicationForFonts() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-PdfReport fileError(const std::string& path, const std::string& why) {
-    PdfReport report;
+PrintReport fileError(const std::string& path, const std::string& why) {
+    PrintReport report;
     report.result =
         Result::failed(Outcome::FileError, "Cannot write the file " + path + (why.empty() ? "" : ": " + why));
-    report.pages.outcome = Outcome::FileError;
     return report;
 }
 
@@ -83,15 +82,15 @@ bool writePdf(const std::string& path, const std::string& title, const PdfPage& 
     return file.commit() || failed();
 }
 
-PdfReport writeReportPdf(const Problem& problem, const OptionSettings& options, const std::string& path,
-                         const PdfPage& page) {
-    PdfReport report;
+PrintReport writeReportPdf(const Problem& problem, const OptionSettings& options, const std::string& path,
+                           const PdfPage& page) {
+    PrintReport report;
     std::string why;
     const bool written = writePdf(
         path, "VELKOR : " + problem.problemName, page,
         [&](PageSink& sink) {
-            report.pages = printReport(problem, sink, options);
-            return report.pages.outcome != Outcome::FileError;
+            report = printReport(problem, sink, options);
+            return report.result.outcome != Outcome::FileError;
         },
         &why);
     if (!written) return fileError(path, why);

@@ -22,11 +22,6 @@ struct PdfPage {
 // Largest page side, in inches, that a PDF viewer must accept.
 inline constexpr int kPdfMaximumInches = 200;
 
-struct PdfReport {
-    Result result;       // FileError with a message when the file could not be written
-    ReportOutcome pages; // what was printed
-};
-
 // A PDF document of the pages draw puts on the sink, with the title in its properties. The file
 // is written beside its name and renamed over it once complete; false (and no file under the
 // name) when the file or a page could not be written or draw returned false. The system's reason
@@ -35,9 +30,10 @@ bool writePdf(const std::string& path, const std::string& title, const PdfPage& 
               const std::function<bool(PageSink&)>& draw, std::string* why = nullptr);
 
 // Writes the items chosen in options. The file is written beside its name and renamed over it
-// once complete, so a failure leaves no half-written report under the name. The problem is only
-// read: the heights the graph pages clamped the particles to come back in the tracking reports.
-PdfReport writeReportPdf(const Problem& problem, const OptionSettings& options, const std::string& path,
-                         const PdfPage& page = {});
+// once complete, so a failure leaves no half-written report under the name: the report's result is
+// then FileError with the reason. The problem is only read: the heights the graph pages clamped
+// the particles to come back in the tracking reports.
+PrintReport writeReportPdf(const Problem& problem, const OptionSettings& options, const std::string& path,
+                           const PdfPage& page = {});
 
 } // namespace velkor

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "results/contour_plot.h"
 #include "results/element_locator.h"
 #include "results/three_d_graph.h"
@@ -42,7 +43,7 @@ constexpr int kListFirstLine = 9;
 constexpr int kSectionRoom = 10;
 
 std::string nodeRow(const Problem& problem, int32_t i) {
-    const Node& n = problem.nodes[static_cast<std::size_t>(i)];
+    const Node& n = problem.nodes[idx(i)];
     return format(kNodeRow, i + 1, n.X, n.Y, n.B, n.T, n.F, n.Q, n.Type);
 }
 
@@ -133,7 +134,7 @@ MeshPageView meshPageView(const Problem& problem, int pageWidth, int pageHeight,
     view.xmin = view.xmax = problem.nodes[0].X;
     view.ymin = view.ymax = problem.nodes[0].Y;
     for (int32_t i = 1; i < count; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         if (node.X < view.xmin) view.xmin = node.X;
         if (node.X > view.xmax) view.xmax = node.X;
         if (node.Y < view.ymin) view.ymin = node.Y;
@@ -163,7 +164,7 @@ ReportJob::ReportJob(const Problem& problem, PageSink& sink, const PlotCallbacks
 
 void ReportJob::stop(Outcome why) {
     stopped_ = true;
-    outcome_.outcome = why;
+    report_.result.outcome = why;
 }
 
 bool ReportJob::goOn() {
@@ -333,7 +334,7 @@ void ReportJob::printGeneralData() {
 
     if (!openSection("Blocks", kBlockHeading, 1)) return;
     for (int32_t b = 0; b < p.usedBlockCount(); ++b) {
-        const Block& block = p.blocks[static_cast<std::size_t>(b)];
+        const Block& block = p.blocks[idx(b)];
         const std::string row = format("%8d %8d %8d %8d %8d ", b + 1, block.node[0] + 1, block.node[1] + 1,
                                        block.node[2] + 1, block.soil + 1);
         if (!rowInSection("Blocks", row)) return;
@@ -341,7 +342,7 @@ void ReportJob::printGeneralData() {
 
     if (!openSection("Soils", kSoilHeading, 1)) return;
     for (int32_t s = 0; s < p.usedBlockCount(); ++s) {
-        const Soil& soil = p.soils[static_cast<std::size_t>(s)];
+        const Soil& soil = p.soils[idx(s)];
         if (!rowInSection("Soils",
                           format("%8d %12.6f %12.6f %12.6f %12.6f ", s + 1, soil.K, soil.n, soil.R, soil.I)))
             return;
@@ -350,13 +351,13 @@ void ReportJob::printGeneralData() {
     if (p.NW > 0) {
         if (!openSection("Wells", kWellHeading, 1)) return;
         for (int32_t w = 0; w < p.usedWellCount(); ++w) {
-            const int32_t node = p.wellNodes[static_cast<std::size_t>(w)];
+            const int32_t node = p.wellNodes[idx(w)];
             // A well on a node outside the table shows its number with no head or type.
             const bool known = node >= 0 && node < p.usedNodeCount();
-            const double F = known ? p.nodes[static_cast<std::size_t>(node)].F : 0.0;
-            const int32_t type = known ? p.nodes[static_cast<std::size_t>(node)].Type : 0;
-            const std::string row = format("%8d %8d %12.6f %12.6f %4d ", w + 1, node + 1, F,
-                                           p.wellQ[static_cast<std::size_t>(w)], type);
+            const double F = known ? p.nodes[idx(node)].F : 0.0;
+            const int32_t type = known ? p.nodes[idx(node)].Type : 0;
+            const std::string row =
+                format("%8d %8d %12.6f %12.6f %4d ", w + 1, node + 1, F, p.wellQ[idx(w)], type);
             if (!rowInSection("Wells", row)) return;
         }
     }
@@ -364,7 +365,7 @@ void ReportJob::printGeneralData() {
     if (p.NP > 0) {
         if (!openSection("Particles", kParticleHeading, 1)) return;
         for (int32_t k = 0; k < p.usedParticleCount(); ++k) {
-            const Particle& particle = p.particles[static_cast<std::size_t>(k)];
+            const Particle& particle = p.particles[idx(k)];
             if (!rowInSection("Particles",
                               format("%8d %12.6f %12.6f %12.6f ", k + 1, particle.X, particle.Y, particle.Z)))
                 return;
@@ -385,7 +386,7 @@ void ReportJob::printElementList() {
     pageHeader(PageNumberMeasure::Heading, "Data of Elements", kElementHeading);
     line_ = firstFreeLine_ = kListFirstLine;
     for (int32_t m = 0; m < problem_.usedElementCount(); ++m) {
-        const Element& e = problem_.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem_.elements[idx(m)];
         const std::string row =
             format("%8d %8d %8d %8d %8d", m + 1, e.node[0] + 1, e.node[1] + 1, e.node[2] + 1, e.soil + 1);
         if (!listRow("Data of Elements", kElementHeading, PageNumberMeasure::Heading, row)) return;
@@ -406,11 +407,11 @@ void ReportJob::printMeshPage(double scaleFactor) {
             break;
         }
         if (!elementNodesUsable(problem_, m)) continue;
-        const Element& e = problem_.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem_.elements[idx(m)];
         CanvasPoint corner[3];
         bool drawable = true;
         for (int k = 0; k < 3; ++k) {
-            const Node& node = problem_.nodes[static_cast<std::size_t>(e.node[k])];
+            const Node& node = problem_.nodes[idx(e.node[k])];
             drawable = drawable && view.map(node.X, node.Y, corner[k]);
         }
         if (!drawable) continue;
@@ -432,7 +433,7 @@ void ReportJob::printContourPage(double scaleFactor, const PlanOptions& plan) {
     const PlotReport report = velkor::printContourPage(problem_, sink_, pageCounter_, layout_.leftMargin,
                                                        scaleFactor, callbacks_, plan);
     if (first) markResultsOutOfDate(4);
-    noteDrawing(report, outcome_.contourTracking);
+    noteDrawing(report, report_.contourTracking);
 }
 
 void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
@@ -442,7 +443,7 @@ void ReportJob::print3DPage(const GraphChoices& choices, double scaleFactor) {
     const PlotReport report = velkor::print3DPage(problem_, sink_, pageCounter_, layout_.leftMargin, choices,
                                                   scaleFactor, callbacks_);
     if (first) markResultsOutOfDate(4);
-    noteDrawing(report, outcome_.graphTracking);
+    noteDrawing(report, report_.graphTracking);
 }
 
 void ReportJob::printBudget() {
@@ -473,13 +474,13 @@ void ReportJob::printBudget() {
 
 void ReportJob::noteDrawing(const PlotReport& report, TrackReport& kept) {
     kept = report.track;
-    if (report.cancelled) stop(Outcome::Cancelled);
+    if (report.result.outcome == Outcome::Cancelled) stop(Outcome::Cancelled);
 }
 
-ReportOutcome ReportJob::outcome() const {
-    ReportOutcome result = outcome_;
-    result.pages = pageCounter_ - 1;
-    return result;
+PrintReport ReportJob::report() const {
+    PrintReport printed = report_;
+    printed.pages = pageCounter_ - 1;
+    return printed;
 }
 
 int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSettings& options) {
@@ -488,7 +489,7 @@ int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSetting
         CountingSink counting(sink);
         ReportJob dryRun(problem, counting);
         dryRun.printGeneralData();
-        pages += dryRun.outcome().pages;
+        pages += dryRun.report().pages;
     }
     const ReportLayout layout = ReportJob(problem, sink).layout();
     if (options.CheckNodes) pages += listPages(layout, problem.usedNodeCount());
@@ -498,13 +499,13 @@ int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSetting
         CountingSink counting(sink);
         ReportJob dryRun(problem, counting);
         dryRun.printBudget();
-        pages += dryRun.outcome().pages;
+        pages += dryRun.report().pages;
     }
     return pages;
 }
 
-ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
-                               const PlotCallbacks& callbacks, int pageLimit) {
+PrintReport printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
+                             const PlotCallbacks& callbacks, int pageLimit) {
     int32_t planned = callbacks.feedback ? plannedPages(problem, sink, options) : 0;
     if (pageLimit > 0) planned = std::min(planned, pageLimit);
     ReportJob job(problem, sink, callbacks);
@@ -522,19 +523,19 @@ ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const Opt
     }
     if (options.Check3D) job.print3DPage(options.graphChoices(), options.printScale());
     if (options.CheckBudget) job.printBudget();
-    return job.outcome();
+    return job.report();
 }
 
-ReportOutcome printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
-                          const PlotCallbacks& callbacks) {
+PrintReport printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
+                        const PlotCallbacks& callbacks) {
     if (!sink.beginDocument()) {
-        ReportOutcome refused;
-        refused.outcome = Outcome::FileError;
+        PrintReport refused;
+        refused.result.outcome = Outcome::FileError;
         return refused;
     }
-    const ReportOutcome outcome = printReportItems(problem, sink, options, callbacks);
+    const PrintReport report = printReportItems(problem, sink, options, callbacks);
     sink.endDocument();
-    return outcome;
+    return report;
 }
 
 } // namespace velkor

@@ -50,12 +50,13 @@ struct MeshPageView {
 MeshPageView meshPageView(const Problem& problem, int pageWidth, int pageHeight, double scaleFactor);
 
 // How a job ended.
-struct ReportOutcome {
+struct PrintReport {
     // Done: every chosen item was printed. Cancelled: the feedback asked to stop; no page was
-    // started after the request, and a drawing page being drawn was left unfinished. LimitReached: the page
-    // limit was printed and the rest left out. FileError: the sink refused to begin the
-    // document; nothing was drawn.
-    Outcome outcome = Outcome::Done;
+    // started after the request, and a drawing page being drawn was left unfinished. LimitReached:
+    // the page limit was printed and the rest left out. FileError: the sink refused to begin the
+    // document (or, for a PDF file, the file could not be written; the message says why); nothing
+    // was drawn.
+    Result result;
     int32_t pages = 0;           // pages started
     TrackReport contourTracking; // of the contour page, when printed
     TrackReport graphTracking;   // of the 3D page, when printed
@@ -89,7 +90,7 @@ class ReportJob {
     // The number the next page will carry.
     int pageCounter() const { return pageCounter_; }
     bool stopped() const { return stopped_; }
-    ReportOutcome outcome() const;
+    PrintReport report() const;
 
   private:
     enum class PageNumberMeasure { Heading, Small };
@@ -137,7 +138,7 @@ class ReportJob {
     int firstFreeLine_ = 0; // below the header of the page being written
     bool stopped_ = false;
     bool outOfDateMarked_ = false;
-    ReportOutcome outcome_;
+    PrintReport report_;
 };
 
 // How many pages the chosen items take on the sink (whose document has been begun): the general
@@ -148,12 +149,12 @@ int32_t plannedPages(const Problem& problem, PageSink& sink, const OptionSetting
 // The chosen items in their fixed order (general data, nodes, elements, mesh, contours, 3D, budget), on a
 // document the caller has begun and ends. The graphs take the print scale and the 3D choices of
 // the options. With a feedback, the progress counts the pages against plannedPages.
-ReportOutcome printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
-                               const PlotCallbacks& callbacks = {}, int pageLimit = 0);
+PrintReport printReportItems(const Problem& problem, PageSink& sink, const OptionSettings& options,
+                             const PlotCallbacks& callbacks = {}, int pageLimit = 0);
 
 // A whole job: begins the document, prints the chosen items, ends the document (also after a
 // cancel, with the pages printed so far). With no item chosen the document has no content.
-ReportOutcome printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
-                          const PlotCallbacks& callbacks = {});
+PrintReport printReport(const Problem& problem, PageSink& sink, const OptionSettings& options,
+                        const PlotCallbacks& callbacks = {});
 
 } // namespace velkor

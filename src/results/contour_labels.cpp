@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -114,8 +115,8 @@ std::vector<PlacedLabel> ContourLabels::draw(Canvas& canvas, const std::vector<s
     for (std::size_t l = 0; l < lines.size() && placed.size() < kMostLabels; ++l) {
         const std::vector<Point>& line = lines[l];
         const int32_t level = lineLevels[l];
-        if (level < 0 || static_cast<std::size_t>(level) >= texts.size()) continue;
-        const std::string& text = texts[static_cast<std::size_t>(level)];
+        if (level < 0 || idx(level) >= texts.size()) continue;
+        const std::string& text = texts[idx(level)];
         const int width = canvas.textWidth(text) + 2 * padding;
         const int height = static_cast<int>(textHeight);
         const double need = width + kClearance * textHeight;
@@ -188,7 +189,7 @@ std::vector<PlacedLabel> ContourLabels::draw(Canvas& canvas, const std::vector<s
     for (const PlacedLabel& label : placed)
         canvas.rectangle(label.left, label.top, label.right, label.bottom);
     for (const PlacedLabel& label : placed)
-        canvas.text(label.left + padding, label.top, texts[static_cast<std::size_t>(label.level)]);
+        canvas.text(label.left + padding, label.top, texts[idx(label.level)]);
     canvas.setPenColour(kBlack);
     return placed;
 }

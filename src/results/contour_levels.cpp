@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -12,7 +13,7 @@ ContourLevels computeContourLevels(const Problem& problem) {
     const int32_t nodes = problem.usedNodeCount();
     double headMin = 0, headMax = 0;
     for (int32_t i = 0; i < nodes; ++i) {
-        const double f = problem.nodes[static_cast<std::size_t>(i)].F;
+        const double f = problem.nodes[idx(i)].F;
         if (i == 0 || f < headMin) headMin = f;
         if (i == 0 || f > headMax) headMax = f;
     }
@@ -33,18 +34,18 @@ ContourLevels computeContourLevels(const Problem& problem) {
     result.interval = d;
     result.count = n;
     if (n >= 0) {
-        result.levels.resize(static_cast<std::size_t>(n) + 1);
+        result.levels.resize(idx(n) + 1);
         double level = headMin;
         for (int32_t k = 0; k <= n; ++k) {
             if (k > 0) level = level + d;
-            result.levels[static_cast<std::size_t>(k)] = level;
+            result.levels[idx(k)] = level;
         }
         const double eps = 1e-4 * d;
         if (n == 0) {
             result.levels[0] = result.levels[0] - eps;
         } else {
             result.levels[0] = result.levels[0] + eps;
-            result.levels[static_cast<std::size_t>(n)] = result.levels[static_cast<std::size_t>(n)] - eps;
+            result.levels[idx(n)] = result.levels[idx(n)] - eps;
         }
     }
     result.legend = format("Minimum Contour : %g m, Maximum Contour : %g m, Contour Interval : %g m",
@@ -78,8 +79,8 @@ void crossingLevelRange(const std::vector<double>& levels, const double f[3], st
     if (std::isnan(f[0]) || std::isnan(f[1]) || std::isnan(f[2])) return;
     const double low = std::min({f[0], f[1], f[2]});
     const double high = std::max({f[0], f[1], f[2]});
-    first = static_cast<std::size_t>(std::lower_bound(levels.begin(), levels.end(), low) - levels.begin());
-    last = static_cast<std::size_t>(std::lower_bound(levels.begin(), levels.end(), high) - levels.begin());
+    first = idx(std::lower_bound(levels.begin(), levels.end(), low) - levels.begin());
+    last = idx(std::lower_bound(levels.begin(), levels.end(), high) - levels.begin());
     if (last < first) last = first;
 }
 

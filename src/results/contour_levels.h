@@ -47,10 +47,10 @@ void forEachContourSegment(const Problem& problem, const std::vector<double>& le
     const int32_t elements = problem.usedElementCount();
     for (int32_t m = 0; m < elements; ++m) {
         if (!elementNodesUsable(problem, m)) continue;
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem.elements[idx(m)];
         double x[3], y[3], f[3];
         for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            const Node& node = problem.nodes[idx(e.node[k])];
             x[k] = node.X;
             y[k] = node.Y;
             f[k] = node.F;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "results/contour_levels.h"
 #include "results/element_locator.h"
 #include "results/plan_index.h"
@@ -28,7 +29,7 @@ Extents nodeExtents(const Problem& problem) {
     ext.xmin = ext.xmax = truncToInt(problem.nodes[0].X);
     ext.ymin = ext.ymax = truncToInt(problem.nodes[0].Y);
     for (int32_t i = 0; i < count; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         if (ext.xmin > node.X) ext.xmin = truncToInt(node.X);
         if (ext.xmax < node.X) ext.xmax = truncToInt(node.X);
         if (ext.ymin > node.Y) ext.ymin = truncToInt(node.Y);
@@ -98,9 +99,9 @@ struct PlacedElement {
 bool placeElement(const Problem& problem, int32_t m, const PlanView& view, const PlanDetail& detail,
                   PlacedElement& placed) {
     if (!elementNodesUsable(problem, m)) return false;
-    const Element& e = problem.elements[static_cast<std::size_t>(m)];
+    const Element& e = problem.elements[idx(m)];
     for (int k = 0; k < 3; ++k) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+        const Node& node = problem.nodes[idx(e.node[k])];
         if (!view.map(node.X, node.Y, placed.corner[k])) return false;
     }
     const auto [left, right] = std::minmax({placed.corner[0].x, placed.corner[1].x, placed.corner[2].x});
@@ -110,12 +111,10 @@ bool placeElement(const Problem& problem, int32_t m, const PlanView& view, const
         return false;
     // Measured before the truncation to whole units, so that a mesh of even elements is all
     // dense or not at all.
-    const auto [xmin, xmax] = std::minmax({problem.nodes[static_cast<std::size_t>(e.node[0])].X,
-                                           problem.nodes[static_cast<std::size_t>(e.node[1])].X,
-                                           problem.nodes[static_cast<std::size_t>(e.node[2])].X});
-    const auto [ymin, ymax] = std::minmax({problem.nodes[static_cast<std::size_t>(e.node[0])].Y,
-                                           problem.nodes[static_cast<std::size_t>(e.node[1])].Y,
-                                           problem.nodes[static_cast<std::size_t>(e.node[2])].Y});
+    const auto [xmin, xmax] = std::minmax(
+        {problem.nodes[idx(e.node[0])].X, problem.nodes[idx(e.node[1])].X, problem.nodes[idx(e.node[2])].X});
+    const auto [ymin, ymax] = std::minmax(
+        {problem.nodes[idx(e.node[0])].Y, problem.nodes[idx(e.node[1])].Y, problem.nodes[idx(e.node[2])].Y});
     placed.dense = (xmax - xmin) * view.s < kDenseElement && (ymax - ymin) * view.s < kDenseElement;
     return true;
 }
@@ -154,14 +153,13 @@ void drawBlocks(const Problem& problem, Canvas& canvas, const PlanView& view, bo
     const int32_t mainNodes = problem.usedMainNodeCount();
     const int32_t blocks = problem.usedBlockCount();
     for (int32_t b = 0; b < blocks; ++b) {
-        const Block& block = problem.blocks[static_cast<std::size_t>(b)];
+        const Block& block = problem.blocks[idx(b)];
         CanvasPoint corner[3];
         bool drawable = true;
         for (int k = 0; k < 3; ++k) {
             const int32_t n = block.node[k];
             drawable = drawable && n >= 0 && n < mainNodes &&
-                       view.map(problem.nodes[static_cast<std::size_t>(n)].X,
-                                problem.nodes[static_cast<std::size_t>(n)].Y, corner[k]);
+                       view.map(problem.nodes[idx(n)].X, problem.nodes[idx(n)].Y, corner[k]);
         }
         if (!drawable) continue;
         if (filled) {
@@ -234,10 +232,10 @@ void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, cons
                 PlacedElement placed;
                 if (!placeElement(problem, m, view, detail, placed)) continue;
             }
-            const Element& e = problem.elements[static_cast<std::size_t>(m)];
+            const Element& e = problem.elements[idx(m)];
             double x[3], y[3], f[3];
             for (int k = 0; k < 3; ++k) {
-                const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+                const Node& node = problem.nodes[idx(e.node[k])];
                 x[k] = node.X;
                 y[k] = node.Y;
                 f[k] = node.F;
@@ -288,7 +286,8 @@ void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, cons
         PlanPathlines pathlines(canvas, view, markHalf);
         drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
-    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
+    if (stop.stopped() || report.track.result.outcome == Outcome::Cancelled)
+        report.result.outcome = Outcome::Cancelled;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -35,13 +36,12 @@ void appendUtf8(std::string& out, char32_t c) {
 class CsvTrack : public TrackConsumer {
   public:
     CsvTrack(CsvWriter& csv, int32_t particles, double timeStep)
-        : csv_(csv), steps_(static_cast<std::size_t>(particles > 0 ? particles : 0), 0), timeStep_(timeStep) {
-    }
+        : csv_(csv), steps_(idx(particles > 0 ? particles : 0), 0), timeStep_(timeStep) {}
 
     void segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) override {
         // Every particle still moving takes one step per sweep: its k-th step ends k steps of
         // time after its start.
-        const auto steps = ++steps_[static_cast<std::size_t>(particle)];
+        const auto steps = ++steps_[idx(particle)];
         time_ = static_cast<double>(steps) * timeStep_;
         csv_.text("seg");
         csv_.integer(particle + 1);
@@ -171,7 +171,7 @@ Result writeNodesCsv(const Problem& problem, TextSink& sink) {
     header(csv, {"node", "x", "y", "bottom", "top", "head", "type", "Q"});
     const int32_t count = problem.usedNodeCount();
     for (int32_t i = 0; i < count; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         csv.integer(i + 1);
         csv.number(node.X);
         csv.number(node.Y);
@@ -191,7 +191,7 @@ Result writeElementsCsv(const Problem& problem, TextSink& sink) {
     header(csv, {"element", "node1", "node2", "node3", "soil", "vx", "vy"});
     const int32_t count = problem.usedElementCount();
     for (int32_t m = 0; m < count; ++m) {
-        const Element& element = problem.elements[static_cast<std::size_t>(m)];
+        const Element& element = problem.elements[idx(m)];
         csv.integer(m + 1);
         for (const int32_t node : element.node)
             csv.integer(int64_t{node} + 1);
@@ -211,8 +211,8 @@ TrackReport writePathlinesCsv(const Problem& problem, double h, TextSink& sink, 
     CsvTrack track(csv, problem.usedParticleCount(), trackingTimeStep(problem, h));
     TrackReport report = trackParticles(problem, h, track, feedback, {}, locator);
     csv.flush();
-    if (csv.emptiedValues() > 0 && report.message.empty())
-        report.message = csvWritten(csv.emptiedValues()).message;
+    if (csv.emptiedValues() > 0 && report.result.message.empty())
+        report.result.message = csvWritten(csv.emptiedValues()).message;
     return report;
 }
 

@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include "model/table.h"
+
 namespace velkor {
 
 namespace {
@@ -49,10 +51,10 @@ struct Shape {
 };
 
 Shape shapeOf(const Problem& problem, int32_t element) {
-    const Element& e = problem.elements[static_cast<std::size_t>(element)];
-    const Node& a = problem.nodes[static_cast<std::size_t>(e.node[0])];
-    const Node& b = problem.nodes[static_cast<std::size_t>(e.node[1])];
-    const Node& c = problem.nodes[static_cast<std::size_t>(e.node[2])];
+    const Element& e = problem.elements[idx(element)];
+    const Node& a = problem.nodes[idx(e.node[0])];
+    const Node& b = problem.nodes[idx(e.node[1])];
+    const Node& c = problem.nodes[idx(e.node[2])];
     Shape shape;
     shape.finite = std::isfinite(a.X) && std::isfinite(a.Y) && std::isfinite(b.X) && std::isfinite(b.Y) &&
                    std::isfinite(c.X) && std::isfinite(c.Y);
@@ -110,7 +112,7 @@ int64_t cellYOfKey(uint64_t key) {
 bool elementNodesUsable(const Problem& problem, int32_t element) {
     if (element < 0 || element >= problem.usedElementCount()) return false;
     const int32_t nodes = problem.usedNodeCount();
-    const Element& e = problem.elements[static_cast<std::size_t>(element)];
+    const Element& e = problem.elements[idx(element)];
     return e.node[0] >= 0 && e.node[0] < nodes && e.node[1] >= 0 && e.node[1] < nodes && e.node[2] >= 0 &&
            e.node[2] < nodes;
 }
@@ -143,16 +145,16 @@ int32_t probeElementForPlacement(const Problem& problem, double x, double y) {
 
 ElementLocator::ElementLocator(const Problem& problem)
     : problem_(problem), count_(problem.usedElementCount()) {
-    usable_.assign(static_cast<std::size_t>(count_), 0);
+    usable_.assign(idx(count_), 0);
 
     // Extent of the mesh and the typical element size.
     bool any = false;
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
     std::vector<double> widths;
-    widths.reserve(static_cast<std::size_t>(count_));
+    widths.reserve(idx(count_));
     for (int32_t m = 0; m < count_; ++m) {
         if (!elementNodesUsable(problem, m)) continue;
-        usable_[static_cast<std::size_t>(m)] = 1;
+        usable_[idx(m)] = 1;
         const Shape shape = shapeOf(problem, m);
         if (!shape.finite) continue;
         if (!any) {
@@ -169,7 +171,7 @@ ElementLocator::ElementLocator(const Problem& problem)
     if (!std::isfinite(extent)) {
         // Coordinates so large that the extent overflows: test everything one by one.
         for (int32_t m = 0; m < count_; ++m)
-            if (usable_[static_cast<std::size_t>(m)]) irregular_.push_back(m);
+            if (usable_[idx(m)]) irregular_.push_back(m);
         return;
     }
     const double reach = 1e3 * extent;
@@ -190,9 +192,9 @@ ElementLocator::ElementLocator(const Problem& problem)
     std::vector<double>().swap(widths);
 
     std::vector<std::pair<uint64_t, int32_t>> entries;
-    entries.reserve(static_cast<std::size_t>(count_));
+    entries.reserve(idx(count_));
     for (int32_t m = 0; m < count_; ++m) {
-        if (!usable_[static_cast<std::size_t>(m)]) continue;
+        if (!usable_[idx(m)]) continue;
         const Shape shape = shapeOf(problem, m);
         if (!regular(shape, reach)) {
             irregular_.push_back(m);
@@ -221,9 +223,9 @@ ElementLocator::ElementLocator(const Problem& problem)
         if (i == 0 || entries[i].first != entries[i - 1].first) ++cells;
         Candidate& candidate = candidates_[i];
         candidate.element = entries[i].second;
-        const Element& e = problem.elements[static_cast<std::size_t>(candidate.element)];
+        const Element& e = problem.elements[idx(candidate.element)];
         for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            const Node& node = problem.nodes[idx(e.node[k])];
             candidate.x[k] = node.X;
             candidate.y[k] = node.Y;
         }
@@ -247,17 +249,17 @@ ElementLocator::ElementLocator(const Problem& problem)
         const int64_t nx = ixMax - ixMin + 1, ny = iyMax - iyMin + 1;
         const auto count = static_cast<int64_t>(last - first);
         if (nx * ny <= 4 * count + 1024) {
-            DenseLevel& dense = dense_[static_cast<std::size_t>(level)];
+            DenseLevel& dense = dense_[idx(level)];
             dense.present = true;
             dense.ixMin = ixMin;
             dense.iyMin = iyMin;
             dense.nx = nx;
             dense.ny = ny;
-            dense.begin.assign(static_cast<std::size_t>(nx * ny + 1), 0);
+            dense.begin.assign(idx(nx * ny + 1), 0);
             for (std::size_t i = first; i < last; ++i) {
                 const int64_t c =
                     (cellXOfKey(entries[i].first) - ixMin) * ny + (cellYOfKey(entries[i].first) - iyMin);
-                ++dense.begin[static_cast<std::size_t>(c + 1)];
+                ++dense.begin[idx(c + 1)];
             }
             dense.begin[0] = static_cast<int32_t>(first);
             for (std::size_t c = 1; c < dense.begin.size(); ++c)
@@ -277,7 +279,7 @@ ElementLocator::ElementLocator(const Problem& problem)
         std::size_t j = i;
         while (j < entries.size() && entries[j].first == entries[i].first)
             ++j;
-        if (dense_[static_cast<std::size_t>(levelOfKey(entries[i].first))].present) {
+        if (dense_[idx(levelOfKey(entries[i].first))].present) {
             i = j;
             continue;
         }
@@ -301,7 +303,7 @@ const ElementLocator::Slot* ElementLocator::cellOf(uint64_t key) const {
 }
 
 bool ElementLocator::holds(int32_t element, double x, double y) const {
-    return usable_[static_cast<std::size_t>(element)] && pointInElement(problem_, x, y, element) >= 0;
+    return usable_[idx(element)] && pointInElement(problem_, x, y, element) >= 0;
 }
 
 template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Rank rank) const {
@@ -329,7 +331,7 @@ template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Ran
         const auto cy = static_cast<int64_t>(std::floor((y - originY_) / cell));
         const auto considerRun = [&](int32_t begin, int32_t end) {
             for (int32_t k = begin; k < end; ++k) {
-                const Candidate& c = candidates_[static_cast<std::size_t>(k)];
+                const Candidate& c = candidates_[idx(k)];
                 const int64_t r = rank(c.element);
                 if (r < bestRank && pointInTriangle(x, y, c.x[0], c.y[0], c.x[1], c.y[1], c.x[2], c.y[2])) {
                     best = c.element;
@@ -337,7 +339,7 @@ template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Ran
                 }
             }
         };
-        const DenseLevel& dense = dense_[static_cast<std::size_t>(level)];
+        const DenseLevel& dense = dense_[idx(level)];
         for (int64_t ix = cx - 1; ix <= cx; ++ix) {
             if (dense.present) {
                 // The two cells (ix, cy - 1) and (ix, cy) are one run of the dense table.
@@ -345,8 +347,7 @@ template <class Rank> int32_t ElementLocator::lowestRank(double x, double y, Ran
                               high = std::min(cy, dense.iyMin + dense.ny - 1);
                 if (ix < dense.ixMin || ix >= dense.ixMin + dense.nx || low > high) continue;
                 const int64_t row = (ix - dense.ixMin) * dense.ny - dense.iyMin;
-                considerRun(dense.begin[static_cast<std::size_t>(row + low)],
-                            dense.begin[static_cast<std::size_t>(row + high + 1)]);
+                considerRun(dense.begin[idx(row + low)], dense.begin[idx(row + high + 1)]);
                 continue;
             }
             for (int64_t iy = cy - 1; iy <= cy; ++iy) {

@@ -29,9 +29,9 @@ struct PlotCallbacks {
 };
 
 struct PlotReport {
+    Result result;               // Done, or Cancelled: the feedback stopped the drawing before its end
     bool geometry = false;       // a scale was found; false draws only frame and text
     bool contoursDrawn = false;  // the contour step ran (the 3D graph has it switched off or on)
-    bool cancelled = false;      // the feedback stopped the drawing before its end
     std::string legend;          // contour legend, when the levels were computed
     TrackReport track;           // of the pathlines, when particles were tracked
     bool tracksReplayed = false; // the pathlines came from the kept run, not from a new one

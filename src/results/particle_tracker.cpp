@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "results/element_locator.h"
 
 namespace velkor {
@@ -18,10 +19,10 @@ struct Averages {
 };
 
 Averages elementAverages(const Problem& problem, int32_t element) {
-    const Element& e = problem.elements[static_cast<std::size_t>(element)];
-    const Node& a = problem.nodes[static_cast<std::size_t>(e.node[0])];
-    const Node& b = problem.nodes[static_cast<std::size_t>(e.node[1])];
-    const Node& c = problem.nodes[static_cast<std::size_t>(e.node[2])];
+    const Element& e = problem.elements[idx(element)];
+    const Node& a = problem.nodes[idx(e.node[0])];
+    const Node& b = problem.nodes[idx(e.node[1])];
+    const Node& c = problem.nodes[idx(e.node[2])];
     const double third = 1.0 / 3.0;
     return Averages{a.B * third + b.B * third + c.B * third, a.T * third + b.T * third + c.T * third,
                     a.F * third + b.F * third + c.F * third};
@@ -32,15 +33,15 @@ Averages elementAverages(const Problem& problem, int32_t element) {
 void placeParticles(const Problem& problem, std::vector<Particle>& particles, const ElementLocator& locator) {
     const int32_t count = std::min(problem.usedParticleCount(), static_cast<int32_t>(particles.size()));
     for (int32_t p = 0; p < count; ++p) {
-        Particle& particle = particles[static_cast<std::size_t>(p)];
+        Particle& particle = particles[idx(p)];
         const int32_t m = locator.elementForPlacement(particle.X, particle.Y);
         particle.element = m;
         if (m < 0) continue;
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        const Node& first = problem.nodes[static_cast<std::size_t>(e.node[0])];
+        const Element& e = problem.elements[idx(m)];
+        const Node& first = problem.nodes[idx(e.node[0])];
         double bottomMax = first.B, headMin = first.F, topMin = first.T;
         for (int k = 1; k < 3; ++k) {
-            const Node& corner = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            const Node& corner = problem.nodes[idx(e.node[k])];
             if (corner.B > bottomMax) bottomMax = corner.B;
             if (corner.F < headMin) headMin = corner.F;
             if (corner.T < topMin) topMin = corner.T;
@@ -51,18 +52,6 @@ void placeParticles(const Problem& problem, std::vector<Particle>& particles, co
         if (z > topMin) z = topMin;
         particle.Z = z;
     }
-}
-
-void placeParticles(Problem& problem) {
-    const ElementLocator locator(problem);
-    placeParticles(problem, locator);
-}
-
-void placeParticles(Problem& problem, const ElementLocator& locator) {
-    std::vector<Particle> particles(problem.particles.begin(),
-                                    problem.particles.begin() + problem.usedParticleCount());
-    placeParticles(problem, particles, locator);
-    std::copy(particles.begin(), particles.end(), problem.particles.begin());
 }
 
 int32_t searchElementAround(const Problem& problem, const ElementLocator& locator, double x, double y,
@@ -101,16 +90,16 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
     const int32_t count = static_cast<int32_t>(particles.size());
     const int32_t wells = problem.usedWellCount();
     const int32_t nodes = problem.usedNodeCount();
-    std::vector<double> px(static_cast<std::size_t>(count)), py(px.size()), pz(px.size());
+    std::vector<double> px(idx(count)), py(px.size()), pz(px.size());
     // Where each particle was kStagnationSweeps sweeps ago.
     std::vector<TrackPoint> anchor(px.size());
     int32_t active = 0;
     for (int32_t p = 0; p < count; ++p) {
-        const Particle& particle = particles[static_cast<std::size_t>(p)];
-        px[static_cast<std::size_t>(p)] = particle.X;
-        py[static_cast<std::size_t>(p)] = particle.Y;
-        pz[static_cast<std::size_t>(p)] = particle.Z;
-        anchor[static_cast<std::size_t>(p)] = TrackPoint{particle.X, particle.Y, particle.Z};
+        const Particle& particle = particles[idx(p)];
+        px[idx(p)] = particle.X;
+        py[idx(p)] = particle.Y;
+        pz[idx(p)] = particle.Z;
+        anchor[idx(p)] = TrackPoint{particle.X, particle.Y, particle.Z};
         if (particle.element != -1) ++active;
     }
     const double stagnantDistance = kStagnationFraction * h;
@@ -119,22 +108,22 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
     report.timeStep = dt;
     double elapsed = 0;
     int64_t sweepsSinceMark = 0;
-    report.outcome = Outcome::Done;
+    report.result.outcome = Outcome::Done;
 
     while (active > 0) {
         if (report.sweeps >= limits.maxSweeps) {
-            report.outcome = Outcome::LimitReached;
-            report.message =
+            report.result = Result::failed(
+                Outcome::LimitReached,
                 format("Particle tracking stopped after %lld sweeps with particles still moving.",
-                       static_cast<long long>(report.sweeps));
+                       static_cast<long long>(report.sweeps)));
             break;
         }
-        for (int32_t p = 0; p < count && report.outcome == Outcome::Done; ++p) {
-            Particle& particle = particles[static_cast<std::size_t>(p)];
+        for (int32_t p = 0; p < count && report.result.outcome == Outcome::Done; ++p) {
+            Particle& particle = particles[idx(p)];
             if (particle.element == -1) continue;
             const int32_t e = particle.element;
-            const Element& element = problem.elements[static_cast<std::size_t>(e)];
-            const std::size_t soilIndex = static_cast<std::size_t>(element.soil);
+            const Element& element = problem.elements[idx(e)];
+            const std::size_t soilIndex = idx(element.soil);
             if (element.soil < 0 || soilIndex >= problem.soils.size()) {
                 // No soil, no porosity: the particle cannot be moved.
                 particle.element = -1;
@@ -146,9 +135,9 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
             const Averages average = elementAverages(problem, e);
             const double saturatedTop = average.T < average.F ? average.T : average.F;
 
-            const double x = px[static_cast<std::size_t>(p)];
-            const double y = py[static_cast<std::size_t>(p)];
-            const double z = pz[static_cast<std::size_t>(p)];
+            const double x = px[idx(p)];
+            const double y = py[idx(p)];
+            const double z = pz[idx(p)];
             double xn = x + element.qx * dt / c;
             double yn = y + element.qy * dt / c;
             // Where the saturated thickness vanishes the vertical discharge has no profile: the
@@ -171,11 +160,11 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
 
             bool captured = false;
             for (int32_t i = 0; i < wells; ++i) {
-                const int32_t node = problem.wellNodes[static_cast<std::size_t>(i)];
+                const int32_t node = problem.wellNodes[idx(i)];
                 if (node < 0 || node >= nodes) continue;
-                const Node& well = problem.nodes[static_cast<std::size_t>(node)];
+                const Node& well = problem.nodes[idx(node)];
                 const double d = std::fabs(well.X - xn) + std::fabs(well.Y - yn);
-                if (d < 10 * h && problem.wellQ[static_cast<std::size_t>(i)] < 0) {
+                if (d < 10 * h && problem.wellQ[idx(i)] < 0) {
                     xn = well.X;
                     yn = well.Y;
                     zn = z + dz * d / h;
@@ -184,10 +173,11 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
             }
 
             if (report.steps >= limits.maxSegments) {
-                report.outcome = Outcome::LimitReached;
-                report.message = format("Particle tracking stopped after %lld steps in all, the most one run "
-                                        "draws; the pathlines end where they had got to.",
-                                        static_cast<long long>(report.steps));
+                report.result =
+                    Result::failed(Outcome::LimitReached,
+                                   format("Particle tracking stopped after %lld steps in all, the most "
+                                          "one run draws; the pathlines end where they had got to.",
+                                          static_cast<long long>(report.steps)));
                 break;
             }
             const TrackPoint from{x, y, z}, to{xn, yn, zn};
@@ -195,9 +185,9 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
             ++report.steps;
             if (sweepsSinceMark == 0) consumer.mark(p, to);
 
-            px[static_cast<std::size_t>(p)] = xn;
-            py[static_cast<std::size_t>(p)] = yn;
-            pz[static_cast<std::size_t>(p)] = zn;
+            px[idx(p)] = xn;
+            py[idx(p)] = yn;
+            pz[idx(p)] = zn;
             const bool standing = xn == x && yn == y && zn == z;
             if (captured || standing) {
                 if (standing && !captured) ++report.stagnant;
@@ -207,15 +197,15 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
                 particle.element = m;
             }
         }
-        if (report.outcome != Outcome::Done) break;
+        if (report.result.outcome != Outcome::Done) break;
         elapsed = elapsed + dt;
         ++sweepsSinceMark;
         ++report.sweeps;
         if (report.sweeps % kStagnationSweeps == 0) {
             for (int32_t p = 0; p < count; ++p) {
-                Particle& particle = particles[static_cast<std::size_t>(p)];
+                Particle& particle = particles[idx(p)];
                 if (particle.element == -1) continue;
-                const auto i = static_cast<std::size_t>(p);
+                const auto i = idx(p);
                 TrackPoint& was = anchor[i];
                 const double dx = px[i] - was.x, dy = py[i] - was.y, dz = pz[i] - was.z;
                 if (std::sqrt(dx * dx + dy * dy + dz * dz) < stagnantDistance) {
@@ -236,23 +226,12 @@ TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& cons
             progress.sweep = report.sweeps;
             feedback->progress(progress);
             if (feedback->cancelRequested()) {
-                report.outcome = Outcome::Cancelled;
+                report.result.outcome = Outcome::Cancelled;
                 break;
             }
         }
     }
 
-    return report;
-}
-
-TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
-                                  const TrackLimits& limits, const ElementLocator* locator) {
-    TrackReport report = trackParticles(problem, h, consumer, feedback, limits, locator);
-    if (report.outcome == Outcome::NothingToDo) return report;
-    for (std::size_t p = 0; p < report.heights.size(); ++p) {
-        problem.particles[p].Z = report.heights[p];
-        problem.particles[p].element = -1;
-    }
     return report;
 }
 

@@ -57,26 +57,22 @@ struct TrackReport {
     // Done: every particle stopped.
     // Cancelled: the feedback asked to stop after a sweep.
     // LimitReached: maxSweeps sweeps were run with particles still moving, or maxSegments steps
-    //   were handed over; message says which.
-    // After every outcome but NothingToDo, every particle's element is -1.
-    Outcome outcome = Outcome::NothingToDo;
+    //   were handed over; the message says which.
+    Result result{Outcome::NothingToDo, {}};
     double timeStep = 0; // days
     int64_t sweeps = 0;
     int64_t steps = 0;    // segments handed to the consumer
     int32_t stagnant = 0; // particles stopped as stagnant
-    std::string message;  // for LimitReached, the text to show
     // Z of every particle after the placement clamped it into the saturated zone (empty when
-    // nothing was run). A run on the problem's own table leaves them there; a run on a table of
-    // the caller's hands them over here (takeParticleHeights in operations takes them).
+    // nothing was run). The run works on a particle table of its own and hands them over here
+    // (takeParticleHeights in operations takes them into the problem).
     std::vector<double> heights;
 };
 
 // Finds the element of every particle and clamps its Z into the saturated zone of that element
 // (between the highest corner bottom and the lowest corner head and top); writes both into the
-// particle table given (particles of the problem, NP of them), or into the problem's own.
+// particle table given (particles of the problem, NP of them).
 void placeParticles(const Problem& problem, std::vector<Particle>& particles, const ElementLocator& locator);
-void placeParticles(Problem& problem);
-void placeParticles(Problem& problem, const ElementLocator& locator);
 
 // The element around start that holds (x, y), provided z lies between the element's average
 // bottom and the lower of its average head and top; else -1.
@@ -98,11 +94,5 @@ double trackingTimeStep(const Problem& problem, double h);
 TrackReport trackParticles(const Problem& problem, double h, TrackConsumer& consumer,
                            Feedback* feedback = nullptr, const TrackLimits& limits = {},
                            const ElementLocator* locator = nullptr);
-
-// The same run on the problem's own particle table: the clamped heights stay in it, and every
-// particle's element is -1 afterwards.
-TrackReport trackParticlesInPlace(Problem& problem, double h, TrackConsumer& consumer,
-                                  Feedback* feedback = nullptr, const TrackLimits& limits = {},
-                                  const ElementLocator* locator = nullptr);
 
 } // namespace velkor

@@ -4,13 +4,14 @@
 #include <cmath>
 #include <limits>
 
+#include "model/table.h"
 #include "results/element_locator.h"
 
 namespace velkor {
 
 ElementRuns::ElementRuns(const Problem& problem) : count_(problem.usedElementCount()) {
     const double infinite = std::numeric_limits<double>::infinity();
-    runs_.reserve(static_cast<std::size_t>(count_ / kRunLength + 1));
+    runs_.reserve(idx(count_ / kRunLength + 1));
     for (int32_t first = 0; first < count_; first += kRunLength) {
         Run run{infinite,  infinite, -infinite, -infinite, infinite,
                 -infinite, true,     infinite,  -infinite, true};
@@ -21,10 +22,10 @@ ElementRuns::ElementRuns(const Problem& problem) : count_(problem.usedElementCou
                 run.headsKnown = false;
                 continue;
             }
-            const Element& e = problem.elements[static_cast<std::size_t>(m)];
+            const Element& e = problem.elements[idx(m)];
             double xmin = infinite, ymin = infinite, xmax = -infinite, ymax = -infinite;
             for (const int32_t n : e.node) {
-                const Node& node = problem.nodes[static_cast<std::size_t>(n)];
+                const Node& node = problem.nodes[idx(n)];
                 if (!std::isfinite(node.X) || !std::isfinite(node.Y)) run.regular = false;
                 if (std::isnan(node.F)) run.headsKnown = false;
                 run.headLow = std::min(run.headLow, node.F);

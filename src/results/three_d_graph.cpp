@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "model/table.h"
 #include "results/contour_levels.h"
 #include "results/element_locator.h"
 
@@ -25,7 +26,7 @@ void fillGeometry(const Problem& problem, double angleDegrees, GraphView& view) 
     view.ymin = view.ymax = first.Y;
     view.zmin = view.zmax = first.F;
     for (int32_t i = 0; i < count; ++i) {
-        const Node& node = problem.nodes[static_cast<std::size_t>(i)];
+        const Node& node = problem.nodes[idx(i)];
         if (node.X < view.xmin) view.xmin = node.X;
         if (node.X > view.xmax) view.xmax = node.X;
         if (node.Y < view.ymin) view.ymin = node.Y;
@@ -88,11 +89,11 @@ void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, 
     for (int32_t m = 0; m < elements; ++m) {
         if (stop(m)) return;
         if (!elementNodesUsable(problem, m)) continue;
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem.elements[idx(m)];
         CanvasPoint corner[3];
         bool drawable = true;
         for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[static_cast<std::size_t>(e.node[k])];
+            const Node& node = problem.nodes[idx(e.node[k])];
             const double z = surface == Surface::Bottom ? node.B : surface == Surface::Top ? node.T : node.F;
             drawable = drawable && view.map(node.X, node.Y, z, corner[k]);
         }
@@ -104,9 +105,9 @@ void drawSurface(const Problem& problem, Canvas& canvas, const GraphView& view, 
 void drawWells(const Problem& problem, Canvas& canvas, const GraphView& view) {
     const int32_t wells = problem.usedWellCount(), nodes = problem.usedNodeCount();
     for (int32_t i = 0; i < wells; ++i) {
-        const int32_t index = problem.wellNodes[static_cast<std::size_t>(i)];
+        const int32_t index = problem.wellNodes[idx(i)];
         if (index < 0 || index >= nodes) continue;
-        const Node& node = problem.nodes[static_cast<std::size_t>(index)];
+        const Node& node = problem.nodes[idx(index)];
         const double upper = node.F < node.T ? node.F : node.T;
         CanvasPoint a, b;
         if (view.map(node.X, node.Y, upper, a) && view.map(node.X, node.Y, node.B, b))
@@ -126,10 +127,10 @@ void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
     const auto rangeOf = [&](int32_t m, std::size_t& first, std::size_t& last) {
         first = last = 0;
         if (!elementNodesUsable(problem, m)) return;
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem.elements[idx(m)];
         double f[3];
         for (int k = 0; k < 3; ++k)
-            f[k] = problem.nodes[static_cast<std::size_t>(e.node[k])].F;
+            f[k] = problem.nodes[idx(e.node[k])].F;
         crossingLevelRange(levels.levels, f, first, last);
     };
     std::size_t first = 0, last = 0;
@@ -141,23 +142,22 @@ void drawContours(const Problem& problem, Canvas& canvas, const GraphView& view,
     }
     for (std::size_t k = 0; k < levelCount; ++k)
         start[k + 1] += start[k];
-    std::vector<int32_t> byLevel(static_cast<std::size_t>(start[levelCount]));
+    std::vector<int32_t> byLevel(idx(start[levelCount]));
     std::vector<int32_t> fill(start.begin(), start.end() - 1);
     for (int32_t m = 0; m < elements; ++m) {
         rangeOf(m, first, last);
         for (std::size_t k = first; k < last; ++k)
-            byLevel[static_cast<std::size_t>(fill[k]++)] = m;
+            byLevel[idx(fill[k]++)] = m;
     }
 
     for (std::size_t k = 0; k < levelCount; ++k) {
         const double level = levels.levels[k];
         for (int32_t i = start[k]; i < start[k + 1]; ++i) {
             if (stop(i)) return;
-            const Element& e =
-                problem.elements[static_cast<std::size_t>(byLevel[static_cast<std::size_t>(i)])];
+            const Element& e = problem.elements[idx(byLevel[idx(i)])];
             double u[3], v[3], f[3];
             for (int c = 0; c < 3; ++c) {
-                const Node& node = problem.nodes[static_cast<std::size_t>(e.node[c])];
+                const Node& node = problem.nodes[idx(e.node[c])];
                 view.project(node.X, node.Y, node.F, u[c], v[c]);
                 f[c] = node.F;
             }
@@ -224,7 +224,8 @@ void drawGraph(const Problem& problem, Canvas& canvas, const GraphView& view, co
         GraphPathlines pathlines(canvas, view, markHalf);
         drawPathlines(problem, view.h, pathlines, callbacks, report);
     }
-    report.cancelled = stop.stopped() || report.track.outcome == Outcome::Cancelled;
+    if (stop.stopped() || report.track.result.outcome == Outcome::Cancelled)
+        report.result.outcome = Outcome::Cancelled;
 }
 
 } // namespace
@@ -240,12 +241,6 @@ bool GraphView::map(double x, double y, double z, CanvasPoint& point) const {
     double column = 0, row = 0;
     project(x, y, z, column, row);
     return toCanvasUnit(column, point.x) && toCanvasUnit(row, point.y);
-}
-
-double graphTrackingLength(const Problem& problem, double angleDegrees) {
-    GraphView view;
-    fillGeometry(problem, angleDegrees, view);
-    return view.h;
 }
 
 GraphView screenGraphView(const Problem& problem, double angleDegrees, int clientWidth, int clientHeight) {

@@ -32,9 +32,6 @@ struct GraphView {
     bool map(double x, double y, double z, CanvasPoint& point) const;
 };
 
-// Tracking length of the 3D graph: 0.1 x sqrt((A^2 + P^2) / NN).
-double graphTrackingLength(const Problem& problem, double angleDegrees);
-
 GraphView screenGraphView(const Problem& problem, double angleDegrees, int clientWidth, int clientHeight);
 GraphView printedGraphView(const Problem& problem, double angleDegrees, int pageWidth, int pageHeight,
                            double scaleFactor);

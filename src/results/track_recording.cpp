@@ -62,9 +62,10 @@ TrackReport TrackRecording::trackOrReplay(const Problem& problem, double h, Trac
         trackParticles(problem, h, keeper, callbacks.feedback, callbacks.limits, callbacks.locator);
     // A stopped run, one refused because another was going on, or one too long to keep is not
     // replayed: the next drawing tracks again.
-    complete_ = !keeper.overflowed() && clears_ == clearsBefore &&
-                (report.outcome == Outcome::Done || report.outcome == Outcome::LimitReached ||
-                 report.outcome == Outcome::NothingToDo);
+    const Outcome outcome = report.result.outcome;
+    complete_ =
+        !keeper.overflowed() && clears_ == clearsBefore &&
+        (outcome == Outcome::Done || outcome == Outcome::LimitReached || outcome == Outcome::NothingToDo);
     if (complete_) {
         report_ = report;
         h_ = h;

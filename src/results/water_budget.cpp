@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "results/element_locator.h"
 
 namespace velkor {
@@ -12,19 +13,15 @@ namespace {
 
 constexpr const char* kEnDash = "\x96";
 
-std::size_t at(int32_t index) {
-    return static_cast<std::size_t>(index);
-}
-
 bool prescribed(const Node& node) {
     return node.Type > 0;
 }
 
 // Twice the area of element m, as the assembly takes it.
 double doubleArea(const Problem& problem, const Element& e) {
-    const Node& n1 = problem.nodes[at(e.node[0])];
-    const Node& n2 = problem.nodes[at(e.node[1])];
-    const Node& n3 = problem.nodes[at(e.node[2])];
+    const Node& n1 = problem.nodes[idx(e.node[0])];
+    const Node& n2 = problem.nodes[idx(e.node[1])];
+    const Node& n3 = problem.nodes[idx(e.node[2])];
     return std::fabs(n1.X * (n2.Y - n3.Y) + n2.X * (n3.Y - n1.Y) + n3.X * (n1.Y - n2.Y));
 }
 
@@ -34,9 +31,9 @@ bool soilUsable(const Problem& problem, const Element& e) {
 
 // The root of node i in the forest of joined prescribed nodes, halving the path on the way.
 int32_t root(std::vector<int32_t>& parent, int32_t i) {
-    while (parent[at(i)] != i) {
-        parent[at(i)] = parent[at(parent[at(i)])];
-        i = parent[at(i)];
+    while (parent[idx(i)] != i) {
+        parent[idx(i)] = parent[idx(parent[idx(i)])];
+        i = parent[idx(i)];
     }
     return i;
 }
@@ -46,9 +43,9 @@ void join(std::vector<int32_t>& parent, int32_t a, int32_t b) {
     b = root(parent, b);
     // The lower index becomes the root, so a group's root is its lowest node.
     if (a < b)
-        parent[at(b)] = a;
+        parent[idx(b)] = a;
     else if (b < a)
-        parent[at(a)] = b;
+        parent[idx(a)] = b;
 }
 
 // "a" when both ends read the same at this precision, else "a-b" with an en dash.
@@ -69,20 +66,20 @@ void addFlow(double flow, double& in, double& out) {
 bool holdsSolution(const Problem& problem) {
     const int32_t nodes = problem.usedNodeCount();
     for (int32_t i = 0; i < nodes; ++i)
-        if (problem.nodes[at(i)].Q != 0) return true;
+        if (problem.nodes[idx(i)].Q != 0) return true;
     // Every Q is zero: a solution only if nothing would make the water move.
     for (int32_t w = 0; w < problem.usedWellCount(); ++w)
-        if (problem.wellQ[at(w)] != 0) return false;
+        if (problem.wellQ[idx(w)] != 0) return false;
     for (int32_t m = 0; m < problem.usedElementCount(); ++m) {
-        const Element& e = problem.elements[at(m)];
-        if (elementNodesUsable(problem, m) && soilUsable(problem, e) && problem.soils[at(e.soil)].I != 0 &&
+        const Element& e = problem.elements[idx(m)];
+        if (elementNodesUsable(problem, m) && soilUsable(problem, e) && problem.soils[idx(e.soil)].I != 0 &&
             doubleArea(problem, e) > 0)
             return false;
     }
     bool first = true;
     double head = 0;
     for (int32_t i = 0; i < nodes; ++i) {
-        const Node& node = problem.nodes[at(i)];
+        const Node& node = problem.nodes[idx(i)];
         if (!prescribed(node)) continue;
         if (!first && node.F != head) return false;
         head = node.F;
@@ -103,39 +100,39 @@ WaterBudget computeWaterBudget(const Problem& problem) {
 
     // The supply of the prescribed nodes as the assembly builds it: their wells, then a third of
     // the infiltration of every element around them.
-    std::vector<double> supply(at(nodeCount), 0.0);
-    budget.wells.resize(at(problem.usedWellCount()));
+    std::vector<double> supply(idx(nodeCount), 0.0);
+    budget.wells.resize(idx(problem.usedWellCount()));
     for (int32_t w = 0; w < problem.usedWellCount(); ++w) {
-        WellBudget& well = budget.wells[at(w)];
-        well.node = problem.wellNodes[at(w)];
-        well.Q = problem.wellQ[at(w)];
+        WellBudget& well = budget.wells[idx(w)];
+        well.node = problem.wellNodes[idx(w)];
+        well.Q = problem.wellQ[idx(w)];
         addFlow(well.Q, well.in, well.out);
         budget.wellsIn += well.in;
         budget.wellsOut += well.out;
-        if (well.node >= 0 && well.node < nodeCount) supply[at(well.node)] += well.Q;
+        if (well.node >= 0 && well.node < nodeCount) supply[idx(well.node)] += well.Q;
     }
 
-    budget.soils.resize(at(soilCount));
+    budget.soils.resize(idx(soilCount));
     for (int32_t s = 0; s < soilCount; ++s)
-        budget.soils[at(s)].I = problem.soils[at(s)].I;
+        budget.soils[idx(s)].I = problem.soils[idx(s)].I;
     // Element sides between two prescribed nodes join them into one boundary.
-    std::vector<int32_t> parent(at(nodeCount));
+    std::vector<int32_t> parent(idx(nodeCount));
     std::iota(parent.begin(), parent.end(), 0);
     for (int32_t m = 0; m < elementCount; ++m) {
         if (!elementNodesUsable(problem, m)) continue;
-        const Element& e = problem.elements[at(m)];
+        const Element& e = problem.elements[idx(m)];
         for (int k = 0; k < 3; ++k) {
             const int32_t a = e.node[k], b = e.node[(k + 1) % 3];
-            if (prescribed(problem.nodes[at(a)]) && prescribed(problem.nodes[at(b)])) join(parent, a, b);
+            if (prescribed(problem.nodes[idx(a)]) && prescribed(problem.nodes[idx(b)])) join(parent, a, b);
         }
         if (!soilUsable(problem, e)) continue;
         const double area2 = doubleArea(problem, e);
-        SoilBudget& soil = budget.soils[at(e.soil)];
+        SoilBudget& soil = budget.soils[idx(e.soil)];
         soil.area += area2 / 2;
         const double share = soil.I * area2 / 6;
         if (share != 0)
             for (int k = 0; k < 3; ++k)
-                if (prescribed(problem.nodes[at(e.node[k])])) supply[at(e.node[k])] += share;
+                if (prescribed(problem.nodes[idx(e.node[k])])) supply[idx(e.node[k])] += share;
     }
     for (SoilBudget& soil : budget.soils) {
         addFlow(soil.I * soil.area, soil.in, soil.out);
@@ -145,13 +142,13 @@ WaterBudget computeWaterBudget(const Problem& problem) {
 
     // Groups numbered in the order of their lowest node; what the boundary feeds in at a node is
     // its discharge less its own supply.
-    std::vector<int32_t> groupOf(at(nodeCount), -1);
+    std::vector<int32_t> groupOf(idx(nodeCount), -1);
     for (int32_t i = 0; i < nodeCount; ++i) {
-        const Node& node = problem.nodes[at(i)];
+        const Node& node = problem.nodes[idx(i)];
         if (!prescribed(node)) continue;
         const int32_t r = root(parent, i);
-        if (groupOf[at(r)] < 0) {
-            groupOf[at(r)] = static_cast<int32_t>(budget.groups.size());
+        if (groupOf[idx(r)] < 0) {
+            groupOf[idx(r)] = static_cast<int32_t>(budget.groups.size());
             BoundaryGroup group;
             group.firstNode = i;
             group.xmin = group.xmax = node.X;
@@ -159,7 +156,7 @@ WaterBudget computeWaterBudget(const Problem& problem) {
             group.headMin = group.headMax = node.F;
             budget.groups.push_back(group);
         }
-        BoundaryGroup& group = budget.groups[at(groupOf[at(r)])];
+        BoundaryGroup& group = budget.groups[idx(groupOf[idx(r)])];
         ++group.nodeCount;
         group.xmin = std::min(group.xmin, node.X);
         group.xmax = std::max(group.xmax, node.X);
@@ -167,7 +164,7 @@ WaterBudget computeWaterBudget(const Problem& problem) {
         group.ymax = std::max(group.ymax, node.Y);
         group.headMin = std::min(group.headMin, node.F);
         group.headMax = std::max(group.headMax, node.F);
-        addFlow(node.Q - supply[at(i)], group.in, group.out);
+        addFlow(node.Q - supply[idx(i)], group.in, group.out);
     }
     for (BoundaryGroup& group : budget.groups) {
         group.extent =

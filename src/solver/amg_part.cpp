@@ -11,6 +11,7 @@
 #include <HYPRE_parcsr_ls.h>
 #include <_hypre_parcsr_mv.h>
 
+#include "model/table.h"
 #include "solver/parallel_session.h"
 
 namespace velkor {
@@ -78,7 +79,7 @@ void AmgPart::build(int32_t first, int32_t last, int32_t unknowns, const int64_t
     const int32_t n = last - first;
     MPI_Comm comm = parallel::group();
 
-    std::vector<HYPRE_Int> diagonalSizes(static_cast<std::size_t>(n)), offSizes(static_cast<std::size_t>(n));
+    std::vector<HYPRE_Int> diagonalSizes(idx(n)), offSizes(idx(n));
     for (int32_t i = 0; i < n; ++i) {
         HYPRE_Int inside = 0, outside = 0;
         for (int64_t k = rowStart[i]; k < rowStart[i + 1]; ++k) {
@@ -88,8 +89,8 @@ void AmgPart::build(int32_t first, int32_t last, int32_t unknowns, const int64_t
             else
                 ++outside;
         }
-        diagonalSizes[static_cast<std::size_t>(i)] = inside;
-        offSizes[static_cast<std::size_t>(i)] = outside;
+        diagonalSizes[idx(i)] = inside;
+        offSizes[idx(i)] = outside;
     }
     HYPRE_IJMatrixCreate(comm, first, last - 1, first, last - 1, &matrix_);
     HYPRE_IJMatrixSetObjectType(matrix_, HYPRE_PARCSR);
@@ -108,7 +109,7 @@ void AmgPart::build(int32_t first, int32_t last, int32_t unknowns, const int64_t
             rows.push_back(first + i);
         }
         const int64_t entries = rowStart[to] - rowStart[from];
-        zeros.assign(static_cast<std::size_t>(entries), 0.0);
+        zeros.assign(idx(entries), 0.0);
         std::vector<HYPRE_BigInt> cols(columns + rowStart[from], columns + rowStart[to]);
         HYPRE_IJMatrixSetValues(matrix_, to - from, counts.data(), rows.data(), cols.data(), zeros.data());
     }
@@ -129,7 +130,7 @@ void AmgPart::build(int32_t first, int32_t last, int32_t unknowns, const int64_t
     diagonalBlock_ = hypre_CSRMatrixData(inner);
     offBlock_ = hypre_CSRMatrixData(outer);
     diagonalBlockEntries_ = hypre_CSRMatrixNumNonzeros(inner);
-    slots_.assign(static_cast<std::size_t>(rowStart[n]), -1);
+    slots_.assign(idx(rowStart[n]), -1);
     for (int32_t i = 0; i < n; ++i) {
         for (int64_t k = rowStart[i]; k < rowStart[i + 1]; ++k) {
             const int32_t j = columns[k];
@@ -141,7 +142,7 @@ void AmgPart::build(int32_t first, int32_t last, int32_t unknowns, const int64_t
                 for (HYPRE_Int e = outerStart[i]; e < outerStart[i + 1] && found < 0; ++e)
                     if (outerGlobal[outerColumn[e]] == j) found = diagonalBlockEntries_ + e;
             }
-            slots_[static_cast<std::size_t>(k)] = found;
+            slots_[idx(k)] = found;
         }
     }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/table.h"
+
 struct hypre_IJMatrix_struct;
 struct hypre_ParCSRMatrix_struct;
 struct hypre_ParVector_struct;
@@ -56,7 +58,7 @@ class AmgPart {
     int32_t rows() const { return last_ - first_; }
     int64_t entries() const { return static_cast<int64_t>(slots_.size()); }
     // Where entry k of the pattern is kept, for put().
-    int32_t slot(int64_t k) const { return slots_[static_cast<std::size_t>(k)]; }
+    int32_t slot(int64_t k) const { return slots_[idx(k)]; }
     // Stores a value; returns true when it differs from the value kept there.
     bool put(int32_t slot, double value) {
         double& kept =

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -18,11 +19,10 @@ namespace {
 
 // Position of column j in row i: the diagonal when j == i, else a linear search of the short row.
 double* findEntry(SystemMatrix& matrix, int32_t i, int32_t j) {
-    if (j == i) return &matrix.diagonal[static_cast<std::size_t>(i)];
-    const int32_t end = matrix.offEnd[static_cast<std::size_t>(i)];
+    if (j == i) return &matrix.diagonal[idx(i)];
+    const int32_t end = matrix.offEnd[idx(i)];
     for (int32_t e = matrix.offBegin(i); e < end; ++e)
-        if (matrix.columns[static_cast<std::size_t>(e)] == j)
-            return &matrix.values[static_cast<std::size_t>(e)];
+        if (matrix.columns[idx(e)] == j) return &matrix.values[idx(e)];
     return nullptr;
 }
 
@@ -33,10 +33,9 @@ Result assembleSystem(const Problem& problem, int32_t cycle, const double* heads
     const int32_t elementCount = problem.NM;
     const int32_t interval = assemblyProgressInterval(elementCount);
 
-    supply.assign(static_cast<std::size_t>(problem.NN), 0.0);
+    supply.assign(idx(problem.NN), 0.0);
     for (int32_t w = 0; w < problem.NW; ++w)
-        supply[static_cast<std::size_t>(problem.wellNodes[static_cast<std::size_t>(w)])] +=
-            problem.wellQ[static_cast<std::size_t>(w)];
+        supply[idx(problem.wellNodes[idx(w)])] += problem.wellQ[idx(w)];
     std::fill(matrix.diagonal.begin(), matrix.diagonal.end(), 0.0);
     std::fill(matrix.values.begin(), matrix.values.end(), 0.0);
 
@@ -44,11 +43,11 @@ Result assembleSystem(const Problem& problem, int32_t cycle, const double* heads
     const double third = 1.0 / 3.0;
     int32_t sinceReport = 0;
     for (int32_t m = 0; m < elementCount; ++m) {
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem.elements[idx(m)];
         const int32_t node[3] = {e.node[0], e.node[1], e.node[2]};
-        const Node& n1 = problem.nodes[static_cast<std::size_t>(node[0])];
-        const Node& n2 = problem.nodes[static_cast<std::size_t>(node[1])];
-        const Node& n3 = problem.nodes[static_cast<std::size_t>(node[2])];
+        const Node& n1 = problem.nodes[idx(node[0])];
+        const Node& n2 = problem.nodes[idx(node[1])];
+        const Node& n3 = problem.nodes[idx(node[2])];
 
         const double meanB = n1.B * third + n2.B * third + n3.B * third;
         const double meanT = n1.T * third + n2.T * third + n3.T * third;
@@ -73,7 +72,7 @@ Result assembleSystem(const Problem& problem, int32_t cycle, const double* heads
                                          m + 1));
         }
 
-        const Soil& soil = problem.soils[static_cast<std::size_t>(e.soil)];
+        const Soil& soil = problem.soils[idx(e.soil)];
         const double coefficient = soil.K * thickness / (2 * absDelta);
         for (int i = 0; i < 3; ++i) {
             for (int j = 0; j < 3; ++j) {
@@ -86,9 +85,9 @@ Result assembleSystem(const Problem& problem, int32_t cycle, const double* heads
 
         // A third of the element's infiltration goes to each corner.
         const double share = soil.I * absDelta / 6;
-        supply[static_cast<std::size_t>(node[0])] += share;
-        supply[static_cast<std::size_t>(node[1])] += share;
-        supply[static_cast<std::size_t>(node[2])] += share;
+        supply[idx(node[0])] += share;
+        supply[idx(node[1])] += share;
+        supply[idx(node[2])] += share;
 
         if (++sinceReport >= interval || m == elementCount - 1) {
             sinceReport = 0;

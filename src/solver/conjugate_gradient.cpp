@@ -9,6 +9,7 @@
 #endif
 
 #include "model/number_text.h"
+#include "model/table.h"
 
 namespace velkor {
 
@@ -18,7 +19,7 @@ NodeRole nodeRole(int32_t type) {
 }
 
 NodeVectors nodeVectors(const Problem& problem) {
-    const auto n = static_cast<std::size_t>(problem.NN);
+    const auto n = idx(problem.NN);
     NodeVectors vectors{std::vector<double>(n), std::vector<double>(n), std::vector<uint8_t>(n)};
     for (std::size_t i = 0; i < n; ++i) {
         vectors.heads[i] = problem.nodes[i].F;
@@ -52,43 +53,42 @@ constexpr int32_t kBlockRows = 256;
 
 void planSweep(const SystemMatrix& matrix, std::vector<int32_t>& reach, std::vector<int32_t>& early) {
     const int32_t n = matrix.rows;
-    reach.assign(static_cast<std::size_t>((n + kBlockRows - 1) / kBlockRows), 0);
+    reach.assign(idx((n + kBlockRows - 1) / kBlockRows), 0);
     early.clear();
     if (n == 0) return;
 
     // A row's span is its farthest column less the row; rows spanning more than twice the 99th
     // percentile are the exceptions.
-    std::vector<int32_t> span(static_cast<std::size_t>(n), 0);
+    std::vector<int32_t> span(idx(n), 0);
     int32_t begin = 0;
     for (int32_t k = 0; k < n; ++k) {
-        const int32_t end = matrix.offEnd[static_cast<std::size_t>(k)];
+        const int32_t end = matrix.offEnd[idx(k)];
         for (int32_t e = begin; e < end; ++e)
-            span[static_cast<std::size_t>(k)] =
-                std::max(span[static_cast<std::size_t>(k)], matrix.columns[static_cast<std::size_t>(e)] - k);
+            span[idx(k)] = std::max(span[idx(k)], matrix.columns[idx(e)] - k);
         begin = end;
     }
     const auto percentile = span.begin() + static_cast<std::ptrdiff_t>((static_cast<int64_t>(n) * 99) / 100);
     std::nth_element(span.begin(), percentile, span.end());
     const int64_t window = 2 * static_cast<int64_t>(*percentile) + 16;
 
-    std::vector<uint8_t> isEarly(static_cast<std::size_t>(n), 0);
+    std::vector<uint8_t> isEarly(idx(n), 0);
     int32_t far = 0;
     begin = 0;
     for (int32_t k = 0; k < n; ++k) {
-        const int32_t end = matrix.offEnd[static_cast<std::size_t>(k)];
+        const int32_t end = matrix.offEnd[idx(k)];
         far = std::max(far, k + 1);
         for (int32_t e = begin; e < end; ++e) {
-            const int32_t j = matrix.columns[static_cast<std::size_t>(e)];
+            const int32_t j = matrix.columns[idx(e)];
             if (j - static_cast<int64_t>(k) > window)
-                isEarly[static_cast<std::size_t>(j)] = 1;
+                isEarly[idx(j)] = 1;
             else
                 far = std::max(far, j + 1);
         }
         begin = end;
-        reach[static_cast<std::size_t>(k / kBlockRows)] = far;
+        reach[idx(k / kBlockRows)] = far;
     }
     for (int32_t j = 0; j < n; ++j)
-        if (isEarly[static_cast<std::size_t>(j)]) early.push_back(j);
+        if (isEarly[idx(j)]) early.push_back(j);
 }
 
 // Everything one sweep needs, as plain pointers to contiguous arrays. The sweeps are kept out of
@@ -245,7 +245,7 @@ void report(Feedback* feedback, int32_t cycle, int64_t iteration, double measure
 template <bool Preconditioned>
 ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Arrays& a, const SweepPlan& plan,
                                 Feedback* feedback) {
-    ConjugateGradientResult result;
+    ConjugateGradientResult run;
     const double tolerance = cycleTolerance(input.cycle);
     const int64_t limit = input.iterationLimit >= 0 ? input.iterationLimit : 2 * static_cast<int64_t>(a.n);
     const int32_t n = a.n;
@@ -284,9 +284,8 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
     // A negative measure can only come from a negative diagonal (with the preconditioner): the
     // matrix is then not positive definite and the iteration meaningless.
     if (!std::isfinite(rho) || rho < 0) {
-        result.outcome = Outcome::BadInput;
-        result.message = breakdownMessage(input.cycle);
-        return result;
+        run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+        return run;
     }
 
     int64_t iteration = 0;
@@ -296,17 +295,15 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
                                          : multiplyDirection<true, Preconditioned>(a, plan, beta);
         const double alpha = rho / pq;
         if (pq == 0 || !std::isfinite(alpha)) {
-            result.outcome = Outcome::BadInput;
-            result.message = breakdownMessage(input.cycle);
-            result.iterations = static_cast<int32_t>(iteration);
-            return result;
+            run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+            run.iterations = static_cast<int32_t>(iteration);
+            return run;
         }
         const double next = updateHeadsAndResidual<Preconditioned>(a, alpha);
         if (!std::isfinite(next) || next < 0) {
-            result.outcome = Outcome::BadInput;
-            result.message = breakdownMessage(input.cycle);
-            result.iterations = static_cast<int32_t>(iteration);
-            return result;
+            run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+            run.iterations = static_cast<int32_t>(iteration);
+            return run;
         }
         beta = next / rho;
         rho = next;
@@ -314,27 +311,26 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
         if (feedback) {
             report(feedback, input.cycle, iteration, rho);
             if (feedback->cancelRequested()) {
-                result.outcome = Outcome::Cancelled;
-                result.iterations = static_cast<int32_t>(iteration);
-                return result;
+                run.result.outcome = Outcome::Cancelled;
+                run.iterations = static_cast<int32_t>(iteration);
+                return run;
             }
         }
     }
-    result.converged = !(std::fabs(rho) > tolerance);
+    run.converged = !(std::fabs(rho) > tolerance);
 
-    result.iterations = static_cast<int32_t>(iteration);
-    result.measure = rho;
-    result.log10Measure = measureLogarithm(rho);
+    run.iterations = static_cast<int32_t>(iteration);
+    run.measure = rho;
+    run.log10Measure = measureLogarithm(rho);
     for (int32_t k = 0; k < n; ++k) {
         if (!std::isfinite(a.F[k])) {
-            result.outcome = Outcome::BadInput;
-            result.message = breakdownMessage(input.cycle);
-            return result;
+            run.result = Result::failed(Outcome::BadInput, breakdownMessage(input.cycle));
+            return run;
         }
-        if (!(a.F[k] >= input.bottom[k])) result.warning = true;
+        if (!(a.F[k] >= input.bottom[k])) run.warning = true;
     }
-    if (feedback) report(feedback, input.cycle, result.iterations, rho);
-    return result;
+    if (feedback) report(feedback, input.cycle, run.iterations, rho);
+    return run;
 }
 
 } // namespace
@@ -342,7 +338,7 @@ ConjugateGradientResult iterate(const ConjugateGradientInput& input, const Array
 ConjugateGradientResult solveConjugateGradient(const ConjugateGradientInput& input, double* heads,
                                                ConjugateGradientWork& work, Feedback* feedback) {
     const SystemMatrix& matrix = *input.matrix;
-    const auto n = static_cast<std::size_t>(matrix.rows);
+    const auto n = idx(matrix.rows);
     work.r.assign(n, 0.0);
     work.p.assign(n, 0.0);
     work.q.assign(n, 0.0);

@@ -41,10 +41,9 @@ struct ConjugateGradientWork {
 };
 
 struct ConjugateGradientResult {
-    // Done; BadInput when the iteration broke down (p.q = 0 or a value that is not finite);
-    // Cancelled when the feedback asked it to stop.
-    Outcome outcome = Outcome::Done;
-    std::string message;    // why, when not done
+    // Done; BadInput when the iteration broke down (p.q = 0 or a value that is not finite), with
+    // the reason; Cancelled when the feedback asked it to stop.
+    Result result;
     bool converged = false; // the measure fell below the cycle's tolerance (not stopped by the limit)
     int32_t iterations = 0;
     double measure = 0;      // r.r (plain) or r.D^-1.r (preconditioned) at the end

@@ -8,6 +8,7 @@
 #include <cholmod.h>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/parallel_session.h"
 #include "solver/run_beside.h"
@@ -104,36 +105,35 @@ struct DirectSolver::Factor {
 };
 
 Outcome DirectSolver::Factor::buildPattern(const SystemMatrix& system, const uint8_t* roles) {
-    const auto n = static_cast<std::size_t>(system.rows);
+    const auto n = idx(system.rows);
     freeIndex.assign(n, -1);
     Index unknowns = 0;
     for (std::size_t k = 0; k < n; ++k)
         if (roles[k] == FreeNode) freeIndex[k] = static_cast<int32_t>(unknowns++);
-    rightHand.assign(static_cast<std::size_t>(unknowns), 0.0);
+    rightHand.assign(idx(unknowns), 0.0);
     answer.assign(n, 0.0);
     product.assign(n, 0.0);
     if (unknowns == 0) return Outcome::Done; // every head is kept: nothing to factorise
 
     // Column sizes: the diagonal and every coupling between two free nodes.
-    std::vector<Index> columnStart(static_cast<std::size_t>(unknowns) + 1, 0);
+    std::vector<Index> columnStart(idx(unknowns) + 1, 0);
     int32_t begin = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const int32_t end = system.offEnd[k];
         if (freeIndex[k] >= 0) {
             Index size = 1;
             for (int32_t e = begin; e < end; ++e)
-                if (freeIndex[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])] >= 0)
-                    ++size;
-            columnStart[static_cast<std::size_t>(freeIndex[k]) + 1] = size;
+                if (freeIndex[idx(system.columns[idx(e)])] >= 0) ++size;
+            columnStart[idx(freeIndex[k]) + 1] = size;
         }
         begin = end;
     }
-    for (std::size_t c = 0; c < static_cast<std::size_t>(unknowns); ++c)
+    for (std::size_t c = 0; c < idx(unknowns); ++c)
         columnStart[c + 1] += columnStart[c];
     const Index stored = columnStart.back();
 
-    matrix = cholmod_l_allocate_sparse(static_cast<std::size_t>(unknowns), static_cast<std::size_t>(unknowns),
-                                       static_cast<std::size_t>(stored), 1, 1, -1, CHOLMOD_REAL, &common);
+    matrix =
+        cholmod_l_allocate_sparse(idx(unknowns), idx(unknowns), idx(stored), 1, 1, -1, CHOLMOD_REAL, &common);
     if (!matrix) return Outcome::OutOfMemory;
     auto* start = static_cast<Index*>(matrix->p);
     auto* row = static_cast<Index*>(matrix->i);
@@ -141,7 +141,7 @@ Outcome DirectSolver::Factor::buildPattern(const SystemMatrix& system, const uin
 
     // Rows of each column in ascending order, the diagonal first (the free numbering follows the
     // node numbering, so every coupling lies below it).
-    diagonalAt.assign(static_cast<std::size_t>(unknowns), 0);
+    diagonalAt.assign(idx(unknowns), 0);
     entryAt.assign(system.columns.size(), -1);
     std::vector<std::pair<Index, int32_t>> column; // row, stored entry
     begin = 0;
@@ -150,16 +150,14 @@ Outcome DirectSolver::Factor::buildPattern(const SystemMatrix& system, const uin
         if (const int32_t c = freeIndex[k]; c >= 0) {
             column.clear();
             for (int32_t e = begin; e < end; ++e)
-                if (const int32_t r =
-                        freeIndex[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])];
-                    r >= 0)
+                if (const int32_t r = freeIndex[idx(system.columns[idx(e)])]; r >= 0)
                     column.emplace_back(r, e);
             std::sort(column.begin(), column.end());
             Index at = start[c];
-            diagonalAt[static_cast<std::size_t>(c)] = at;
+            diagonalAt[idx(c)] = at;
             row[at++] = c;
             for (const auto& [r, e] : column) {
-                entryAt[static_cast<std::size_t>(e)] = at;
+                entryAt[idx(e)] = at;
                 row[at++] = r;
             }
         }
@@ -180,25 +178,25 @@ void DirectSolver::Factor::load(const SystemMatrix& system, const double* supply
         value[at] = v;
         changed = true;
     };
-    const auto n = static_cast<std::size_t>(system.rows);
+    const auto n = idx(system.rows);
     for (std::size_t k = 0; k < n; ++k)
         if (const int32_t c = freeIndex[k]; c >= 0) {
-            put(diagonalAt[static_cast<std::size_t>(c)], system.diagonal[k]);
-            rightHand[static_cast<std::size_t>(c)] = supply[k];
+            put(diagonalAt[idx(c)], system.diagonal[k]);
+            rightHand[idx(c)] = supply[k];
         }
     // A kept head is known: its coupling to a free node moves to that node's right-hand side.
     int32_t begin = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const int32_t end = system.offEnd[k];
         for (int32_t e = begin; e < end; ++e) {
-            const auto entry = static_cast<std::size_t>(e);
-            const auto j = static_cast<std::size_t>(system.columns[entry]);
+            const auto entry = idx(e);
+            const auto j = idx(system.columns[entry]);
             if (entryAt[entry] >= 0) {
                 put(entryAt[entry], system.values[entry]);
             } else if (freeIndex[k] >= 0) {
-                rightHand[static_cast<std::size_t>(freeIndex[k])] -= system.values[entry] * heads[j];
+                rightHand[idx(freeIndex[k])] -= system.values[entry] * heads[j];
             } else if (freeIndex[j] >= 0) {
-                rightHand[static_cast<std::size_t>(freeIndex[j])] -= system.values[entry] * heads[k];
+                rightHand[idx(freeIndex[j])] -= system.values[entry] * heads[k];
             }
         }
         begin = end;
@@ -226,13 +224,13 @@ DirectSolver::~DirectSolver() = default;
 
 DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* heads, Feedback* feedback) {
     const SystemMatrix& system = *input.matrix;
-    const auto n = static_cast<std::size_t>(system.rows);
-    DirectSolveResult result;
+    const auto n = idx(system.rows);
+    DirectSolveResult run;
     auto fail = [&](Outcome outcome) {
-        result.outcome = outcome;
-        result.message = outcome == Outcome::OutOfMemory ? noMemoryMessage(input.cycle)
-                                                         : notPositiveDefiniteMessage(input.cycle);
-        return result;
+        run.result = Result::failed(outcome, outcome == Outcome::OutOfMemory
+                                                 ? noMemoryMessage(input.cycle)
+                                                 : notPositiveDefiniteMessage(input.cycle));
+        return run;
     };
 
     Progress waiting;
@@ -241,7 +239,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
     waiting.cycle = input.cycle + 1;
     auto cancelled = [&] {
         if (!feedback || !feedback->cancelRequested()) return false;
-        result.outcome = Outcome::Cancelled;
+        run.result.outcome = Outcome::Cancelled;
         return true;
     };
 
@@ -259,7 +257,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
             if (!f.factor) return fail(f.outOfMemory() ? Outcome::OutOfMemory : Outcome::BadInput);
         }
         factor_ = std::move(made);
-        if (cancelled()) return result;
+        if (cancelled()) return run;
     }
     Factor& f = *factor_;
 
@@ -274,7 +272,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
             if (f.common.status == CHOLMOD_NOT_POSDEF || f.factor->minor < f.factor->n)
                 return fail(Outcome::BadInput);
             f.factorised = true;
-            if (cancelled()) return result;
+            if (cancelled()) return run;
         }
         if (const Outcome solved = f.solveOnce(); solved != Outcome::Done) return fail(solved);
         const auto* x = static_cast<const double*>(f.solution->x);
@@ -293,18 +291,17 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
     }
     // A head that is not finite makes the measure not finite as well.
     if (!std::isfinite(measure)) {
-        result.outcome = Outcome::BadInput;
-        result.message = notFiniteMessage(input.cycle);
-        return result;
+        run.result = Result::failed(Outcome::BadInput, notFiniteMessage(input.cycle));
+        return run;
     }
     for (std::size_t k = 0; k < n; ++k)
-        if (!(f.answer[k] >= input.bottom[k])) result.warning = true;
+        if (!(f.answer[k] >= input.bottom[k])) run.warning = true;
     std::copy(f.answer.begin(), f.answer.end(), heads);
-    result.measure = measure;
-    result.log10Measure = measureLogarithm(measure);
+    run.measure = measure;
+    run.log10Measure = measureLogarithm(measure);
     if (feedback) report(feedback, input.cycle, measure);
     cancelled();
-    return result;
+    return run;
 }
 
 } // namespace velkor

@@ -34,9 +34,8 @@ struct DirectSolveInput {
 struct DirectSolveResult {
     // Done; BadInput when the equations of the free nodes are not positive definite (they have
     // no unique solution) or the answer is not finite; OutOfMemory when the factor does not fit;
-    // Cancelled when the feedback asked to stop.
-    Outcome outcome = Outcome::Done;
-    std::string message;     // why, when not done
+    // Cancelled when the feedback asked to stop. The message says why.
+    Result result;
     double measure = 0;      // r.r of the answer, r = supply - A F with prescribed rows left out,
                              // the measure the plain iteration reports
     double log10Measure = 0; // measureLogarithm(measure)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/table.h"
+
 namespace velkor {
 
 void computeElementVelocities(Problem& problem) {
@@ -10,16 +12,15 @@ void computeElementVelocities(Problem& problem) {
     const int32_t count = problem.usedElementCount();
     const int32_t nodeCount = problem.usedNodeCount();
     for (int32_t m = 0; m < count; ++m) {
-        Element& e = problem.elements[static_cast<std::size_t>(m)];
+        Element& e = problem.elements[idx(m)];
         e.qx = e.qy = e.bottomSlopeFlow = e.topSlopeFlow = 0;
         // An element that names a node or soil outside the tables keeps zero results.
         if (e.node[0] < 0 || e.node[0] >= nodeCount || e.node[1] < 0 || e.node[1] >= nodeCount ||
-            e.node[2] < 0 || e.node[2] >= nodeCount || e.soil < 0 ||
-            static_cast<std::size_t>(e.soil) >= problem.soils.size())
+            e.node[2] < 0 || e.node[2] >= nodeCount || e.soil < 0 || idx(e.soil) >= problem.soils.size())
             continue;
         const Node* corner[3];
         for (int k = 0; k < 3; ++k)
-            corner[k] = &problem.nodes[static_cast<std::size_t>(e.node[k])];
+            corner[k] = &problem.nodes[idx(e.node[k])];
 
         // Coordinates relative to the centroid keep the gradients accurate far from the origin.
         const double cx = (corner[0]->X + corner[1]->X + corner[2]->X) / 3;
@@ -31,7 +32,7 @@ void computeElementVelocities(Problem& problem) {
         const double delta = x1 * b[0] + x2 * b[1] + x3 * b[2];
         if (!(std::fabs(delta) > 0)) continue;
 
-        const Soil& soil = problem.soils[static_cast<std::size_t>(e.soil)];
+        const Soil& soil = problem.soils[idx(e.soil)];
         double dBdx = 0, dBdy = 0, dSdx = 0, dSdy = 0;
         double qx = 0, qy = 0;
         for (int j = 0; j < 3; ++j) {

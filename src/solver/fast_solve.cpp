@@ -8,6 +8,7 @@
 
 #include "model/number_text.h"
 #include "model/system_memory.h"
+#include "model/table.h"
 #include "solver/amg_part.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/parallel_session.h"
@@ -149,7 +150,7 @@ struct FastSolver::Plan {
     bool put(int32_t to, double value) {
         const auto own = static_cast<int32_t>(entryFirst[1]);
         if (to < own) return part.put(to, value);
-        double& kept = sendValues[static_cast<std::size_t>(to - own)];
+        double& kept = sendValues[idx(to - own)];
         if (kept == value) return false;
         kept = value;
         return true;
@@ -164,22 +165,21 @@ struct FastSolver::Plan {
         std::fill(product.begin(), product.end(), 0.0L);
         int32_t begin = 0;
         for (int32_t k = 0; k < n; ++k) {
-            const int32_t end = system.offEnd[static_cast<std::size_t>(k)];
+            const int32_t end = system.offEnd[idx(k)];
             const long double Fk = heads[k];
-            long double sum =
-                product[static_cast<std::size_t>(k)] + system.diagonal[static_cast<std::size_t>(k)] * Fk;
+            long double sum = product[idx(k)] + system.diagonal[idx(k)] * Fk;
             for (int32_t e = begin; e < end; ++e) {
-                const auto j = static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)]);
-                const long double value = system.values[static_cast<std::size_t>(e)];
+                const auto j = idx(system.columns[idx(e)]);
+                const long double value = system.values[idx(e)];
                 sum += value * heads[j];
                 product[j] += value * Fk;
             }
-            product[static_cast<std::size_t>(k)] = sum;
+            product[idx(k)] = sum;
             begin = end;
         }
         for (int32_t c = 0; c < unknowns; ++c) {
-            const auto k = static_cast<std::size_t>(nodeOf[static_cast<std::size_t>(c)]);
-            rightHand[static_cast<std::size_t>(c)] = static_cast<double>(supply[k] - product[k]);
+            const auto k = idx(nodeOf[idx(c)]);
+            rightHand[idx(c)] = static_cast<double>(supply[k] - product[k]);
         }
     }
     std::vector<long double> product; // A F, per node
@@ -189,9 +189,8 @@ namespace {
 
 int32_t positionInRow(const std::vector<int64_t>& rowStart, const std::vector<int32_t>& columns, int32_t row,
                       int32_t column) {
-    for (int64_t k = rowStart[static_cast<std::size_t>(row)]; k < rowStart[static_cast<std::size_t>(row) + 1];
-         ++k)
-        if (columns[static_cast<std::size_t>(k)] == column) return static_cast<int32_t>(k);
+    for (int64_t k = rowStart[idx(row)]; k < rowStart[idx(row) + 1]; ++k)
+        if (columns[idx(k)] == column) return static_cast<int32_t>(k);
     return -1;
 }
 
@@ -206,67 +205,63 @@ bool anyProcess(bool flag) {
 } // namespace
 
 bool FastSolver::Plan::share(const SystemMatrix& system) {
-    const auto n = static_cast<std::size_t>(system.rows);
+    const auto n = idx(system.rows);
     const int32_t U = unknowns;
     // The pattern: every row of the free nodes whole (both triangles), its columns ascending.
-    std::vector<int32_t> rowSize(static_cast<std::size_t>(U), 1);
+    std::vector<int32_t> rowSize(idx(U), 1);
     auto forEachCoupling = [&](auto visit) {
         int32_t begin = 0;
         for (std::size_t k = 0; k < n; ++k) {
             const int32_t end = system.offEnd[k];
             for (int32_t e = begin; e < end; ++e)
-                visit(e, unknownOf[k],
-                      unknownOf[static_cast<std::size_t>(system.columns[static_cast<std::size_t>(e)])]);
+                visit(e, unknownOf[k], unknownOf[idx(system.columns[idx(e)])]);
             begin = end;
         }
     };
     // A coupling whose value is exactly 0 (the two corners of the right angle of every element
     // that holds both) is left out: on meshes of right triangles that is two entries of seven.
     auto coupled = [&](int32_t e, int32_t a, int32_t b) {
-        return a >= 0 && b >= 0 && (keepZeros || system.values[static_cast<std::size_t>(e)] != 0);
+        return a >= 0 && b >= 0 && (keepZeros || system.values[idx(e)] != 0);
     };
     forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
         if (!coupled(e, a, b)) return;
-        ++rowSize[static_cast<std::size_t>(a)];
-        ++rowSize[static_cast<std::size_t>(b)];
+        ++rowSize[idx(a)];
+        ++rowSize[idx(b)];
     });
-    std::vector<int64_t> rowStart(static_cast<std::size_t>(U) + 1, 0);
-    for (std::size_t c = 0; c < static_cast<std::size_t>(U); ++c)
+    std::vector<int64_t> rowStart(idx(U) + 1, 0);
+    for (std::size_t c = 0; c < idx(U); ++c)
         rowStart[c + 1] = rowStart[c] + rowSize[c];
     const int64_t entries = rowStart.back();
     if (entries >= std::numeric_limits<int32_t>::max()) return false;
-    std::vector<int32_t> columns(static_cast<std::size_t>(entries));
+    std::vector<int32_t> columns(idx(entries));
     {
         std::vector<int64_t> next(rowStart.begin(), rowStart.end() - 1);
         for (int32_t c = 0; c < U; ++c)
-            columns[static_cast<std::size_t>(next[static_cast<std::size_t>(c)]++)] = c;
+            columns[idx(next[idx(c)]++)] = c;
         forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
             if (!coupled(e, a, b)) return;
-            columns[static_cast<std::size_t>(next[static_cast<std::size_t>(a)]++)] = b;
-            columns[static_cast<std::size_t>(next[static_cast<std::size_t>(b)]++)] = a;
+            columns[idx(next[idx(a)]++)] = b;
+            columns[idx(next[idx(b)]++)] = a;
         });
         for (int32_t c = 0; c < U; ++c)
-            std::sort(columns.begin() + rowStart[static_cast<std::size_t>(c)],
-                      columns.begin() + rowStart[static_cast<std::size_t>(c) + 1]);
+            std::sort(columns.begin() + rowStart[idx(c)], columns.begin() + rowStart[idx(c) + 1]);
     }
 
     const int size = parallel::groupSize();
-    rowFirst.resize(static_cast<std::size_t>(size) + 1);
-    entryFirst.resize(static_cast<std::size_t>(size) + 1);
+    rowFirst.resize(idx(size) + 1);
+    entryFirst.resize(idx(size) + 1);
     for (int r = 0; r <= size; ++r) {
-        rowFirst[static_cast<std::size_t>(r)] = firstRow(U, r, size);
-        entryFirst[static_cast<std::size_t>(r)] =
-            rowStart[static_cast<std::size_t>(rowFirst[static_cast<std::size_t>(r)])];
+        rowFirst[idx(r)] = firstRow(U, r, size);
+        entryFirst[idx(r)] = rowStart[idx(rowFirst[idx(r)])];
     }
     // The other processes get their rows (sizes and columns) and say whether they have the memory.
     if (size > 1) parallel::sendCommand(parallel::Command{Begin, {U, 0, 0}});
     for (int r = 1; r < size; ++r) {
-        const int32_t first = rowFirst[static_cast<std::size_t>(r)];
-        const int32_t last = rowFirst[static_cast<std::size_t>(r) + 1];
+        const int32_t first = rowFirst[idx(r)];
+        const int32_t last = rowFirst[idx(r) + 1];
         parallel::sendInts(rowSize.data() + first, last - first, r);
-        parallel::sendInts(
-            columns.data() + entryFirst[static_cast<std::size_t>(r)],
-            entryFirst[static_cast<std::size_t>(r) + 1] - entryFirst[static_cast<std::size_t>(r)], r);
+        parallel::sendInts(columns.data() + entryFirst[idx(r)], entryFirst[idx(r) + 1] - entryFirst[idx(r)],
+                           r);
     }
     const int64_t own = entryFirst[1];
     // Process 0 keeps the program's matrix and the whole vectors beside its part.
@@ -280,23 +275,23 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
         const int32_t position = positionInRow(rowStart, columns, row, column);
         return position < own ? part.slot(position) : position;
     };
-    diagonalTo.resize(static_cast<std::size_t>(U));
+    diagonalTo.resize(idx(U));
     for (int32_t c = 0; c < U; ++c)
-        diagonalTo[static_cast<std::size_t>(c)] = to(c, c);
+        diagonalTo[idx(c)] = to(c, c);
     upperTo.assign(system.columns.size(), kKeptHead);
     lowerTo.assign(system.columns.size(), kKeptHead);
     forEachCoupling([&](int32_t e, int32_t a, int32_t b) {
         if (a < 0 || b < 0) return;
         if (!coupled(e, a, b)) {
-            upperTo[static_cast<std::size_t>(e)] = lowerTo[static_cast<std::size_t>(e)] = kLeftOut;
+            upperTo[idx(e)] = lowerTo[idx(e)] = kLeftOut;
             return;
         }
-        upperTo[static_cast<std::size_t>(e)] = to(a, b);
-        lowerTo[static_cast<std::size_t>(e)] = to(b, a);
+        upperTo[idx(e)] = to(a, b);
+        lowerTo[idx(e)] = to(b, a);
     });
-    sendValues.assign(static_cast<std::size_t>(entries - own), 0.0);
-    rightHand.assign(static_cast<std::size_t>(U), 0.0);
-    start.assign(static_cast<std::size_t>(U), 0.0);
+    sendValues.assign(idx(entries - own), 0.0);
+    rightHand.assign(idx(U), 0.0);
+    start.assign(idx(U), 0.0);
     product.assign(n, 0.0L);
     shared = true;
     return true;
@@ -310,16 +305,15 @@ FastSolver::~FastSolver() {
 
 FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Feedback* feedback) {
     const SystemMatrix& system = *input.matrix;
-    const auto n = static_cast<std::size_t>(system.rows);
-    FastSolveResult result;
+    const auto n = idx(system.rows);
+    FastSolveResult run;
     auto fail = [&](Outcome outcome, std::string message) {
-        result.outcome = outcome;
-        result.message = std::move(message);
-        return result;
+        run.result = Result::failed(outcome, std::move(message));
+        return run;
     };
     auto cancelled = [&] {
         if (!feedback || !feedback->cancelRequested()) return false;
-        result.outcome = Outcome::Cancelled;
+        run.result.outcome = Outcome::Cancelled;
         return true;
     };
 
@@ -350,7 +344,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             if (!parallel::ensureStarted(why)) return fail(Outcome::OutOfMemory, why);
             parallel::limitLibraryThreads();
             if (!p.share(system)) return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
-            if (cancelled()) return result;
+            if (cancelled()) return run;
         }
 
         // The cycle's values.
@@ -359,8 +353,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         bool leftOutNonZero = false;
         auto fill = [&] {
             for (int32_t c = 0; c < p.unknowns; ++c) {
-                const auto k = static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)]);
-                changed = p.put(p.diagonalTo[static_cast<std::size_t>(c)], system.diagonal[k]) || changed;
+                const auto k = idx(p.nodeOf[idx(c)]);
+                changed = p.put(p.diagonalTo[idx(c)], system.diagonal[k]) || changed;
             }
             for (std::size_t entry = 0; entry < system.values.size(); ++entry) {
                 const double value = system.values[entry];
@@ -394,7 +388,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         // the largest A_kj F_j), which the bound turns into head errors above 1e-6 m on meshes of
         // some million nodes; the second round starts where the first stopped.
         const int size = parallel::groupSize();
-        const auto own = static_cast<std::size_t>(p.entryFirst[1]);
+        const auto own = idx(p.entryFirst[1]);
         Progress waiting;
         waiting.stage = Stage::Assembly;
         waiting.element = input.elements;
@@ -407,15 +401,11 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
                 parallel::sendCommand(parallel::Command{
                     Cycle, {first && changed ? 1 : 0, couplingsNonPositive ? 1 : 0, input.iterationLimit}});
             for (int r = 1; r < size; ++r) {
-                const auto from = static_cast<std::size_t>(p.rowFirst[static_cast<std::size_t>(r)]);
-                const int32_t rows =
-                    p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)];
+                const auto from = idx(p.rowFirst[idx(r)]);
+                const int32_t rows = p.rowFirst[idx(r) + 1] - p.rowFirst[idx(r)];
                 if (first && changed)
-                    parallel::sendDoubles(p.sendValues.data() +
-                                              (p.entryFirst[static_cast<std::size_t>(r)] - own),
-                                          p.entryFirst[static_cast<std::size_t>(r) + 1] -
-                                              p.entryFirst[static_cast<std::size_t>(r)],
-                                          r);
+                    parallel::sendDoubles(p.sendValues.data() + (p.entryFirst[idx(r)] - own),
+                                          p.entryFirst[idx(r) + 1] - p.entryFirst[idx(r)], r);
                 parallel::sendDoubles(p.rightHand.data() + from, rows, r);
             }
             std::copy_n(p.rightHand.data(), p.part.rows(), p.part.rightHandSide());
@@ -427,9 +417,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             // The changes of every process, whatever the outcome, so that all stay in step.
             std::copy_n(p.part.answer(), p.part.rows(), p.start.data());
             for (int r = 1; r < size; ++r)
-                parallel::receiveDoubles(
-                    p.start.data() + p.rowFirst[static_cast<std::size_t>(r)],
-                    p.rowFirst[static_cast<std::size_t>(r) + 1] - p.rowFirst[static_cast<std::size_t>(r)], r);
+                parallel::receiveDoubles(p.start.data() + p.rowFirst[idx(r)],
+                                         p.rowFirst[idx(r) + 1] - p.rowFirst[idx(r)], r);
             switch (solved.status) {
             case PartStatus::Converged:
             case PartStatus::LimitReached:
@@ -438,17 +427,16 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             case PartStatus::NotDefinite:
                 return fail(Outcome::BadInput, notPositiveDefiniteMessage(input.cycle));
             case PartStatus::Stopped:
-                result.outcome = Outcome::Cancelled;
-                return result;
+                run.result.outcome = Outcome::Cancelled;
+                return run;
             case PartStatus::NoMemory:
                 return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
             }
             for (int32_t c = 0; c < p.unknowns; ++c)
-                answer[static_cast<std::size_t>(p.nodeOf[static_cast<std::size_t>(c)])] +=
-                    p.start[static_cast<std::size_t>(c)];
+                answer[idx(p.nodeOf[idx(c)])] += p.start[idx(c)];
             watch.done(solved.iterations);
-            result.iterations = watch.iterations();
-            result.converged = solved.status == PartStatus::Converged;
+            run.iterations = watch.iterations();
+            run.converged = solved.status == PartStatus::Converged;
             if (solved.status != PartStatus::AtRounding) break;
         }
     }
@@ -465,13 +453,13 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
     // A head that is not finite makes the measure not finite as well.
     if (!std::isfinite(measure)) return fail(Outcome::BadInput, notFiniteMessage(input.cycle));
     for (std::size_t k = 0; k < n; ++k)
-        if (!(answer[k] >= input.bottom[k])) result.warning = true;
+        if (!(answer[k] >= input.bottom[k])) run.warning = true;
     std::copy(answer.begin(), answer.end(), heads);
-    result.measure = measure;
-    result.log10Measure = measureLogarithm(measure);
-    if (feedback) reportIteration(feedback, input.cycle, result.iterations, measure);
+    run.measure = measure;
+    run.log10Measure = measureLogarithm(measure);
+    if (feedback) reportIteration(feedback, input.cycle, run.iterations, measure);
     cancelled();
-    return result;
+    return run;
 }
 
 int serveFastSolves() {
@@ -487,12 +475,12 @@ int serveFastSolves() {
             const auto unknowns = static_cast<int32_t>(command.argument[0]);
             const int32_t first = firstRow(unknowns, rank, size);
             const int32_t last = firstRow(unknowns, rank + 1, size);
-            std::vector<int32_t> rowSize(static_cast<std::size_t>(last - first));
+            std::vector<int32_t> rowSize(idx(last - first));
             parallel::receiveInts(rowSize.data(), last - first, 0);
             std::vector<int64_t> rowStart(rowSize.size() + 1, 0);
             for (std::size_t i = 0; i < rowSize.size(); ++i)
                 rowStart[i + 1] = rowStart[i] + rowSize[i];
-            std::vector<int32_t> columns(static_cast<std::size_t>(rowStart.back()));
+            std::vector<int32_t> columns(idx(rowStart.back()));
             parallel::receiveInts(columns.data(), rowStart.back(), 0);
             part.reset();
             if (anyProcess(!fits(rowStart.back(), last - first))) break;

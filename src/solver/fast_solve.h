@@ -52,9 +52,8 @@ struct FastSolveInput {
 struct FastSolveResult {
     // Done; BadInput when the equations of the free nodes are not positive definite (they have
     // no unique solution) or the answer is not finite; OutOfMemory when the solve does not fit in
-    // the memory there is; Cancelled when the feedback asked to stop.
-    Outcome outcome = Outcome::Done;
-    std::string message;     // why, when not done
+    // the memory there is; Cancelled when the feedback asked to stop. The message says why.
+    Result result;
     int32_t iterations = 0;  // conjugate gradient iterations of this cycle
     bool converged = false;  // the heads are within 1e-6 m (not stopped by the iteration limit)
     double measure = 0;      // r.r of the answer, r = supply - A F with prescribed rows left out,

@@ -8,6 +8,8 @@
 
 #include <dlfcn.h>
 
+#include "model/table.h"
+
 namespace velkor::parallel {
 
 namespace {
@@ -112,11 +114,11 @@ void reduce(Reduction& values) {
     double mine[kWidth];
     std::copy_n(values.sum, Reduction::kSums, mine);
     std::copy_n(values.maximum, Reduction::kMaxima, mine + Reduction::kSums);
-    std::vector<double> all(static_cast<std::size_t>(kWidth) * static_cast<std::size_t>(mySize));
+    std::vector<double> all(idx(kWidth) * idx(mySize));
     MPI_Allgather(mine, kWidth, MPI_DOUBLE, all.data(), kWidth, MPI_DOUBLE, MPI_COMM_WORLD);
     Reduction total;
     for (int r = 0; r < mySize; ++r) {
-        const double* part = all.data() + static_cast<std::size_t>(r) * kWidth;
+        const double* part = all.data() + idx(r) * kWidth;
         for (int k = 0; k < Reduction::kSums; ++k)
             total.sum[k] += part[k];
         for (int k = 0; k < Reduction::kMaxima; ++k)

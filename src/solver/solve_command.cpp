@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/direct_solve.h"
@@ -23,26 +24,25 @@ constexpr int32_t kCycles = 6;
 // Counts within the capacities and every stored index inside its table, so that no step of the
 // solve reads or writes past a table whatever a datafile held.
 std::string checkReferences(const Problem& problem) {
-    if (problem.NN < 0 || static_cast<std::size_t>(problem.NN) > problem.nodes.size() || problem.NM < 0 ||
-        static_cast<std::size_t>(problem.NM) > problem.elements.size() || problem.NW < 0 ||
-        static_cast<std::size_t>(problem.NW) > problem.wellNodes.size() ||
-        static_cast<std::size_t>(problem.NW) > problem.wellQ.size())
+    if (problem.NN < 0 || idx(problem.NN) > problem.nodes.size() || problem.NM < 0 ||
+        idx(problem.NM) > problem.elements.size() || problem.NW < 0 ||
+        idx(problem.NW) > problem.wellNodes.size() || idx(problem.NW) > problem.wellQ.size())
         return "The numbers of nodes, elements or wells exceed the tables of the program.\n\n"
                "The problem cannot be solved.";
     for (int32_t m = 0; m < problem.NM; ++m) {
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
+        const Element& e = problem.elements[idx(m)];
         for (int corner = 0; corner < 3; ++corner)
             if (e.node[corner] < 0 || e.node[corner] >= problem.NN)
                 return format("Element %d refers to node %d, which does not exist.\n\n"
                               "The problem cannot be solved.",
                               m + 1, e.node[corner] + 1);
-        if (e.soil < 0 || static_cast<std::size_t>(e.soil) >= problem.soils.size())
+        if (e.soil < 0 || idx(e.soil) >= problem.soils.size())
             return format("Element %d refers to block %d, which does not exist.\n\n"
                           "The problem cannot be solved.",
                           m + 1, e.soil + 1);
     }
     for (int32_t w = 0; w < problem.NW; ++w) {
-        const int32_t node = problem.wellNodes[static_cast<std::size_t>(w)];
+        const int32_t node = problem.wellNodes[idx(w)];
         if (node < 0 || node >= problem.NN)
             return format("Well %d lies at node %d, which does not exist.\n\n"
                           "The problem cannot be solved.",
@@ -67,9 +67,8 @@ std::string checkSystem(const SystemMatrix& matrix, const std::vector<double>& s
                       "Check the coordinates, permeabilities, infiltrations and well discharges.",
                       cycle + 1);
     for (int32_t k = 0; k < matrix.rows; ++k) {
-        const double d = matrix.diagonal[static_cast<std::size_t>(k)];
-        const bool usable =
-            roles[static_cast<std::size_t>(k)] == FreeNode ? d > 0 : (!preconditioned || d != 0);
+        const double d = matrix.diagonal[idx(k)];
+        const bool usable = roles[idx(k)] == FreeNode ? d > 0 : (!preconditioned || d != 0);
         if (!usable)
             return format("The head of node %d cannot be computed: no element with a permeability "
                           "above zero connects it.\n\n"
@@ -85,25 +84,24 @@ std::string checkSystem(const SystemMatrix& matrix, const std::vector<double>& s
 // wanders to (heads of -6.5e16 were saved for a problem without any prescribed head). Nodes in no
 // such element are left to checkSystem, which names them.
 std::string checkHeadsDetermined(const Problem& problem) {
-    const auto n = static_cast<std::size_t>(problem.NN);
+    const auto n = idx(problem.NN);
     std::vector<int32_t> parent(n);
     for (std::size_t i = 0; i < n; ++i)
         parent[i] = static_cast<int32_t>(i);
     const auto root = [&parent](int32_t i) {
-        while (parent[static_cast<std::size_t>(i)] != i) {
-            parent[static_cast<std::size_t>(i)] =
-                parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(i)])];
-            i = parent[static_cast<std::size_t>(i)];
+        while (parent[idx(i)] != i) {
+            parent[idx(i)] = parent[idx(parent[idx(i)])];
+            i = parent[idx(i)];
         }
         return i;
     };
     std::vector<uint8_t> connected(n, 0);
     for (int32_t m = 0; m < problem.NM; ++m) {
-        const Element& e = problem.elements[static_cast<std::size_t>(m)];
-        if (!(problem.soils[static_cast<std::size_t>(e.soil)].K > 0)) continue;
+        const Element& e = problem.elements[idx(m)];
+        if (!(problem.soils[idx(e.soil)].K > 0)) continue;
         for (int corner = 0; corner < 3; ++corner) {
-            connected[static_cast<std::size_t>(e.node[corner])] = 1;
-            parent[static_cast<std::size_t>(root(e.node[corner]))] = root(e.node[(corner + 1) % 3]);
+            connected[idx(e.node[corner])] = 1;
+            parent[idx(root(e.node[corner]))] = root(e.node[(corner + 1) % 3]);
         }
     }
     bool anyFixed = false;
@@ -111,11 +109,10 @@ std::string checkHeadsDetermined(const Problem& problem) {
     for (std::size_t i = 0; i < n; ++i) {
         if (problem.nodes[i].Type == 0) continue;
         anyFixed = true;
-        fixedPart[static_cast<std::size_t>(root(static_cast<int32_t>(i)))] = 1;
+        fixedPart[idx(root(static_cast<int32_t>(i)))] = 1;
     }
     for (std::size_t i = 0; i < n; ++i) {
-        if (!connected[i] || problem.nodes[i].Type != 0 ||
-            fixedPart[static_cast<std::size_t>(root(static_cast<int32_t>(i)))])
+        if (!connected[i] || problem.nodes[i].Type != 0 || fixedPart[idx(root(static_cast<int32_t>(i)))])
             continue;
         if (!anyFixed)
             return "The heads cannot be determined: no node of the problem has a prescribed head.\n\n"
@@ -149,8 +146,8 @@ Balance waterBalance(const SystemMatrix& matrix, const std::vector<double>& supp
         rounding[k] += std::fabs(matrix.diagonal[k] * heads[k]);
         const int32_t end = matrix.offEnd[k];
         for (int32_t e = begin; e < end; ++e) {
-            const auto j = static_cast<std::size_t>(matrix.columns[static_cast<std::size_t>(e)]);
-            const double a = std::fabs(matrix.values[static_cast<std::size_t>(e)]);
+            const auto j = idx(matrix.columns[idx(e)]);
+            const double a = std::fabs(matrix.values[idx(e)]);
             const double between = a * std::fabs(heads[j] - heads[k]);
             flow[k] += between;
             flow[j] += between;
@@ -188,9 +185,8 @@ std::string notConvergedMessage(const Balance& balance) {
                   balance.flow > 0 ? balance.imbalance / balance.flow : 1.0);
 }
 
-SolveReport refused(SolveReport report, Outcome outcome, std::string message) {
-    report.outcome = outcome;
-    report.message = std::move(message);
+SolveReport refused(SolveReport report, Result result) {
+    report.result = std::move(result);
     return report;
 }
 
@@ -198,21 +194,19 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     const bool preconditioned = method == SolveMethod::Preconditioned;
     SolveReport report;
     if (std::string message = checkReferences(problem); !message.empty())
-        return refused(report, Outcome::BadInput, message);
+        return refused(report, Result::failed(Outcome::BadInput, message));
     if (std::string message = checkHeadsDetermined(problem); !message.empty())
-        return refused(report, Outcome::BadInput, message);
+        return refused(report, Result::failed(Outcome::BadInput, message));
 
     SystemMatrix matrix;
     const StructureResult structure = buildStructure(problem, matrix);
     report.entries = structure.entries;
     problem.matrixEntryCount = static_cast<int32_t>(std::min<int64_t>(structure.entries, INT32_MAX));
-    if (!structure.fits) {
-        return refused(report, Outcome::RefusedCapacity, structure.message);
-    }
+    if (!structure.result.ok()) return refused(report, structure.result);
 
     // The heads live in a working vector until all cycles have succeeded, so that a refusal
     // leaves the model's heads as they were.
-    const auto n = static_cast<std::size_t>(problem.NN);
+    const auto n = idx(problem.NN);
     auto [heads, bottom, roles] = nodeVectors(problem);
     std::vector<double> supply(n);
 
@@ -222,15 +216,15 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     ConjugateGradientResult last;
     for (int32_t cycle = 0; cycle < kCycles; ++cycle) {
         const Result assembled = assembleSystem(problem, cycle, heads.data(), matrix, supply, feedback);
-        if (!assembled.ok()) return refused(report, assembled.outcome, assembled.message);
+        if (!assembled.ok()) return refused(report, assembled);
         if (std::string message = checkSystem(matrix, supply, roles, preconditioned, cycle); !message.empty())
-            return refused(report, Outcome::BadInput, message);
+            return refused(report, Result::failed(Outcome::BadInput, message));
 
         if (method == SolveMethod::Fast) {
             const FastSolveResult solved = fast.solve(
                 FastSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
                 heads.data(), feedback);
-            if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
+            if (!solved.result.ok()) return refused(report, solved.result);
             last = ConjugateGradientResult{};
             last.iterations = solved.iterations;
             last.converged = solved.converged;
@@ -241,7 +235,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
             const DirectSolveResult solved = direct.solve(
                 DirectSolveInput{&matrix, supply.data(), roles.data(), bottom.data(), cycle, problem.NM},
                 heads.data(), feedback);
-            if (solved.outcome != Outcome::Done) return refused(report, solved.outcome, solved.message);
+            if (!solved.result.ok()) return refused(report, solved.result);
             // A direct solve has no iterations and no limit to stop at.
             last = ConjugateGradientResult{};
             last.converged = true;
@@ -257,7 +251,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
             input.cycle = cycle;
             input.preconditioned = preconditioned;
             last = solveConjugateGradient(input, heads.data(), work, feedback);
-            if (last.outcome != Outcome::Done) return refused(report, last.outcome, last.message);
+            if (!last.result.ok()) return refused(report, last.result);
         }
         report.cycles.push_back({last.iterations, last.log10Measure, last.converged});
     }
@@ -269,8 +263,7 @@ SolveReport solveCycles(Problem& problem, SolveMethod method, Feedback* feedback
     // Whether the iteration stopped on its tolerance or at its limit, the answer must satisfy its
     // equations; one that does not is kept, but reported.
     if (const Balance balance = waterBalance(matrix, supply, roles, heads, discharge); !balanced(balance)) {
-        report.outcome = Outcome::NotConverged;
-        report.message = notConvergedMessage(balance);
+        report.result = Result::failed(Outcome::NotConverged, notConvergedMessage(balance));
     }
     for (std::size_t i = 0; i < n; ++i) {
         Node& node = problem.nodes[i];
@@ -296,10 +289,12 @@ SolveReport solveProblem(Problem& problem, SolveMethod method, Feedback* feedbac
         return solveCycles(problem, method, feedback);
     } catch (const std::bad_alloc&) {
         SolveReport report;
-        return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");
+        return refused(report,
+                       Result::failed(Outcome::OutOfMemory, "Not enough memory to solve the problem."));
     } catch (const std::length_error&) {
         SolveReport report;
-        return refused(report, Outcome::OutOfMemory, "Not enough memory to solve the problem.");
+        return refused(report,
+                       Result::failed(Outcome::OutOfMemory, "Not enough memory to solve the problem."));
     }
 }
 

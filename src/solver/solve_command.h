@@ -32,8 +32,7 @@ struct SolveReport {
     // Cancelled: the feedback asked to stop.
     // Whenever the outcome is neither Done nor NotConverged, the heads, discharges, supplies,
     // element results, warning flag and error logarithm are unchanged.
-    Outcome outcome = Outcome::Done;
-    std::string message;
+    Result result;
     int64_t entries = 0; // stored matrix entries
     std::vector<CycleReport> cycles;
     bool warning = false; // some head below the aquifer bottom after the last cycle

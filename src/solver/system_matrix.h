@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/outcome.h"
 #include "model/problem.h"
 
 namespace velkor {
@@ -24,20 +25,17 @@ struct SystemMatrix {
     std::vector<double> diagonal; // A_kk
     std::vector<double> values;   // off-diagonal A_kj, parallel to columns
 
-    int32_t offBegin(int32_t k) const { return k == 0 ? 0 : offEnd[static_cast<std::size_t>(k - 1)]; }
+    int32_t offBegin(int32_t k) const { return k == 0 ? 0 : offEnd[idx(k - 1)]; }
     // Row end as kept in the node records: entries of rows 0..k, diagonals included.
-    int64_t rowEnd(int32_t k) const {
-        return offEnd[static_cast<std::size_t>(k)] + static_cast<int64_t>(k) + 1;
-    }
+    int64_t rowEnd(int32_t k) const { return offEnd[idx(k)] + static_cast<int64_t>(k) + 1; }
 };
 
 // "Capacity exceeded ..." shown when the matrix needs 5 x NMAX entries or more.
 extern const char* const kMatrixCapacityMessage;
 
 struct StructureResult {
+    Result result;       // Done, or RefusedCapacity with the capacity message when it does not fit
     int64_t entries = 0; // stored entries; at least the capacity when the structure does not fit
-    bool fits = false;
-    std::string message; // the capacity message when it does not fit
 };
 
 // Builds the structure for the NN nodes and NM elements of the problem and writes the row ends

@@ -39,7 +39,6 @@ class Application {
 
     TFormFem& mainWindow() { return *main_; }
     SecondaryWindow& window(WindowId id) { return *windows_[static_cast<std::size_t>(id)]; }
-    bool secondaryWindowsCreated() const { return windows_.back() != nullptr; }
 
     bool isShown(WindowId id) const { return state.shown[id]; }
     void showWindow(WindowId id);

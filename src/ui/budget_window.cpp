@@ -9,10 +9,10 @@
 
 #include <algorithm>
 
+#include "paint/font_table.h"
+#include "paint/text_codec.h"
 #include "results/water_budget.h"
 #include "ui/application.h"
-#include "ui/font_table.h"
-#include "ui/text_codec.h"
 #include "ui/window_parts.h"
 
 namespace velkor {

@@ -37,7 +37,7 @@ constexpr ToolkitOption kToolkitOptions[] = {
 
 std::string localText(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return bytes.toStdString();
 }
 
 } // namespace
@@ -92,7 +92,7 @@ CommandLine readCommandLine(const QStringList& arguments) {
     }
     if (!files.isEmpty()) {
         const QByteArray path = QFile::encodeName(files.constFirst());
-        result.file = std::string(path.constData(), static_cast<std::size_t>(path.size()));
+        result.file = path.toStdString();
     }
     return result;
 }

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "model/number_text.h"
+#include "model/table.h"
 #include "results/element_locator.h"
 #include "ui/application.h"
 #include "ui/mesh_caches.h"
@@ -226,10 +227,10 @@ void TFormContours::showCursorPosition(QPointF point) {
     const int32_t m = elements->elementCount() > 0 ? elements->elementAround(x, y, lastElement_) : -1;
     if (m >= 0) {
         lastElement_ = m;
-        const Element& e = p.elements[static_cast<std::size_t>(m)];
-        const Node& a = p.nodes[static_cast<std::size_t>(e.node[0])];
-        const Node& b = p.nodes[static_cast<std::size_t>(e.node[1])];
-        const Node& c = p.nodes[static_cast<std::size_t>(e.node[2])];
+        const Element& e = p.elements[idx(m)];
+        const Node& a = p.nodes[idx(e.node[0])];
+        const Node& b = p.nodes[idx(e.node[1])];
+        const Node& c = p.nodes[idx(e.node[2])];
         const double area = (b.X - a.X) * (c.Y - a.Y) - (c.X - a.X) * (b.Y - a.Y);
         if (area != 0) {
             const double wb = ((x - a.X) * (c.Y - a.Y) - (c.X - a.X) * (y - a.Y)) / area;

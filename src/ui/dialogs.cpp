@@ -16,8 +16,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "paint/text_codec.h"
 #include "ui/settings_dialogs.h"
-#include "ui/text_codec.h"
 
 namespace velkor {
 
@@ -125,7 +125,7 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, QFile
     if (!proposal.isEmpty()) dialog.selectFile(proposal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QByteArray path = QFile::encodeName(dialog.selectedFiles().constFirst());
-    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+    return path.toStdString();
 }
 
 } // namespace

@@ -49,7 +49,6 @@ class Document : public QObject {
     void hold(const std::string& what);
     void release();
     bool held() const { return !holder_.empty(); }
-    const std::string& holder() const { return holder_; }
     // "Waits until the solve has ended" and the like, for hints and refusals.
     std::string waitingText() const;
 

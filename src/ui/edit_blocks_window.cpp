@@ -6,8 +6,8 @@
 
 #include "editors/editor_drawing.h"
 #include "operations/mesh_edits.h"
+#include "paint/qt_canvas.h"
 #include "ui/application.h"
-#include "ui/qt_canvas.h"
 
 namespace velkor {
 

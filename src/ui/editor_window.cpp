@@ -15,9 +15,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "paint/font_table.h"
+#include "paint/text_codec.h"
 #include "ui/application.h"
-#include "ui/font_table.h"
-#include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
 #include "ui/view_controls.h"
 

@@ -32,13 +32,13 @@
 #include "operations/problem_operations.h"
 #include "operations/problem_snapshot.h"
 #include "operations/work_copies.h"
+#include "paint/text_codec.h"
 #include "solver/solve_command.h"
 #include "ui/application.h"
 #include "ui/export_command.h"
 #include "ui/print_command.h"
 #include "ui/secondary_window.h"
 #include "ui/table_grid.h"
-#include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
 
 namespace velkor {
@@ -775,9 +775,9 @@ void TFormFem::solve() {
             try {
                 work->copy = problem.copyWithRowsInUse();
             } catch (const std::bad_alloc&) {
-                work->report.outcome = Outcome::OutOfMemory;
-                work->report.message = "Not enough memory to solve the problem.";
-                work->applied = Applied::nothing(Result::failed(Outcome::OutOfMemory, work->report.message));
+                work->report.result =
+                    Result::failed(Outcome::OutOfMemory, "Not enough memory to solve the problem.");
+                work->applied = Applied::nothing(work->report.result);
                 return;
             }
             // From here on the solve reads its copy only: a Cancel sets the windows free at once
@@ -827,28 +827,29 @@ void TFormFem::solveEnded(SolveWork& work) {
     // A Cancel pressed before the results are taken wins, whatever the worker got to (it may still
     // be winding down: nothing of its work is read then).
     SolveReport cancelled;
-    cancelled.outcome = Outcome::Cancelled;
+    cancelled.result.outcome = Outcome::Cancelled;
     const SolveReport& report = app_.longRunCancelled() ? cancelled : work.report;
-    const bool kept = report.outcome == Outcome::Done || report.outcome == Outcome::NotConverged;
+    const Result& result = report.result;
+    const bool kept = result.outcome == Outcome::Done || result.outcome == Outcome::NotConverged;
     if (kept)
         app_.document.applyWithCopy("Solve", std::move(work.before), [&work](Problem& p) {
             return takeWorkedCopy(p, work.copy, work.applied);
         });
     ButtonCancel->setEnabled(false);
     if (kept)
-        ProgressStage->setText(report.outcome == Outcome::Done ? QStringLiteral("Solved")
+        ProgressStage->setText(result.outcome == Outcome::Done ? QStringLiteral("Solved")
                                                                : QStringLiteral("Not converged"));
 
     if (kept) {
         // An answer out of balance is kept, and said so, before it is offered for saving.
-        if (!report.message.empty()) app_.dialogs.message(report.message);
+        if (!result.message.empty()) app_.dialogs.message(result.message);
         if (problem.warning) {
             showProgressWarning(true);
             showPanelNow(PanelWarning);
         }
         saveDatafile();
-    } else if (report.outcome != Outcome::Cancelled && !report.message.empty()) {
-        app_.dialogs.message(report.message);
+    } else if (result.outcome != Outcome::Cancelled && !result.message.empty()) {
+        app_.dialogs.message(result.message);
     }
     PanelWarning->hide();
     ProgressPanel->hide();

@@ -181,8 +181,6 @@ class TFormFem : public QMainWindow {
     // The outcome of the last solve, kept until the problem changes.
     QLabel* StatusLine = nullptr;
 
-    ProgressForm& progressForm() { return progressForm_; }
-
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -8,10 +8,10 @@
 
 #include "manual/manual_pages.h"
 #include "model/number_text.h"
+#include "paint/qt_canvas.h"
+#include "paint/text_codec.h"
 #include "ui/application.h"
 #include "ui/manual_print.h"
-#include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
 
 namespace velkor {

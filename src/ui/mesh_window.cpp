@@ -14,14 +14,15 @@
 
 #include "editors/editor_drawing.h"
 #include "model/number_text.h"
+#include "model/table.h"
 #include "operations/mesh_edits.h"
-#include "operations/set_nodes.h"
 #include "operations/problem_snapshot.h"
+#include "operations/set_nodes.h"
 #include "operations/work_copies.h"
+#include "paint/qt_canvas.h"
+#include "paint/text_codec.h"
 #include "ui/application.h"
 #include "ui/mesh_caches.h"
-#include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
 #include "ui/view_controls.h"
 
 namespace velkor {
@@ -364,7 +365,7 @@ void TFormMesh::setCaughtNodes() {
     if (caught.empty()) {
         app_.dialogs.message(noNodeCaughtMessage(caught.shape));
     } else {
-        const Node& first = app_.problem.nodes[static_cast<std::size_t>(caught.nodes.front())];
+        const Node& first = app_.problem.nodes[idx(caught.nodes.front())];
         NodeSettingsRequest request;
         request.nodeCount = static_cast<int32_t>(caught.nodes.size());
         request.Type = 1;

@@ -43,7 +43,6 @@ class TFormMesh : public EditorWindow {
     // Enter ends the line of Set Nodes, Escape drops it.
     void FormKeyDown(int key);
 
-    bool splitRunning() const { return splitting_; }
     // How often the mesh has been drawn: the picture is kept and drawn again only when the mesh,
     // the area or the window's size has changed.
     int meshDrawings() const { return meshDrawings_; }

@@ -7,10 +7,10 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include "paint/font_table.h"
+#include "paint/text_codec.h"
 #include "results/plot_options.h"
 #include "ui/application.h"
-#include "ui/font_table.h"
-#include "ui/text_codec.h"
 #include "ui/window_parts.h"
 
 namespace velkor {

@@ -15,14 +15,14 @@
 
 #include "io/text_file.h"
 #include "operations/work_copies.h"
+#include "paint/font_table.h"
+#include "paint/qt_canvas.h"
+#include "paint/text_codec.h"
 #include "pdf/replacement_device.h"
 #include "results/element_locator.h"
 #include "results/svg_canvas.h"
 #include "ui/application.h"
-#include "ui/font_table.h"
 #include "ui/mesh_caches.h"
-#include "ui/qt_canvas.h"
-#include "ui/text_codec.h"
 #include "ui/window_parts.h"
 
 namespace velkor {
@@ -342,7 +342,7 @@ bool PlotWindow::startRun(Target target, const std::string& path) {
             if (run->target == Target::Svg) {
                 SvgCanvas canvas(width, height, kSilver);
                 run->report = run->draw(problem, canvas, width, height, callbacks);
-                if (run->report.cancelled) return;
+                if (run->report.result.outcome == Outcome::Cancelled) return;
                 drawCaptionPanel(canvas, width, run->caption);
                 run->written = replaceFileContent(run->path, canvas.document(), &run->reason);
                 return;
@@ -375,7 +375,7 @@ void PlotWindow::runEnded(Run& run) {
     // A locator of the mesh as it still is goes to the shared caches.
     if (run.locatorBuilt && run.generation == generation_)
         MeshCaches::of(app_.document).keep(app_.problem, run.locator);
-    const bool complete = !run.report.cancelled;
+    const bool complete = run.report.result.outcome != Outcome::Cancelled;
     if (run.target == Target::Window) {
         picture_ = std::move(run.image);
         state_ = complete         ? PictureState::Complete
@@ -396,9 +396,9 @@ void PlotWindow::runEnded(Run& run) {
     }
     // Pathlines cut off at the bound of a run are not the whole story: the user is told (once, not
     // at every replay of the run).
-    if (run.report.track.outcome == Outcome::LimitReached && !run.report.tracksReplayed &&
-        !run.report.track.message.empty())
-        app_.dialogs.message(run.report.track.message);
+    const Result& tracked = run.report.track.result;
+    if (tracked.outcome == Outcome::LimitReached && !run.report.tracksReplayed && !tracked.message.empty())
+        app_.dialogs.message(tracked.message);
 
     std::string why;
     bool saved = true;

@@ -14,13 +14,13 @@
 #include "io/text_file.h"
 #include "model/number_text.h"
 #include "operations/work_copies.h"
+#include "paint/text_codec.h"
 #include "pdf/paged_sink.h"
 #include "pdf/replacement_device.h"
 #include "print/report_pages.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/table_grid.h"
-#include "ui/text_codec.h"
 
 namespace velkor {
 
@@ -44,7 +44,7 @@ struct PrintWork {
     std::string pdfPath; // the PDF file the chosen printer writes, if it is one
     std::string title;
     OptionSettings options;
-    ReportOutcome outcome;
+    PrintReport report;
     bool failed = false;
     std::string reason; // the system's, when a file could not be written
     // The job went to its end (the pages printed, a PDF file in place): set last, after everything
@@ -58,8 +58,8 @@ bool printItems(const Problem& problem, PrintWork& work, PagedDeviceSink& sink, 
     PrintFeedback stop(feedback, sink);
     PlotCallbacks callbacks;
     callbacks.feedback = &stop;
-    work.outcome = printReportItems(problem, sink, work.options, callbacks);
-    const bool givenUp = work.outcome.outcome == Outcome::Cancelled && !sink.failed();
+    work.report = printReportItems(problem, sink, work.options, callbacks);
+    const bool givenUp = work.report.result.outcome == Outcome::Cancelled && !sink.failed();
     return !givenUp && !feedback.cancelRequested();
 }
 
@@ -127,7 +127,7 @@ void printEnded(Application& app, TFormFem& window, PrintWork& work) {
         return;
     }
     // The graph pages clamped the particles into the saturated zone: the particle table shows it.
-    for (const TrackReport* track : {&work.outcome.contourTracking, &work.outcome.graphTracking}) {
+    for (const TrackReport* track : {&work.report.contourTracking, &work.report.graphTracking}) {
         const Applied taken = takeParticleHeights(app.document.problemForRules(), track->heights);
         if (taken.changedAnything()) app.document.changedWithoutStep(taken.changed);
     }
@@ -148,7 +148,7 @@ void printReportCommand(Application& app, TFormFem& window) {
     QPrinter& printer = *work->printer;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         const QByteArray path = QFile::encodeName(printer.outputFileName());
-        work->pdfPath.assign(path.constData(), static_cast<std::size_t>(path.size()));
+        work->pdfPath = path.toStdString();
     }
     const Problem& problem = app.problem;
     work->title = "VELKOR : " + problem.problemName;
@@ -195,10 +195,10 @@ void printPreviewCommand(Application& app, TFormFem& window) {
         window.PrintProgress->clear();
         window.ButtonCancelPrint->setEnabled(false);
         showPanelNow(window.PanelWait);
-        const ReportOutcome outcome = printReportItems(app.problem, sink, app.options, {}, kPreviewPageLimit);
+        const PrintReport preview = printReportItems(app.problem, sink, app.options, {}, kPreviewPageLimit);
         sink.endDocument();
         window.PanelWait->hide();
-        if (outcome.outcome == Outcome::LimitReached && !limitShown) {
+        if (preview.result.outcome == Outcome::LimitReached && !limitShown) {
             limitShown = true;
             app.dialogs.message(
                 format("The preview shows the first %d pages of the report.", kPreviewPageLimit));

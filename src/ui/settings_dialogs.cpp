@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "model/number_text.h"
-#include "ui/text_codec.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-#include "ui/text_codec.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 

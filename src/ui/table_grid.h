@@ -78,10 +78,8 @@ class TableGrid : public QFrame {
 
     // A grid that only shows values: no editor, no selection moves by the user.
     void setEditable(bool editable);
-    bool isEditable() const { return editable_; }
 
     void setRowHeight(int height);
-    int rowHeight() const { return rowHeight_; }
     // Forms whose column widths leave out the line between cells: each column is shown this many
     // pixels wider (0, the default, for forms whose widths include it).
     void setColumnLineWidth(int pixels);

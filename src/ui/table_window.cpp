@@ -12,10 +12,10 @@
 #include <algorithm>
 
 #include "operations/cell_edits.h"
+#include "paint/font_table.h"
+#include "paint/text_codec.h"
 #include "ui/application.h"
-#include "ui/font_table.h"
 #include "ui/table_grid.h"
-#include "ui/text_codec.h"
 #include "ui/tool_glyphs.h"
 
 namespace velkor {

@@ -10,8 +10,8 @@
 #include <cmath>
 
 #include "model/number_text.h"
-#include "ui/font_table.h"
-#include "ui/text_codec.h"
+#include "paint/font_table.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 

@@ -2,7 +2,7 @@
 
 #include <QToolButton>
 
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "ui/tool_glyphs.h"
 
 namespace velkor {

@@ -171,12 +171,12 @@ TEST(SolveStatus, NamesCyclesIterationsLogErrorAndTheWarning) {
               "Solved : 6 cycles, 15 iterations in the last cycle, Log(error) -24.00 "
               "(iteration limit reached).   Warning : Water level locally below "
               "bottom of aquifer. Results invalid.");
-    report.outcome = Outcome::NotConverged;
+    report.result.outcome = Outcome::NotConverged;
     report.warning = false;
     EXPECT_EQ(solveStatusText(report),
               "Not converged, results not reliable : 6 cycles, 15 iterations in the last "
               "cycle, Log(error) -24.00 (iteration limit reached)");
-    report.outcome = Outcome::RefusedCapacity;
+    report.result.outcome = Outcome::RefusedCapacity;
     EXPECT_EQ(solveStatusText(report), "Not solved; the heads are as they were.");
 }
 

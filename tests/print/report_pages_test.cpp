@@ -280,8 +280,8 @@ TEST(Report, PageNumbersRunOnAcrossTheItemsInTheirOrder) {
     all.CheckNodes = all.CheckElements = all.CheckMesh = all.CheckContours = all.Check3D = true;
     all.CheckBudget = true;
     PageRecorder sink;
-    const ReportOutcome outcome = printReport(problem, sink, all);
-    EXPECT_EQ(outcome.outcome, Outcome::Done);
+    const PrintReport outcome = printReport(problem, sink, all);
+    EXPECT_EQ(outcome.result.outcome, Outcome::Done);
     EXPECT_EQ(outcome.pages, 7);
     const std::vector<PrintedText> texts = textsOf(sink.recording);
     const char* titles[] = {"General Data",
@@ -467,8 +467,8 @@ TEST(Report, StopsBetweenPagesWhenAskedOrAtItsPageLimit) {
     PlotCallbacks callbacks;
     callbacks.feedback = &stop;
     PageRecorder asked;
-    ReportOutcome outcome = printReport(problem, asked, only(false, true), callbacks);
-    EXPECT_EQ(outcome.outcome, Outcome::Cancelled);
+    PrintReport outcome = printReport(problem, asked, only(false, true), callbacks);
+    EXPECT_EQ(outcome.result.outcome, Outcome::Cancelled);
     EXPECT_EQ(outcome.pages, 3);
     EXPECT_TRUE(asked.ended);
     EXPECT_EQ(pageOf(textsOf(asked.recording), "Page 4"), -1);
@@ -476,7 +476,7 @@ TEST(Report, StopsBetweenPagesWhenAskedOrAtItsPageLimit) {
     PageRecorder limited;
     ASSERT_TRUE(limited.beginDocument());
     outcome = printReportItems(problem, limited, only(true, true), {}, 2);
-    EXPECT_EQ(outcome.outcome, Outcome::LimitReached);
+    EXPECT_EQ(outcome.result.outcome, Outcome::LimitReached);
     EXPECT_EQ(outcome.pages, 2);
 }
 
@@ -511,7 +511,7 @@ TEST(Report, ProgressCountsThePagesItPlanned) {
         PageProgress progress;
         PlotCallbacks callbacks;
         callbacks.feedback = &progress;
-        const ReportOutcome outcome = printReportItems(problem, sink, c.options, callbacks);
+        const PrintReport outcome = printReportItems(problem, sink, c.options, callbacks);
         EXPECT_EQ(planned, outcome.pages);
         ASSERT_EQ(progress.pages.size(), static_cast<std::size_t>(outcome.pages));
         for (std::size_t k = 0; k < progress.pages.size(); ++k) {
@@ -529,7 +529,7 @@ TEST(Report, TinyPageStillBreaksEveryRow) {
     defaultProblem(problem);
     PageRecorder sink;
     sink.height = 160; // 10 - 4 = 6 lines
-    const ReportOutcome outcome = printReport(problem, sink, only(false, true));
+    const PrintReport outcome = printReport(problem, sink, only(false, true));
     EXPECT_EQ(outcome.pages, 3);
 }
 

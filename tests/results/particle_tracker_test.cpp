@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "operations/work_copies.h"
 #include "results/contour_plot.h"
 #include "results/element_locator.h"
 #include "results/particle_tracker.h"
@@ -18,6 +19,15 @@ using testing::RecordedStep;
 using testing::StepRecorder;
 using testing::StripLayout;
 
+// A run as the windows make it: on a copy of the particle table, the clamped heights then taken
+// into the problem's own.
+TrackReport trackAndTakeHeights(Problem& problem, double h, TrackConsumer& consumer, Feedback* feedback,
+                                const TrackLimits& limits = {}) {
+    TrackReport report = trackParticles(problem, h, consumer, feedback, limits);
+    takeParticleHeights(problem, report.heights);
+    return report;
+}
+
 // The confined strip of the first validation problem: 1000 m long, heads 15 -> 10, K 1, n 0.4,
 // so the particle velocity is 0.0125 m/d.
 StripLayout validationStrip() {
@@ -33,8 +43,8 @@ TEST(ParticleTracker, MarksOfTheValidationStripLieAboutTwoHundredFiftyMetresApar
     addParticle(problem, 10, 50, 5);
     const double h = planTrackingLength(problem);
     StepRecorder recorder;
-    const TrackReport report = trackParticlesInPlace(problem, h, recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    const TrackReport report = trackAndTakeHeights(problem, h, recorder, &recorder);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
 
     // The first sweep is a mark sweep: the first step ends with a mark.
     ASSERT_GE(recorder.steps.size(), 2u);
@@ -54,7 +64,6 @@ TEST(ParticleTracker, MarksOfTheValidationStripLieAboutTwoHundredFiftyMetresApar
     const auto segments = recorder.segmentsOf(0);
     EXPECT_LE(segments.back().to.x, 1000);
     EXPECT_GT(segments.back().to.x, 1000 - stepLength);
-    EXPECT_EQ(problem.particles[0].element, -1);
 }
 
 TEST(ParticleTracker, ParticleAboveTheWaterTableIsLoweredAndKeepsItsNewHeight) {
@@ -64,7 +73,7 @@ TEST(ParticleTracker, ParticleAboveTheWaterTableIsLoweredAndKeepsItsNewHeight) {
     makeStrip(problem, layout);
     addParticle(problem, 120, 20, 40);
     StepRecorder recorder;
-    trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
     // The element holding (120, 20) spans x 100..150: its lowest corner head is at x = 150.
     const double lowestHead = 15 - 5 * 150.0 / 1000;
     EXPECT_DOUBLE_EQ(problem.particles[0].Z, lowestHead);
@@ -78,14 +87,11 @@ TEST(ParticleTracker, ParticleOutsideTheMeshNeitherMovesNorHoldsUpTheRun) {
     addParticle(problem, -50, 50, 5);
     addParticle(problem, 900, 50, 5);
     StepRecorder recorder;
-    const TrackReport report =
-        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    const TrackReport report = trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
     EXPECT_TRUE(recorder.segmentsOf(0).empty());
     EXPECT_FALSE(recorder.segmentsOf(1).empty());
     EXPECT_DOUBLE_EQ(problem.particles[0].Z, 5);
-    EXPECT_EQ(problem.particles[0].element, -1);
-    EXPECT_EQ(problem.particles[1].element, -1);
 }
 
 TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
@@ -96,9 +102,8 @@ TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
     addParticle(problem, 100, 80, 5);
     StepRecorder recorder;
     recorder.cancelAfter = 2;
-    const TrackReport report =
-        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Cancelled);
+    const TrackReport report = trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
+    EXPECT_EQ(report.result.outcome, Outcome::Cancelled);
     ASSERT_EQ(recorder.steps.size(), 6u);
     const bool marks[] = {false, true, false, true, false, false};
     const int32_t particles[] = {0, 0, 1, 1, 0, 1};
@@ -107,9 +112,6 @@ TEST(ParticleTracker, StepsAreHandedOverParticleByParticleWithinEachSweep) {
         EXPECT_EQ(recorder.steps[k].particle, particles[k]) << k;
     }
     EXPECT_EQ(recorder.steps[4].from.x, recorder.steps[0].to.x);
-    // A cancelled run still leaves every particle without an element.
-    EXPECT_EQ(problem.particles[0].element, -1);
-    EXPECT_EQ(problem.particles[1].element, -1);
 }
 
 TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
@@ -121,7 +123,7 @@ TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
     addParticle(problem, 300, 50, 5);
     const double h = planTrackingLength(problem);
     StepRecorder recorder;
-    trackParticlesInPlace(problem, h, recorder, &recorder);
+    trackAndTakeHeights(problem, h, recorder, &recorder);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_FALSE(segments.empty());
     EXPECT_EQ(segments.back().to.x, 500);
@@ -135,7 +137,7 @@ TEST(ParticleTracker, PumpingWellCapturesAtItsNodeAndOtherWellsDoNot) {
     problem.wellQ[0] = 0;
     problem.particles[0].Z = 5;
     StepRecorder passing;
-    trackParticlesInPlace(problem, h, passing, &passing);
+    trackAndTakeHeights(problem, h, passing, &passing);
     EXPECT_GT(passing.segmentsOf(0).back().to.x, 990);
 }
 
@@ -147,7 +149,7 @@ TEST(ParticleTracker, EveryWellIsExaminedSoALaterWellCapturesAgain) {
     addWell(problem, testing::stripNode(layout, 11, 1), -100); // (550, 50), within 10 h of the first
     addParticle(problem, 300, 50, 5);
     StepRecorder recorder;
-    trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_FALSE(segments.empty());
     EXPECT_EQ(segments.back().to.x, 550);
@@ -160,7 +162,7 @@ TEST(ParticleTracker, EveryStepIsMarkedWhenTheTimeBetweenMarksIsNotPositive) {
     problem.TM = 0;
     addParticle(problem, 940, 50, 5);
     StepRecorder recorder;
-    trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
     ASSERT_GT(recorder.steps.size(), 10u);
     ASSERT_EQ(recorder.steps.size() % 2, 0u);
     for (std::size_t k = 0; k < recorder.steps.size(); k += 2) {
@@ -176,7 +178,7 @@ TEST(ParticleTracker, ParticleOnAHorizontalBottomStaysOnIt) {
     makeStrip(problem, layout);
     addParticle(problem, 200, 50, -3); // raised to the bottom by the placement
     StepRecorder recorder;
-    trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(problem.particles[0].Z, 0);
     ASSERT_GT(recorder.steps.size(), 100u);
     for (const RecordedStep& step : recorder.steps)
@@ -193,7 +195,7 @@ TEST(ParticleTracker, ParticleRisesOrSinksWithTheSlopeFlows) {
     addParticle(problem, 200, 50, 7);
     StepRecorder recorder;
     recorder.cancelAfter = 50;
-    trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_EQ(segments.size(), 50u);
     EXPECT_LT(segments.back().to.z, 7);
@@ -208,7 +210,7 @@ TEST(ParticleTracker, WithoutSaturatedThicknessParticleMovesHorizontally) {
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
     recorder.cancelAfter = 20;
-    trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+    trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
     EXPECT_EQ(problem.particles[0].Z, 0);
     const auto segments = recorder.segmentsOf(0);
     ASSERT_EQ(segments.size(), 20u);
@@ -224,9 +226,8 @@ TEST(ParticleTracker, StagnantParticleStopsAfterOneStep) {
     makeStrip(problem, layout);
     addParticle(problem, 200, 50, 5);
     StepRecorder recorder;
-    const TrackReport report =
-        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    const TrackReport report = trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
     EXPECT_EQ(report.stagnant, 1);
     EXPECT_EQ(report.sweeps, 1);
     ASSERT_EQ(recorder.steps.size(), 2u); // the zero-length step and its mark
@@ -238,12 +239,12 @@ TEST(ParticleTracker, RunEndsAtItsSweepLimit) {
     addParticle(problem, 10, 50, 5);
     StepRecorder recorder;
     const TrackReport report =
-        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder, TrackLimits{25});
-    EXPECT_EQ(report.outcome, Outcome::LimitReached);
+        trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder, TrackLimits{25});
+    EXPECT_EQ(report.result.outcome, Outcome::LimitReached);
     EXPECT_EQ(report.sweeps, 25);
-    EXPECT_EQ(report.message, "Particle tracking stopped after 25 sweeps with particles still moving.");
+    EXPECT_EQ(report.result.message,
+              "Particle tracking stopped after 25 sweeps with particles still moving.");
     EXPECT_EQ(recorder.segmentsOf(0).size(), 25u);
-    EXPECT_EQ(problem.particles[0].element, -1);
 }
 
 TEST(ParticleTracker, CreepingParticleStopsAsStagnantWhileASlowOneGoesOn) {
@@ -261,9 +262,9 @@ TEST(ParticleTracker, CreepingParticleStopsAsStagnantWhileASlowOneGoesOn) {
         StepRecorder recorder;
         recorder.cancelAfter = 2500;
         const TrackReport report =
-            trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder);
+            trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder);
         const bool creeping = K < 1e-7;
-        EXPECT_EQ(report.outcome, creeping ? Outcome::Done : Outcome::Cancelled);
+        EXPECT_EQ(report.result.outcome, creeping ? Outcome::Done : Outcome::Cancelled);
         EXPECT_EQ(report.stagnant, creeping ? 1 : 0);
         EXPECT_EQ(report.sweeps, creeping ? kStagnationSweeps : 2500);
         EXPECT_GT(recorder.segmentsOf(0).back().to.x, 200);
@@ -279,14 +280,14 @@ TEST(ParticleTracker, RunEndsAtItsBoundOfStepsWithAMessage) {
     TrackLimits limits;
     limits.maxSegments = 31;
     const TrackReport report =
-        trackParticlesInPlace(problem, planTrackingLength(problem), recorder, &recorder, limits);
-    EXPECT_EQ(report.outcome, Outcome::LimitReached);
+        trackAndTakeHeights(problem, planTrackingLength(problem), recorder, &recorder, limits);
+    EXPECT_EQ(report.result.outcome, Outcome::LimitReached);
     EXPECT_EQ(report.steps, 31);
     EXPECT_EQ(recorder.segmentsOf(0).size() + recorder.segmentsOf(1).size(), 31u);
     EXPECT_EQ(recorder.segmentsOf(0).size(), 16u); // the bound falls within the 16th sweep
-    EXPECT_EQ(report.message, "Particle tracking stopped after 31 steps in all, the most one run draws; the "
-                              "pathlines end where they had got to.");
-    EXPECT_EQ(problem.particles[1].element, -1);
+    EXPECT_EQ(report.result.message,
+              "Particle tracking stopped after 31 steps in all, the most one run draws; the "
+              "pathlines end where they had got to.");
 }
 
 // A run only reads the problem: it places and moves a particle table of its own and hands the
@@ -311,8 +312,8 @@ TEST(ParticleTracker, RunsBesideEachOtherReadTheProblemOnly) {
     NestedRun outer;
     outer.problem = &problem;
     const TrackReport report = trackParticles(problem, 1, outer, &outer);
-    EXPECT_EQ(report.outcome, Outcome::Done);
-    EXPECT_EQ(outer.nested.outcome, Outcome::Done);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
+    EXPECT_EQ(outer.nested.result.outcome, Outcome::Done);
     ASSERT_EQ(outer.steps.size(), outer.inner.steps.size());
     for (std::size_t k = 0; k < outer.steps.size(); ++k) {
         ASSERT_EQ(outer.steps[k].to.x, outer.inner.steps[k].to.x) << k;
@@ -331,7 +332,7 @@ TEST(ParticleTracker, WithoutParticlesNothingIsTouched) {
     makeStrip(problem, validationStrip());
     problem.particles[0] = Particle{100, 50, 40, 7};
     StepRecorder recorder;
-    EXPECT_EQ(trackParticlesInPlace(problem, 10, recorder, &recorder).outcome, Outcome::NothingToDo);
+    EXPECT_EQ(trackAndTakeHeights(problem, 10, recorder, &recorder).result.outcome, Outcome::NothingToDo);
     EXPECT_EQ(problem.particles[0].Z, 40);
     EXPECT_EQ(problem.particles[0].element, 7);
 }

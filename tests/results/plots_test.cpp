@@ -119,7 +119,7 @@ TEST(ContourPlot, ScreenDrawingOfTheDefaultProblemMatchesItsGolden) {
     RecordingCanvas canvas;
     const PlotReport report = drawContourPlot(problem, canvas, 400, 300, recordLegendIn(canvas));
     EXPECT_EQ(report.legend, "Minimum Contour : 10 m, Maximum Contour : 20 m, Contour Interval : 0.5 m");
-    EXPECT_EQ(report.track.outcome, Outcome::Done);
+    EXPECT_EQ(report.track.result.outcome, Outcome::Done);
     EXPECT_EQ(compareWithGolden(canvas.joined(), "results_contours_default.txt"), "");
 }
 
@@ -192,11 +192,11 @@ TEST(ContourPlot, DrawingsBesideEachOtherAndCancelledOnes) {
     PlotCallbacks callbacks;
     callbacks.feedback = &feedback;
     const PlotReport report = drawContourPlot(problem, outer, 400, 300, callbacks);
-    EXPECT_EQ(report.track.outcome, Outcome::Cancelled);
-    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.track.result.outcome, Outcome::Cancelled);
+    EXPECT_EQ(report.result.outcome, Outcome::Cancelled);
     EXPECT_EQ(report.track.sweeps, 5);
-    EXPECT_EQ(nested.track.outcome, Outcome::Done);
-    EXPECT_FALSE(nested.cancelled);
+    EXPECT_EQ(nested.track.result.outcome, Outcome::Done);
+    EXPECT_EQ(nested.result.outcome, Outcome::Done);
     drawContourPlot(problem, alone, 400, 300);
     EXPECT_EQ(inner.calls, alone.calls);
     for (int32_t p = 0; p < problem.NP; ++p) {
@@ -221,8 +221,8 @@ TEST(ContourPlot, DrawingsBesideEachOtherAndCancelledOnes) {
     // mesh).
     RecordingCanvas cut, whole;
     const PlotReport stopped = drawContourPlot(large, cut, 2000, 600, stop);
-    EXPECT_TRUE(stopped.cancelled);
-    EXPECT_EQ(stopped.track.outcome, Outcome::NothingToDo);
+    EXPECT_EQ(stopped.result.outcome, Outcome::Cancelled);
+    EXPECT_EQ(stopped.track.result.outcome, Outcome::NothingToDo);
     drawContourPlot(large, whole, 2000, 600);
     const auto polygons = [](const RecordingCanvas& canvas) {
         return std::count_if(canvas.calls.begin(), canvas.calls.end(),
@@ -231,7 +231,7 @@ TEST(ContourPlot, DrawingsBesideEachOtherAndCancelledOnes) {
     EXPECT_EQ(polygons(whole), 16000);
     EXPECT_LT(polygons(cut), 1000); // asked after a few hundred elements
     const PlotReport graph = draw3DGraph(large, cut, 400, 300, GraphChoices{}, stop);
-    EXPECT_TRUE(graph.cancelled);
+    EXPECT_EQ(graph.result.outcome, Outcome::Cancelled);
 }
 
 TEST(ThreeDGraph, DefaultOptionsAtFortyFiveDegrees) {

@@ -16,7 +16,7 @@ namespace {
 
 Problem solvedExample(const char* name) {
     Problem problem = test::openedExample(name);
-    EXPECT_EQ(solveProblem(problem, SolveMethod::Plain).outcome, Outcome::Done) << name;
+    EXPECT_EQ(solveProblem(problem, SolveMethod::Plain).result.outcome, Outcome::Done) << name;
     return problem;
 }
 
@@ -68,7 +68,7 @@ TEST(WaterBudget, ThiemWellTakesWhatTheOuterRingFeeds) {
     problem.NW = 1;
     problem.wellNodes[0] = test::gridNode(layout, 20, 20);
     problem.wellQ[0] = -1000;
-    ASSERT_EQ(solveProblem(problem, SolveMethod::Plain).outcome, Outcome::Done);
+    ASSERT_EQ(solveProblem(problem, SolveMethod::Plain).result.outcome, Outcome::Done);
 
     const WaterBudget budget = computeWaterBudget(problem);
     ASSERT_EQ(budget.groups.size(), 1u);
@@ -102,7 +102,7 @@ TEST(WaterBudget, InfiltrationBetweenTwoCanalsLeavesThroughBoth) {
     test::makeGrid(problem, layout);
     test::prescribeColumn(problem, layout, 0, 6);
     test::prescribeColumn(problem, layout, 40, 4);
-    ASSERT_EQ(solveProblem(problem, SolveMethod::Plain).outcome, Outcome::Done);
+    ASSERT_EQ(solveProblem(problem, SolveMethod::Plain).result.outcome, Outcome::Done);
 
     const WaterBudget budget = computeWaterBudget(problem);
     ASSERT_EQ(budget.groups.size(), 2u);

@@ -58,7 +58,7 @@ TEST(Accuracy, ConfinedStripHasLinearHeadsAndUniformDischarge) {
         test::makeGrid(problem, layout);
         test::prescribeColumn(problem, layout, 0, 15);
         test::prescribeColumn(problem, layout, layout.cellsX, 10);
-        ASSERT_EQ(solveProblem(problem, preconditioned).outcome, Outcome::Done);
+        ASSERT_EQ(solveProblem(problem, preconditioned).result.outcome, Outcome::Done);
         for (int32_t i = 0; i < problem.NN; ++i)
             EXPECT_NEAR(node(problem, i).F, 15 - 0.005 * node(problem, i).X, 1e-9);
         for (int32_t m = 0; m < problem.NM; ++m) {
@@ -84,7 +84,7 @@ TEST(Accuracy, StripTurnsUnconfinedFourHundredMetresFromTheHighEnd) {
     test::makeGrid(problem, layout);
     test::prescribeColumn(problem, layout, 0, 15);
     test::prescribeColumn(problem, layout, layout.cellsX, 5);
-    ASSERT_EQ(solveProblem(problem, false).outcome, Outcome::Done);
+    ASSERT_EQ(solveProblem(problem, false).result.outcome, Outcome::Done);
     EXPECT_NEAR(columnDischarge(problem, layout, 0), 12.5, 0.25);
     EXPECT_NEAR(columnDischarge(problem, layout, layout.cellsX), -12.5, 0.25);
     const double expected[8] = {15, 13.75, 12.5, 11.25, 10.0, 8.660, 7.071, 5.0};
@@ -125,7 +125,7 @@ TEST(Accuracy, PumpingWellFollowsThiem) {
     problem.NW = 1;
     problem.wellNodes[0] = test::gridNode(layout, 40, 40);
     problem.wellQ[0] = -pumped;
-    ASSERT_EQ(solveProblem(problem, true).outcome, Outcome::Done);
+    ASSERT_EQ(solveProblem(problem, true).result.outcome, Outcome::Done);
     // Three to twelve elements (25 m) from the well, along the axes and the diagonals.
     for (const int32_t steps : {3, 4, 6, 12}) {
         for (const auto& [di, dj] :
@@ -160,7 +160,7 @@ TEST(Accuracy, InfiltrationBetweenTwoCanalsFormsTheParabola) {
     test::makeGrid(problem, layout);
     test::prescribeColumn(problem, layout, 0, 6);
     test::prescribeColumn(problem, layout, layout.cellsX, 4);
-    ASSERT_EQ(solveProblem(problem, false).outcome, Outcome::Done);
+    ASSERT_EQ(solveProblem(problem, false).result.outcome, Outcome::Done);
     for (int32_t i = 0; i < problem.NN; ++i) {
         const double x = node(problem, i).X;
         EXPECT_NEAR(node(problem, i).F, 6 - 2 * x / 1000 + 0.001 * x * (1000 - x) / 200, 1e-6) << "x = " << x;
@@ -180,7 +180,7 @@ TEST(Accuracy, InfiltrationBetweenTwoCanalsFormsTheParabola) {
     test::makeGrid(unconfined, mound);
     test::prescribeColumn(unconfined, mound, 0, 10);
     test::prescribeColumn(unconfined, mound, mound.cellsX, 10);
-    ASSERT_EQ(solveProblem(unconfined, true).outcome, Outcome::Done);
+    ASSERT_EQ(solveProblem(unconfined, true).result.outcome, Outcome::Done);
     for (int32_t i = 0; i < unconfined.NN; ++i) {
         const double x = node(unconfined, i).X;
         EXPECT_NEAR(node(unconfined, i).F, std::sqrt(100 + 0.0001 * x * (1000 - x)), 0.02) << "x = " << x;
@@ -207,7 +207,7 @@ TEST(Accuracy, WaterBalanceCloses) {
     problem.wellNodes[0] = test::gridNode(layout, 12, 6);
     problem.wellQ[0] = -300;
     for (const bool preconditioned : {false, true}) {
-        ASSERT_EQ(solveProblem(problem, preconditioned).outcome, Outcome::Done);
+        ASSERT_EQ(solveProblem(problem, preconditioned).result.outcome, Outcome::Done);
         double sum = 0, sumAbs = 0;
         for (int32_t i = 0; i < problem.NN; ++i) {
             const Node& n = node(problem, i);

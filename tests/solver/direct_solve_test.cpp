@@ -23,10 +23,10 @@ TEST(DirectSolve, SameHeadsAsTheIterationAndTheFastSolveOnTheExamples) {
     for (const char* name : {"Val1.fem", "Val2.fem", "Val3.fem"}) {
         const Problem problem = test::openedExample(name);
         Problem iterated = problem, fast = problem, direct = problem;
-        ASSERT_EQ(solveProblem(iterated, SolveMethod::Plain).outcome, Outcome::Done) << name;
-        ASSERT_EQ(solveProblem(fast, SolveMethod::Fast).outcome, Outcome::Done) << name;
+        ASSERT_EQ(solveProblem(iterated, SolveMethod::Plain).result.outcome, Outcome::Done) << name;
+        ASSERT_EQ(solveProblem(fast, SolveMethod::Fast).result.outcome, Outcome::Done) << name;
         const SolveReport report = solveProblem(direct, SolveMethod::Direct);
-        ASSERT_EQ(report.outcome, Outcome::Done) << name << ": " << report.message;
+        ASSERT_EQ(report.result.outcome, Outcome::Done) << name << ": " << report.result.message;
         for (const CycleReport& cycle : report.cycles) {
             EXPECT_EQ(cycle.iterations, 0);
             EXPECT_TRUE(cycle.converged);
@@ -42,13 +42,13 @@ TEST(DirectSolve, SameHeadsAsTheIterationAndTheFastSolveOnTheExamples) {
 TEST(DirectSolve, EquationsThatAreNotPositiveDefiniteAreRefusedAndTheHeadsKept) {
     Problem problem = test::indefiniteProblem();
     const SolveReport report = solveProblem(problem, SolveMethod::Direct);
-    EXPECT_EQ(report.outcome, Outcome::BadInput);
-    EXPECT_EQ(
-        report.message.rfind("The equations of cycle 1 have no unique solution: the direct solver found "
-                             "them not positive definite.\n\n",
-                             0),
-        0u)
-        << report.message;
+    EXPECT_EQ(report.result.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.result.message.rfind(
+                  "The equations of cycle 1 have no unique solution: the direct solver found "
+                  "them not positive definite.\n\n",
+                  0),
+              0u)
+        << report.result.message;
     EXPECT_EQ(problem.nodes[0].F, 7);
 }
 

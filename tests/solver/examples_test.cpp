@@ -74,7 +74,7 @@ TEST(Examples, StoredResultsAreWhatTheSolverGives) {
     for (const char* name : {"Val1.fem", "Val2.fem", "Val3.fem"}) {
         Problem problem = test::openedExample(name);
         const Problem stored = problem;
-        ASSERT_EQ(solveProblem(problem, false).outcome, Outcome::Done);
+        ASSERT_EQ(solveProblem(problem, false).result.outcome, Outcome::Done);
         EXPECT_FALSE(problem.warning);
         for (int32_t i = 0; i < problem.NN; ++i) {
             EXPECT_NEAR(problem.nodes[static_cast<std::size_t>(i)].F,

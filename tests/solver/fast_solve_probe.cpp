@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     for (int split = 0; split < std::atoi(argv[2]); ++split)
         if (!splitMesh(problem, SplitKind::IntoFour).ok()) return 6;
     const SolveReport report = solveProblem(problem, SolveMethod::Fast);
-    if (report.outcome != Outcome::Done) return 7;
+    if (report.result.outcome != Outcome::Done) return 7;
     std::FILE* out = std::fopen(argv[3], "w");
     if (!out) return 8;
     for (int32_t i = 0; i < problem.NN; ++i)

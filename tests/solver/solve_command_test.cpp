@@ -116,7 +116,7 @@ TEST(SolveCommand, DefaultProblemReachesTheNeighbourHeadsInOneIterationPerCycle)
     Problem problem = defaultProblem();
     Recorder recorder;
     const SolveReport report = solveProblem(problem, false, &recorder);
-    ASSERT_EQ(report.outcome, Outcome::Done);
+    ASSERT_EQ(report.result.outcome, Outcome::Done);
     EXPECT_EQ(report.entries, 6);
     EXPECT_EQ(problem.matrixEntryCount, 6);
     ASSERT_EQ(report.cycles.size(), 6u);
@@ -137,7 +137,7 @@ TEST(SolveCommand, AllNodesPrescribedRunsNoIteration) {
     problem.nodes[2].Type = 1;
     Recorder recorder;
     const SolveReport report = solveProblem(problem, true, &recorder);
-    ASSERT_EQ(report.outcome, Outcome::Done);
+    ASSERT_EQ(report.result.outcome, Outcome::Done);
     for (const CycleReport& cycle : report.cycles)
         EXPECT_EQ(cycle.iterations, 0);
     EXPECT_EQ(problem.nodes[2].F, 10.0);
@@ -162,7 +162,8 @@ TEST(SolveCommand, MatchesTheReferenceSolveBitForBit) {
         // The plain variant stops at its iteration limit with heads some 40 m from the converged
         // ones (in an aquifer drawn down to -25 km): reported, and still bit for bit the heads of
         // the reference solve.
-        ASSERT_EQ(report.outcome, preconditioned ? Outcome::Done : Outcome::NotConverged) << report.message;
+        ASSERT_EQ(report.result.outcome, preconditioned ? Outcome::Done : Outcome::NotConverged)
+            << report.result.message;
         EXPECT_EQ(report.entries, reference.entries);
         ASSERT_EQ(report.cycles.size(), reference.cycles.size());
         for (std::size_t c = 0; c < report.cycles.size(); ++c) {
@@ -203,8 +204,8 @@ TEST(SolveCommand, StructureTooLargeLeavesHeadsAndReportsTheCapacityMessage) {
     test::prescribeColumn(problem, layout, 0, 12);
     problem.limits.NMAX = 9; // 45 entries for a structure of 49
     const SolveReport report = solveProblem(problem, false);
-    EXPECT_EQ(report.outcome, Outcome::RefusedCapacity);
-    EXPECT_EQ(report.message.rfind("Capacity exceeded\n\n", 0), 0u);
+    EXPECT_EQ(report.result.outcome, Outcome::RefusedCapacity);
+    EXPECT_EQ(report.result.message.rfind("Capacity exceeded\n\n", 0), 0u);
     EXPECT_GE(problem.matrixEntryCount, 45);
     EXPECT_TRUE(report.cycles.empty());
     EXPECT_EQ(problem.nodes[5].F, 10.0);
@@ -218,8 +219,8 @@ TEST(SolveCommand, RefusesAFreeNodeInNoElementWithoutTouchingTheModel) {
         problem.nodes[3] = Node{700, 300, 0, 10, 13, 0, 0, 0, 0};
         problem.nodes[2].F = 11;
         const SolveReport report = solveProblem(problem, preconditioned);
-        EXPECT_EQ(report.outcome, Outcome::BadInput);
-        EXPECT_NE(report.message.find("node 4"), std::string::npos) << report.message;
+        EXPECT_EQ(report.result.outcome, Outcome::BadInput);
+        EXPECT_NE(report.result.message.find("node 4"), std::string::npos) << report.result.message;
         EXPECT_EQ(problem.nodes[2].F, 11.0);
         EXPECT_EQ(problem.nodes[3].F, 13.0);
         EXPECT_EQ(problem.nodes[2].Q, 0.0);
@@ -231,9 +232,9 @@ TEST(SolveCommand, PrescribedNodeInNoElementOnlyStopsThePreconditionedVariant) {
     Problem problem = defaultProblem();
     problem.NN = 4;
     problem.nodes[3] = Node{700, 300, 0, 10, 13, 0, 0, 1, 0};
-    EXPECT_EQ(solveProblem(problem, false).outcome, Outcome::Done);
+    EXPECT_EQ(solveProblem(problem, false).result.outcome, Outcome::Done);
     EXPECT_NEAR(problem.nodes[2].F, 20, 1e-12);
-    EXPECT_EQ(solveProblem(problem, true).outcome, Outcome::BadInput);
+    EXPECT_EQ(solveProblem(problem, true).result.outcome, Outcome::BadInput);
 }
 
 TEST(SolveCommand, RefusesZeroAreaElementsAndOutOfTableReferences) {
@@ -241,20 +242,20 @@ TEST(SolveCommand, RefusesZeroAreaElementsAndOutOfTableReferences) {
     collinear.nodes[1].Y = 0; // nodes 1, 2, 3 on the line y = 0
     collinear.nodes[1].X = 200;
     SolveReport report = solveProblem(collinear, false);
-    EXPECT_EQ(report.outcome, Outcome::BadInput);
-    EXPECT_EQ(report.message.rfind("Element 1 has no area", 0), 0u);
+    EXPECT_EQ(report.result.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.result.message.rfind("Element 1 has no area", 0), 0u);
     EXPECT_EQ(collinear.nodes[2].F, 10.0);
 
     Problem outside = defaultProblem();
     outside.elements[0].node[2] = 7;
     report = solveProblem(outside, false);
-    EXPECT_EQ(report.outcome, Outcome::BadInput);
-    EXPECT_EQ(report.message.rfind("Element 1 refers to node 8", 0), 0u);
+    EXPECT_EQ(report.result.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.result.message.rfind("Element 1 refers to node 8", 0), 0u);
 
     Problem well = defaultProblem();
     well.NW = 1;
     well.wellNodes[0] = -1;
-    EXPECT_EQ(solveProblem(well, false).outcome, Outcome::BadInput);
+    EXPECT_EQ(solveProblem(well, false).result.outcome, Outcome::BadInput);
 }
 
 TEST(SolveCommand, OverflowingCoefficientsAreRefusedNotWritten) {
@@ -262,7 +263,7 @@ TEST(SolveCommand, OverflowingCoefficientsAreRefusedNotWritten) {
     problem.soils[0].K = 1e308;
     problem.nodes[0].T = problem.nodes[1].T = problem.nodes[2].T = 1e308;
     const SolveReport report = solveProblem(problem, false);
-    EXPECT_EQ(report.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.result.outcome, Outcome::BadInput);
     EXPECT_EQ(problem.nodes[2].F, 10.0);
     EXPECT_TRUE(std::isfinite(problem.errorLog));
 }
@@ -275,8 +276,8 @@ TEST(SolveCommand, IterationLimitWithHeadsOutOfBalanceIsReported) {
     problem.nodes[1].Type = -1;
     problem.nodes[1].F = 25;
     const SolveReport report = solveProblem(problem, false);
-    ASSERT_EQ(report.outcome, Outcome::NotConverged) << report.message;
-    EXPECT_EQ(report.message.rfind("Solution not converged\n\n", 0), 0u);
+    ASSERT_EQ(report.result.outcome, Outcome::NotConverged) << report.result.message;
+    EXPECT_EQ(report.result.message.rfind("Solution not converged\n\n", 0), 0u);
     for (const CycleReport& cycle : report.cycles)
         EXPECT_EQ(cycle.iterations, 7);
     EXPECT_EQ(problem.nodes[1].F, 25.0);
@@ -288,7 +289,7 @@ TEST(SolveCommand, EmptyProblemSolvesToNothing) {
     problem.NN = 0;
     problem.NM = 0;
     const SolveReport report = solveProblem(problem, true);
-    EXPECT_EQ(report.outcome, Outcome::Done);
+    EXPECT_EQ(report.result.outcome, Outcome::Done);
     EXPECT_EQ(report.entries, 0);
     EXPECT_EQ(report.cycles.size(), 6u);
 }
@@ -299,8 +300,8 @@ TEST(SolveCommand, HeadsWithoutAPrescribedHeadAreRefused) {
     Problem none = defaultProblem();
     none.nodes[0].Type = none.nodes[1].Type = 0;
     SolveReport report = solveProblem(none, false);
-    EXPECT_EQ(report.outcome, Outcome::BadInput);
-    EXPECT_EQ(report.message,
+    EXPECT_EQ(report.result.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.result.message,
               "The heads cannot be determined: no node of the problem has a prescribed head.\n\n"
               "Give at least one node type 1 and the head it keeps.");
     EXPECT_EQ(none.nodes[2].F, 10.0);
@@ -317,16 +318,16 @@ TEST(SolveCommand, HeadsWithoutAPrescribedHeadAreRefused) {
     apart.elements[2] = Element{{3, 5, 4}, 0};
     apart.soils[1].K = 0;
     report = solveProblem(apart, true);
-    EXPECT_EQ(report.outcome, Outcome::BadInput);
-    EXPECT_EQ(report.message.rfind(
+    EXPECT_EQ(report.result.outcome, Outcome::BadInput);
+    EXPECT_EQ(report.result.message.rfind(
                   "The heads of node 4 and of the nodes connected with it cannot be determined", 0),
               0u)
-        << report.message;
+        << report.result.message;
     EXPECT_EQ(apart.nodes[4].F, 10.0);
     // Permeable, the joining element ties the second triangle to the prescribed heads.
     apart.soils[1].K = 1;
     report = solveProblem(apart, true);
-    EXPECT_EQ(report.outcome, Outcome::Done) << report.message;
+    EXPECT_EQ(report.result.outcome, Outcome::Done) << report.result.message;
     EXPECT_NEAR(apart.nodes[4].F, 20, 1e-9);
 }
 
@@ -357,13 +358,13 @@ TEST(SolveCommand, AnswerOutOfBalanceIsReportedAndKept) {
         };
 
         SolveReport report = solveProblem(plain, false);
-        EXPECT_EQ(report.outcome, Outcome::NotConverged);
-        EXPECT_EQ(report.message.rfind("Solution not converged\n\n", 0), 0u);
+        EXPECT_EQ(report.result.outcome, Outcome::NotConverged);
+        EXPECT_EQ(report.result.message.rfind("Solution not converged\n\n", 0), 0u);
         EXPECT_EQ(report.cycles.size(), 6u);
         EXPECT_GT(largestError(plain), 0.1); // the heads kept are the ones the iteration reached
 
         report = solveProblem(preconditioned, true);
-        EXPECT_EQ(report.outcome, Outcome::Done) << report.message;
+        EXPECT_EQ(report.result.outcome, Outcome::Done) << report.result.message;
         EXPECT_LT(largestError(preconditioned), 1e-5);
     }
 }

@@ -29,7 +29,7 @@ TEST(MatrixStructure, DefaultProblemHasSixEntriesInThreeRows) {
     Problem problem = defaultProblem();
     SystemMatrix matrix;
     const StructureResult result = buildStructure(problem, matrix);
-    ASSERT_TRUE(result.fits);
+    ASSERT_TRUE(result.result.ok());
     EXPECT_EQ(result.entries, 6);
     EXPECT_EQ(row(matrix, 0), (std::vector<int32_t>{0, 1, 2}));
     EXPECT_EQ(row(matrix, 1), (std::vector<int32_t>{1, 2}));
@@ -66,7 +66,7 @@ TEST(MatrixStructure, ColumnsInFirstMetOrderAsTheElementScanFindsThem) {
     const test::ReferenceRun reference = test::referenceSolve(plain, false);
     SystemMatrix matrix;
     const StructureResult result = buildStructure(problem, matrix);
-    ASSERT_TRUE(result.fits);
+    ASSERT_TRUE(result.result.ok());
     EXPECT_EQ(result.entries, reference.entries);
     for (int32_t k = 0; k < problem.NN; ++k) {
         const int32_t begin = k == 0 ? 0 : plain.nodes[static_cast<std::size_t>(k - 1)].rowEnd;
@@ -89,21 +89,21 @@ TEST(MatrixStructure, RefusesAtTheEntryCapacityWithTheCapacityMessage) {
     test::makeGrid(problem, layout);
     SystemMatrix matrix;
     StructureResult fitting = buildStructure(problem, matrix);
-    ASSERT_TRUE(fitting.fits);
+    ASSERT_TRUE(fitting.result.ok());
     ASSERT_EQ(fitting.entries, 49);
 
     // Capacity 50 > 49: fits. The tables hold 17 nodes; pretend NMAX is smaller for the check.
     problem.limits.NMAX = 10;
     fitting = buildStructure(problem, matrix);
-    EXPECT_TRUE(fitting.fits);
+    EXPECT_TRUE(fitting.result.ok());
 
     problem.limits.NMAX = 9; // capacity 45: reached inside a row, which is still counted to its end
     const StructureResult refused = buildStructure(problem, matrix);
-    EXPECT_FALSE(refused.fits);
+    EXPECT_EQ(refused.result.outcome, Outcome::RefusedCapacity);
     EXPECT_GE(refused.entries, 45);
     EXPECT_LE(matrix.columns.size(), 45u);
     EXPECT_EQ(
-        refused.message,
+        refused.result.message,
         "Capacity exceeded\n\nThe number of nodes in the problem is too large to generate the matrix.\n\n"
         "The capacity of the program can be increased by increasing the values of NMAX and MMAX in the "
         "Installation Grid of the main window.");

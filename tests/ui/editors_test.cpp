@@ -11,8 +11,8 @@
 #include "editors_support.h"
 #include "io/datafile.h"
 #include "model/number_text.h"
+#include "paint/qt_canvas.h"
 #include "ui/editor_window.h"
-#include "ui/qt_canvas.h"
 #include "ui_support.h"
 
 using namespace velkor;

@@ -15,8 +15,8 @@
 #include <filesystem>
 
 #include "manual/manual_pages.h"
+#include "paint/qt_canvas.h"
 #include "ui/manual_window.h"
-#include "ui/qt_canvas.h"
 #include "ui_support.h"
 
 using namespace velkor;

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 
 #include "io/datafile.h"
+#include "paint/qt_canvas.h"
 #include "plots_support.h"
 #include "results/contour_plot.h"
 #include "results/particle_tracker.h"
@@ -23,7 +24,6 @@
 #include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
 #include "ui/options_window.h"
-#include "ui/qt_canvas.h"
 #include "ui_support.h"
 
 using namespace velkor;

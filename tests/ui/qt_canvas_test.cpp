@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "paint/font_table.h"
+#include "paint/qt_canvas.h"
 #include "results/recording_canvas.h"
-#include "ui/font_table.h"
-#include "ui/qt_canvas.h"
 
 using namespace velkor;
 

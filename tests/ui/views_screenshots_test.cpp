@@ -71,7 +71,7 @@ TEST_F(ScreenshotsViews, MillionElementsZoomedIntoAWell) {
     ASSERT_TRUE(added.ok()) << added.message << " NN " << p.NN << " NM " << p.NM;
     p.wellQ[static_cast<std::size_t>(p.NW - 1)] = -20;
     const SolveReport solved = solveProblem(p, SolveMethod::Fast);
-    ASSERT_EQ(solved.outcome, Outcome::Done) << solved.message;
+    ASSERT_EQ(solved.result.outcome, Outcome::Done) << solved.result.message;
     app->document.notify(Change::Problem);
     const Node& well = p.nodes[static_cast<std::size_t>(p.wellNodes[static_cast<std::size_t>(p.NW - 1)])];
 

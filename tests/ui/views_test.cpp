@@ -16,13 +16,13 @@
 #include "editors/editor_drawing.h"
 #include "editors_support.h"
 #include "model/number_text.h"
+#include "paint/qt_canvas.h"
 #include "plots_support.h"
 #include "results/contour_plot.h"
 #include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
 #include "ui/manual_window.h"
 #include "ui/options_window.h"
-#include "ui/qt_canvas.h"
 #include "ui_support.h"
 
 using namespace velkor;

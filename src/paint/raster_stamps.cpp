@@ -1,4 +1,4 @@
-#include "ui/raster_stamps.h"
+#include "paint/raster_stamps.h"
 
 #include <QPainter>
 
@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <unordered_map>
 #include <vector>
+
+#include "model/table.h"
 
 namespace velkor::stamps {
 
@@ -105,9 +107,9 @@ template <class Table, class Draw> void learn(Table& table, Shape& shape, Draw d
                 StampPixel{static_cast<int8_t>(dx), static_cast<int8_t>(dy), row[x] == kScratchPen});
         }
     }
-    shape.count = static_cast<uint16_t>(table.pixels.size() - static_cast<std::size_t>(shape.begin));
+    shape.count = static_cast<uint16_t>(table.pixels.size() - idx(shape.begin));
     if (shape.state == Shape::TooWide) {
-        table.pixels.resize(static_cast<std::size_t>(shape.begin));
+        table.pixels.resize(idx(shape.begin));
         shape.count = 0;
     }
 }
@@ -187,7 +189,7 @@ bool triangle(const Target& target, const CanvasPoint& a, const CanvasPoint& b, 
         ((offsetIndex(bx, r) * kTriangleSide + offsetIndex(by, r)) * kTriangleSide + offsetIndex(cx, r)) *
             kTriangleSide +
         offsetIndex(cy, r);
-    Shape& shape = table.shapes[static_cast<std::size_t>(index)];
+    Shape& shape = table.shapes[idx(index)];
     if (shape.state == Shape::Unknown)
         learn(table, shape, [&](QPainter& painter, int origin) {
             const QPoint corners[3] = {QPoint(origin, origin), QPoint(origin + bx, origin + by),
@@ -205,8 +207,7 @@ bool line(const Target& target, int x1, int y1, int x2, int y2, QRgb pen) {
     if (std::abs(dx) > r || std::abs(dy) > r) return false;
     if (!inside(target, x1, y1, r)) return false;
     ShapeTable& table = lineTable();
-    Shape& shape =
-        table.shapes[static_cast<std::size_t>(offsetIndex(dx, r) * kLineSide + offsetIndex(dy, r))];
+    Shape& shape = table.shapes[idx(offsetIndex(dx, r) * kLineSide + offsetIndex(dy, r))];
     if (shape.state == Shape::Unknown)
         learn(table, shape, [&](QPainter& painter, int origin) {
             painter.drawLine(origin, origin, origin + dx, origin + dy);

@@ -1,4 +1,4 @@
-#include "ui/text_codec.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 

@@ -1,9 +1,9 @@
-#include "ui/font_table.h"
+#include "paint/font_table.h"
 
 #include <array>
 #include <string_view>
 
-#include "ui/text_codec.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 

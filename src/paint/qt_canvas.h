@@ -9,8 +9,8 @@
 #include <QFont>
 #include <QPainter>
 
+#include "paint/raster_stamps.h"
 #include "results/canvas.h"
-#include "ui/raster_stamps.h"
 
 namespace velkor {
 

@@ -1,11 +1,11 @@
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPolygon>
 
-#include "ui/font_table.h"
-#include "ui/text_codec.h"
+#include "paint/font_table.h"
+#include "paint/text_codec.h"
 
 namespace velkor {
 
