@@ -1,5 +1,6 @@
 // The fast solve of one cycle: the equations of the free nodes solved by conjugate gradients
-// preconditioned by algebraic multigrid (hypre's BoomerAMG), in place of the written iteration.
+// preconditioned by algebraic multigrid (hypre's BoomerAMG), in place of the plain and the
+// preconditioned iteration.
 //
 // The system is the one the iteration works on (system_matrix.h), and the prescribed heads enter
 // it the same way: a node whose Type is not 0 keeps its head, its equation drops out, and its

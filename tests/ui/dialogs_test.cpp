@@ -113,7 +113,7 @@ TEST_F(DesktopDialogs, HelpBoxesKeepTheLinesOfTheirTexts) {
                   auto* text = box.findChild<QLabel*>(QStringLiteral("helpText"));
                   ASSERT_NE(text, nullptr);
                   EXPECT_FALSE(text->wordWrap());
-                  // The explanation of Add Well goes on under its first line, aligned as written.
+                  // The explanation of Add Well goes on under its first line, aligned with its text.
                   EXPECT_TRUE(text->text().contains(QStringLiteral(
                       "- Add Well  : create a well, in an existing node close to the well, or in the "
                       "center\n              of an element, connecting the new node to the 3 nodes of "
@@ -126,7 +126,7 @@ TEST_F(DesktopDialogs, HelpBoxesKeepTheLinesOfTheirTexts) {
               });
 }
 
-// Only a line wider than the box can be is broken, between words; the others stay as written.
+// Only a line wider than the box can be is broken, between words; the others stay as they are.
 TEST(HelpLines, OnlyALineWiderThanTheBoxIsBrokenBetweenWords) {
     const QFontMetrics metrics(QApplication::font());
     const QString aligned =
