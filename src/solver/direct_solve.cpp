@@ -12,6 +12,7 @@
 #include "solver/conjugate_gradient.h"
 #include "solver/parallel_session.h"
 #include "solver/run_beside.h"
+#include "solver/solver_messages.h"
 
 namespace velkor {
 
@@ -19,23 +20,9 @@ namespace {
 
 using Index = SuiteSparse_long;
 
-std::string notPositiveDefiniteMessage(int32_t cycle) {
-    return format("The equations of cycle %d have no unique solution: the direct solver found them not "
-                  "positive definite.\n\n"
-                  "Check the permeabilities of the problem.",
-                  cycle + 1);
-}
-
 std::string noMemoryMessage(int32_t cycle) {
     return format("Not enough memory for the direct solver to factorise the equations of cycle %d.\n\n"
                   "Solve by the fast solver (solve:fast), which needs far less memory.",
-                  cycle + 1);
-}
-
-std::string notFiniteMessage(int32_t cycle) {
-    return format("The direct solver found no finite heads for cycle %d: the equations have no unique "
-                  "solution.\n\n"
-                  "Check the permeabilities, the supplies and the prescribed heads of the problem.",
                   cycle + 1);
 }
 
@@ -229,7 +216,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
     auto fail = [&](Outcome outcome) {
         run.result = Result::failed(outcome, outcome == Outcome::OutOfMemory
                                                  ? noMemoryMessage(input.cycle)
-                                                 : notPositiveDefiniteMessage(input.cycle));
+                                                 : notPositiveDefiniteMessage("direct", input.cycle));
         return run;
     };
 
@@ -291,7 +278,7 @@ DirectSolveResult DirectSolver::solve(const DirectSolveInput& input, double* hea
     }
     // A head that is not finite makes the measure not finite as well.
     if (!std::isfinite(measure)) {
-        run.result = Result::failed(Outcome::BadInput, notFiniteMessage(input.cycle));
+        run.result = Result::failed(Outcome::BadInput, notFiniteMessage("direct", input.cycle));
         return run;
     }
     for (std::size_t k = 0; k < n; ++k)

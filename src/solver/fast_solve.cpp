@@ -13,6 +13,7 @@
 #include "solver/conjugate_gradient.h"
 #include "solver/parallel_session.h"
 #include "solver/run_beside.h"
+#include "solver/solver_messages.h"
 
 namespace velkor {
 
@@ -43,23 +44,9 @@ bool fits(int64_t entries, int64_t rows) {
     return needed <= static_cast<double>(availableMemory());
 }
 
-std::string notPositiveDefiniteMessage(int32_t cycle) {
-    return format("The equations of cycle %d have no unique solution: the fast solver found them not "
-                  "positive definite.\n\n"
-                  "Check the permeabilities of the problem.",
-                  cycle + 1);
-}
-
 std::string noMemoryMessage(int32_t cycle) {
     return format("Not enough memory for the fast solver to solve the equations of cycle %d.\n\n"
                   "Solve without \"Use Fast Solver\" in the Options window, which needs far less memory.",
-                  cycle + 1);
-}
-
-std::string notFiniteMessage(int32_t cycle) {
-    return format("The fast solver found no finite heads for cycle %d: the equations have no unique "
-                  "solution.\n\n"
-                  "Check the permeabilities, the supplies and the prescribed heads of the problem.",
                   cycle + 1);
 }
 
@@ -425,7 +412,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             case PartStatus::AtRounding:
                 break;
             case PartStatus::NotDefinite:
-                return fail(Outcome::BadInput, notPositiveDefiniteMessage(input.cycle));
+                return fail(Outcome::BadInput, notPositiveDefiniteMessage("fast", input.cycle));
             case PartStatus::Stopped:
                 run.result.outcome = Outcome::Cancelled;
                 return run;
@@ -451,7 +438,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         measure += r * r;
     }
     // A head that is not finite makes the measure not finite as well.
-    if (!std::isfinite(measure)) return fail(Outcome::BadInput, notFiniteMessage(input.cycle));
+    if (!std::isfinite(measure)) return fail(Outcome::BadInput, notFiniteMessage("fast", input.cycle));
     for (std::size_t k = 0; k < n; ++k)
         if (!(answer[k] >= input.bottom[k])) run.warning = true;
     std::copy(answer.begin(), answer.end(), heads);
