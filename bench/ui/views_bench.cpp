@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     BenchDialogs dialogs;
     Application app(dialogs);
     app.endProgram = [] {};
-    Problem& problem = app.problem;
+    Problem& problem = app.document.problemForRules();
     bench::makeSolvedSquare(problem, cells, 0);
     problem.LX = problem.LY = 1000;
     app.document.notify(Change::Problem);
