@@ -4,7 +4,7 @@
 // the report and a 1,000-page PDF (to their end and cancelled). For each: the time it took, the
 // longest time the event loop waited between two turns (a timer asks every 5 ms; the target is
 // 50 ms), and for a cancelled one the time from Cancel to the windows being free again (target
-// 0.5 s). For the fast solve, how long its ordering and factorisations take: they cannot stop
+// 0.5 s). For the fast solve, how long its multigrid setups take: they cannot stop
 // part-way.
 //
 // Usage: long_runs_bench [cells-per-side]   (default 708: 1 002 528 elements, 502 681 nodes)
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
         const auto running = [&] { return app.longRunActive(); };
 
         // ---- solve -------------------------------------------------------------------------------
-        // The fast solve: its ordering and factorisations, which cannot stop part-way, timed from the
+        // The fast solve: its multigrid setups, which cannot stop part-way, timed from the
         // progress it shows.
         app.options.CheckFastSolver = true;
         std::string phase;
@@ -171,11 +171,11 @@ int main(int argc, char** argv) {
         std::vector<std::pair<std::string, double>> phases;
         main.onSolveProgress = [&] {
             const std::string stage = main.ProgressStage->text().toStdString();
-            const bool factorising = stage.find("factorisation") != std::string::npos;
-            if (factorising && phase.empty()) {
+            const bool settingUp = stage.find("multigrid setup") != std::string::npos;
+            if (settingUp && phase.empty()) {
                 phase = stage;
                 phaseStart = Clock::now();
-            } else if (!factorising && !phase.empty()) {
+            } else if (!settingUp && !phase.empty()) {
                 phases.emplace_back(phase, seconds(phaseStart));
                 phase.clear();
             }
@@ -185,13 +185,12 @@ int main(int argc, char** argv) {
         for (const auto& [name, duration] : phases)
             std::printf("    %-60s %6.2f s (cannot be stopped part-way)\n", name.c_str(), duration);
 
-        // Cancelled in its first factorisation: it ends when the factorisation has.
+        // Cancelled in its first multigrid setup: it ends when the setup has.
         phase.clear();
         {
             CancelAt cancel([&] { return !phase.empty(); }, [&] { main.ButtonCancelClick(); });
             total = watch.run([&] { main.SpeedButtonCalcClick(); }, running, std::ref(cancel));
-            line("solve, fast, cancelled in the ordering and factorisation", total, watch.longest(),
-                 cancel.latency());
+            line("solve, fast, cancelled in the multigrid setup", total, watch.longest(), cancel.latency());
         }
         main.onSolveProgress = nullptr;
         // Cancelled at once: the worker is still copying the problem, which it reads while it is held.

@@ -19,9 +19,9 @@ namespace {
 // A million reports are not a feature: the screen hears of a job at most this often.
 constexpr auto kProgressInterval = std::chrono::milliseconds(30);
 
-// The worker yields to the GUI thread when both want a core: a factorisation that keeps every core
-// busy would otherwise keep the event loop waiting for the scheduler. Threads the job starts (the
-// factorisation's) inherit it.
+// The worker yields to the GUI thread when both want a core: a long solve or split that keeps
+// every core busy would otherwise keep the event loop waiting for the scheduler. Threads the job
+// starts inherit it.
 void yieldToTheWindows() {
 #ifdef __linux__
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);

@@ -32,7 +32,7 @@ namespace velkor {
 // The feedback a job gets: the core's Feedback, and the moment from which the job reads nothing the
 // GUI thread may change (a solve, a Split pass or a report has made its copy of the problem). From
 // then on a Cancel sets the windows free at once: `finished` runs, and the job winds down on its
-// thread (the fast solve's factorisation ends, a PDF page is finished and thrown away), its outcome
+// thread (the fast solve's multigrid setup ends, a PDF page is finished and thrown away), its outcome
 // no longer wanted; `finished` then reads nothing of it.
 class RunFeedback : public Feedback {
   public:

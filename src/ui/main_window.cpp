@@ -781,7 +781,7 @@ void TFormFem::solve() {
                 return;
             }
             // From here on the solve reads its copy only: a Cancel sets the windows free at once
-            // (a factorisation under way ends on its own).
+            // (a multigrid setup under way ends on its own).
             feedback.onItsOwn();
             work->applied = velkor::solve(work->copy, method, &feedback, work->report);
         },
@@ -797,11 +797,10 @@ void TFormFem::showSolveProgress(const Progress& progress, int32_t elements, boo
     if (progress.stage == Stage::Assembly) {
         progressForm_.setValue(ProgressElement, format("%12d", progress.element));
         progressForm_.setValue(ProgressCycle, format("%12d", progress.cycle));
-        // The fast solve repeats the assembly's last report while it orders and factorises,
-        // which cannot stop part-way.
+        // The fast solve repeats the assembly's last report while it builds its multigrid
+        // hierarchy, which cannot stop part-way.
         if (fast && progress.element >= elements)
-            stage = format("Cycle %d of %d : %s, to its end", progress.cycle, kSolveCycles,
-                           progress.cycle == 1 ? "ordering and factorisation" : "factorisation");
+            stage = format("Cycle %d of %d : multigrid setup, to its end", progress.cycle, kSolveCycles);
         else
             stage = format("Cycle %d of %d : assembly, %d %%", progress.cycle, kSolveCycles,
                            std::max(percentOf(progress.element, elements), 0));
@@ -809,8 +808,8 @@ void TFormFem::showSolveProgress(const Progress& progress, int32_t elements, boo
         progressForm_.setValue(ProgressIteration, format("%12d", progress.iteration));
         progressForm_.setValue(ProgressLog, format("%12.2f", progress.log10Measure));
         // The iterations end when the measure is small enough: no share of them can be told.
-        stage = fast ? format("Cycle %d of %d : solved", progress.cycle, kSolveCycles)
-                     : format("Cycle %d of %d : conjugate gradients", progress.cycle, kSolveCycles);
+        stage = format("Cycle %d of %d : %s", progress.cycle, kSolveCycles,
+                       fast ? "multigrid iterations" : "conjugate gradients");
     }
     if (app_.longRunCancelled()) stage = "Stopping : " + stage;
     if (!stage.empty()) ProgressStage->setText(fromWindows1252(stage));

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -125,22 +126,36 @@ TEST_F(LongRuns, SolveCancelledByItsButtonOrByEscapeChangesNothing) {
 }
 
 // The figures shown while a solve runs belong together: the cycle of the grid is the cycle the
-// line under it names.
+// line under it names, and the line names the work of the method that solves.
 TEST_F(LongRuns, SolveProgressShowsFiguresThatBelongTogether) {
-    openFile(example("Val3.fem"));
-    int shown = 0;
-    main().onSolveProgress = [&] {
-        ++shown;
-        const std::string stage = main().ProgressStage->text().toStdString();
-        const std::string cycle = main().ProgressGrid->cellText(1, 1);
-        ASSERT_EQ(stage.rfind("Cycle ", 0), 0u) << stage;
-        EXPECT_EQ(std::stoi(stage.substr(6)), std::stoi(cycle)) << stage << " | " << cycle;
-    };
-    click(main().SpeedButtonCalc);
-    main().onSolveProgress = nullptr;
-    EXPECT_GT(shown, 6);
-    EXPECT_EQ(main().ProgressGrid->cellText(1, 1), "           6");
-    EXPECT_EQ(main().ProgressGrid->cellText(1, 0), "        2048");
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast" : "conjugate gradients");
+        app->options.CheckFastSolver = fast;
+        openFile(example("Val3.fem"));
+        int shown = 0;
+        std::set<std::string> works;
+        main().onSolveProgress = [&] {
+            ++shown;
+            const std::string stage = main().ProgressStage->text().toStdString();
+            const std::string cycle = main().ProgressGrid->cellText(1, 1);
+            ASSERT_EQ(stage.rfind("Cycle ", 0), 0u) << stage;
+            EXPECT_EQ(std::stoi(stage.substr(6)), std::stoi(cycle)) << stage << " | " << cycle;
+            const std::size_t colon = stage.find(" : ");
+            ASSERT_NE(colon, std::string::npos) << stage;
+            works.insert(stage.substr(colon + 3, stage.find_first_of(",", colon) - colon - 3));
+        };
+        click(main().SpeedButtonCalc);
+        main().onSolveProgress = nullptr;
+        EXPECT_GT(shown, 6);
+        EXPECT_EQ(main().ProgressGrid->cellText(1, 1), "           6");
+        EXPECT_EQ(main().ProgressGrid->cellText(1, 0), "        2048");
+        const std::set<std::string> expected =
+            fast ? std::set<std::string>{"assembly", "multigrid setup", "multigrid iterations"}
+                 : std::set<std::string>{"assembly", "conjugate gradients"};
+        for (const std::string& work : works)
+            EXPECT_TRUE(expected.count(work)) << work;
+        EXPECT_TRUE(works.count(fast ? "multigrid iterations" : "conjugate gradients"));
+    }
 }
 
 // The promise of the background solve: what it leaves is what a solve of the problem in place
