@@ -71,8 +71,12 @@ void SecondaryWindow::placeFrame(const QRect& frame) {
     }
     // A window's position is that of its frame; its size is that of its client area.
     move(held.topLeft());
-    resize(std::max(minimumWidth(), held.width() - placedMargins_.left() - placedMargins_.right()),
-           std::max(minimumHeight(), held.height() - placedMargins_.top() - placedMargins_.bottom()));
+    const QSize client(held.width() - placedMargins_.left() - placedMargins_.right(),
+                       held.height() - placedMargins_.top() - placedMargins_.bottom());
+    if (minimumSize() == maximumSize())
+        setFixedSize(client);
+    else
+        resize(std::max(minimumWidth(), client.width()), std::max(minimumHeight(), client.height()));
     placedSize_ = size();
 }
 

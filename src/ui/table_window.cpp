@@ -118,20 +118,28 @@ TableWindow::~TableWindow() {
 
 // ---- layout ---------------------------------------------------------------------------------------
 
-// The grid shows the heading and up to 20 records and the window fits around it: the sizes follow
-// the number of records, so they are taken again at every activation.
+// The grid shows the heading and up to 20 records, and the window with its frame (as wide and
+// tall as the desktop draws it) is the grid's size plus 4 and 56 pixels: the sizes follow the
+// number of records, so they are taken again at every activation. The grid fills what the frame
+// leaves below the strip of buttons.
 void TableWindow::layoutWindow() {
     const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
-    setFixedSize(layout.clientWidth, layout.clientHeight);
-    grid_->setGeometry(0, kTableStripHeight, layout.gridWidth, layout.gridHeight);
-    SpeedButtonHelp->move(layout.helpLeft, 0);
+    const QMargins frame = frameExtent();
+    setFixedSize(layout.windowWidth - frame.left() - frame.right(),
+                 layout.windowHeight - frame.top() - frame.bottom());
+}
+
+void TableWindow::resizeEvent(QResizeEvent* event) {
+    SecondaryWindow::resizeEvent(event);
+    grid_->setGeometry(0, kTableStripHeight, width(), height() - kTableStripHeight);
+    SpeedButtonHelp->move(width() - kTableButtonSize - 1, 0);
 }
 
 void TableWindow::placeWindow() {
     const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
     const QSize screen = screenSize();
     const WindowPosition position = form_->position(screen.width(), screen.height(), layout.windowWidth);
-    move(position.left, position.top);
+    placeFrame(QRect(position.left, position.top, layout.windowWidth, layout.windowHeight));
 }
 
 // ---- window events ------------------------------------------------------------------------------
@@ -158,11 +166,12 @@ bool TableWindow::event(QEvent* event) {
 }
 
 void TableWindow::showEvent(QShowEvent* event) {
+    // Placed where the table belongs each time it is shown, before the desktop maps it (the first
+    // showing may then learn the frame and place it again); activations leave a window the user
+    // has moved where it is.
+    if (!event->spontaneous()) placeWindow();
     SecondaryWindow::showEvent(event);
     if (event->spontaneous()) return;
-    // Placed where the table belongs each time it is shown; activations leave a window the user
-    // has moved where it is.
-    placeWindow();
     FormActivate();
 }
 

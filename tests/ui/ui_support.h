@@ -234,30 +234,6 @@ class ProgramTest : public ::testing::Test {
     int endRequests = 0;
 };
 
-// Pictures of windows for a person to look at: run by `make screenshots` on a virtual screen
-// with VELKOR_SCREENSHOT_DIR naming the folder; skipped in the ordinary test run. Suites derived
-// from it are named Screenshots... so that the script finds them.
-class ScreenshotTest : public ProgramTest {
-  protected:
-    void SetUp() override {
-        const char* directory = std::getenv("VELKOR_SCREENSHOT_DIR");
-        if (!directory || !*directory) GTEST_SKIP() << "VELKOR_SCREENSHOT_DIR not set";
-        folder = QString::fromLocal8Bit(directory);
-        QDir().mkpath(folder);
-        ProgramTest::SetUp();
-    }
-
-    // Saves a picture of the widget (the main window by default) as name (a .png file name).
-    void save(const char* name, QWidget* widget = nullptr) {
-        QCoreApplication::processEvents();
-        const QPixmap picture = (widget ? widget : static_cast<QWidget*>(&main()))->grab();
-        const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(picture.save(path)) << name;
-    }
-
-    QString folder;
-};
-
 inline std::string exampleOrTestFile(const char* example, const char* fallback) {
     const std::string path = std::string(VELKOR_EXAMPLES_DIR) + "/" + example;
     return std::filesystem::exists(path) ? path : testData(fallback);

@@ -6,7 +6,7 @@
 #include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
 #include "ui/options_window.h"
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

@@ -11,7 +11,7 @@
 #include "ui/contours_window.h"
 #include "ui/manual_window.h"
 #include "ui/options_window.h"
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

@@ -6,7 +6,7 @@
 #include "ui/budget_window.h"
 #include "ui/options_window.h"
 #include "ui/settings_dialogs.h"
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

@@ -6,7 +6,7 @@
 
 #include "pdf/manual_pdf.h"
 #include "ui/manual_window.h"
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

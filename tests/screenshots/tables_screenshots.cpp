@@ -4,7 +4,7 @@
 
 #include "ui/table_grid.h"
 #include "ui/table_window.h"
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;
