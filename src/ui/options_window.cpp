@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>

@@ -120,19 +120,15 @@ TableWindow::~TableWindow() {
 
 // The grid shows the heading and up to 20 records, and the window with its frame (as wide and
 // tall as the desktop draws it) is the grid's size plus 4 and 56 pixels: the sizes follow the
-// number of records, so they are taken again at every activation. The grid fills what the frame
-// leaves below the strip of buttons.
+// number of records, so they are taken again at every activation. What the frame leaves beside
+// and below the grid is the window's lime.
 void TableWindow::layoutWindow() {
     const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
     const QMargins frame = frameExtent();
-    setFixedSize(layout.windowWidth - frame.left() - frame.right(),
-                 layout.windowHeight - frame.top() - frame.bottom());
-}
-
-void TableWindow::resizeEvent(QResizeEvent* event) {
-    SecondaryWindow::resizeEvent(event);
-    grid_->setGeometry(0, kTableStripHeight, width(), height() - kTableStripHeight);
-    SpeedButtonHelp->move(width() - kTableButtonSize - 1, 0);
+    setFixedSize(std::max(layout.gridWidth, layout.windowWidth - frame.left() - frame.right()),
+                 std::max(kTableStripHeight + layout.gridHeight, layout.windowHeight - frame.top() - frame.bottom()));
+    grid_->setGeometry(0, kTableStripHeight, layout.gridWidth, layout.gridHeight);
+    SpeedButtonHelp->move(layout.helpLeft, 0);
 }
 
 void TableWindow::placeWindow() {

@@ -66,7 +66,6 @@ class TableWindow : public SecondaryWindow {
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     // The grid only shows while a long run holds the problem.
     void problemHeld(bool held) override;
 

@@ -297,9 +297,12 @@ TEST_F(PlotWindows, SavedPicturesAreWhatTheWindowShowsAndChangeNothing) {
     const int status = std::system(batch.c_str());
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_TRUE(fileText("window.svg") == fileText("batch.svg"));
+    EXPECT_TRUE(fileStartsWith("window.svg", "<?xml") || fileStartsWith("window.svg", "<svg"));
 
     dialogs.saveAnswers.push_back(std::string("window.png"));
     contours().SavePicture->trigger();
+    // A PNG file by its signature (a loader would read any format it knows under this name).
+    EXPECT_TRUE(fileStartsWith("window.png", "\x89PNG\r\n\x1A\n"));
     EXPECT_EQ(QImage(QStringLiteral("window.png")).convertToFormat(QImage::Format_RGB32),
               contours().grab().toImage().convertToFormat(QImage::Format_RGB32));
 

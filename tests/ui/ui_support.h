@@ -28,6 +28,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/application.h"
@@ -233,6 +234,24 @@ class ProgramTest : public ::testing::Test {
     std::unique_ptr<Application> app;
     int endRequests = 0;
 };
+
+// Counts the paint events a widget receives: a change that must be seen gives at least one.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// The first bytes of a file, to tell its format by its signature.
+inline bool fileStartsWith(const std::string& path, std::string_view signature) {
+    return fileText(path).substr(0, signature.size()) == signature;
+}
 
 inline std::string exampleOrTestFile(const char* example, const char* fallback) {
     const std::string path = std::string(VELKOR_EXAMPLES_DIR) + "/" + example;
