@@ -50,6 +50,7 @@ class SecondaryWindow : public QWidget {
     QSize placedClient_; // valid when the client size was given
     QSize placedSize_;   // the client size placing gave
     bool shownBefore_ = false;
+    mutable QMargins ownFrame_; // this window's frame, once the desktop has told it
 };
 
 } // namespace velkor

@@ -167,6 +167,23 @@ TEST_F(BlockEditor, ClicksBeyondTheAreaLandOnItsBorder) {
     clickAtWorld(w, 800, 1100);
     ASSERT_EQ(problem().NA, 4);
     EXPECT_EQ(problem().nodes[3].Y, 1000);
+
+    // A dragged node is held to the area at its upper ends and at its lower ends.
+    const QRect picture(0, kEditorPanelHeight, w.width(), w.height() - kEditorPanelHeight);
+    ASSERT_TRUE(picture.contains(screenPointOf(w, 2040, 1040)));
+    ASSERT_TRUE(picture.contains(screenPointOf(w, -40, -40)));
+    click(w.SpeedButtonDrag);
+    pressAtWorld(w, 500, 0);
+    moveToWorld(w, 2040, 1040, Qt::LeftButton);
+    EXPECT_EQ(problem().nodes[2].X, 2000);
+    EXPECT_EQ(problem().nodes[2].Y, 1000);
+    EXPECT_EQ(text(w.EditX), "  2000.000");
+    EXPECT_EQ(text(w.EditY), "  1000.000");
+    moveToWorld(w, -40, -40, Qt::LeftButton);
+    EXPECT_EQ(problem().nodes[2].X, 0);
+    EXPECT_EQ(problem().nodes[2].Y, 0);
+    releaseAtWorld(w, -40, -40);
+    EXPECT_EQ(problem().nodes[2].X, 0);
 }
 
 TEST_F(BlockEditor, RubberBandLeavesNoTraceAndALineClosesABlock) {
