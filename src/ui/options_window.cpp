@@ -161,7 +161,8 @@ void TFormOpt::FormCreate() {
     const QSize screen = screenSize();
     const QMargins frame = frameExtent();
     setFixedSize(kWidth, kHeight);
-    placeClient(QPoint((screen.width() - kWidth - frame.left() - frame.right()) / 2, 260), QSize(kWidth, kHeight));
+    placeClient(QPoint((screen.width() - kWidth - frame.left() - frame.right()) / 2, 260),
+                QSize(kWidth, kHeight));
     ToolStrip->setGeometry(0, 0, kWidth, kStripHeight);
     SpeedButtonHelp->setGeometry(kWidth - kButtonSize - 4, 0, kButtonSize, kButtonSize);
 }

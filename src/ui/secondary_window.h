@@ -43,7 +43,6 @@ class SecondaryWindow : public QWidget {
     Application& app_;
 
   private:
-
     WindowId id_;
     QRect placedFrame_;
     QMargins placedMargins_;

@@ -125,8 +125,9 @@ TableWindow::~TableWindow() {
 void TableWindow::layoutWindow() {
     const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
     const QMargins frame = frameExtent();
-    setFixedSize(std::max(layout.gridWidth, layout.windowWidth - frame.left() - frame.right()),
-                 std::max(kTableStripHeight + layout.gridHeight, layout.windowHeight - frame.top() - frame.bottom()));
+    setFixedSize(
+        std::max(layout.gridWidth, layout.windowWidth - frame.left() - frame.right()),
+        std::max(kTableStripHeight + layout.gridHeight, layout.windowHeight - frame.top() - frame.bottom()));
     grid_->setGeometry(0, kTableStripHeight, layout.gridWidth, layout.gridHeight);
     SpeedButtonHelp->move(layout.helpLeft, 0);
 }

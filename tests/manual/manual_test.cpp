@@ -287,7 +287,8 @@ TEST(ManualFigures, NewBlockInTheColoursOfTheBlockEditor) {
     EXPECT_EQ(firstFill(figure.calls, "polygon"), block);
     // The node numbers stand on white, as in the editor.
     const std::vector<std::string> afterBlock(
-        std::find_if(figure.calls.begin(), figure.calls.end(), [](const std::string& c) { return c.starts_with("polygon"); }),
+        std::find_if(figure.calls.begin(), figure.calls.end(),
+                     [](const std::string& c) { return c.starts_with("polygon"); }),
         figure.calls.end());
     EXPECT_EQ(firstFill(afterBlock, "text"), "brush 255,255,255");
 }

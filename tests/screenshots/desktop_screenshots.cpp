@@ -8,9 +8,9 @@
 #include <QTimer>
 
 #include "plots_support.h"
+#include "screenshot_support.h"
 #include "ui/options_window.h"
 #include "ui/print_command.h"
-#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

@@ -45,7 +45,8 @@ std::optional<QRect> managerFrame(QWidget& widget) {
     WId current = widget.winId();
     for (int depth = 0; depth < 8; ++depth) {
         QProcess tree;
-        tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(current)});
+        tree.start(QStringLiteral("xwininfo"),
+                   {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(current)});
         if (!tree.waitForFinished(10000) || tree.exitCode() != 0) return std::nullopt;
         const QString text = QString::fromLocal8Bit(tree.readAllStandardOutput());
         const QRegularExpressionMatch root =
@@ -80,8 +81,9 @@ class WindowFrames : public ScreenshotTest {
             settle(window);
             const std::optional<QRect> frame = managerFrame(window);
             ASSERT_TRUE(frame.has_value()) << name << ": xwininfo gave no frame";
-            EXPECT_EQ(*frame, expected) << name << " showing " << showing << ": frame at (" << frame->x() << ", "
-                                        << frame->y() << ") " << frame->width() << " x " << frame->height();
+            EXPECT_EQ(*frame, expected)
+                << name << " showing " << showing << ": frame at (" << frame->x() << ", " << frame->y()
+                << ") " << frame->width() << " x " << frame->height();
             EXPECT_EQ(window.frameGeometry(), expected) << name << " showing " << showing;
             command();
             ASSERT_FALSE(window.isVisible()) << name;
@@ -100,7 +102,8 @@ TEST_F(WindowFrames, TablesAndOptionsAtTheirSizesAndPlaces) {
     auto button = [this](QToolButton* b) { return [b] { QTest::mouseClick(b, Qt::LeftButton); }; };
 
     // The default problem: 3 nodes, 1 element, 1 block.
-    expectFrame(button(main().SpeedButtonSoils), WindowId::Properties, QRect(w - 471 - 60, 80, 471, height(1)));
+    expectFrame(button(main().SpeedButtonSoils), WindowId::Properties,
+                QRect(w - 471 - 60, 80, 471, height(1)));
     openFile(exampleOrTestFile("Val1.fem", "ui_square.fem")); // 1089 nodes, 2048 elements, 3 particles
     expectFrame(button(main().SpeedButtonNode), WindowId::Nodes,
                 QRect(w - 602 - 30, static_cast<int>(0.4 * h), 602, 415));
@@ -153,12 +156,13 @@ TEST_F(WindowFrames, EditorsPlotsManualAndBudgetAtTheirPlaces) {
     EXPECT_LE(std::abs(budgetFrame.center().x() - screen.width() / 2), 1);
     QTest::mouseClick(main().SpeedButtonBudget, Qt::LeftButton);
     QTest::qWait(100);
-    expectFrame([this] { QTest::mouseClick(main().SpeedButtonBudget, Qt::LeftButton); }, WindowId::WaterBudget,
-                budgetFrame);
+    expectFrame([this] { QTest::mouseClick(main().SpeedButtonBudget, Qt::LeftButton); },
+                WindowId::WaterBudget, budgetFrame);
 
     // Edit Blocks last: it throws the refined mesh of the example away.
     problem().NN = problem().NA; // nothing to ask about
-    expectFrame([this] { QTest::mouseClick(main().SpeedButtonEdit, Qt::LeftButton); }, WindowId::EditBlocks, large);
+    expectFrame([this] { QTest::mouseClick(main().SpeedButtonEdit, Qt::LeftButton); }, WindowId::EditBlocks,
+                large);
 }
 
 } // namespace

@@ -358,7 +358,8 @@ TEST_F(BlockEditor, EnterInTheBoxesMovesTheDraggedNodeOrPlacesTheNewNodeAsOneSte
     EXPECT_EQ(problem().NA, 4);
     EXPECT_EQ(problem().NB, 2);
     EXPECT_EQ(problem().nodes[3].X, 1800);
-    EXPECT_EQ(format("%10.3f", problem().nodes[3].Y), format("%10.3f", clampedY(w, 800))); // as the box showed
+    EXPECT_EQ(format("%10.3f", problem().nodes[3].Y),
+              format("%10.3f", clampedY(w, 800))); // as the box showed
     EXPECT_FALSE(w.SpeedButtonNode->isChecked());
     EXPECT_FALSE(w.PanelXY->isVisible());
     EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo New Node"));

@@ -88,8 +88,8 @@ TEST_F(PrintCommand, EachBoxOfTheOptionsWindowPrintsItsOwnItem) {
         "Minimum Contour : 10 m, Maximum Contour : 14.8 m, Contour Interval : 0.3 m",
         "Minimum Contour : 10 m, Maximum Contour : 14.8 m, Contour Interval : 0.3 m",
         "  Total "};
-    const std::vector<QCheckBox*> boxes = {options.CheckGeneral,  options.CheckNodes, options.CheckElements,
-                                           options.CheckMesh,     options.CheckContours, options.Check3D,
+    const std::vector<QCheckBox*> boxes = {options.CheckGeneral, options.CheckNodes,    options.CheckElements,
+                                           options.CheckMesh,    options.CheckContours, options.Check3D,
                                            options.CheckBudget};
     for (std::size_t item = 0; item < boxes.size(); ++item) {
         QTest::mouseClick(boxes[item], Qt::LeftButton, {}, QPoint(6, boxes[item]->height() / 2));
@@ -108,7 +108,8 @@ TEST_F(PrintCommand, EachBoxOfTheOptionsWindowPrintsItsOwnItem) {
         for (std::size_t other = 0; other < headings.size(); ++other)
             EXPECT_EQ(firstPage.find(headings[other]) != std::string::npos, other == item)
                 << "item " << item << ", heading " << headings[other];
-        EXPECT_NE(firstPage.find(squeezed(firstPageLines[item])), std::string::npos) << item << ":\n" << firstPage;
+        EXPECT_NE(firstPage.find(squeezed(firstPageLines[item])), std::string::npos) << item << ":\n"
+                                                                                     << firstPage;
         EXPECT_NE(firstPage.find("Page 1"), std::string::npos) << item;
         if (item == 1) {
             // 1089 nodes, 79 to a page of the PDF printer, each page headed again and numbered.
@@ -165,4 +166,3 @@ TEST_F(PrintCommand, PreviewDrawsTheSamePages) {
     EXPECT_NE(text.find("General Data"), std::string::npos);
     EXPECT_FALSE(main().PanelWait->isVisible());
 }
-

@@ -103,7 +103,8 @@ TEST_F(MainWindowLook, SurfacesAndPanelsInTheirColoursAndThePrintingPanelAtItsSi
     EXPECT_LE(metrics.horizontalAdvance(panel->text()), 260 - 2 * (panel->frameWidth() + panel->margin()));
     // The page line and Cancel below the caption, inside the panel.
     const int captionBottom = panel->frameWidth() + panel->margin() + metrics.height();
-    for (QWidget* part : {static_cast<QWidget*>(main().PrintProgress), static_cast<QWidget*>(main().ButtonCancelPrint)}) {
+    for (QWidget* part :
+         {static_cast<QWidget*>(main().PrintProgress), static_cast<QWidget*>(main().ButtonCancelPrint)}) {
         EXPECT_TRUE(panel->rect().contains(part->geometry())) << part->metaObject()->className();
         EXPECT_GE(part->y(), captionBottom) << part->metaObject()->className();
     }
@@ -149,12 +150,21 @@ TEST_F(OptionsLook, FrameColoursAndTheSettingsShownWhenItOpens) {
     EXPECT_EQ(w.SpeedButtonHelp->geometry(), QRect(606 - 25 - 4, 0, 25, 25));
 
     // What the boxes show right after opening: the defaults, each box its own.
-    const std::vector<std::pair<QCheckBox*, bool>> shown = {
-        {w.CheckPreconditioner, false}, {w.CheckFastSolver, false}, {w.CheckGeneral, true},
-        {w.CheckNodes, false},          {w.CheckElements, false},   {w.CheckMesh, false},
-        {w.CheckContours, false},       {w.Check3D, false},         {w.CheckBudget, false},
-        {w.CheckWater, true},           {w.CheckCont, true},        {w.CheckBottom, true},
-        {w.CheckTop, false},            {w.CheckLabelContours, false}, {w.CheckScaleBar, false}};
+    const std::vector<std::pair<QCheckBox*, bool>> shown = {{w.CheckPreconditioner, false},
+                                                            {w.CheckFastSolver, false},
+                                                            {w.CheckGeneral, true},
+                                                            {w.CheckNodes, false},
+                                                            {w.CheckElements, false},
+                                                            {w.CheckMesh, false},
+                                                            {w.CheckContours, false},
+                                                            {w.Check3D, false},
+                                                            {w.CheckBudget, false},
+                                                            {w.CheckWater, true},
+                                                            {w.CheckCont, true},
+                                                            {w.CheckBottom, true},
+                                                            {w.CheckTop, false},
+                                                            {w.CheckLabelContours, false},
+                                                            {w.CheckScaleBar, false}};
     for (const auto& [box, checked] : shown)
         EXPECT_EQ(box->isChecked(), checked) << box->text().toStdString();
     EXPECT_EQ(w.GraphScale->value(), 5);
@@ -268,7 +278,9 @@ TEST_F(EditorLook, BlocksAndMeshInTheirColoursAtTheirPlaceWithEveryModeOff) {
 
     const ViewMapping view = w.viewMapping();
     const QImage picture = w.grab().toImage();
-    auto at = [&](double x, double y) { return hex(picture.pixel(view.screenX(x), view.screenY(y)) & 0xFFFFFFu); };
+    auto at = [&](double x, double y) {
+        return hex(picture.pixel(view.screenX(x), view.screenY(y)) & 0xFFFFFFu);
+    };
     EXPECT_EQ(at(150, 100), hex(screenColour(problem().blockColour(0))));
     EXPECT_NE(at(150, 100), hex(kLimeRgb));
     EXPECT_EQ(at(1500, 800), hex(kWhiteRgb));
