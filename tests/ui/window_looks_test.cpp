@@ -81,17 +81,19 @@ TEST_F(MainWindowLook, SurfacesAndPanelsInTheirColoursAndThePrintingPanelAtItsSi
     EXPECT_EQ(hex(mainColour(main().PanelWait)), hex(kLimeRgb));
     EXPECT_EQ(hex(mainColour(main().PanelRead)), hex(kLimeRgb));
     EXPECT_EQ(hex(mainColour(main().PanelWarning)), hex(kRedRgb));
-    // Fixed cells yellow, the cells typed into white.
-    for (TableGrid* grid : {main().GeneralGrid, main().InstallationGrid}) {
+    // Fixed cells yellow (the captions, and values the program counts such as the number of
+    // nodes), the cells typed into white.
+    const auto cellColour = [this](TableGrid* grid, int col, int row) {
         QTableView* view = grid->view();
-        const QRect fixed = view->visualRect(view->model()->index(0, 0));
-        EXPECT_EQ(hex(pixelOf(main(), view->viewport(), fixed.topLeft() + QPoint(3, 3))), hex(kYellowRgb));
-    }
-    QTableView* general = main().GeneralGrid->view();
-    const int lxRow = main().GeneralGrid->viewRow(7);
-    ASSERT_GE(lxRow, 0);
-    const QRect lx = general->visualRect(general->model()->index(lxRow, 1));
-    EXPECT_EQ(hex(pixelOf(main(), general->viewport(), lx.topLeft() + QPoint(3, 3))), hex(kWhiteRgb));
+        const int shown = grid->viewRow(row);
+        EXPECT_GE(shown, 0) << "row " << row;
+        const QRect cell = view->visualRect(view->model()->index(shown, col));
+        return hex(pixelOf(main(), view->viewport(), cell.topLeft() + QPoint(3, 3)));
+    };
+    EXPECT_EQ(cellColour(main().InstallationGrid, 0, 0), hex(kYellowRgb));
+    EXPECT_EQ(cellColour(main().GeneralGrid, 0, 0), hex(kYellowRgb));
+    EXPECT_EQ(cellColour(main().GeneralGrid, 1, 4), hex(kYellowRgb));
+    EXPECT_EQ(cellColour(main().GeneralGrid, 1, 7), hex(kWhiteRgb));
 
     QLabel* panel = main().PanelWait;
     EXPECT_EQ(panel->size(), QSize(260, 50));
