@@ -7,6 +7,9 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -19,10 +22,13 @@
 
 #include "editors_support.h"
 #include "plots_support.h"
+#include "results/contour_plot.h"
 #include "ui/budget_window.h"
+#include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
 #include "ui/manual_window.h"
 #include "ui/options_window.h"
+#include "ui/qt_canvas.h"
 #include "ui_support.h"
 
 using namespace velkor;
@@ -113,6 +119,35 @@ TEST_F(MainWindowLook, SurfacesAndPanelsInTheirColoursAndThePrintingPanelAtItsSi
     EXPECT_EQ(main().ButtonCancelPrint->text(), QStringLiteral("Cancel"));
 }
 
+// Every menu with every one of its items, in order, none hidden (the recent files join the File
+// menu only when it opens).
+TEST_F(MainWindowLook, EveryMenuShowsAllItsItemsInOrder) {
+    const auto shown = [](const QList<QAction*>& actions) {
+        std::vector<std::string> texts;
+        for (const QAction* action : actions)
+            if (action->isVisible() && !action->isSeparator()) texts.push_back(action->text().toStdString());
+        return texts;
+    };
+    QMenuBar* bar = main().menuBar();
+    EXPECT_EQ(shown(bar->actions()),
+              (std::vector<std::string>{"&File", "&Edit", "&Help", "&Options", "&Properties", "&Nodes",
+                                        "&Elements", "&Mesh", "&Wells", "&Particles", "&Solve", "&Contours",
+                                        "&3D-Graph", "&Manual", "Water &Budget"}));
+    const std::map<std::string, std::vector<std::string>> items = {
+        {"&File", {"&Open", "&New", "&Save", "&Print", "Print Pre&view", "&Export\u2026", "&Quit"}},
+        {"&Edit", {"&Undo", "&Redo"}},
+        {"&Help", {"&Info", "&About"}}};
+    int menus = 0;
+    for (const QAction* action : bar->actions()) {
+        if (!action->menu()) continue;
+        ++menus;
+        const std::string name = action->text().toStdString();
+        ASSERT_EQ(items.count(name), 1u) << name;
+        EXPECT_EQ(shown(action->menu()->actions()), items.at(name)) << name;
+    }
+    EXPECT_EQ(menus, 3);
+}
+
 // ---- the options window ---------------------------------------------------------------------------
 
 class OptionsLook : public ProgramTest {
@@ -167,8 +202,14 @@ TEST_F(OptionsLook, FrameColoursAndTheSettingsShownWhenItOpens) {
                                                             {w.CheckTop, false},
                                                             {w.CheckLabelContours, false},
                                                             {w.CheckScaleBar, false}};
-    for (const auto& [box, checked] : shown)
+    for (const auto& [box, checked] : shown) {
         EXPECT_EQ(box->isChecked(), checked) << box->text().toStdString();
+        // Every box there to be seen, whole, inside its panel.
+        EXPECT_TRUE(box->isVisible()) << box->text().toStdString();
+        EXPECT_TRUE(box->parentWidget()->rect().contains(box->geometry())) << box->text().toStdString();
+    }
+    for (QSlider* bar : {w.GraphScale, w.AngleScale})
+        EXPECT_TRUE(bar->isVisible() && bar->parentWidget()->rect().contains(bar->geometry()));
     EXPECT_EQ(w.GraphScale->value(), 5);
     EXPECT_EQ(w.AngleScale->value(), 5);
 
@@ -294,6 +335,19 @@ TEST_F(EditorLook, BlocksAndMeshInTheirColoursAtTheirPlaceWithEveryModeOff) {
     ASSERT_TRUE(w.PanelXY->isVisible());
     EXPECT_EQ(hex(pixelOf(w, w.PanelXY, QPoint(4, w.PanelXY->height() / 2))), hex(kYellowRgb));
     releaseAtWorld(w, 500, 0);
+    // Shown again after it was closed in a mode: every mode off again, the boxes gone.
+    for (QToolButton* mode : {w.SpeedButtonNode, w.SpeedButtonLine, w.SpeedButtonDrag}) {
+        click(mode);
+        ASSERT_TRUE(mode->isChecked());
+        w.close();
+        click(main().SpeedButtonEdit);
+        ASSERT_TRUE(w.isVisible());
+        QCoreApplication::processEvents();
+        for (QToolButton* any : {w.SpeedButtonDrag, w.SpeedButtonNode, w.SpeedButtonLine})
+            EXPECT_FALSE(any->isChecked()) << mode->toolTip().toStdString();
+        EXPECT_FALSE(w.PanelXY->isVisible()) << mode->toolTip().toStdString();
+        EXPECT_FALSE(w.LabelOperation->isVisible()) << mode->toolTip().toStdString();
+    }
 
     // The mesh editor: its tool panel lime, the elements in their block's colour on silver.
     click(main().SpeedButtonMesh);
@@ -345,6 +399,52 @@ TEST_F(PlotLook, PanelsLimeAndTheManualAquaWithItsButtonsEachDoingItsOwn) {
     QTest::mouseClick(manual.SpeedButtonPrint, Qt::LeftButton); // the print dialog, cancelled
     EXPECT_EQ(dialogs.printRequests, 1);
     EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+// Each of the options the contour plot reads, alone: the picture is drawn again at once, and it is
+// the picture of that option and no other.
+TEST_F(PlotLook, ContoursDrawnAgainForEachOfTheirOptionsAloneWithThatOptionOnly) {
+    openFile(exampleOrTestFile("Val1.fem", "ui_square.fem"));
+    auto& contours = static_cast<TFormContours&>(app->window(WindowId::Contours));
+    main().SpeedButtonContoursClick();
+    waitForPicture(contours);
+    // Beside the plot, the Options window as the desktop shows it (its command would close the plot).
+    auto& options = static_cast<TFormOpt&>(app->window(WindowId::Options));
+    options.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
+    const auto drawnWith = [&](const PlanOptions& chosen) {
+        QImage fresh(contours.size(), QImage::Format_RGB32);
+        fresh.fill(QColor(0xC0, 0xC0, 0xC0));
+        QPainter painter(&fresh);
+        QtCanvas canvas(painter);
+        drawContourPlot(problem(), canvas, contours.width(), contours.height(), {}, chosen);
+        return fresh;
+    };
+    const QImage plain = drawnWith({});
+    ASSERT_EQ(contours.picture(), plain);
+    PlanOptions labels, scaleBar, noMesh;
+    labels.labelContours = true;
+    scaleBar.scaleBar = true;
+    noMesh.meshLines = false;
+    const struct {
+        QCheckBox* box;
+        const PlanOptions& drawn;
+    } cases[] = {{options.CheckLabelContours, labels},
+                 {options.CheckScaleBar, scaleBar},
+                 {contours.CheckMeshLines, noMesh}};
+    for (const auto& c : cases) {
+        const std::string name = c.box->text().toStdString();
+        const int drawings = contours.drawingsStarted();
+        QTest::mouseClick(c.box, Qt::LeftButton, {}, QPoint(6, c.box->height() / 2));
+        waitForPicture(contours);
+        EXPECT_GT(contours.drawingsStarted(), drawings) << name;
+        const QImage expected = drawnWith(c.drawn);
+        EXPECT_NE(expected, plain) << name;
+        EXPECT_TRUE(contours.picture() == expected) << name;
+        QTest::mouseClick(c.box, Qt::LeftButton, {}, QPoint(6, c.box->height() / 2));
+        waitForPicture(contours);
+        EXPECT_TRUE(contours.picture() == plain) << name;
+    }
 }
 
 TEST_F(PlotLook, WaterBudgetOpensCentredBelowTheTopWithTheBudgetOfTheProblem) {
