@@ -111,6 +111,18 @@ TEST_F(PrintCommand, EachBoxOfTheOptionsWindowPrintsItsOwnItem) {
         EXPECT_NE(firstPage.find(squeezed(firstPageLines[item])), std::string::npos) << item << ":\n"
                                                                                      << firstPage;
         EXPECT_NE(firstPage.find("Page 1"), std::string::npos) << item;
+        if (item == 0) {
+            // Every count of the general data its own.
+            const Problem& p = problem();
+            ASSERT_NE(p.NW, p.NP);
+            const std::pair<const char*, int32_t> counts[] = {
+                {"Number of Main Nodes", p.NA}, {"Number of Blocks", p.NB}, {"Number of Wells", p.NW},
+                {"Number of Particles", p.NP},  {"Number of Nodes", p.NN},  {"Number of Elements", p.NM}};
+            for (const auto& [label, count] : counts)
+                EXPECT_NE(firstPage.find(std::string(label) + " : " + std::to_string(count)),
+                          std::string::npos)
+                    << label;
+        }
         if (item == 1) {
             // 1089 nodes, 79 to a page of the PDF printer, each page headed again and numbered.
             const int pages = pageCount(text);

@@ -11,10 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "editors_support.h"
 #include "forms/mesh_tables.h"
 #include "forms/property_tables.h"
+#include "model/number_text.h"
 #include "plots_support.h"
 #include "tables_support.h"
+#include "ui/budget_window.h"
+#include "ui/contours_window.h"
+#include "ui/graph3d_window.h"
 
 using namespace velkor;
 using namespace velkor::testing;
@@ -189,6 +194,11 @@ TEST_F(TableColumns, EveryEditableColumnHeldAtBothEndsIntoItsOwnField) {
     EXPECT_EQ(p.nodes[4].F, 17);
     EXPECT_EQ(p.wellQ[0], -250.5);
     EXPECT_EQ(p.nodes[4].Type, 1);
+    // The columns of the well's node show that node's own values.
+    ASSERT_NE(p.nodes[4].X, p.nodes[4].Y);
+    EXPECT_EQ(wells.cellText(WellNode, 1), "     5");
+    EXPECT_EQ(wells.cellText(WellX, 1), format("%11.3f", p.nodes[4].X));
+    EXPECT_EQ(wells.cellText(WellY, 1), format("%11.3f", p.nodes[4].Y));
     EXPECT_EQ(p.wellQ[1], 50.5);
     EXPECT_EQ(p.nodes[2].F, 10); // the node of the other well
 
@@ -237,6 +247,48 @@ TEST_F(TableColumns, OpenWindowsShowAChangeMadeElsewhereAtOnce) {
         main().Redo1->trigger();
         QCoreApplication::processEvents();
         EXPECT_EQ(grid.cellText(c.col, 1), after) << static_cast<int>(c.id);
+    }
+}
+
+// The windows that show the problem follow a change typed into a table at once: the water budget
+// works it out again, the contour plot and the 3D graph are drawn again, Edit Mesh paints the wells
+// again.
+TEST_F(TableColumns, EveryWindowShowingTheProblemFollowsAChangeTypedIntoATable) {
+    openFile(testData("io_wells_particles.fem"));
+    dialogs.saveAnswers.push_back(std::nullopt); // solved; the results are not saved
+    click(main().SpeedButtonCalc);
+    TableGrid& wells = open(main().SpeedButtonWells, WindowId::Wells).grid();
+    for (WindowId id : {WindowId::WaterBudget, WindowId::Contours, WindowId::Graph3D, WindowId::Mesh})
+        app->showWindow(id);
+    auto& budget = static_cast<TFormBudget&>(app->window(WindowId::WaterBudget));
+    auto& contours = static_cast<TFormContours&>(app->window(WindowId::Contours));
+    auto& graph = static_cast<TForm3D&>(app->window(WindowId::Graph3D));
+    TFormMesh& mesh = meshEditorOf(*app);
+    const struct {
+        TableGrid& grid;
+        int col;
+        const char* value;
+        const char* what;
+    } changes[] = {{wells, WellQ, "-120", "Q of a well"}, {wells, WellF, "17.5", "F of its node"}};
+    for (const auto& change : changes) {
+        for (QWidget* window : {static_cast<QWidget*>(&budget), static_cast<QWidget*>(&contours),
+                                static_cast<QWidget*>(&graph), static_cast<QWidget*>(&mesh)})
+            ASSERT_TRUE(window->isVisible()) << window->windowTitle().toStdString() << " " << change.what;
+        // (Waited for with a bound: beside a table window a drawing may be started again.)
+        waitUntil([&] { return !contours.drawingRunning() && !graph.drawingRunning(); });
+        QCoreApplication::processEvents();
+        const int computed = budget.computations(), contourDrawings = contours.drawingsStarted(),
+                  graphDrawings = graph.drawingsStarted();
+        PaintCounter meshPaints(&mesh);
+        enter(change.grid, change.col, 1, change.value);
+        waitUntil([&] {
+            return contours.drawingsStarted() > contourDrawings && graph.drawingsStarted() > graphDrawings &&
+                   budget.computations() > computed;
+        });
+        EXPECT_GT(budget.computations(), computed) << change.what;
+        EXPECT_GT(contours.drawingsStarted(), contourDrawings) << change.what;
+        EXPECT_GT(graph.drawingsStarted(), graphDrawings) << change.what;
+        if (change.col == WellQ) EXPECT_GT(meshPaints.paints, 0) << change.what; // F is not drawn there
     }
 }
 

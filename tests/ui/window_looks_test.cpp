@@ -29,6 +29,7 @@
 #include "ui/manual_window.h"
 #include "ui/options_window.h"
 #include "ui/qt_canvas.h"
+#include "ui/tool_glyphs.h"
 #include "ui_support.h"
 
 using namespace velkor;
@@ -117,6 +118,25 @@ TEST_F(MainWindowLook, SurfacesAndPanelsInTheirColoursAndThePrintingPanelAtItsSi
         EXPECT_GE(part->y(), captionBottom) << part->metaObject()->className();
     }
     EXPECT_EQ(main().ButtonCancelPrint->text(), QStringLiteral("Cancel"));
+}
+
+// Every button of the tool bar shows its own picture.
+TEST_F(MainWindowLook, EveryToolButtonShowsItsOwnPicture) {
+    const std::vector<std::pair<QToolButton*, ToolGlyph>> buttons = {
+        {main().SpeedButtonOpen, ToolGlyph::Open},       {main().SpeedButtonNew, ToolGlyph::New},
+        {main().SpeedButtonEdit, ToolGlyph::Edit},       {main().SpeedButtonSave, ToolGlyph::Save},
+        {main().SpeedButtonPrint, ToolGlyph::Print},     {main().SpeedButtonOptions, ToolGlyph::Options},
+        {main().SpeedButtonSoils, ToolGlyph::Soils},     {main().SpeedButtonNode, ToolGlyph::Node},
+        {main().SpeedButtonElement, ToolGlyph::Element}, {main().SpeedButtonMesh, ToolGlyph::Mesh},
+        {main().SpeedButtonWells, ToolGlyph::Wells},     {main().SpeedButtonParticles, ToolGlyph::Particles},
+        {main().SpeedButtonCalc, ToolGlyph::Calc},       {main().SpeedButtonContours, ToolGlyph::Contours},
+        {main().SpeedButton3d, ToolGlyph::Graph3D},      {main().SpeedButtonManual, ToolGlyph::Manual},
+        {main().SpeedButtonBudget, ToolGlyph::Budget},   {main().SpeedButtonHelp, ToolGlyph::Help}};
+    const auto picture = [](const QIcon& icon) { return icon.pixmap(21, 21).toImage(); };
+    for (const auto& [button, glyph] : buttons) {
+        EXPECT_TRUE(button->isVisible()) << button->toolTip().toStdString();
+        EXPECT_TRUE(picture(button->icon()) == picture(toolGlyph(glyph))) << button->toolTip().toStdString();
+    }
 }
 
 // Every menu with every one of its items, in order, none hidden (the recent files join the File
@@ -363,6 +383,18 @@ TEST_F(EditorLook, BlocksAndMeshInTheirColoursAtTheirPlaceWithEveryModeOff) {
               hex(screenColour(problem().blockColour(0))));
     EXPECT_EQ(hex(meshPicture.pixel(2, mesh.height() / 2) & 0xFFFFFFu), hex(kSilverRgb));
     EXPECT_EQ(hex(meshPicture.pixel(mesh.width() / 3, 3) & 0xFFFFFFu), hex(kLimeRgb));
+    // Shown again after it was closed in a mode: every mode off again, the boxes gone.
+    for (QToolButton* mode : {mesh.SpeedButtonNode, mesh.SpeedButtonSetNodes}) {
+        click(mode);
+        ASSERT_TRUE(mode->isChecked());
+        mesh.close();
+        click(main().SpeedButtonMesh);
+        ASSERT_TRUE(mesh.isVisible());
+        QCoreApplication::processEvents();
+        for (QToolButton* any : {mesh.SpeedButtonNode, mesh.SpeedButtonSplit4, mesh.SpeedButtonSetNodes})
+            EXPECT_FALSE(any->isChecked()) << mode->toolTip().toStdString();
+        EXPECT_FALSE(mesh.PanelXY->isVisible()) << mode->toolTip().toStdString();
+    }
     // Split 2 and Split 4, each alone, on one element.
     click(mesh.SpeedButtonSplit2);
     EXPECT_EQ(mesh.LabelOperation->text(), QStringLiteral("Split 2 : 4 Nodes, 2 Elements"));
