@@ -33,6 +33,11 @@ void showLabel(EditorDisplay& display, std::string text) {
 // ---- every tool ------------------------------------------------------------------------------
 
 ToolResponse EditorTool::press(double, double) {
+    // The boxes left with a node after a drag go with a click elsewhere.
+    if (display_.panelShown) {
+        display_.hideModeDisplay();
+        state_.pendingNode = -1;
+    }
     return {};
 }
 ToolResponse EditorTool::move(double, double) {
@@ -48,10 +53,31 @@ Node* EditorTool::pendingRow() {
     return &problem_.nodes[idx(node)];
 }
 
+double EditorTool::heldX(std::string_view text) const {
+    return std::clamp(readReal(text), 0.0, problem_.LX);
+}
+double EditorTool::heldY(std::string_view text) const {
+    return std::clamp(readReal(text), 0.0, problem_.LY);
+}
+
+bool EditorTool::takesEnter() const {
+    return display_.panelShown && state_.pendingNode >= 0 && state_.pendingNode < problem_.NA;
+}
+
+ToolResponse EditorTool::enter(std::string_view xText, std::string_view yText) {
+    ToolResponse response;
+    if (!takesEnter()) return response;
+    const double x = heldX(xText), y = heldY(yText);
+    response.changed = moveMainNode(problem_, state_.pendingNode, x, y).changed;
+    showPoint(display_, x, y);
+    response.redraw = true;
+    return response;
+}
+
 ToolResponse EditorTool::exit(CoordinateBox box, std::string_view text) {
     ToolResponse response;
     const bool xBox = box == CoordinateBox::X;
-    const double value = std::clamp(readReal(text), 0.0, xBox ? problem_.LX : problem_.LY);
+    const double value = xBox ? heldX(text) : heldY(text);
     // The pending node of New Node and Add Well is the next free row, which may not exist and is
     // no node of the problem yet: only its preview moves.
     if (Node* row = pendingRow()) {
@@ -106,9 +132,15 @@ ToolResponse DragNodeTool::move(double x, double y) {
 }
 
 ToolResponse DragNodeTool::release(double, double) {
+    const bool picked = state_.dragging;
     state_.dragging = false;
     state_.dragMode = false;
     display_.hideModeDisplay();
+    // The node stays in the boxes, where its coordinates can be typed.
+    if (picked) {
+        if (const Node* row = pendingRow()) showPoint(display_, row->X, row->Y);
+        display_.panelShown = true;
+    }
     return {};
 }
 
@@ -119,6 +151,8 @@ void NewNodeTool::button() {
     if (state_.newNodeMode) {
         state_.dragMode = state_.lineMode = false;
         state_.pendingNode = problem_.NA;
+        // The boxes show the new node's place from the first move on.
+        display_.panelShown = false;
         showLabel(display_, format("New Node %d", problem_.NA + 1));
     } else {
         display_.hideModeDisplay();
@@ -146,6 +180,11 @@ ToolResponse NewNodeTool::press(double x, double y) {
     state_.newNodeMode = false;
     display_.hideModeDisplay();
     return response;
+}
+
+ToolResponse NewNodeTool::enter(std::string_view xText, std::string_view yText) {
+    if (!active()) return {};
+    return press(heldX(xText), heldY(yText));
 }
 
 // ---- New Line --------------------------------------------------------------------------------

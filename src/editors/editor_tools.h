@@ -27,8 +27,8 @@ struct ToolResponse {
 
 enum class CoordinateBox { X, Y };
 
-// The base tool is also the tool of "no mode": it ignores the mouse. Every tool shares the rule
-// of the x/y boxes.
+// The base tool is also the tool of "no mode": a click in the picture only puts the boxes away.
+// Every tool shares the rules of the x/y boxes.
 class EditorTool {
   public:
     EditorTool(Problem& problem, EditorState& state, EditorDisplay& display)
@@ -47,7 +47,18 @@ class EditorTool {
     // the panel and the label go and the results are stale.
     ToolResponse exit(CoordinateBox box, std::string_view text);
 
+    // Enter in either box, with the texts of both: the tool acts at the typed point, held to the
+    // area. Here (and in Drag Node): the main node the boxes show moves there. A tool that does not
+    // take Enter leaves the boxes to their Tab rule.
+    virtual bool takesEnter() const;
+    virtual ToolResponse enter(std::string_view xText, std::string_view yText);
+    // The name of the step an Enter is, for Undo.
+    virtual const char* enterStepName() const { return "Move Node"; }
+
   protected:
+    // The typed point, each coordinate read as a number and held to the area.
+    double heldX(std::string_view text) const;
+    double heldY(std::string_view text) const;
     // The pending node as a row of the node table, or nullptr when it has none.
     Node* pendingRow();
 
@@ -56,7 +67,8 @@ class EditorTool {
     EditorDisplay& display_;
 };
 
-// Drag Node: one main node moved per press of the button, from mouse down to mouse up.
+// Drag Node: one main node moved per press of the button, from mouse down to mouse up. The boxes
+// stay with the node after the release, for coordinates typed in and confirmed with Enter.
 class DragNodeTool : public EditorTool {
   public:
     using EditorTool::EditorTool;
@@ -76,6 +88,10 @@ class NewNodeTool : public EditorTool {
     void button(); // SpeedButtonNodeClick
     ToolResponse press(double x, double y) override;
     ToolResponse move(double x, double y) override;
+    // Enter places the node at the typed point as a click there would.
+    bool takesEnter() const override { return active(); }
+    ToolResponse enter(std::string_view xText, std::string_view yText) override;
+    const char* enterStepName() const override { return "New Node"; }
 };
 
 // New Line: from a main node (mouse down) to another (mouse up), closing a new block with a third

@@ -178,14 +178,16 @@ void drawArea(Drawing& d) {
     d.line({0, kAreaHeight}, {0, 0});
 }
 
-// Figure 5: the block NEW starts from, LX/4 wide and LY/2 high, with its node numbers.
+// Figure 5: the block NEW starts from, LX/4 wide and LY/2 high, with its node numbers, in the
+// colours Edit Blocks shows it in: block 1 in the first colour of the table, the node numbers on
+// white.
 void drawNew(Drawing& d, const Font& labelFont) {
     drawArea(d);
     const Point n1{0, 0}, n2{0, kAreaHeight / 2}, n3{kAreaWidth / 4, 0};
     d.pen(kBlack);
-    d.triangle(n1, n2, n3, kLime);
+    d.triangle(n1, n2, n3, blockColour(0));
     d.canvas.setFont(labelFont);
-    d.label({0.4, 1.6}, "1", kLime);
+    d.label({0.4, 1.6}, "1", kWhite);
     d.label({0.4, kAreaHeight / 2 + 1.4}, "2", kWhite);
     d.label({kAreaWidth / 4 + 0.4, 1.6}, "3", kWhite);
 }

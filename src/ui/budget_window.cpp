@@ -87,8 +87,10 @@ void TFormBudget::FormCreate() {
     const int height = kStripHeight + metrics.lineSpacing() * kRows + 2 * BudgetText->frameWidth() + 8;
     const QSize screen = screenSize();
     setMinimumSize(200, kStripHeight + 100);
-    resize(std::min(width, screen.width() - 40), std::min(height, screen.height() - 120));
-    move((screen.width() - this->width()) / 2, 100);
+    // Centred, its frame 100 pixels from the top of the screen.
+    const QSize client(std::min(width, screen.width() - 40), std::min(height, screen.height() - 120));
+    const QMargins frame = frameExtent();
+    placeClient(QPoint((screen.width() - client.width() - frame.left() - frame.right()) / 2, 100), client);
 }
 
 void TFormBudget::resizeEvent(QResizeEvent* event) {

@@ -228,7 +228,9 @@ bool CoordinatePanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Enter leaves the box for the other one, as Tab does.
+            // Enter places the node at the typed point where the mode takes it; otherwise it leaves
+            // the box for the other one, as Tab does.
+            if (onEnter && onEnter()) return true;
             (box == EditX ? EditY : EditX)->setFocus(Qt::TabFocusReason);
             return true;
         }
@@ -259,6 +261,7 @@ EditorWindow::EditorWindow(Application& app, WindowId id, const char* caption, c
     EditX = PanelXY->EditX;
     EditY = PanelXY->EditY;
     PanelXY->onExit = [this](CoordinateBox box) { box == CoordinateBox::X ? EditXExit() : EditYExit(); };
+    PanelXY->onEnter = [this] { return EditXYEnter(); };
     SpeedButtonFit = makeFitButton(toolPanel_, 80);
     connect(SpeedButtonFit, &QToolButton::clicked, this, &EditorWindow::SpeedButtonFitClick);
     LabelCursor = makeCursorLabel(toolPanel_);
@@ -375,6 +378,17 @@ void EditorWindow::EditXExit() {
 void EditorWindow::EditYExit() {
     const std::string text = toWindows1252(EditY->text());
     apply(step("Move Node", [&] { return boxTool().exit(CoordinateBox::Y, text); }));
+}
+
+bool EditorWindow::EditXYEnter() {
+    EditorTool& tool = boxTool();
+    if (!tool.takesEnter()) return false;
+    const std::string x = toWindows1252(EditX->text()), y = toWindows1252(EditY->text());
+    // Both texts are taken now: the boxes show what was stored, and leaving them later is no edit.
+    EditX->setModified(false);
+    EditY->setModified(false);
+    apply(step(tool.enterStepName(), [&] { return tool.enter(x, y); }));
+    return true;
 }
 
 ToolResponse EditorWindow::step(const std::string& name, const std::function<ToolResponse()>& event) {

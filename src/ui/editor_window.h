@@ -39,6 +39,8 @@ class CoordinatePanel : public QFrame {
 
     // Focus left a box for another control of the window (Tab, Enter, a click on the other box).
     std::function<void(CoordinateBox)> onExit;
+    // Enter in a box: true when the window acted on it; otherwise Enter leaves the box as Tab does.
+    std::function<bool()> onEnter;
 
     // Shows the panel (or hides it) with the display's texts. A box the user is typing into keeps
     // what was typed until it is left.
@@ -70,6 +72,8 @@ class EditorWindow : public SecondaryWindow {
     // The x and y boxes act on the pending node, in every mode.
     void EditXExit();
     void EditYExit();
+    // Enter in either box: the tool of the mode acts at the typed point, as one step.
+    bool EditXYEnter();
     void SpeedButtonHelpClick();
 
     QToolButton* SpeedButtonHelp = nullptr;

@@ -36,6 +36,7 @@
 #include "solver/solve_command.h"
 #include "ui/application.h"
 #include "ui/export_command.h"
+#include "ui/font_table.h"
 #include "ui/print_command.h"
 #include "ui/secondary_window.h"
 #include "ui/table_grid.h"
@@ -77,8 +78,13 @@ constexpr int kProgressPanelWidth = kProgressGridWidth + 160;
 constexpr int kStageLineHeight = 26;
 constexpr int kProgressPanelHeight = kPanelCaptionHeight + kProgressGridHeight + 8 + kStageLineHeight + 8;
 constexpr int kCancelWidth = 70;
-// The printing panel: its caption, the page line and Cancel.
-constexpr int kWaitPanelHeight = 70;
+// The printing panel, 260 by 50 pixels in bold 8 pt: its caption at the top, and below it the page
+// line and Cancel, which fit in the same size.
+constexpr int kWaitPanelWidth = 260;
+constexpr int kWaitPanelHeight = 50;
+constexpr int kWaitRowTop = 25;
+constexpr int kWaitRowHeight = 20;
+constexpr int kWaitCancelWidth = 60;
 
 // The solve command's fixed number of cycles.
 constexpr int kSolveCycles = 6;
@@ -369,16 +375,20 @@ void TFormFem::buildPanels() {
     PanelSave = makeNoticePanel(surface_, "Saving datafile, Please wait");
     PanelWait = makeNoticePanel(surface_, "Please wait while printing is in progress");
     PanelExport = makeNoticePanel(surface_, "Exporting results, Please wait (Escape stops)");
+    const QFont smallBold = qtFont(Font{"MS Sans Serif", 8, true, false});
+    PanelWait->setFont(smallBold);
     PanelWait->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    PanelWait->setMargin(6);
-    PanelWait->resize(PanelWait->width(), kWaitPanelHeight);
+    PanelWait->setMargin(3);
+    PanelWait->resize(kWaitPanelWidth, kWaitPanelHeight);
     PrintProgress = new QLabel(PanelWait);
-    PrintProgress->setGeometry(10, kWaitPanelHeight - 34, PanelWait->width() - kCancelWidth - 26, 26);
+    PrintProgress->setFont(smallBold);
+    PrintProgress->setGeometry(8, kWaitRowTop, kWaitPanelWidth - kWaitCancelWidth - 24, kWaitRowHeight);
     ButtonCancelPrint = new QPushButton(QStringLiteral("Cancel"), PanelWait);
+    ButtonCancelPrint->setFont(smallBold);
     ButtonCancelPrint->setToolTip(QStringLiteral("Stops the printing (Escape); nothing is printed"));
     ButtonCancelPrint->setFocusPolicy(Qt::NoFocus);
-    ButtonCancelPrint->setGeometry(PanelWait->width() - kCancelWidth - 10, kWaitPanelHeight - 34,
-                                   kCancelWidth, 26);
+    ButtonCancelPrint->setGeometry(kWaitPanelWidth - kWaitCancelWidth - 8, kWaitRowTop, kWaitCancelWidth,
+                                   kWaitRowHeight);
     connect(ButtonCancelPrint, &QPushButton::clicked, this, &TFormFem::ButtonCancelClick);
     PanelWarning = makeNoticePanel(
         surface_, "Warning : Water level locally below bottom of aquifer. Results invalid.", kRedColour);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -154,16 +155,26 @@ void TFormOpt::buildControls() {
     showSettings();
 }
 
+// The client area is the size of the four boxes; the window with its frame stands 260 pixels from
+// the top of the screen, centred.
 void TFormOpt::FormCreate() {
     const QSize screen = screenSize();
-    move((screen.width() - kWidth) / 2, 260);
+    const QMargins frame = frameExtent();
     setFixedSize(kWidth, kHeight);
+    placeClient(QPoint((screen.width() - kWidth - frame.left() - frame.right()) / 2, 260),
+                QSize(kWidth, kHeight));
     ToolStrip->setGeometry(0, 0, kWidth, kStripHeight);
     SpeedButtonHelp->setGeometry(kWidth - kButtonSize - 4, 0, kButtonSize, kButtonSize);
 }
 
 void TFormOpt::showEvent(QShowEvent* event) {
     showSettings();
+    // Created before any window was on the screen, the window is centred with the frame the
+    // desktop draws once that is known.
+    if (!event->spontaneous() && !placedWithFrame_) {
+        placedWithFrame_ = true;
+        FormCreate();
+    }
     SecondaryWindow::showEvent(event);
 }
 

@@ -65,6 +65,7 @@ class TFormOpt : public SecondaryWindow {
     void documentChanged(Change what);
 
     bool storing_ = false;
+    bool placedWithFrame_ = false; // placed once the frame of the desktop was known
 };
 
 } // namespace velkor

@@ -33,22 +33,35 @@ void SecondaryWindow::closeEvent(QCloseEvent* event) {
 
 namespace {
 
-// The frame the desktop puts around a window, learnt from the first window that has one.
-QMargins knownFrame;
+// The frames the desktop puts around windows, learnt from windows that have one: a window of a fixed
+// size and one that can be resized may have frames of different sizes (a resize handle).
+QMargins knownFixedFrame, knownResizableFrame;
+
+bool fixedSize(const QWidget& widget) {
+    return widget.minimumSize() == widget.maximumSize();
+}
+
+void learnFrame(const QWidget& widget) {
+    const QWindow* window = widget.windowHandle();
+    if (!window || !widget.isVisible()) return;
+    const QMargins frame = window->frameMargins();
+    if (!frame.isNull()) (fixedSize(widget) ? knownFixedFrame : knownResizableFrame) = frame;
+}
 
 } // namespace
 
 QMargins SecondaryWindow::frameExtent() const {
     if (const QWindow* window = windowHandle(); window && isVisible()) {
         const QMargins own = window->frameMargins();
-        if (!own.isNull()) knownFrame = own;
+        if (!own.isNull()) ownFrame_ = own;
     }
-    for (const QWidget* other : QApplication::topLevelWidgets()) {
-        if (!knownFrame.isNull()) break;
-        if (const QWindow* window = other->windowHandle(); window && other->isVisible())
-            knownFrame = window->frameMargins();
-    }
-    return knownFrame;
+    if (!ownFrame_.isNull()) return ownFrame_;
+    // Not framed yet: the frame of a window of the same kind, else of any other.
+    for (const QWidget* other : QApplication::topLevelWidgets())
+        learnFrame(*other);
+    const QMargins& same = fixedSize(*this) ? knownFixedFrame : knownResizableFrame;
+    const QMargins& other = fixedSize(*this) ? knownResizableFrame : knownFixedFrame;
+    return same.isNull() ? other : same;
 }
 
 void SecondaryWindow::placeClient(QPoint corner, QSize client) {
@@ -69,10 +82,16 @@ void SecondaryWindow::placeFrame(const QRect& frame) {
         held.moveLeft(std::clamp(held.left(), available.left(), available.right() + 1 - held.width()));
         held.moveTop(std::clamp(held.top(), available.top(), available.bottom() + 1 - held.height()));
     }
-    // A window's position is that of its frame; its size is that of its client area.
-    move(held.topLeft());
-    resize(std::max(minimumWidth(), held.width() - placedMargins_.left() - placedMargins_.right()),
-           std::max(minimumHeight(), held.height() - placedMargins_.top() - placedMargins_.bottom()));
+    // The client area is placed inside the frame. (A move() would place the frame of a window that
+    // has been on the screen, but the client area of one the desktop has not framed yet: the first
+    // showing would stand a title bar lower than the later ones.)
+    QSize client(held.width() - placedMargins_.left() - placedMargins_.right(),
+                 held.height() - placedMargins_.top() - placedMargins_.bottom());
+    if (minimumSize() == maximumSize())
+        setFixedSize(client);
+    else
+        client = QSize(std::max(minimumWidth(), client.width()), std::max(minimumHeight(), client.height()));
+    setGeometry(QRect(held.topLeft() + QPoint(placedMargins_.left(), placedMargins_.top()), client));
     placedSize_ = size();
 }
 
@@ -80,15 +99,17 @@ void SecondaryWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous() || shownBefore_ || !placedFrame_.isValid()) return;
     shownBefore_ = true;
-    // The desktop tells the size of the frame only once a window is on the screen.
-    QTimer::singleShot(0, this, [this] {
-        // A window sized otherwise since it was placed keeps the size it was given.
-        if (frameExtent() == placedMargins_ || size() != placedSize_) return;
-        if (placedClient_.isValid())
-            placeClient(placedFrame_.topLeft(), placedClient_);
-        else
-            placeFrame(placedFrame_);
-    });
+    // The desktop tells the size of the frame only once a window is on the screen, and perhaps a
+    // little later.
+    for (const int wait : {0, 150})
+        QTimer::singleShot(wait, this, [this] {
+            // A window sized otherwise since it was placed keeps the size it was given.
+            if (!isVisible() || frameExtent() == placedMargins_ || size() != placedSize_) return;
+            if (placedClient_.isValid())
+                placeClient(placedFrame_.topLeft(), placedClient_);
+            else
+                placeFrame(placedFrame_);
+        });
 }
 
 QSize SecondaryWindow::screenSize() const {

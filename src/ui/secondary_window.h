@@ -32,23 +32,24 @@ class SecondaryWindow : public QWidget {
     QSize screenSize() const;
     // Places the window so that its frame (title bar and borders included) covers `frame`, held
     // inside the screen's free area, as far as the desktop has told the size of window frames. If
-    // the first showing learns a frame of another size, the window is placed again.
+    // the first showing learns a frame of another size, the window is placed again. A window of a
+    // fixed size is given the fixed client size that its frame leaves.
     void placeFrame(const QRect& frame);
     // The same for a window of a given client size whose frame's top left corner is at `corner`.
     void placeClient(QPoint corner, QSize client);
+    // The frame, as far as it is known: this window's own once shown, else that of another.
+    QMargins frameExtent() const;
 
     Application& app_;
 
   private:
-    // The frame, as far as it is known: this window's own once shown, else that of another.
-    QMargins frameExtent() const;
-
     WindowId id_;
     QRect placedFrame_;
     QMargins placedMargins_;
     QSize placedClient_; // valid when the client size was given
     QSize placedSize_;   // the client size placing gave
     bool shownBefore_ = false;
+    mutable QMargins ownFrame_; // this window's frame, once the desktop has told it
 };
 
 } // namespace velkor

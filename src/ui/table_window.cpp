@@ -118,11 +118,16 @@ TableWindow::~TableWindow() {
 
 // ---- layout ---------------------------------------------------------------------------------------
 
-// The grid shows the heading and up to 20 records and the window fits around it: the sizes follow
-// the number of records, so they are taken again at every activation.
+// The grid shows the heading and up to 20 records, and the window with its frame (as wide and
+// tall as the desktop draws it) is the grid's size plus 4 and 56 pixels: the sizes follow the
+// number of records, so they are taken again at every activation. What the frame leaves beside
+// and below the grid is the window's lime.
 void TableWindow::layoutWindow() {
     const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
-    setFixedSize(layout.clientWidth, layout.clientHeight);
+    const QMargins frame = frameExtent();
+    setFixedSize(
+        std::max(layout.gridWidth, layout.windowWidth - frame.left() - frame.right()),
+        std::max(kTableStripHeight + layout.gridHeight, layout.windowHeight - frame.top() - frame.bottom()));
     grid_->setGeometry(0, kTableStripHeight, layout.gridWidth, layout.gridHeight);
     SpeedButtonHelp->move(layout.helpLeft, 0);
 }
@@ -131,7 +136,7 @@ void TableWindow::placeWindow() {
     const TableWindowLayout layout = tableWindowLayout(form_->columns(), form_->recordCount());
     const QSize screen = screenSize();
     const WindowPosition position = form_->position(screen.width(), screen.height(), layout.windowWidth);
-    move(position.left, position.top);
+    placeFrame(QRect(position.left, position.top, layout.windowWidth, layout.windowHeight));
 }
 
 // ---- window events ------------------------------------------------------------------------------
@@ -158,11 +163,12 @@ bool TableWindow::event(QEvent* event) {
 }
 
 void TableWindow::showEvent(QShowEvent* event) {
+    // Placed where the table belongs each time it is shown, before the desktop maps it (the first
+    // showing may then learn the frame and place it again); activations leave a window the user
+    // has moved where it is.
+    if (!event->spontaneous()) placeWindow();
     SecondaryWindow::showEvent(event);
     if (event->spontaneous()) return;
-    // Placed where the table belongs each time it is shown; activations leave a window the user
-    // has moved where it is.
-    placeWindow();
     FormActivate();
 }
 

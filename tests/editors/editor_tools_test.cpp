@@ -12,6 +12,7 @@
 #include "editors/editors_test_support.h"
 #include "editors/view_mapping.h"
 #include "mesh/refinement.h"
+#include "model/number_text.h"
 #include "operations/mesh_edits.h"
 
 namespace velkor {
@@ -51,6 +52,7 @@ struct BlockEditor {
     DragNodeTool drag{p, state, display};
     NewNodeTool newNode{p, state, display};
     NewLineTool line{p, state, display};
+    EditorTool idle{p, state, display}; // no mode on
 };
 
 TEST(ViewMapping, CentresTheAreaAndClampsClicksOntoIt) {
@@ -143,6 +145,80 @@ TEST(NewNodeTool, PreviewNeverPassesTheNodeTableAndRefusalsKeepTheBlocks) {
     EXPECT_FALSE(refused.redraw);
     EXPECT_FALSE(full.state.newNodeMode);
     expectSameBlocksAndMesh(full.p, fullBefore);
+}
+
+// The boxes vanished at the release, so that coordinates could never be typed for a dragged node.
+TEST(DragNodeTool, BoxesStayWithTheNodeAndEnterMovesItToTheTypedPointHeldToTheArea) {
+    BlockEditor editor(defaultProblem());
+    const double LX = editor.p.LX, LY = editor.p.LY;
+    ASSERT_GT(LX, 600);
+    ASSERT_GT(LY, 600);
+    editor.drag.button();
+    editor.drag.press(0, 500); // node 2
+    editor.drag.move(100, 600);
+    editor.drag.release(100, 600);
+    EXPECT_FALSE(editor.state.dragMode);
+    EXPECT_TRUE(editor.display.panelShown);
+    EXPECT_EQ(editor.display.editX, "   100.000");
+    EXPECT_EQ(editor.display.editY, "   600.000");
+    ASSERT_TRUE(editor.idle.takesEnter());
+    EXPECT_STREQ(editor.idle.enterStepName(), "Move Node");
+
+    // Beyond the area on both sides: the upper ends, then the lower ends (text that is no number
+    // reads as 0).
+    ToolResponse moved = editor.idle.enter(" 2500e0", "99999");
+    EXPECT_EQ(editor.p.nodes[1].X, LX);
+    EXPECT_EQ(editor.p.nodes[1].Y, LY);
+    EXPECT_NE(moved.changed, Change::None);
+    EXPECT_TRUE(moved.redraw);
+    EXPECT_EQ(editor.display.editX, format("%10.3f", LX));
+    EXPECT_EQ(editor.display.editY, format("%10.3f", LY));
+    moved = editor.idle.enter("abc", "-7");
+    EXPECT_EQ(editor.p.nodes[1].X, 0);
+    EXPECT_EQ(editor.p.nodes[1].Y, 0);
+    editor.idle.enter("123.5", "321.25");
+    EXPECT_EQ(editor.p.nodes[1].X, 123.5);
+    EXPECT_EQ(editor.p.nodes[1].Y, 321.25);
+    EXPECT_EQ(editor.p.nodes[0].X, 0); // the other nodes stay
+    EXPECT_EQ(editor.p.nodes[2].X, 500);
+    EXPECT_TRUE(editor.display.panelShown);
+
+    // A click elsewhere puts the boxes away; Enter then does nothing.
+    editor.idle.press(1500, 900);
+    EXPECT_FALSE(editor.display.panelShown);
+    EXPECT_FALSE(editor.idle.takesEnter());
+    EXPECT_EQ(editor.idle.enter("10", "10").changed, Change::None);
+    EXPECT_EQ(editor.p.nodes[1].X, 123.5);
+
+    // A press far from every node picks nothing: no boxes after the release.
+    editor.drag.button();
+    editor.drag.press(1500, 900);
+    editor.drag.release(1500, 900);
+    EXPECT_FALSE(editor.display.panelShown);
+    EXPECT_FALSE(editor.idle.takesEnter());
+}
+
+TEST(NewNodeTool, EnterPlacesTheNewNodeAtTheTypedPointAsAClickThere) {
+    BlockEditor editor(defaultProblem());
+    const double LY = editor.p.LY;
+    EXPECT_FALSE(editor.newNode.takesEnter());
+    editor.newNode.button();
+    ASSERT_TRUE(editor.newNode.takesEnter());
+    EXPECT_STREQ(editor.newNode.enterStepName(), "New Node");
+    const ToolResponse added = editor.newNode.enter("1500", "99999");
+    EXPECT_TRUE(added.message.empty()) << added.message;
+    EXPECT_EQ(editor.p.NA, 4);
+    EXPECT_EQ(editor.p.NB, 2);
+    EXPECT_EQ(editor.p.nodes[3].X, 1500);
+    EXPECT_EQ(editor.p.nodes[3].Y, LY);
+    EXPECT_FALSE(editor.state.newNodeMode); // one node per press of the button, as with a click
+    EXPECT_FALSE(editor.newNode.takesEnter());
+
+    editor.newNode.button();
+    const Problem before = editor.p;
+    const ToolResponse inside = editor.newNode.enter("100", "100");
+    EXPECT_EQ(inside.message, "Node inside block\n\nA new node must be located outside all existing blocks.");
+    expectSameBlocksAndMesh(editor.p, before);
 }
 
 // The mesh editor's tool, on a state shared with a block editor.

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "default_problem.h"
+#include "editors/editor_drawing.h"
+#include "editors/view_mapping.h"
+#include "manual/manual_figures.h"
 #include "manual/manual_pages.h"
 #include "manual/manual_text.h"
 #include "results/recording_canvas.h"
@@ -260,6 +264,33 @@ TEST(ManualScreenPage, FigureColumnClearedAndFilledBelowTheColumnTop) {
     // "Figure 6 : Edit" 84.
     EXPECT_NE(std::find(clear, calls.end(), "text 612 274 |Figure 5 : New|"), calls.end());
     EXPECT_NE(std::find(clear, calls.end(), "text 609 506 |Figure 6 : Edit|"), calls.end());
+}
+
+// Figure 5 once painted block 1 green where Edit Blocks paints it in the first colour of its table.
+TEST(ManualFigures, NewBlockInTheColoursOfTheBlockEditor) {
+    // The brush of the first filled triangle, and of the first text after it.
+    auto firstFill = [](const std::vector<std::string>& calls, const char* what) {
+        std::string brush;
+        for (const std::string& call : calls) {
+            if (call.starts_with("brush")) brush = call;
+            if (call.starts_with(what)) return brush;
+        }
+        return std::string("none");
+    };
+    RecordingCanvas figure;
+    drawManualFigure(figure, 5, 0, 0, 218, 166, Font{"Arial", 8, false, false});
+    RecordingCanvas editor;
+    const Problem problem = test::defaultProblem();
+    drawBlockEditor(editor, problem, ViewMapping::compute(800, 600, problem.LX, problem.LY));
+    const std::string block = firstFill(editor.calls, "polygon");
+    EXPECT_NE(block, "brush 0,255,0");
+    EXPECT_EQ(firstFill(figure.calls, "polygon"), block);
+    // The node numbers stand on white, as in the editor.
+    const std::vector<std::string> afterBlock(
+        std::find_if(figure.calls.begin(), figure.calls.end(),
+                     [](const std::string& c) { return c.starts_with("polygon"); }),
+        figure.calls.end());
+    EXPECT_EQ(firstFill(afterBlock, "text"), "brush 255,255,255");
 }
 
 TEST(ManualScreenPage, PagesWithoutFiguresOnlyClearTheColumn) {

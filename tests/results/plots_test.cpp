@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 
 #include "results/contour_plot.h"
 #include "results/recording_canvas.h"
@@ -20,6 +18,7 @@ using testing::addWell;
 using testing::compareWithGolden;
 using testing::makeDefaultProblem;
 using testing::makeStrip;
+using testing::makeWellStrip;
 using testing::StripLayout;
 
 class RecordingSink : public PageSink {
@@ -33,21 +32,6 @@ class RecordingSink : public PageSink {
     int pageHeight() const override { return height; }
     Canvas& canvas() override { return recording; }
 };
-
-// A small strip with a pumping well in its middle and two particles, one of them captured.
-void makeWellStrip(Problem& problem) {
-    StripLayout layout;
-    layout.nx = 4;
-    layout.ny = 2;
-    layout.lx = 400;
-    layout.ly = 100;
-    layout.top = 14; // confined upstream, unconfined downstream
-    layout.TM = 2000;
-    makeStrip(problem, layout);
-    addWell(problem, testing::stripNode(layout, 2, 1), -50);
-    addParticle(problem, 20, 50, 4);
-    addParticle(problem, 230, 10, 8);
-}
 
 PlotCallbacks recordLegendIn(RecordingCanvas& canvas) {
     PlotCallbacks callbacks;
@@ -397,37 +381,6 @@ TEST(SvgCanvas, StreamedPictureIsTheSameInBoundedPieces) {
     EXPECT_EQ(pieces.text, held.document());
     EXPECT_GT(pieces.count, 5u);
     EXPECT_LT(pieces.largest, std::size_t{70000});
-}
-
-// Writes SVG pictures of the test problems when VELKOR_PICTURES_DIR names a folder, for a look.
-TEST(Pictures, WrittenOnRequest) {
-    const char* folder = std::getenv("VELKOR_PICTURES_DIR");
-    if (folder == nullptr) GTEST_SKIP() << "set VELKOR_PICTURES_DIR to write the pictures";
-    Problem problem;
-    makeWellStrip(problem);
-    SvgCanvas plan(800, 400, kSilver), graph(800, 600, kSilver);
-    drawContourPlot(problem, plan, 800, 400);
-    GraphChoices choices;
-    choices.CheckTop = true;
-    draw3DGraph(problem, graph, 800, 600, choices);
-    std::ofstream(std::string(folder) + "/well_strip_plan.svg") << plan.document();
-    std::ofstream(std::string(folder) + "/well_strip_3d.svg") << graph.document();
-
-    // The two printed pages, on pages of 800 by 1100 units.
-    struct SvgSink : PageSink {
-        SvgCanvas page{800, 1100};
-        bool beginDocument() override { return true; }
-        void newPage() override {}
-        void endDocument() override {}
-        int pageWidth() const override { return 800; }
-        int pageHeight() const override { return 1100; }
-        Canvas& canvas() override { return page; }
-    } contourPage, graphPage;
-    int pageCounter = 1;
-    printContourPage(problem, contourPage, pageCounter, 80, printScaleFactor(10));
-    print3DPage(problem, graphPage, pageCounter, 80, choices, printScaleFactor(10));
-    std::ofstream(std::string(folder) + "/well_strip_contour_page.svg") << contourPage.page.document();
-    std::ofstream(std::string(folder) + "/well_strip_3d_page.svg") << graphPage.page.document();
 }
 
 } // namespace

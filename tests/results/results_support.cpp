@@ -76,6 +76,20 @@ void addWell(Problem& problem, int32_t node, double q) {
     ++problem.NW;
 }
 
+void makeWellStrip(Problem& problem) {
+    StripLayout layout;
+    layout.nx = 4;
+    layout.ny = 2;
+    layout.lx = 400;
+    layout.ly = 100;
+    layout.top = 14; // confined upstream, unconfined downstream
+    layout.TM = 2000;
+    makeStrip(problem, layout);
+    addWell(problem, stripNode(layout, 2, 1), -50);
+    addParticle(problem, 20, 50, 4);
+    addParticle(problem, 230, 10, 8);
+}
+
 void StepRecorder::segment(int32_t particle, const TrackPoint& from, const TrackPoint& to) {
     steps.push_back(RecordedStep{false, particle, from, to});
 }

@@ -27,6 +27,10 @@ void makeStrip(Problem& problem, const StripLayout& layout);
 // Node index of grid point (i, j) of a strip.
 int32_t stripNode(const StripLayout& layout, int i, int j);
 
+// A strip of 400 by 100 m, confined upstream and unconfined downstream, with a pumping well in its
+// middle and two particles, one of them captured by the well.
+void makeWellStrip(Problem& problem);
+
 // The default problem with its stored heads (20, 20, 10) and velocities.
 void makeDefaultProblem(Problem& problem);
 

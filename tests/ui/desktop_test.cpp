@@ -314,39 +314,3 @@ TEST_F(DroppedFiles, OtherThingsAreRefused) {
     EXPECT_TRUE(dialogs.openRequests.empty());
     EXPECT_EQ(problemName(), "Default Datafile");
 }
-
-// Pictures for a person to look at (make screenshots): the File menu with recent files, and the
-// program with the head contours of an example, as the desktop's software centre shows it.
-class ScreenshotsDesktop : public ScreenshotTest {
-  protected:
-    // The screen as it is, windows and menus above them, cut to the rectangle.
-    void saveScreen(const char* name, const QRect& area) {
-        QCoreApplication::processEvents();
-        const QPixmap picture =
-            main().screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-        EXPECT_TRUE(picture.save(QDir(folder).filePath(QString::fromLatin1(name)))) << name;
-    }
-};
-
-TEST_F(ScreenshotsDesktop, FileMenuWithRecentFiles) {
-    for (const char* example : {"Val1.fem", "Val2.fem", "Val3.fem"})
-        openFile(exampleOrTestFile(example, "ui_square.fem"));
-    QMenuBar* bar = main().menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(main().FileMenu->menuAction()).center());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main().FileMenu));
-    QTest::qWait(200);
-    const QRect menu = main().FileMenu->geometry();
-    saveScreen("desktop_file_menu.png",
-               QRect(main().geometry().topLeft(), menu.bottomRight() + QPoint(60, 40)));
-    main().FileMenu->close();
-}
-
-TEST_F(ScreenshotsDesktop, GraphOfAPumpingWell) {
-    openFile(testData("plots_well_capture.fem"));
-    auto& graph = static_cast<PlotWindow&>(app->window(WindowId::Graph3D));
-    main().SpeedButton3dClick();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
-    waitForPicture(graph);
-    QTest::qWait(200);
-    saveScreen("desktop_3d_graph.png", main().screen()->geometry());
-}

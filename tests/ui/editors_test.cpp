@@ -167,6 +167,23 @@ TEST_F(BlockEditor, ClicksBeyondTheAreaLandOnItsBorder) {
     clickAtWorld(w, 800, 1100);
     ASSERT_EQ(problem().NA, 4);
     EXPECT_EQ(problem().nodes[3].Y, 1000);
+
+    // A dragged node is held to the area at its upper ends and at its lower ends.
+    const QRect picture(0, kEditorPanelHeight, w.width(), w.height() - kEditorPanelHeight);
+    ASSERT_TRUE(picture.contains(screenPointOf(w, 2040, 1040)));
+    ASSERT_TRUE(picture.contains(screenPointOf(w, -40, -40)));
+    click(w.SpeedButtonDrag);
+    pressAtWorld(w, 500, 0);
+    moveToWorld(w, 2040, 1040, Qt::LeftButton);
+    EXPECT_EQ(problem().nodes[2].X, 2000);
+    EXPECT_EQ(problem().nodes[2].Y, 1000);
+    EXPECT_EQ(text(w.EditX), "  2000.000");
+    EXPECT_EQ(text(w.EditY), "  1000.000");
+    moveToWorld(w, -40, -40, Qt::LeftButton);
+    EXPECT_EQ(problem().nodes[2].X, 0);
+    EXPECT_EQ(problem().nodes[2].Y, 0);
+    releaseAtWorld(w, -40, -40);
+    EXPECT_EQ(problem().nodes[2].X, 0);
 }
 
 TEST_F(BlockEditor, RubberBandLeavesNoTraceAndALineClosesABlock) {
@@ -255,7 +272,9 @@ TEST_F(BlockEditor, DragNodeMovesOneNodeAndTheBoxesFollow) {
     EXPECT_EQ(problem().nodes[1].X, clampedX(w, 300));
     EXPECT_EQ(problem().nodes[1].Y, clampedY(w, 800));
     EXPECT_FALSE(w.SpeedButtonDrag->isChecked());
-    EXPECT_FALSE(w.PanelXY->isVisible());
+    // The boxes stay with the node, for coordinates typed in.
+    EXPECT_TRUE(w.PanelXY->isVisible());
+    EXPECT_EQ(text(w.EditX), format("%10.3f", clampedX(w, 300)));
     EXPECT_FALSE(w.LabelOperation->isVisible());
     moveToWorld(w, 600, 900, Qt::LeftButton); // one node per press of the button
     EXPECT_EQ(problem().nodes[1].Y, clampedY(w, 800));
@@ -280,7 +299,7 @@ TEST_F(BlockEditor, BoxesTakeWhatWasTypedAndTheSecondExitHidesThePanel) {
     EXPECT_TRUE(w.PanelXY->isVisible());
     w.EditY->selectAll();
     QTest::keyClicks(w.EditY, QStringLiteral("x"));
-    QTest::keyClick(w.EditY, Qt::Key_Return);
+    QTest::keyClick(w.EditY, Qt::Key_Tab);
     EXPECT_EQ(problem().nodes[3].Y, 0);
     EXPECT_FALSE(w.PanelXY->isVisible());
     EXPECT_FALSE(w.LabelOperation->isVisible());
@@ -288,6 +307,63 @@ TEST_F(BlockEditor, BoxesTakeWhatWasTypedAndTheSecondExitHidesThePanel) {
     // The row of the node to come is no node of the problem yet: nothing to undo, nothing unsaved.
     EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo New"));
     EXPECT_FALSE(app->document.modified());
+}
+
+// The help promised that coordinates "may also be entered manually", but the boxes went at the
+// release and Enter only moved to the other box.
+TEST_F(BlockEditor, EnterInTheBoxesMovesTheDraggedNodeOrPlacesTheNewNodeAsOneStep) {
+    newProblem();
+    TFormEdit& w = blocks();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    click(w.SpeedButtonDrag);
+    pressAtWorld(w, 0, 500);
+    releaseAtWorld(w, 0, 500);
+    ASSERT_TRUE(w.PanelXY->isVisible());
+    EXPECT_EQ(text(w.EditX), "     0.000");
+    EXPECT_EQ(text(w.EditY), "   500.000");
+
+    auto typeAndEnter = [&](QLineEdit* box, const char* typedText) {
+        box->setFocus(Qt::MouseFocusReason);
+        box->selectAll();
+        QTest::keyClicks(box, QString::fromLatin1(typedText));
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    typeAndEnter(w.EditX, "2500"); // beyond LX
+    EXPECT_EQ(problem().nodes[1].X, 2000);
+    EXPECT_EQ(problem().nodes[1].Y, 500);
+    EXPECT_EQ(text(w.EditX), "  2000.000");
+    EXPECT_TRUE(w.PanelXY->isVisible());
+    EXPECT_TRUE(w.EditX->hasFocus()); // Enter stays in the box
+    EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo Move Node"));
+    // The picture shows the node where it went: block 1 now covers (1000, 200).
+    const ViewMapping view = w.viewMapping();
+    const QImage picture = w.grab().toImage();
+    EXPECT_EQ(picture.pixel(view.screenX(1000), view.screenY(200)),
+              picture.pixel(view.screenX(200), view.screenY(30))); // inside the block before and after
+    EXPECT_NE(picture.pixel(view.screenX(1000), view.screenY(200)) & 0xFFFFFFu, 0xFFFFFFu);
+    main().Undo1->trigger();
+    EXPECT_EQ(problem().nodes[1].X, 0);
+    main().Redo1->trigger();
+    EXPECT_EQ(problem().nodes[1].X, 2000);
+    typeAndEnter(w.EditX, "-3"); // below 0
+    EXPECT_EQ(problem().nodes[1].X, 0);
+    EXPECT_EQ(problem().NA, 3);
+
+    // New Node: Enter places the node at the typed point as a click there would, one step.
+    click(w.SpeedButtonNode);
+    moveToWorld(w, 1500, 800);
+    ASSERT_TRUE(w.PanelXY->isVisible());
+    typeAndEnter(w.EditX, "1800");
+    EXPECT_EQ(problem().NA, 4);
+    EXPECT_EQ(problem().NB, 2);
+    EXPECT_EQ(problem().nodes[3].X, 1800);
+    EXPECT_EQ(format("%10.3f", problem().nodes[3].Y),
+              format("%10.3f", clampedY(w, 800))); // as the box showed
+    EXPECT_FALSE(w.SpeedButtonNode->isChecked());
+    EXPECT_FALSE(w.PanelXY->isVisible());
+    EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo New Node"));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(BlockEditor, OpeningShowsTheBlocksAsTheMeshAndClosingResetsTheModes) {

@@ -99,7 +99,10 @@ TEST_F(ExportCommand, AnUnknownReferenceIsRefusedBeforeAnythingIsWritten) {
     choose(main().Export1);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].fileName, "Val1.gpkg");
-    EXPECT_EQ(fileText(path("val1.gpkg")).rfind("SQLite format 3", 0), 0u);
+    // A GeoPackage by its signature: an SQLite file whose application id is "GPKG".
+    const std::string gpkg = fileText(path("val1.gpkg"));
+    EXPECT_EQ(gpkg.substr(0, 16), std::string("SQLite format 3\0", 16));
+    EXPECT_EQ(gpkg.substr(68, 4), "GPKG");
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1], "Written: " + path("val1.gpkg"));
 }

@@ -106,13 +106,4 @@ TEST_F(FastSolverOption, ClosingTheWindowDuringAFastSolveEndsTheProgram) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-using ScreenshotsFastSolver = ScreenshotTest;
-
-TEST_F(ScreenshotsFastSolver, OptionsWithTheFastSolverChosen) {
-    click(main().SpeedButtonOptions);
-    TFormOpt& options = static_cast<TFormOpt&>(app->window(WindowId::Options));
-    QTest::mouseClick(options.CheckFastSolver, Qt::LeftButton);
-    save("options_fast_solver.png", &options);
-}
-
 } // namespace

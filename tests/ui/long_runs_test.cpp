@@ -22,6 +22,7 @@
 #include "plots_support.h"
 #include "tables_support.h"
 #include "ui/contours_window.h"
+#include "ui/options_window.h"
 #include "ui/print_command.h"
 #include "ui_support.h"
 
@@ -58,6 +59,10 @@ class LongRuns : public TableWindows {
         EXPECT_FALSE(main().Undo1->isEnabled());
         // The grids show their values but take no typing.
         EXPECT_EQ(main().GeneralGrid->cellEditor(), nullptr);
+        // The options the run reads wait as well.
+        auto& options = static_cast<TFormOpt&>(app->window(WindowId::Options));
+        for (QWidget* panel : {options.PanelSolution, options.PanelPrint, options.Panel3D})
+            EXPECT_FALSE(panel->isEnabled());
     }
     // After it: everything is at hand again.
     void expectFree() {
@@ -66,6 +71,9 @@ class LongRuns : public TableWindows {
         EXPECT_EQ(main().SpeedButtonOpen->toolTip(), QStringLiteral("Open"));
         EXPECT_TRUE(main().Open1->isEnabled());
         EXPECT_NE(main().GeneralGrid->cellEditor(), nullptr);
+        auto& options = static_cast<TFormOpt&>(app->window(WindowId::Options));
+        for (QWidget* panel : {options.PanelSolution, options.PanelPrint, options.Panel3D})
+            EXPECT_TRUE(panel->isEnabled());
     }
 };
 

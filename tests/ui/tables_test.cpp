@@ -232,11 +232,10 @@ TEST_F(NodesWindow, WindowLayoutFollowsTheRowsAndTheScreen) {
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
     // Three nodes: all rows shown, no scroll bar; columns with their lines and the frame.
     EXPECT_EQ(window.grid().geometry(), QRect(0, 25, 580, 4 * 17 + 2));
-    EXPECT_EQ(window.size(), QSize(580, 25 + 4 * 17 + 2));
+    EXPECT_EQ(window.frameGeometry().size(), QSize(584, 4 * 17 + 2 + 56)); // the frame included
     EXPECT_FALSE(window.grid().scrollBar()->isVisible());
     const QSize screen = window.screen()->geometry().size();
     EXPECT_EQ(window.pos(), QPoint(screen.width() - 584 - 30, static_cast<int>(0.4 * screen.height())));
-    EXPECT_EQ(window.SpeedButtonHelp->geometry(), QRect(580 - 26, 0, 25, 25));
 
     QTest::mouseClick(window.SpeedButtonHelp, Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -346,12 +345,12 @@ TEST_F(SoilsWindow, ClosingKeepsTheTypedValueAndTwentyFiveBlocksScroll) {
     problem().NB = 20;
     open(main().SpeedButtonSoils, WindowId::Properties);
     EXPECT_EQ(window.grid().cellText(SoilK, 1), "    1.000000");
-    EXPECT_EQ(window.width(), 467);
+    EXPECT_EQ(window.frameGeometry().width(), 467 + 4);
     EXPECT_FALSE(window.grid().scrollBar()->isVisible());
     window.close();
     problem().NB = 25;
     open(main().SpeedButtonSoils, WindowId::Properties);
-    EXPECT_EQ(window.width(), 467 + 18);
+    EXPECT_EQ(window.frameGeometry().width(), 467 + 18 + 4);
     EXPECT_EQ(window.grid().height(), 359);
     EXPECT_TRUE(window.grid().scrollBar()->isVisible());
     EXPECT_EQ(window.grid().visibleRows(), 20);
@@ -435,7 +434,7 @@ TEST_F(ParticlesWindow, StartPointsStayInTheAreaAndAboveTheBottom) {
     typeIntoCell(general, QStringLiteral("1"));
     pressKey(general, Qt::Key_Return);
     ASSERT_EQ(problem().NP, 1);
-    EXPECT_EQ(window.height(), 25 + 2 * 17 + 2);
+    EXPECT_EQ(window.frameGeometry().height(), 2 * 17 + 2 + 56);
 
     // One row: Enter comes back to the same cell and stores what was typed.
     window.activateWindow();

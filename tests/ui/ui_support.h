@@ -28,6 +28,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/application.h"
@@ -234,29 +235,23 @@ class ProgramTest : public ::testing::Test {
     int endRequests = 0;
 };
 
-// Pictures of windows for a person to look at: run by `make screenshots` on a virtual screen
-// with VELKOR_SCREENSHOT_DIR naming the folder; skipped in the ordinary test run. Suites derived
-// from it are named Screenshots... so that the script finds them.
-class ScreenshotTest : public ProgramTest {
+// Counts the paint events a widget receives: a change that must be seen gives at least one.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
   protected:
-    void SetUp() override {
-        const char* directory = std::getenv("VELKOR_SCREENSHOT_DIR");
-        if (!directory || !*directory) GTEST_SKIP() << "VELKOR_SCREENSHOT_DIR not set";
-        folder = QString::fromLocal8Bit(directory);
-        QDir().mkpath(folder);
-        ProgramTest::SetUp();
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
     }
-
-    // Saves a picture of the widget (the main window by default) as name (a .png file name).
-    void save(const char* name, QWidget* widget = nullptr) {
-        QCoreApplication::processEvents();
-        const QPixmap picture = (widget ? widget : static_cast<QWidget*>(&main()))->grab();
-        const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(picture.save(path)) << name;
-    }
-
-    QString folder;
 };
+
+// The first bytes of a file, to tell its format by its signature.
+inline bool fileStartsWith(const std::string& path, std::string_view signature) {
+    return fileText(path).substr(0, signature.size()) == signature;
+}
 
 inline std::string exampleOrTestFile(const char* example, const char* fallback) {
     const std::string path = std::string(VELKOR_EXAMPLES_DIR) + "/" + example;

@@ -1,7 +1,10 @@
 // The Water Budget window: shown by its button and menu item, the budget of the solved Val3 example
 // in the window's text, the out-of-date line after a change, "Solve first." without a solution,
 // worked out when the problem changes and never for a repaint.
+#include <QFontInfo>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <string>
 
@@ -53,6 +56,16 @@ TEST_F(WaterBudgetWindow, ShowsTheBudgetOfTheSolvedExample) {
     EXPECT_FALSE(shows("Solve first.")) << text;
     // In the fixed-pitch face of the program, every flow column under its heading.
     EXPECT_EQ(QFontInfo(budget().BudgetText->font()).fixedPitch(), true);
+    // The headings of the parts in bold, the lines of figures not.
+    for (QTextBlock block = budget().BudgetText->document()->begin(); block.isValid(); block = block.next()) {
+        const QString line = block.text();
+        const bool heading = line == QStringLiteral("Wells") || line == QStringLiteral("Infiltration") ||
+                             line == QStringLiteral("Totals") ||
+                             line.startsWith(QStringLiteral("Boundaries:"));
+        if (line.trimmed().isEmpty()) continue;
+        EXPECT_EQ(block.begin().fragment().charFormat().fontWeight() == QFont::Bold, heading)
+            << line.toStdString();
+    }
 
     // The help states the sign convention.
     click(budget().SpeedButtonHelp);

@@ -7,11 +7,11 @@
 #include "editors_support.h"
 #include "mesh/refinement.h"
 #include "plots_support.h"
+#include "screenshot_support.h"
 #include "solver/solve_command.h"
 #include "ui/contours_window.h"
 #include "ui/manual_window.h"
 #include "ui/options_window.h"
-#include "ui_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

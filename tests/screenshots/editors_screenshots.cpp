@@ -4,7 +4,7 @@
 #include <QToolButton>
 
 #include "editors_support.h"
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

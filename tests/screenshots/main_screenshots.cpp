@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "ui_support.h"
+#include "screenshot_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

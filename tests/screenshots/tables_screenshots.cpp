@@ -2,9 +2,9 @@
 // screenshots).
 #include <QToolButton>
 
+#include "screenshot_support.h"
 #include "ui/table_grid.h"
 #include "ui/table_window.h"
-#include "ui_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

@@ -3,10 +3,10 @@
 #include <QPlainTextEdit>
 
 #include "editors_support.h"
+#include "screenshot_support.h"
 #include "ui/budget_window.h"
 #include "ui/options_window.h"
 #include "ui/settings_dialogs.h"
-#include "ui_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

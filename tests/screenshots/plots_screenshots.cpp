@@ -3,10 +3,10 @@
 #include <QSlider>
 
 #include "plots_support.h"
+#include "screenshot_support.h"
 #include "ui/contours_window.h"
 #include "ui/graph3d_window.h"
 #include "ui/options_window.h"
-#include "ui_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;

@@ -5,8 +5,8 @@
 #include <QProcess>
 
 #include "pdf/manual_pdf.h"
+#include "screenshot_support.h"
 #include "ui/manual_window.h"
-#include "ui_support.h"
 
 using namespace velkor;
 using namespace velkor::testing;
