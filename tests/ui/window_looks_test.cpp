@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "editors_support.h"
+#include "paint/qt_canvas.h"
 #include "plots_support.h"
 #include "results/contour_plot.h"
 #include "ui/budget_window.h"
@@ -28,7 +29,6 @@
 #include "ui/graph3d_window.h"
 #include "ui/manual_window.h"
 #include "ui/options_window.h"
-#include "ui/qt_canvas.h"
 #include "ui/tool_glyphs.h"
 #include "ui_support.h"
 
