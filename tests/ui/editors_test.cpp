@@ -102,6 +102,7 @@ TEST_F(BlockEditor, NewShowsTheDefaultBlockOnTopWithEveryModeOff) {
     EXPECT_FALSE(w.PanelXY->isVisible());
     EXPECT_FALSE(w.LabelOperation->isVisible());
     EXPECT_EQ(w.PanelXY->x(), static_cast<int>(0.55 * w.width()));
+    EXPECT_EQ(w.LabelOperation->x(), static_cast<int>(0.45 * w.width()));
     EXPECT_EQ(countsOf(problem()), (Counts{3, 1, 3, 1, 0}));
 }
 

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolButton>
 
 #include <functional>
@@ -114,6 +115,23 @@ TEST_F(TableWindowLook, EveryWindowAtItsSizeAndPlaceInItsColoursOpeningOnItsFirs
                           QPoint(20, static_cast<int>(0.45 * h)), 1);
     TableWindow& nodes = open(main().SpeedButtonNode, WindowId::Nodes);
     EXPECT_TRUE(nodes.grid().scrollBar()->isVisible());
+
+    // The text of a cell starts at its left side: its last dark pixel is where the text, laid out
+    // from the left margin, ends.
+    TableGrid& grid = nodes.grid();
+    const QImage image = grid.view()->viewport()->grab().toImage();
+    const QFontMetrics metrics(grid.view()->font());
+    const int margin = grid.view()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid.view()) + 1;
+    for (int col = 0; col < grid.form()->columnCount(); ++col) {
+        const QRect cell = grid.view()->visualRect(grid.view()->model()->index(grid.viewRow(2), col));
+        const QString text = QString::fromStdString(grid.cellText(col, 2));
+        int lastDark = -1;
+        for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+            for (int x = cell.left() + 1; x < cell.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) lastDark = std::max(lastDark, x);
+        EXPECT_NEAR(lastDark, cell.left() + margin + metrics.horizontalAdvance(text), 3)
+            << "column " << col << " '" << text.toStdString() << "'";
+    }
 }
 
 using TableColumns = TableLook;

@@ -260,6 +260,29 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
     EXPECT_EQ(w.picture(), unzoomed);
     // Val1 has three particles: the zoomed drawings replayed the first run.
     EXPECT_GT(w.keptTrackSteps(), 0u);
+
+    // Another problem is shown whole, also when it comes back by Undo with the window open: the
+    // zoom of the one before does not carry over.
+    const auto expectWholePlan = [&] {
+        waitForPicture(w);
+        QImage whole(w.size(), QImage::Format_RGB32);
+        whole.fill(QColor(0xC0, 0xC0, 0xC0));
+        {
+            QPainter painter(&whole);
+            QtCanvas canvas(painter);
+            drawContourPlot(problem(), canvas, w.width(), w.height());
+        }
+        EXPECT_EQ(w.picture(), whole);
+    };
+    openFile(std::string(VELKOR_EXAMPLES_DIR) + "/Val3.fem");
+    showContours();
+    expectWholePlan();
+    wheelAt(w, cursor, 3);
+    waitForPicture(w);
+    main().Undo1->trigger();
+    ASSERT_TRUE(w.isVisible());
+    ASSERT_EQ(problem().fileName, "Val1.fem");
+    expectWholePlan();
 }
 
 TEST_F(ContourViews, LabelsFromTheOptionsWindowInTheSavedPicture) {
