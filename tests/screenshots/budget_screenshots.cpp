@@ -19,7 +19,7 @@ using ScreenshotsBudget = ScreenshotTest;
 
 TEST_F(ScreenshotsBudget, WaterBudgetOfVal3) {
     openFile(std::string(VELKOR_EXAMPLES_DIR) + "/Val3.fem");
-    QTest::mouseClick(main().SpeedButtonCalc, Qt::LeftButton);
+    click(main().SpeedButtonCalc); // waits for the solve, which runs beside the windows
     QTest::mouseClick(main().SpeedButtonBudget, Qt::LeftButton);
     auto& budget = static_cast<TFormBudget&>(app->window(WindowId::WaterBudget));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&budget));
