@@ -179,8 +179,15 @@ TEST_F(PlotWindows, PanelWithHelpAtItsRightEnd) {
     QTest::mouseClick(contours().SpeedButtonHelp, Qt::LeftButton);
     QTest::mouseClick(graph().SpeedButtonHelp, Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0].rfind("Contours\n\nThis window shows the contours", 0), 0u);
-    EXPECT_EQ(dialogs.messages[1].rfind("3D-Graph\n\nThis window shows a 3D-graph", 0), 0u);
+    EXPECT_EQ(dialogs.messages[0], "Contours\n\n"
+                                   "This window shows the contours of the groundwater head, and pathlines "
+                                   "of the particles, if NP > 0.");
+    EXPECT_EQ(dialogs.messages[1],
+              "3D-Graph\n\n"
+              "This window shows a 3D-graph of the groundwater head.\n\n"
+              "The figure may show the groundwater table, contours of the groundwater head, the bottom of "
+              "the aquifer and the top of the aquifer, depending on the values of parameters set in the "
+              "OPTIONS window.  If NP>0 the pathlines of particles will be traced.");
 }
 
 TEST_F(PlotWindows, PictureIsKeptUntilWhatItShowsChangesAndResizesDrawOnce) {

@@ -34,6 +34,22 @@ int occurrences(const std::string& text, const std::string& what) {
     return count;
 }
 
+// The title in the document's properties, as pdfinfo reads it.
+std::string pdfTitle(const std::string& path) {
+    std::string info;
+    if (FILE* pipe = popen(("pdfinfo '" + path + "' 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            info.append(buffer, n);
+        pclose(pipe);
+    }
+    const std::size_t line = info.find("Title:");
+    if (line == std::string::npos) return {};
+    const std::size_t start = info.find_first_not_of(' ', line + 6);
+    return info.substr(start, info.find('\n', start) - start);
+}
+
 // The text with every run of blanks made one: pdftotext places columns as it measures them.
 std::string squeezed(const std::string& text) {
     std::string out;
@@ -112,6 +128,8 @@ TEST_F(PrintCommand, EachBoxOfTheOptionsWindowPrintsItsOwnItem) {
                                                                                      << firstPage;
         EXPECT_NE(firstPage.find("Page 1"), std::string::npos) << item;
         if (item == 0) {
+            // The document's title names the program and the problem.
+            EXPECT_EQ(pdfTitle(path), "VELKOR : " + problem().problemName);
             // Every count of the general data its own.
             const Problem& p = problem();
             ASSERT_NE(p.NW, p.NP);

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,19 @@ TEST_F(TableGridTest, RowsBelowTheScreenAreReachedByKeysAndTheScrollBar) {
 
     QTest::keyClick(grid.cellEditor(), Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(grid.row(), 9);
+    EXPECT_EQ(grid.topRow(), 7);
+
+    // A notch of the mouse wheel scrolls three rows, up or down.
+    const auto wheel = [&](int delta) {
+        QWidget* viewport = grid.view()->viewport();
+        const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(viewport, &event);
+    };
+    wheel(120);
+    EXPECT_EQ(grid.topRow(), 4);
+    wheel(-120);
     EXPECT_EQ(grid.topRow(), 7);
 }
 

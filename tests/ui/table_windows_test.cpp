@@ -115,6 +115,15 @@ TEST_F(TableWindowLook, EveryWindowAtItsSizeAndPlaceInItsColoursOpeningOnItsFirs
                           QPoint(20, static_cast<int>(0.45 * h)), 1);
     TableWindow& nodes = open(main().SpeedButtonNode, WindowId::Nodes);
     EXPECT_TRUE(nodes.grid().scrollBar()->isVisible());
+    // The paging buttons from the left, each at its place with its hint.
+    const std::pair<QToolButton*, const char*> paging[] = {{nodes.SpeedButtonEnd, "End of List"},
+                                                           {nodes.SpeedButtonDown, "Down"},
+                                                           {nodes.SpeedButtonUp, "Up"},
+                                                           {nodes.SpeedButtonBegin, "Begin of List"}};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(nodes.childAt(QPoint(25 * k + 12, 12)), paging[k].first) << paging[k].second;
+        EXPECT_EQ(paging[k].first->toolTip(), QString::fromLatin1(paging[k].second));
+    }
 
     // The text of a cell starts at its left side: its last dark pixel is where the text, laid out
     // from the left margin, ends.

@@ -242,9 +242,24 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
     mouseAt(w, QEvent::MouseMove, QPoint(420, 240), Qt::NoButton, Qt::NoButton);
     const double x = after.worldX(420), y = after.worldY(240);
     const QString shown = w.LabelCursor->text();
-    EXPECT_TRUE(shown.startsWith(QString::fromStdString(
-        format("x = %.3f m   y = %.3f m   F = %.3f m   element ", x, y, 15 - 0.005 * x))))
-        << shown.toStdString();
+    const QString lead = QString::fromStdString(
+        format("x = %.3f m   y = %.3f m   F = %.3f m   element ", x, y, 15 - 0.005 * x));
+    EXPECT_TRUE(shown.startsWith(lead)) << shown.toStdString();
+    // The element is numbered as the Elements table numbers it (from 1), and it holds the point.
+    const int shownElement = shown.mid(lead.size()).toInt();
+    ASSERT_GE(shownElement, 1);
+    ASSERT_LE(shownElement, problem().NM);
+    const Element& e = problem().elements[static_cast<std::size_t>(shownElement - 1)];
+    const Node* corner[3];
+    for (int k = 0; k < 3; ++k)
+        corner[k] = &problem().nodes[static_cast<std::size_t>(e.node[k])];
+    const auto side = [&](int a, int b) {
+        return (corner[b]->X - corner[a]->X) * (y - corner[a]->Y) -
+               (corner[b]->Y - corner[a]->Y) * (x - corner[a]->X);
+    };
+    const double s0 = side(0, 1), s1 = side(1, 2), s2 = side(2, 0);
+    EXPECT_TRUE((s0 >= -1e-9 && s1 >= -1e-9 && s2 >= -1e-9) || (s0 <= 1e-9 && s1 <= 1e-9 && s2 <= 1e-9))
+        << "element " << shownElement << " does not hold the point";
 
     // A left drag (no tool here) pans; Home and the Fit button bring back the picture without zoom.
     drag(w, Qt::LeftButton, QPoint(420, 240), QPoint(300, 260));
