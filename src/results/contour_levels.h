@@ -39,6 +39,23 @@ bool contourSegment(const double x[3], const double y[3], const double f[3], dou
 void crossingLevelRange(const std::vector<double>& levels, const double f[3], std::size_t& first,
                         std::size_t& last);
 
+// The corners of an element: their coordinates and heads.
+struct ElementCorners {
+    double x[3], y[3], f[3];
+};
+
+inline ElementCorners cornersOf(const Problem& problem, int32_t m) {
+    const Element& e = problem.elements[idx(m)];
+    ElementCorners c;
+    for (int k = 0; k < 3; ++k) {
+        const Node& node = problem.nodes[idx(e.node[k])];
+        c.x[k] = node.X;
+        c.y[k] = node.Y;
+        c.f[k] = node.F;
+    }
+    return c;
+}
+
 // Visits the contour segments of every element in table order, and within an element the levels
 // in rising order, as the plots draw them: visit(level index, segment). Elements whose nodes lie
 // outside the node table are passed over.
@@ -47,19 +64,12 @@ void forEachContourSegment(const Problem& problem, const std::vector<double>& le
     const int32_t elements = problem.usedElementCount();
     for (int32_t m = 0; m < elements; ++m) {
         if (!elementNodesUsable(problem, m)) continue;
-        const Element& e = problem.elements[idx(m)];
-        double x[3], y[3], f[3];
-        for (int k = 0; k < 3; ++k) {
-            const Node& node = problem.nodes[idx(e.node[k])];
-            x[k] = node.X;
-            y[k] = node.Y;
-            f[k] = node.F;
-        }
+        const ElementCorners c = cornersOf(problem, m);
         std::size_t first = 0, last = 0;
-        crossingLevelRange(levels, f, first, last);
+        crossingLevelRange(levels, c.f, first, last);
         for (std::size_t k = first; k < last; ++k) {
             ContourSegment segment;
-            if (contourSegment(x, y, f, levels[k], segment)) visit(k, segment);
+            if (contourSegment(c.x, c.y, c.f, levels[k], segment)) visit(k, segment);
         }
     }
 }

@@ -233,18 +233,13 @@ void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, cons
                 if (!placeElement(problem, m, view, detail, placed)) continue;
             }
             const Element& e = problem.elements[idx(m)];
-            double x[3], y[3], f[3];
-            for (int k = 0; k < 3; ++k) {
-                const Node& node = problem.nodes[idx(e.node[k])];
-                x[k] = node.X;
-                y[k] = node.Y;
-                f[k] = node.F;
-            }
+            const ElementCorners c = cornersOf(problem, m);
+            const double(&f)[3] = c.f;
             std::size_t first = 0, last = 0;
             crossingLevelRange(levels.levels, f, first, last);
             for (std::size_t k = first; k < last; ++k) {
                 ContourSegment segment;
-                if (!contourSegment(x, y, f, levels.levels[k], segment)) continue;
+                if (!contourSegment(c.x, c.y, f, levels.levels[k], segment)) continue;
                 CanvasPoint a, b;
                 if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
                     canvas.line(a.x, a.y, b.x, b.y);
