@@ -10,6 +10,7 @@
 #include "editors/editor_drawing.h"
 #include "editors_support.h"
 #include "io/datafile.h"
+#include "model/general_data.h"
 #include "model/number_text.h"
 #include "paint/qt_canvas.h"
 #include "ui/editor_window.h"
@@ -365,6 +366,27 @@ TEST_F(BlockEditor, EnterInTheBoxesMovesTheDraggedNodeOrPlacesTheNewNodeAsOneSte
     EXPECT_FALSE(w.PanelXY->isVisible());
     EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo New Node"));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A size of the plan that comes back by Undo while Edit Blocks is open is drawn at once.
+TEST_F(BlockEditor, UndoOfThePlanSizeRedrawsTheBlocks) {
+    newProblem();
+    TableGrid& grid = *main().GeneralGrid;
+    grid.setCurrentCell(1, static_cast<int>(GeneralRow::LX));
+    const double before = problem().LX;
+    typeIntoCell(grid, QStringLiteral("1500"));
+    pressKey(grid, Qt::Key_Return);
+    ASSERT_EQ(problem().LX, 1500);
+    ASSERT_NE(before, 1500);
+    click(main().SpeedButtonEdit);
+    ASSERT_TRUE(blocks().isVisible());
+    QCoreApplication::processEvents();
+    PaintCounter paints(&blocks());
+    main().Undo1->trigger();
+    ASSERT_EQ(problem().LX, before);
+    ASSERT_TRUE(blocks().isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.paints, 0);
 }
 
 TEST_F(BlockEditor, OpeningShowsTheBlocksAsTheMeshAndClosingResetsTheModes) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageSize>
+#include <QPaintEvent>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
@@ -200,9 +201,21 @@ TEST_F(ManualWindow, PageListHoldsTypedNumbersToThePages) {
     EXPECT_EQ(list.currentText(), QStringLiteral(" 1"));
     EXPECT_EQ(list.count(), 14); // nothing typed was added to the list
 
-    // The arrow key steps through the items.
+    // The arrow key steps through the items, and the window paints the page it shows anew.
+    struct PaintedRegion : QObject {
+        QRegion region;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } painted;
+    QCoreApplication::processEvents();
+    manual().installEventFilter(&painted);
     QTest::keyClick(list.lineEdit(), Qt::Key_Down);
     EXPECT_EQ(manual().currentPage(), 2);
+    QCoreApplication::processEvents();
+    manual().removeEventFilter(&painted);
+    EXPECT_TRUE(painted.region.contains(QPoint(manual().width() / 2, manual().height() / 2)));
 
     // The page survives hiding and showing.
     typePage(QStringLiteral("9"));
