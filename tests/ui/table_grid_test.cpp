@@ -203,6 +203,15 @@ TEST_F(TableGridTest, RowsBelowTheScreenAreReachedByKeysAndTheScrollBar) {
     EXPECT_EQ(grid.topRow(), 4);
     wheel(-120);
     EXPECT_EQ(grid.topRow(), 7);
+
+    // Page Down and Page Up move the cursor by the rows on the screen.
+    grid.setCurrentCell(1, 1);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_PageDown);
+    EXPECT_EQ(grid.row(), 4);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_PageDown);
+    EXPECT_EQ(grid.row(), 7);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_PageUp);
+    EXPECT_EQ(grid.row(), 4);
 }
 
 TEST_F(TableGridTest, AMillionRowsCostNoMoreThanTheScreen) {

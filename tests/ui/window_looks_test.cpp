@@ -238,7 +238,21 @@ TEST_F(OptionsLook, FrameColoursAndTheSettingsShownWhenItOpens) {
     app->options.CheckWater = false;
     app->options.CheckTop = true;
     app->options.AngleScale = 9;
+    // Neighbouring boxes set unlike each other, so that a box showing its neighbour's setting shows.
+    app->options.CheckPreconditioner = true;
+    app->options.CheckGeneral = false;
+    app->options.CheckNodes = true;
+    app->options.CheckContours = true;
+    app->options.CheckBudget = true;
+    app->options.CheckLabelContours = true;
     open();
+    const std::vector<std::pair<QCheckBox*, bool>> reopened = {
+        {w.CheckPreconditioner, true}, {w.CheckFastSolver, false}, {w.CheckGeneral, false},
+        {w.CheckNodes, true},          {w.CheckElements, false},   {w.CheckMesh, false},
+        {w.CheckContours, true},       {w.Check3D, false},         {w.CheckBudget, true},
+        {w.CheckLabelContours, true},  {w.CheckScaleBar, false}};
+    for (const auto& [box, checked] : reopened)
+        EXPECT_EQ(box->isChecked(), checked) << box->text().toStdString();
     EXPECT_FALSE(w.CheckWater->isChecked());
     EXPECT_TRUE(w.CheckCont->isChecked());
     EXPECT_TRUE(w.CheckBottom->isChecked());
@@ -392,9 +406,28 @@ TEST_F(EditorLook, BlocksAndMeshInTheirColoursAtTheirPlaceWithEveryModeOff) {
     expectModesOffWhenShownAgain(mesh, main().SpeedButtonMesh,
                                  {mesh.SpeedButtonNode, mesh.SpeedButtonSetNodes});
     EXPECT_FALSE(mesh.SpeedButtonSplit4->isChecked());
-    // Split 2 and Split 4, each alone, on one element.
+    // The tool buttons from the left, each at its place with its hint, in both editors.
+    const std::pair<QToolButton*, const char*> meshTools[] = {{mesh.SpeedButtonNode, "Add Well"},
+                                                              {mesh.SpeedButtonSplit2, "Split 2"},
+                                                              {mesh.SpeedButtonSplit4, "Split 4"},
+                                                              {mesh.SpeedButtonSetNodes, "Set Nodes"}};
+    TFormEdit& blocks = blockEditorOf(*app);
+    const std::pair<QToolButton*, const char*> blockTools[] = {{blocks.SpeedButtonDrag, "Drag Node"},
+                                                               {blocks.SpeedButtonNode, "New Node"},
+                                                               {blocks.SpeedButtonLine, "New Line"}};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(meshTools[k].first->x(), 25 * k) << meshTools[k].second;
+        EXPECT_EQ(meshTools[k].first->toolTip(), QString::fromLatin1(meshTools[k].second));
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(blockTools[k].first->x(), 25 * k) << blockTools[k].second;
+        EXPECT_EQ(blockTools[k].first->toolTip(), QString::fromLatin1(blockTools[k].second));
+    }
+    // Split 2 and Split 4, each alone, on one element; Split 2 is a command, not a mode: it does
+    // not stay down.
     click(mesh.SpeedButtonSplit2);
     EXPECT_EQ(mesh.LabelOperation->text(), QStringLiteral("Split 2 : 4 Nodes, 2 Elements"));
+    EXPECT_FALSE(mesh.SpeedButtonSplit2->isChecked());
     main().Undo1->trigger();
     click(mesh.SpeedButtonSplit4);
     EXPECT_EQ(mesh.LabelOperation->text(), QStringLiteral("Split 4 : 6 Nodes, 4 Elements"));
