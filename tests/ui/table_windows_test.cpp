@@ -77,6 +77,12 @@ class TableLook : public TableWindows {
         }
     }
 
+    // Types each value into its column of one row, leaving each cell with Enter.
+    void enterRow(TableGrid& grid, int row, std::initializer_list<std::pair<int, const char*>> values) {
+        for (const auto& [col, text] : values)
+            enter(grid, col, row, text);
+    }
+
     // Types a value into a cell, leaves it with Enter, and gives back what the cell then shows.
     std::string typed(TableGrid& grid, int col, int row, const char* text) {
         enter(grid, col, row, text);
@@ -130,7 +136,8 @@ TEST_F(TableWindowLook, EveryWindowAtItsSizeAndPlaceInItsColoursOpeningOnItsFirs
     TableGrid& grid = nodes.grid();
     const QImage image = grid.view()->viewport()->grab().toImage();
     const QFontMetrics metrics(grid.view()->font());
-    const int margin = grid.view()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid.view()) + 1;
+    const int margin =
+        grid.view()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid.view()) + 1;
     for (int col = 0; col < grid.form()->columnCount(); ++col) {
         const QRect cell = grid.view()->visualRect(grid.view()->model()->index(grid.viewRow(2), col));
         const QString text = QString::fromStdString(grid.cellText(col, 2));
@@ -159,13 +166,14 @@ TEST_F(TableColumns, EveryEditableColumnHeldAtBothEndsIntoItsOwnField) {
     EXPECT_EQ(typed(nodes, NodeB, 4, "-2"), "   0.000");
     EXPECT_EQ(typed(nodes, NodeType, 4, "-4"), "   0");
     EXPECT_EQ(typed(nodes, NodeType, 4, "7"), "   1");
-    enter(nodes, NodeX, 4, "111");
-    enter(nodes, NodeY, 4, "222");
-    enter(nodes, NodeB, 4, "3");
-    enter(nodes, NodeT, 4, "44");
-    enter(nodes, NodeF, 4, "55");
-    enter(nodes, NodeQ, 4, "66");
-    enter(nodes, NodeType, 4, "0");
+    enterRow(nodes, 4,
+             {{NodeX, "111"},
+              {NodeY, "222"},
+              {NodeB, "3"},
+              {NodeT, "44"},
+              {NodeF, "55"},
+              {NodeQ, "66"},
+              {NodeType, "0"}});
     const Node& n = p.nodes[3];
     EXPECT_EQ(n.X, 111);
     EXPECT_EQ(n.Y, 222);
@@ -184,10 +192,7 @@ TEST_F(TableColumns, EveryEditableColumnHeldAtBothEndsIntoItsOwnField) {
     EXPECT_EQ(typed(elements, 1, 2, "0"), "       1");
     EXPECT_EQ(typed(elements, 4, 2, "7"), "       2"); // above NB
     EXPECT_EQ(typed(elements, 4, 2, "-1"), "       1");
-    enter(elements, 1, 2, "2");
-    enter(elements, 2, 2, "3");
-    enter(elements, 3, 2, "4");
-    enter(elements, 4, 2, "2");
+    enterRow(elements, 2, {{1, "2"}, {2, "3"}, {3, "4"}, {4, "2"}});
     EXPECT_EQ(p.elements[1].node[0], 1);
     EXPECT_EQ(p.elements[1].node[1], 2);
     EXPECT_EQ(p.elements[1].node[2], 3);
@@ -200,10 +205,7 @@ TEST_F(TableColumns, EveryEditableColumnHeldAtBothEndsIntoItsOwnField) {
     EXPECT_EQ(typed(soils, SoilR, 2, "0.5"), "    1.000000");
     EXPECT_EQ(typed(soils, SoilI, 2, "2"), "    2.000000"); // no bound either way
     EXPECT_EQ(typed(soils, SoilI, 2, "-0.25"), "   -0.250000");
-    enter(soils, SoilK, 2, "7.5");
-    enter(soils, SoilN, 2, "0.35");
-    enter(soils, SoilR, 2, "2.5");
-    enter(soils, SoilI, 2, "0.002");
+    enterRow(soils, 2, {{SoilK, "7.5"}, {SoilN, "0.35"}, {SoilR, "2.5"}, {SoilI, "0.002"}});
     const Soil& soil = p.soils[1];
     EXPECT_EQ(soil.K, 7.5);
     EXPECT_EQ(soil.n, 0.35);
@@ -215,9 +217,7 @@ TEST_F(TableColumns, EveryEditableColumnHeldAtBothEndsIntoItsOwnField) {
     EXPECT_EQ(typed(wells, WellF, 1, "-10"), "     -1.250"); // held to the bottom of node 5
     EXPECT_EQ(typed(wells, WellType, 1, "5"), "   1");
     EXPECT_EQ(typed(wells, WellType, 1, "-2"), "   0");
-    enter(wells, WellF, 1, "17");
-    enter(wells, WellQ, 1, "-250.5");
-    enter(wells, WellType, 1, "1");
+    enterRow(wells, 1, {{WellF, "17"}, {WellQ, "-250.5"}, {WellType, "1"}});
     EXPECT_EQ(p.nodes[4].F, 17);
     EXPECT_EQ(p.wellQ[0], -250.5);
     EXPECT_EQ(p.nodes[4].Type, 1);
@@ -236,9 +236,7 @@ TEST_F(TableColumns, EveryEditableColumnHeldAtBothEndsIntoItsOwnField) {
     EXPECT_EQ(typed(particles, ParticleY, 2, "-1"), "      0.000");
     EXPECT_EQ(typed(particles, ParticleZ, 2, "-5"), "      0.000");
     EXPECT_EQ(typed(particles, ParticleZ, 2, "99"), "     99.000"); // above the top: kept
-    enter(particles, ParticleX, 2, "101");
-    enter(particles, ParticleY, 2, "202");
-    enter(particles, ParticleZ, 2, "3");
+    enterRow(particles, 2, {{ParticleX, "101"}, {ParticleY, "202"}, {ParticleZ, "3"}});
     EXPECT_EQ(p.particles[1].X, 101);
     EXPECT_EQ(p.particles[1].Y, 202);
     EXPECT_EQ(p.particles[1].Z, 3);
