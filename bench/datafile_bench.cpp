@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 
-#include "operations/mesh_edits.h"
 #include "io/datafile.h"
 #include "model/problem.h"
+#include "operations/mesh_edits.h"
 #include "timing.h"
 
 using namespace velkor;

@@ -23,9 +23,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "operations/mesh_edits.h"
 #include "io/datafile.h"
 #include "model/problem.h"
+#include "operations/mesh_edits.h"
 #include "solver/parallel_session.h"
 #include "timing.h"
 

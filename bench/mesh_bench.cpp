@@ -11,9 +11,9 @@
 #include <random>
 #include <vector>
 
+#include "four_blocks.h"
 #include "mesh/refinement.h"
 #include "model/problem.h"
-#include "four_blocks.h"
 #include "timing.h"
 
 // Every allocation is counted, so that the work memory of a pass can be set against the tables.

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "four_blocks.h"
 #include "model/problem.h"
 #include "operations/mesh_edits.h"
 #include "operations/undo_history.h"
-#include "four_blocks.h"
 #include "timing.h"
 
 using namespace velkor;
@@ -34,7 +34,8 @@ struct Timing {
     uint64_t bytes = 0;
 };
 
-template <typename Operation> void timeStep(Problem& p, UndoHistory& history, Operation&& operation, Timing& t) {
+template <typename Operation>
+void timeStep(Problem& p, UndoHistory& history, Operation&& operation, Timing& t) {
     const auto start = Clock::now();
     UndoStep step{"step", Change::Mesh, ProblemSnapshot::take(p, Footprint::whole()), std::nullopt};
     if (!operation(p).ok()) {
@@ -66,10 +67,12 @@ int main() {
     for (int repeat = 0; repeat < kRepeats; ++repeat) {
         meshOf(p, limits, 262'144);
         UndoHistory history(defaultUndoBudget());
-        timeStep(p, history, [](Problem& q) { return splitMesh(q, SplitKind::IntoFour); }, split);
+        timeStep(
+            p, history, [](Problem& q) { return splitMesh(q, SplitKind::IntoFour); }, split);
         NM = p.NM;
         NN = p.NN;
-        timeStep(p, history, [](Problem& q) { return addWellAt(q, 731.3, 412.9); }, well);
+        timeStep(
+            p, history, [](Problem& q) { return addWellAt(q, 731.3, 412.9); }, well);
         well.bytes = std::max(well.bytes, history.bytes());
     }
     std::printf("Undo and Redo at %d elements, %d nodes (fastest of %d; the step's copy is in the "
@@ -81,7 +84,8 @@ int main() {
     std::printf("%10s %12.3f %10.3f %10.3f %14.1f\n", "Add Well", well.operation, well.undo, well.redo,
                 static_cast<double>(well.bytes) / 1e6);
     std::printf("history budget %.0f MB (a quarter of the memory the system gives); peak resident %.0f MB\n",
-                static_cast<double>(defaultUndoBudget()) / 1e6, static_cast<double>(bench::statusKb("VmHWM")) / 1e3);
+                static_cast<double>(defaultUndoBudget()) / 1e6,
+                static_cast<double>(bench::statusKb("VmHWM")) / 1e3);
     const bool fast = split.undo < 0.3 && well.undo < 0.3;
     std::printf("undo under 0.3 s: %s\n", fast ? "yes" : "NO");
     return 0;

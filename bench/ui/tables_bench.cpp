@@ -52,8 +52,7 @@ double fastest(const std::function<void()>& prepare, const std::function<void()>
 // The tables take their pages when rows are first used; the Split pass run under the windows
 // would count the pages of its new rows as the windows' memory. Every page of the node and
 // element tables is made resident first, so the model stands in full in the baseline.
-template <class Record>
-void makeResident(Record* records, std::size_t count) {
+template <class Record> void makeResident(Record* records, std::size_t count) {
     auto* bytes = reinterpret_cast<volatile unsigned char*>(records);
     const std::size_t total = count * sizeof(Record);
     for (std::size_t at = 0; at < total; at += 4096)

@@ -57,10 +57,10 @@ struct Options {
 struct State {
     Problem& problem;
     const Options& options;
-    int64_t entries = 0;           // stored matrix entries of the last solve
+    int64_t entries = 0;             // stored matrix entries of the last solve
     std::vector<CycleReport> cycles; // of the last solve
-    bool refused = false;          // an operation was refused by the program (exit status 3)
-    bool invalidResults = false;   // the last solve left the water level below the bottom (status 4)
+    bool refused = false;            // an operation was refused by the program (exit status 3)
+    bool invalidResults = false;     // the last solve left the water level below the bottom (status 4)
     std::vector<std::pair<std::string, double>> times; // "time PHASE seconds"
 };
 

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "batch/batch.h"
-#include "operations/work_copies.h"
 #include "gis/geopackage_export.h"
 #include "model/number_text.h"
+#include "operations/work_copies.h"
 #include "results/csv_export.h"
 #include "results/water_budget.h"
 

@@ -96,7 +96,8 @@ OperationUse runMeshOperation(State& state, std::string_view operation) {
         // Both start at the main node nearest the first point, held to the problem area.
         const int32_t node = pickMainNode(p, std::clamp(v[0], 0.0, p.LX), std::clamp(v[1], 0.0, p.LY));
         if (node < 0) return OperationUse::Ran;
-        const Applied done = name == "newline" ? addBlockOnLine(p, node, v[2], v[3]) : moveMainNode(p, node, v[2], v[3]);
+        const Applied done =
+            name == "newline" ? addBlockOnLine(p, node, v[2], v[3]) : moveMainNode(p, node, v[2], v[3]);
         reportIfAny(state, done.result.message);
         return OperationUse::Ran;
     }

@@ -82,7 +82,8 @@ ToolResponse EditorTool::exit(CoordinateBox box, std::string_view text) {
     // no node of the problem yet: only its preview moves.
     if (Node* row = pendingRow()) {
         if (state_.pendingNode < problem_.NN) {
-            const Applied moved = moveMainNode(problem_, state_.pendingNode, xBox ? value : row->X, xBox ? row->Y : value);
+            const Applied moved =
+                moveMainNode(problem_, state_.pendingNode, xBox ? value : row->X, xBox ? row->Y : value);
             response.changed = moved.changed;
         } else {
             (xBox ? row->X : row->Y) = value;

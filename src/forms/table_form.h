@@ -39,7 +39,7 @@ struct KeyAction {
 // What a cell holds, for messages and for the check that typed text is a number at all.
 enum class CellKind { Text, Real, Integer };
 struct CellInfo {
-    std::string name;              // "K of soil 2", "LX"; empty for a cell that stores nothing
+    std::string name; // "K of soil 2", "LX"; empty for a cell that stores nothing
     CellKind kind = CellKind::Text;
     double value = 0; // the stored value of a number cell
 };

@@ -365,8 +365,9 @@ Result checkEpsgCode(int code) {
     return Result::done();
 }
 
-GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path, const GeoPackageOptions& options,
-                                 Feedback* feedback, const ElementLocator* locator) {
+GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path,
+                                 const GeoPackageOptions& options, Feedback* feedback,
+                                 const ElementLocator* locator) {
     registerDrivers();
     if (!std::isfinite(options.originX) || !std::isfinite(options.originY))
         return refused(Outcome::BadInput, "The origin is not a number.");

@@ -53,7 +53,8 @@ Result checkEpsgCode(int code);
 // Writes every layer to path. The file is made in memory and copied to path through the
 // program's file replacement (old file whole on any failure, its mode kept). Runs the particle
 // tracker for the pathlines and marks.
-GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path, const GeoPackageOptions& options,
-                                 Feedback* feedback = nullptr, const ElementLocator* locator = nullptr);
+GeoPackageReport writeGeoPackage(const Problem& problem, const std::string& path,
+                                 const GeoPackageOptions& options, Feedback* feedback = nullptr,
+                                 const ElementLocator* locator = nullptr);
 
 } // namespace velkor

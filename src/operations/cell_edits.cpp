@@ -35,7 +35,8 @@ std::optional<Result> refuseNonNumber(const TableForm& form, int col, int row, s
                                                  " kept at " + format("%.10g", cell.value));
 }
 
-Applied editCell(Problem& problem, TableForm& form, int col, int row, std::string_view text, CellCommit& shown) {
+Applied editCell(Problem& problem, TableForm& form, int col, int row, std::string_view text,
+                 CellCommit& shown) {
     if (std::optional<Result> refused = refuseNonNumber(form, col, row, text)) {
         shown = CellCommit{form.cellText(col, row), {}, true, Change::None};
         return Applied::nothing(std::move(*refused));
@@ -44,8 +45,8 @@ Applied editCell(Problem& problem, TableForm& form, int col, int row, std::strin
     return settle(problem, form, col, shown.changed);
 }
 
-Applied pressCellKey(Problem& problem, TableForm& form, char key, int col, int row, std::string_view typedText,
-                     KeyAction& action) {
+Applied pressCellKey(Problem& problem, TableForm& form, char key, int col, int row,
+                     std::string_view typedText, KeyAction& action) {
     // C copies the text in the cell into the whole column: no column is filled with a 0 that
     // stands for unreadable text.
     if (key == 'C' && !form.keyStepName(key, col).empty()) {

@@ -20,11 +20,12 @@ std::optional<Result> refuseNonNumber(const TableForm& form, int col, int row, s
 // cell shows now, a message of the table's rules and whether the selection may move on. Text that
 // is no number leaves the value as it was (outcome BadInput, shown as the stored value, the move
 // allowed).
-Applied editCell(Problem& problem, TableForm& form, int col, int row, std::string_view text, CellCommit& shown);
+Applied editCell(Problem& problem, TableForm& form, int col, int row, std::string_view text,
+                 CellCommit& shown);
 
 // A key typed into a cell; `action` receives what the grid is to do. Changes the problem only for
 // keys that store values.
-Applied pressCellKey(Problem& problem, TableForm& form, char key, int col, int row, std::string_view typedText,
-                     KeyAction& action);
+Applied pressCellKey(Problem& problem, TableForm& form, char key, int col, int row,
+                     std::string_view typedText, KeyAction& action);
 
 } // namespace velkor

@@ -41,7 +41,8 @@ class ProgressOnly : public Feedback {
 
 RebuildLoss meshRebuildLoss(const Problem& p) {
     RebuildLoss loss;
-    const int32_t blocks = std::clamp<int32_t>(p.NB, 0, static_cast<int32_t>(std::min(p.blocks.size(), p.elements.size())));
+    const int32_t blocks =
+        std::clamp<int32_t>(p.NB, 0, static_cast<int32_t>(std::min(p.blocks.size(), p.elements.size())));
     loss.nodes = std::max(p.NN - p.NA, 0);
     loss.elements = std::max(p.NM - blocks, 0);
     loss.wells = std::max(p.NW, 0);
@@ -52,7 +53,8 @@ RebuildLoss meshRebuildLoss(const Problem& p) {
     for (int32_t i = 0; i < kept && !loss.editedElements; ++i) {
         const Block& block = p.blocks[idx(i)];
         const Element& element = p.elements[idx(i)];
-        loss.editedElements = element.soil != block.soil || !std::equal(block.node, block.node + 3, element.node);
+        loss.editedElements =
+            element.soil != block.soil || !std::equal(block.node, block.node + 3, element.node);
     }
     if (p.NM < blocks) loss.editedElements = true;
     return loss;
@@ -145,7 +147,8 @@ Applied addWellAt(Problem& p, double x, double y) {
         p.resultsOutOfDate = true;
         return {std::move(result), Change::Counts | Change::Wells};
     }
-    return meshChanged(p, Change::Counts | Change::Mesh | Change::NodeValues | Change::Wells, std::move(result));
+    return meshChanged(p, Change::Counts | Change::Mesh | Change::NodeValues | Change::Wells,
+                       std::move(result));
 }
 
 } // namespace velkor

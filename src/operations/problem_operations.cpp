@@ -21,7 +21,8 @@ template <typename Row> Table<Row> carried(const Table<Row>& from, std::size_t s
     return to;
 }
 
-template <typename Row> std::vector<Row> carried(const std::vector<Row>& from, std::size_t size, const Row& fill) {
+template <typename Row>
+std::vector<Row> carried(const std::vector<Row>& from, std::size_t size, const Row& fill) {
     std::vector<Row> to(size, fill);
     std::copy(from.begin(), from.begin() + std::min(size, from.size()), to.begin());
     return to;
@@ -66,7 +67,8 @@ Applied startDefaultProblem(Problem& p) {
 
 std::string limitsTooSmall(const Problem& p, const Limits& requested) {
     const Limits l = sanitizedLimits(requested);
-    if (std::max(p.NN, p.NA) > l.NMAX) return format("The problem has %d nodes, NMAX is %d.", std::max(p.NN, p.NA), l.NMAX);
+    if (std::max(p.NN, p.NA) > l.NMAX)
+        return format("The problem has %d nodes, NMAX is %d.", std::max(p.NN, p.NA), l.NMAX);
     if (p.NM > l.MMAX) return format("The problem has %d elements, MMAX is %d.", p.NM, l.MMAX);
     if (p.NB > l.BMAX) return format("The problem has %d blocks, BMAX is %d.", p.NB, l.BMAX);
     if (p.NW > l.BMAX) return format("The problem has %d wells, BMAX is %d.", p.NW, l.BMAX);

@@ -17,7 +17,8 @@ void copyRows(const Rows& table, int32_t first, int32_t count, std::vector<Row>&
     out.assign(table.begin() + begin, table.begin() + end);
 }
 
-template <typename Rows, typename Row> void putRows(Rows& table, int32_t first, const std::vector<Row>& rows) {
+template <typename Rows, typename Row>
+void putRows(Rows& table, int32_t first, const std::vector<Row>& rows) {
     const std::size_t begin = idx(first);
     const std::size_t count = std::min(rows.size(), table.size() - std::min(begin, table.size()));
     std::copy(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count), table.begin() + begin);
@@ -58,8 +59,8 @@ ProblemSnapshot ProblemSnapshot::take(const Problem& p, const Footprint& footpri
     s.nodeFirst_ = footprint.allNodes ? 0 : footprint.nodeFirst;
     copyRows(p.nodes, s.nodeFirst_, footprint.allNodes ? p.usedNodeCount() : footprint.nodeCount, s.nodes_);
     s.elementFirst_ = footprint.allElements ? 0 : footprint.elementFirst;
-    copyRows(p.elements, s.elementFirst_, footprint.allElements ? p.usedElementCount() : footprint.elementCount,
-             s.elements_);
+    copyRows(p.elements, s.elementFirst_,
+             footprint.allElements ? p.usedElementCount() : footprint.elementCount, s.elements_);
     if (footprint.properties) {
         s.blocks_ = p.blocks;
         s.soils_ = p.soils;

@@ -27,7 +27,9 @@ struct Footprint {
     // Everything an operation on the mesh may touch: nodes, elements and the small tables.
     static Footprint whole() { return {true, 0, 0, true, 0, 0, true}; }
     static Footprint generalOnly() { return {}; }
-    static Footprint nodeRows(int32_t first, int32_t count) { return {false, first, count, false, 0, 0, false}; }
+    static Footprint nodeRows(int32_t first, int32_t count) {
+        return {false, first, count, false, 0, 0, false};
+    }
     static Footprint allNodeRows() { return {true, 0, 0, false, 0, 0, false}; }
     static Footprint propertyTables() { return {false, 0, 0, false, 0, 0, true}; }
     Footprint& withAllElements() {

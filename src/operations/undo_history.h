@@ -27,9 +27,9 @@ struct FileIdentity {
 };
 
 struct UndoStep {
-    std::string name;              // what the user did, for the Edit menu: "Split 4", "Fill Column F"
-    Change changed = Change::None; // the parts of the problem that Undo and Redo change
-    ProblemSnapshot other;         // the problem on the other side of the step
+    std::string name;                      // what the user did, for the Edit menu: "Split 4", "Fill Column F"
+    Change changed = Change::None;         // the parts of the problem that Undo and Redo change
+    ProblemSnapshot other;                 // the problem on the other side of the step
     std::optional<FileIdentity> otherFile; // set for steps that replaced the problem
 };
 

@@ -112,7 +112,8 @@ PlotWindow::Drawing TFormContours::plotDrawing() {
     drawnOptions_ = plan->options;
     pictureScaled_ = plan->fullViewValid;
     pictureScale_ = plan->fullViewValid ? zoom_.mapping() : PlanScale{};
-    return [plan](const Problem& problem, Canvas& canvas, int width, int height, const PlotCallbacks& callbacks) {
+    return [plan](const Problem& problem, Canvas& canvas, int width, int height,
+                  const PlotCallbacks& callbacks) {
         PlanOptions options = plan->options;
         options.runs = plan->runs.get();
         // A picture saved at another size than the window's is drawn at its full view.
@@ -242,7 +243,8 @@ void TFormContours::showCursorPosition(QPointF point) {
         }
     }
     // Left of Cancel while a drawing runs, else of the help button.
-    const QWidget* rightOf = ButtonCancel->isVisible() ? static_cast<QWidget*>(ButtonCancel) : SpeedButtonHelp;
+    const QWidget* rightOf =
+        ButtonCancel->isVisible() ? static_cast<QWidget*>(ButtonCancel) : SpeedButtonHelp;
     showCursorText(LabelCursor, text, rightOf->x() - 6);
 }
 

@@ -105,9 +105,10 @@ Applied Document::finish(const std::string& name, std::optional<ProblemSnapshot>
 void Document::record(UndoStep step) {
     const std::vector<std::string> dropped = history_.push(std::move(step));
     if (dropped.empty()) return;
-    const std::string which = dropped.size() == 1 ? "\"" + dropped.front() + "\""
-                                                  : format("%d steps up to \"", static_cast<int>(dropped.size())) +
-                                                        dropped.back() + "\"";
+    const std::string which =
+        dropped.size() == 1
+            ? "\"" + dropped.front() + "\""
+            : format("%d steps up to \"", static_cast<int>(dropped.size())) + dropped.back() + "\"";
     emit statusMessage(which + " can no longer be undone: the history is kept within " +
                        format("%.0f MB.", static_cast<double>(history_.budget()) / 1e6));
 }
@@ -161,10 +162,12 @@ void Document::takeStep(bool back) {
     stopReaders();
     FileIdentity file = fileIdentity();
     const std::string name = back ? history_.undoName() : history_.redoName();
-    const std::optional<Change> changed = back ? history_.undo(problem_, file) : history_.redo(problem_, file);
+    const std::optional<Change> changed =
+        back ? history_.undo(problem_, file) : history_.redo(problem_, file);
     if (!changed) {
-        emit statusMessage(std::string(back ? "Not enough memory to undo \"" : "Not enough memory to redo \"") +
-                           name + "\".");
+        emit statusMessage(
+            std::string(back ? "Not enough memory to undo \"" : "Not enough memory to redo \"") + name +
+            "\".");
         return;
     }
     setFileIdentity(file);
@@ -186,8 +189,9 @@ void Document::changedWithoutStep(Change what) {
 void Document::limitsChanged() {
     const std::vector<std::string> dropped = history_.dropStepsThatDoNotFit(problem_);
     if (!dropped.empty())
-        emit statusMessage(format("%d steps", static_cast<int>(dropped.size())) +
-                           " can no longer be undone: the problem they held does not fit the new capacities.");
+        emit statusMessage(
+            format("%d steps", static_cast<int>(dropped.size())) +
+            " can no longer be undone: the problem they held does not fit the new capacities.");
     emit historyChanged();
 }
 

@@ -7,8 +7,8 @@
 namespace velkor {
 
 TFormElm::TFormElm(Application& app)
-    : TableWindow(app, WindowId::Elements, "Elements", std::make_unique<ElementsForm>(app.document.problemForRules()),
-                  kMeshTableFont, true) {
+    : TableWindow(app, WindowId::Elements, "Elements",
+                  std::make_unique<ElementsForm>(app.document.problemForRules()), kMeshTableFont, true) {
     ElementsGrid = &grid();
     ElementsGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         ElementsGridSelectCell(col, row, canSelect);

@@ -57,7 +57,8 @@ std::string rebuildQuestion(const RebuildLoss& loss) {
     add(loss.nodes, "node", "nodes");
     add(loss.elements, "element", "elements");
     add(loss.wells, "well", "wells");
-    if (loss.editedElements) lost += lost.empty() ? "the changes made to the elements" : " and the changes made to the elements";
+    if (loss.editedElements)
+        lost += lost.empty() ? "the changes made to the elements" : " and the changes made to the elements";
     return "Edit Blocks works on the blocks alone and rebuilds the mesh from them.\n\nThis discards " + lost +
            ".\n\nGo on? (Undo brings the mesh back.)";
 }
@@ -426,12 +427,14 @@ void TFormFem::FormCreate() {
         // New: the default problem in tables for the limits read, as one step that Undo takes back.
         const Limits limits = app_.installation.limits;
         Applied started = app_.document.replaceProblem("New", "Data1.fem", [&limits](Problem& p) {
-            return sanitizedLimits(limits) == p.limits ? startDefaultProblem(p) : applyLimitsWithDefaultProblem(p, limits);
+            return sanitizedLimits(limits) == p.limits ? startDefaultProblem(p)
+                                                       : applyLimitsWithDefaultProblem(p, limits);
         });
         if (!started.ok()) {
             // The tables for the limits read cannot be had: the default problem in the tables in use.
             app_.dialogs.message(started.result.message);
-            started = app_.document.replaceProblem("New", "Data1.fem", [](Problem& p) { return startDefaultProblem(p); });
+            started = app_.document.replaceProblem("New", "Data1.fem",
+                                                   [](Problem& p) { return startDefaultProblem(p); });
         }
         app_.installation.limits = app_.problem.limits;
         app_.document.limitsChanged();
@@ -548,7 +551,8 @@ void TFormFem::showCommandStates() {
 
 void TFormFem::documentChanged(Change what) {
     if (touches(what, kProblemChanges | Change::Results))
-        StatusLine->setText(app_.problem.resultsOutOfDate ? QString::fromLatin1(kResultsOutOfDateMessage) : QString());
+        StatusLine->setText(app_.problem.resultsOutOfDate ? QString::fromLatin1(kResultsOutOfDateMessage)
+                                                          : QString());
     if (touches(what, Change::FileName)) showTitle();
     // The start-up sequence (whose first repaint comes when it is complete) and commands
     // (repainted when they end) need no repaint here.
@@ -560,8 +564,10 @@ void TFormFem::historyChanged() {
     const Document& document = app_.document;
     Undo1->setEnabled(document.canUndo());
     Redo1->setEnabled(document.canRedo());
-    Undo1->setText(fromWindows1252(document.canUndo() ? "&Undo " + document.undoName() : std::string("&Undo")));
-    Redo1->setText(fromWindows1252(document.canRedo() ? "&Redo " + document.redoName() : std::string("&Redo")));
+    Undo1->setText(
+        fromWindows1252(document.canUndo() ? "&Undo " + document.undoName() : std::string("&Undo")));
+    Redo1->setText(
+        fromWindows1252(document.canRedo() ? "&Redo " + document.redoName() : std::string("&Redo")));
     showTitle();
 }
 
@@ -655,8 +661,8 @@ void TFormFem::readDatafileAt(const std::string& path) {
     showPanelNow(PanelRead);
     // Only a problem actually read makes its file the next Save's proposal: after a refusal the
     // previous problem must not be offered for writing over the file that was refused.
-    const Applied opened =
-        app_.document.replaceProblem("Open", path, [&path](Problem& p) { return velkor::openDatafile(p, path); });
+    const Applied opened = app_.document.replaceProblem(
+        "Open", path, [&path](Problem& p) { return velkor::openDatafile(p, path); });
     if (opened.ok()) rememberFile(path);
     if (!opened.result.message.empty()) app_.dialogs.message(opened.result.message);
     PanelRead->hide();
@@ -664,8 +670,7 @@ void TFormFem::readDatafileAt(const std::string& path) {
 
 bool TFormFem::maySetProblemAside() {
     if (!app_.document.modified()) return true;
-    const SaveChoice choice =
-        app_.dialogs.askToSave("Save changes to " + app_.problem.fileName + "?");
+    const SaveChoice choice = app_.dialogs.askToSave("Save changes to " + app_.problem.fileName + "?");
     if (choice == SaveChoice::Cancel) return false;
     if (choice == SaveChoice::Discard) return true;
     return saveDatafile();
@@ -903,7 +908,8 @@ void TFormFem::editBlocks() {
     const RebuildLoss loss = meshRebuildLoss(app_.problem);
     if (loss.any() && !app_.dialogs.askYesNo(rebuildQuestion(loss))) return;
     app_.closeWindowsFor(Command::EditBlocks);
-    app_.document.apply("Edit Blocks", Footprint::whole(), [](Problem& p) { return rebuildMeshFromBlocks(p); });
+    app_.document.apply("Edit Blocks", Footprint::whole(),
+                        [](Problem& p) { return rebuildMeshFromBlocks(p); });
     app_.showWindow(WindowId::EditBlocks);
 }
 
@@ -1133,8 +1139,9 @@ void TFormFem::storeInstallation() {
     // The data hold for this run whatever happens; a file that cannot be written is said once in
     // the status line, not in a box at every cell left.
     if (!writeInstallationFile(baseName(kInstallationFileName), app_.installation))
-        showStatus(std::string(kInstallationFileName) + " could not be written: the installation data hold for "
-                                                        "this run only.");
+        showStatus(std::string(kInstallationFileName) +
+                   " could not be written: the installation data hold for "
+                   "this run only.");
 }
 
 void TFormFem::ButtonSaveInstallClick() {
@@ -1160,9 +1167,10 @@ void TFormFem::ButtonSaveInstallClick() {
     // says so (and has saved what is to be saved); otherwise the limits in force stay.
     bool giveUp = false;
     if (kept.result.outcome == Outcome::RefusedCapacity) {
-        giveUp = app_.dialogs.askYesNo("The problem in hand does not fit these capacities.\n\n" + kept.result.message +
-                                       "\n\nStart again from the default problem? The problem in hand can not be "
-                                       "brought back by Undo.") &&
+        giveUp = app_.dialogs.askYesNo(
+                     "The problem in hand does not fit these capacities.\n\n" + kept.result.message +
+                     "\n\nStart again from the default problem? The problem in hand can not be "
+                     "brought back by Undo.") &&
                  maySetProblemAside();
     } else {
         app_.dialogs.message(kept.result.message);

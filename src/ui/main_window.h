@@ -13,8 +13,8 @@
 #include "forms/main_forms.h"
 #include "gis/results_export.h"
 #include "model/changes.h"
-#include "ui/recent_files.h"
 #include "model/feedback.h"
+#include "ui/recent_files.h"
 
 class QAction;
 class QFrame;

@@ -7,8 +7,8 @@
 namespace velkor {
 
 TFormNod::TFormNod(Application& app)
-    : TableWindow(app, WindowId::Nodes, "Nodes", std::make_unique<NodesForm>(app.document.problemForRules()), kMeshTableFont,
-                  true) {
+    : TableWindow(app, WindowId::Nodes, "Nodes", std::make_unique<NodesForm>(app.document.problemForRules()),
+                  kMeshTableFont, true) {
     NodesGrid = &grid();
     NodesGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         NodesGridSelectCell(col, row, canSelect);

@@ -146,9 +146,9 @@ void TFormOpt::buildControls() {
     CheckScaleBar = makeCheck(PanelPlot, "Scale bar", 64);
 
     connect(CheckPreconditioner, &QCheckBox::clicked, this, &TFormOpt::CheckPreconditionerClick);
-    for (QCheckBox* check :
-         {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements, CheckMesh, CheckContours,
-          Check3D, CheckBudget, CheckWater, CheckCont, CheckBottom, CheckTop, CheckLabelContours, CheckScaleBar})
+    for (QCheckBox* check : {CheckPreconditioner, CheckFastSolver, CheckGeneral, CheckNodes, CheckElements,
+                             CheckMesh, CheckContours, Check3D, CheckBudget, CheckWater, CheckCont,
+                             CheckBottom, CheckTop, CheckLabelContours, CheckScaleBar})
         connect(check, &QCheckBox::toggled, this, &TFormOpt::storeSettings);
     for (QSlider* bar : {GraphScale, AngleScale})
         connect(bar, &QSlider::valueChanged, this, &TFormOpt::storeSettings);

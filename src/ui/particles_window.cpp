@@ -7,8 +7,9 @@
 namespace velkor {
 
 TFormParticles::TFormParticles(Application& app)
-    : TableWindow(app, WindowId::Particles, "Particles", std::make_unique<ParticlesForm>(app.document.problemForRules()),
-                  kPropertyTableFont, false) {
+    : TableWindow(app, WindowId::Particles, "Particles",
+                  std::make_unique<ParticlesForm>(app.document.problemForRules()), kPropertyTableFont,
+                  false) {
     ParticlesGrid = &grid();
     ParticlesGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         ParticlesGridSelectCell(col, row, canSelect);

@@ -158,7 +158,8 @@ void PlotWindow::showPanelText() {
     // The picture keeps showing the results held; the panel says when they no longer answer the
     // problem.
     std::string text = legend_;
-    if (app_.problem.resultsOutOfDate) text += (text.empty() ? "" : "     ") + std::string(kResultsOutOfDateMessage);
+    if (app_.problem.resultsOutOfDate)
+        text += (text.empty() ? "" : "     ") + std::string(kResultsOutOfDateMessage);
     panel_->setText(fromWindows1252(text));
 }
 

@@ -7,8 +7,8 @@
 namespace velkor {
 
 TFormSoils::TFormSoils(Application& app)
-    : TableWindow(app, WindowId::Properties, "Block Properties", std::make_unique<SoilsForm>(app.document.problemForRules()),
-                  kPropertyTableFont, false) {
+    : TableWindow(app, WindowId::Properties, "Block Properties",
+                  std::make_unique<SoilsForm>(app.document.problemForRules()), kPropertyTableFont, false) {
     SoilsGrid = &grid();
     SoilsGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         SoilsGridSelectCell(col, row, canSelect);

@@ -242,8 +242,9 @@ void TableWindow::gridKeyPress(char& key) {
     } else {
         // A key that stores values (the copies of the node table) is a step of its own.
         const Applied applied =
-            app_.document.apply(step, form_->keyFootprint(key, col, row),
-                                [&](Problem& p) { return pressCellKey(p, *form_, key, col, row, typed, action); });
+            app_.document.apply(step, form_->keyFootprint(key, col, row), [&](Problem& p) {
+                return pressCellKey(p, *form_, key, col, row, typed, action);
+            });
         if (!applied.result.message.empty()) app_.document.tell(applied.result.message);
     }
     // The key stored the value itself: the cell it leaves has nothing left to commit.

@@ -7,8 +7,8 @@
 namespace velkor {
 
 TFormWells::TFormWells(Application& app)
-    : TableWindow(app, WindowId::Wells, "Wells", std::make_unique<WellsForm>(app.document.problemForRules()), kPropertyTableFont,
-                  false) {
+    : TableWindow(app, WindowId::Wells, "Wells", std::make_unique<WellsForm>(app.document.problemForRules()),
+                  kPropertyTableFont, false) {
     WellsGrid = &grid();
     WellsGrid->onSelectCell = [this](int col, int row, bool& canSelect) {
         WellsGridSelectCell(col, row, canSelect);

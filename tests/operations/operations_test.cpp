@@ -182,7 +182,8 @@ TEST(EditCell, TextThatIsNoNumberIsKeptOutAndSaysWhy) {
     for (const char* text : {"1,5", "abc", "1e400", "nan", "", "  "}) {
         const Applied refused = editCell(p, soils, SoilK, 2, text, shown);
         EXPECT_EQ(refused.result.outcome, Outcome::BadInput) << text;
-        EXPECT_EQ(refused.result.message, "'" + std::string(text) + "' is not a number: K of soil 2 kept at 5");
+        EXPECT_EQ(refused.result.message,
+                  "'" + std::string(text) + "' is not a number: K of soil 2 kept at 5");
         EXPECT_EQ(p.soils[1].K, 5);
         EXPECT_EQ(shown.text, "    5.000000");
         EXPECT_TRUE(shown.allowMove);

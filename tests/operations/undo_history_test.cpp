@@ -15,7 +15,8 @@ namespace {
 
 // A step that sets F of node 1 to `value`, done now.
 UndoStep setHead(Problem& p, double value, const char* name = "Set F of node 1") {
-    UndoStep step{name, Change::NodeValues, ProblemSnapshot::take(p, Footprint::nodeRows(0, 1)), std::nullopt};
+    UndoStep step{name, Change::NodeValues, ProblemSnapshot::take(p, Footprint::nodeRows(0, 1)),
+                  std::nullopt};
     p.nodes[0].F = value;
     return step;
 }

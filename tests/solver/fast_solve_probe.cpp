@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "operations/mesh_edits.h"
 #include "io/datafile.h"
+#include "operations/mesh_edits.h"
 #include "solver/fast_solve.h"
 #include "solver/parallel_session.h"
 #include "solver/solve_command.h"

@@ -19,8 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "operations/mesh_edits.h"
 #include "model/system_memory.h"
+#include "operations/mesh_edits.h"
 #include "solver/assembly.h"
 #include "solver/conjugate_gradient.h"
 #include "solver/example_support.h"

@@ -115,9 +115,10 @@ TEST_F(MainSequences, LeavingTheInstallationGridKeepsTheLoadedProblemUnlessALimi
     dialogs.yesNoAnswers.push_back(false);
     pressKey(grid, Qt::Key_Return);
     ASSERT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_EQ(dialogs.questions[0], "The problem in hand does not fit these capacities.\n\nThe problem has 2 "
-                                    "particles, PMAX is 1.\n\nStart again from the default problem? The problem "
-                                    "in hand can not be brought back by Undo.");
+    EXPECT_EQ(dialogs.questions[0],
+              "The problem in hand does not fit these capacities.\n\nThe problem has 2 "
+              "particles, PMAX is 1.\n\nStart again from the default problem? The problem "
+              "in hand can not be brought back by Undo.");
     EXPECT_EQ(problem().NP, 2);
     EXPECT_EQ(problem().limits.PMAX, 100);
     EXPECT_EQ(grid.cellText(1, kPMAX), "         100");

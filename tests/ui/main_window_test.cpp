@@ -418,8 +418,9 @@ TEST_F(InstallationGrid, LeavingTheGridKeepsWhatWasTyped) {
     QCoreApplication::processEvents();
     std::filesystem::remove(kInstallationFileName);
     EXPECT_EQ(problem().limits.PMAX, 260);
-    EXPECT_EQ(main().StatusLine->text(),
-              QStringLiteral("VELKOR.txt could not be written: the installation data hold for this run only."));
+    EXPECT_EQ(
+        main().StatusLine->text(),
+        QStringLiteral("VELKOR.txt could not be written: the installation data hold for this run only."));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

@@ -48,5 +48,4 @@ class TableWindows : public ProgramTest {
     Node& node(int i) { return problem().nodes[static_cast<std::size_t>(i)]; }
 };
 
-
 } // namespace velkor::testing

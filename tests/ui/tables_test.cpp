@@ -11,12 +11,11 @@
 #include "forms/property_tables.h"
 #include "io/datafile.h"
 #include "model/general_data.h"
-#include "ui/table_window.h"
 #include "tables_support.h"
+#include "ui/table_window.h"
 
 using namespace velkor;
 using namespace velkor::testing;
-
 
 // ---- the node table ---------------------------------------------------------------------------------
 
@@ -51,7 +50,8 @@ TEST_F(NodesWindow, TypedValuesAreHeldToTheirColumnsWhenTheCellIsLeft) {
     EXPECT_EQ(node(2).X, 500);
     EXPECT_EQ(main().StatusLine->text(), QStringLiteral("'1,5' is not a number: X of node 3 kept at 500"));
     enter(grid, NodeType, 3, "1.5");
-    EXPECT_EQ(main().StatusLine->text(), QStringLiteral("'1.5' is not a whole number: Type of node 3 kept at 0"));
+    EXPECT_EQ(main().StatusLine->text(),
+              QStringLiteral("'1.5' is not a whole number: Type of node 3 kept at 0"));
     enter(grid, NodeQ, 1, "1e400"); // too large for a number: no number
     EXPECT_EQ(node(0).Q, 0);
     enter(grid, NodeQ, 2, "-12.3456");

@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QLabel>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>

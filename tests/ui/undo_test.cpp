@@ -13,8 +13,8 @@
 #include "editors_support.h"
 #include "forms/mesh_tables.h"
 #include "forms/property_tables.h"
-#include "ui/contours_window.h"
 #include "tables_support.h"
+#include "ui/contours_window.h"
 
 using namespace velkor;
 using namespace velkor::testing;
@@ -175,8 +175,9 @@ TEST_F(Undo, EditBlocksAsksBeforeItThrowsARefinedMeshAway) {
     dialogs.yesNoAnswers.push_back(false);
     click(main().SpeedButtonEdit);
     ASSERT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_EQ(dialogs.questions[0], "Edit Blocks works on the blocks alone and rebuilds the mesh from them.\n\n"
-                                    "This discards 5 nodes, 6 elements, 1 well.\n\nGo on? (Undo brings the mesh back.)");
+    EXPECT_EQ(dialogs.questions[0],
+              "Edit Blocks works on the blocks alone and rebuilds the mesh from them.\n\n"
+              "This discards 5 nodes, 6 elements, 1 well.\n\nGo on? (Undo brings the mesh back.)");
     EXPECT_FALSE(blockEditorOf(*app).isVisible());
     EXPECT_EQ(problem().NN, NN);
     EXPECT_EQ(problem().NW, 1);
