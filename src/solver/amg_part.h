@@ -59,10 +59,13 @@ class AmgPart {
     int64_t entries() const { return static_cast<int64_t>(slots_.size()); }
     // Where entry k of the pattern is kept, for put().
     int32_t slot(int64_t k) const { return slots_[idx(k)]; }
+    // The value kept at a slot.
+    double& at(int32_t slot) {
+        return slot < diagonalBlockEntries_ ? diagonalBlock_[slot] : offBlock_[slot - diagonalBlockEntries_];
+    }
     // Stores a value; returns true when it differs from the value kept there.
     bool put(int32_t slot, double value) {
-        double& kept =
-            slot < diagonalBlockEntries_ ? diagonalBlock_[slot] : offBlock_[slot - diagonalBlockEntries_];
+        double& kept = at(slot);
         if (kept == value) return false;
         kept = value;
         return true;
