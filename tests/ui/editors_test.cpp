@@ -575,6 +575,18 @@ TEST_F(MeshEditor, MovesInAddWellModeNeverDrawTheMeshAgain) {
     EXPECT_EQ(counter.paints, 0);
     EXPECT_EQ(w.meshDrawings(), drawings);
     w.removeEventFilter(&counter);
+
+    // Add Well takes no typed point: Enter goes from one box to the other, as Tab does, and adds
+    // nothing.
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const int32_t wells = problem().NW;
+    w.EditX->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(w.EditX, Qt::Key_Return);
+    EXPECT_TRUE(w.EditY->hasFocus());
+    QTest::keyClick(w.EditY, Qt::Key_Return);
+    EXPECT_TRUE(w.EditX->hasFocus());
+    EXPECT_EQ(problem().NW, wells);
 }
 
 TEST_F(MeshEditor, KeptPictureIsTheDrawingOfTheMeshInHand) {

@@ -77,6 +77,7 @@ TEST_F(NodesWindow, CopyKeysInTheValueColumns) {
     EXPECT_EQ(node(2).F, 20);
     EXPECT_EQ(grid.cellText(NodeF, 3), "  20.000");
     EXPECT_EQ(grid.row(), 4);
+    EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo Copy F from Above"));
     clickCell(grid, NodeB, 5);
     typeKey(grid, 'c'); // the last row: stored, no move
     EXPECT_EQ(node(4).B, 0);

@@ -3,6 +3,7 @@
 // worked out when the problem changes and never for a repaint.
 #include <QFontInfo>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -118,6 +119,33 @@ TEST_F(WaterBudgetWindow, FollowsChangesAndUndoOnceEachNeverForARepaint) {
     EXPECT_EQ(budget().computations(), first + 4);
     click(main().SpeedButtonBudget);
     EXPECT_TRUE(shows("Results out of date: solve again")) << shown();
+}
+
+// A well's discharge is a change of the budget, also once the results are out of date already;
+// the text stays where it was scrolled to.
+TEST_F(WaterBudgetWindow, FollowsAWellAndKeepsItsPlace) {
+    openFile(testData("io_wells_particles.fem"));
+    click(main().SpeedButtonCalc);
+    click(main().SpeedButtonBudget);
+    QScrollBar* bar = budget().BudgetText->verticalScrollBar();
+    budget().resize(budget().width(), 120);
+    QCoreApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 2);
+    bar->setValue(bar->maximum() - 1);
+    const int place = bar->value();
+    const int before = budget().computations();
+    TableGrid& wells = open(main().SpeedButtonWells, WindowId::Wells).grid();
+    EXPECT_TRUE(budget().isVisible());
+    enter(wells, WellQ, 1, "-123.5");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(budget().computations(), before + 1);
+    EXPECT_TRUE(shows("-123.500")) << shown();
+    EXPECT_EQ(bar->value(), place);
+    // The results are out of date already: the second change is one of the well alone.
+    enter(wells, WellQ, 1, "-200");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(budget().computations(), before + 2);
+    EXPECT_TRUE(shows("-200.000")) << shown();
 }
 
 TEST_F(WaterBudgetWindow, SaysSolveFirstWithoutASolution) {
