@@ -406,6 +406,40 @@ TEST(ManualPrinted, PrintsOnePagePerSheetThroughTheSink) {
     EXPECT_NE(drawn.find("|page 14|"), std::string::npos);
 }
 
+// The font in force where a text was drawn, without its face: "|SIZE|bold-or-regular|italic-or-upright".
+std::string fontOf(const std::vector<std::string>& calls, const std::string& text) {
+    std::string font = "|none";
+    for (const std::string& call : calls) {
+        if (call.starts_with("font ")) font = call.substr(call.find('|'));
+        if (call.starts_with("text ") && call.ends_with("|" + text + "|")) return font;
+    }
+    return "not drawn";
+}
+
+// Headings in 12 pt bold, the first line of a subheaded paragraph bold in the body's size, body
+// lines and captions regular: on paper (10 pt body) and on the screen (8 pt).
+TEST(ManualPrinted, SubheadingsBoldBodyRegularOnPaperAndOnScreen) {
+    RecordingSink sink;
+    ASSERT_TRUE(printManual(sink).ok());
+    const std::vector<std::string>& paper = sink.recording.calls;
+    EXPECT_EQ(fontOf(paper, "Introduction"), "|12|bold|upright");
+    EXPECT_EQ(fontOf(paper, "Print Options"), "|10|bold|upright");
+    EXPECT_EQ(fontOf(paper, "Figure 7 : Blocks and Elements."), "|10|regular|upright");
+
+    RecordingCanvas screen;
+    for (int page = 1; page <= 14; ++page) {
+        const LaidOutPage laid = layoutScreenPage(screen, page, 770);
+        const PlacedText* subheading = findText(laid, "Print Options");
+        if (!subheading) continue;
+        screen.calls.clear();
+        drawScreenPage(screen, page, 770);
+        EXPECT_EQ(fontOf(screen.calls, subheading->text), "|8|bold|upright");
+        EXPECT_EQ(fontOf(screen.calls, (subheading + 1)->text), "|8|regular|upright");
+        return;
+    }
+    ADD_FAILURE() << "no page shows the subheading";
+}
+
 TEST(ManualPrinted, RefusedDocumentPrintsNothing) {
     RecordingSink sink;
     sink.refuse = true;

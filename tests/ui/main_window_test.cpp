@@ -54,6 +54,8 @@ TEST_F(StartUp, GridsShowTheDefaultProblemAndInstallation) {
     EXPECT_EQ(installation.cellText(0, 0), "User Name");
     EXPECT_EQ(installation.cellText(1, 0), "Students of Geotechnics");
     EXPECT_EQ(installation.cellText(1, 2), "       12000");
+    EXPECT_EQ(installation.col(), 1);
+    EXPECT_EQ(installation.row(), static_cast<int>(InstallationRow::UserName));
     EXPECT_EQ(main().ProgressGrid->cellText(0, 3), "Log(error)");
 }
 

@@ -187,6 +187,13 @@ TEST_F(TableGridTest, RowsBelowTheScreenAreReachedByKeysAndTheScrollBar) {
     ASSERT_NE(grid.cellEditor(), nullptr);
     EXPECT_EQ(grid.cellEditor()->text(), QStringLiteral("7"));
 
+    // Home and End move within the typed text; with Ctrl they go to the first and last row.
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Home);
+    EXPECT_EQ(grid.row(), 4);
+    EXPECT_EQ(grid.cellEditor()->cursorPosition(), 0);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_End);
+    EXPECT_EQ(grid.row(), 4);
+    EXPECT_EQ(grid.cellEditor()->cursorPosition(), 1);
     QTest::keyClick(grid.cellEditor(), Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(grid.row(), 9);
     EXPECT_EQ(grid.topRow(), 7);

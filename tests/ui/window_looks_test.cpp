@@ -18,6 +18,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "editors_support.h"
@@ -205,6 +206,20 @@ TEST_F(OptionsLook, FrameColoursAndTheSettingsShownWhenItOpens) {
     EXPECT_EQ(w.PanelSolution->geometry(), QRect(3, 45, 150, 273));
     EXPECT_EQ(w.Panel3D->geometry(), QRect(303, 45, 150, 273));
     EXPECT_EQ(w.SpeedButtonHelp->geometry(), QRect(606 - 25 - 4, 0, 25, 25));
+    // Each box's heading in bold at its place.
+    const std::vector<std::tuple<QFrame*, const char*, int>> headings = {
+        {w.PanelSolution, "Solution Options", 16},
+        {w.PanelPrint, "Print Options", 16},
+        {w.Panel3D, "3D-Graph Options", 11},
+        {w.PanelPlot, "Plot", 16}};
+    for (const auto& [box, heading, left] : headings) {
+        QLabel* label = nullptr;
+        for (QLabel* child : box->findChildren<QLabel*>())
+            if (child->text() == QLatin1String(heading)) label = child;
+        ASSERT_NE(label, nullptr) << heading;
+        EXPECT_TRUE(label->font().bold()) << heading;
+        EXPECT_EQ(label->pos(), QPoint(left, 16)) << heading;
+    }
 
     // What the boxes show right after opening: the defaults, each box its own.
     const std::vector<std::pair<QCheckBox*, bool>> shown = {{w.CheckPreconditioner, false},
