@@ -7,7 +7,8 @@
 // Every solve is a run of velkor-batch on the refined problem written as a datafile, its time the
 // "time solve" of its summary (the solve command alone, not the reading), its peak the high-water
 // resident size of the largest process. The runs of one problem follow each other (fast, direct,
-// fast on two processes), so that the ratios of a row are measured under the same load.
+// fast on two processes), so that the ratios of a row are measured under the same load; each row
+// takes the best of two or three such rounds.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -129,6 +130,20 @@ Run solve(const std::string& file, const Limits& limits, const char* method, int
     return run(arguments, processes > 1);
 }
 
+// The run with the shorter time and the larger peak of the two; a failed round fails the row.
+void keepBest(Run& best, const Run& run, bool first) {
+    if (first) {
+        best = run;
+        return;
+    }
+    const double peak = std::max(best.peakGb, run.peakGb);
+    if (!run.ok || !best.ok)
+        best.ok = false;
+    else if (run.seconds < best.seconds)
+        best = run;
+    best.peakGb = peak;
+}
+
 std::string cell(const Run& r) {
     char text[48];
     if (!r.ok)
@@ -186,9 +201,15 @@ int main() {
             (folder / (std::string(c.name) + "_" + std::to_string(c.passes) + ".fem")).string();
         const Limits limits = limitsFor(c.passes);
         const int32_t nodes = writeRefined((std::string(c.name) + ".fem").c_str(), c.passes, file);
-        const Run fast = solve(file, limits, "solve:fast");
-        const Run direct = solve(file, limits, "solve:direct");
-        const Run two = solve(file, limits, "solve:fast", 2);
+        // Rounds of the three runs one after the other, the best time of each kept: a moment of
+        // load on the shared machine then spoils one round, not the row.
+        const int rounds = c.passes >= 5 ? 2 : 3;
+        Run fast, direct, two;
+        for (int round = 0; round < rounds; ++round) {
+            keepBest(fast, solve(file, limits, "solve:fast"), round == 0);
+            keepBest(direct, solve(file, limits, "solve:direct"), round == 0);
+            keepBest(two, solve(file, limits, "solve:fast", 2), round == 0);
+        }
         std::printf("%-6s %8d | %s %-18s | %s | %9.2f | %s %8.2f\n", c.name, nodes, cell(fast).c_str(),
                     fast.iterations.c_str(), cell(direct).c_str(),
                     fast.ok && direct.ok ? fast.seconds / direct.seconds : 0.0, cell(two).c_str(),
