@@ -52,6 +52,22 @@ class DesktopDialogs : public ::testing::Test {
         EXPECT_TRUE(seen);
     }
 
+    // Runs `open` and, once its dialog is on the screen, presses the key in it.
+    void pressWhenShown(const std::function<void()>& open, Qt::Key key) {
+        bool pressed = false;
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || pressed || !modal->isVisible()) return;
+            pressed = true;
+            QTest::keyClick(modal, key);
+        });
+        poll.start();
+        open();
+        EXPECT_TRUE(pressed);
+    }
+
     QtDialogs dialogs;
     std::unique_ptr<Application> app;
 };
@@ -103,6 +119,23 @@ TEST_F(DesktopDialogs, EveryDialogIsActiveAndAboveTheWindowsKeptOnTop) {
     // The Info box of Edit Mesh, from its help button, opens over it.
     auto& mesh = static_cast<TFormMesh&>(app->window(WindowId::Mesh));
     whenShown(workIn([&] { QTest::mouseClick(mesh.SpeedButtonHelp, Qt::LeftButton); }), aboveAll);
+}
+
+// Enter takes the answer that loses nothing (No to a question that gives something up, Save to
+// the unsaved-changes question); Escape takes back.
+TEST_F(DesktopDialogs, EnterAndEscapeGiveTheSafeAnswers) {
+    bool yes = true;
+    pressWhenShown([&] { yes = dialogs.askYesNo("Give the refined mesh up?"); }, Qt::Key_Return);
+    EXPECT_FALSE(yes);
+    yes = true;
+    pressWhenShown([&] { yes = dialogs.askYesNo("Give the refined mesh up?"); }, Qt::Key_Escape);
+    EXPECT_FALSE(yes);
+    SaveChoice choice = SaveChoice::Cancel;
+    pressWhenShown([&] { choice = dialogs.askToSave("Save changes to Data1.fem?"); }, Qt::Key_Return);
+    EXPECT_EQ(choice, SaveChoice::Save);
+    choice = SaveChoice::Save;
+    pressWhenShown([&] { choice = dialogs.askToSave("Save changes to Data1.fem?"); }, Qt::Key_Escape);
+    EXPECT_EQ(choice, SaveChoice::Cancel);
 }
 
 TEST_F(DesktopDialogs, HelpBoxesKeepTheLinesOfTheirTexts) {

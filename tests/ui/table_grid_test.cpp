@@ -194,6 +194,13 @@ TEST_F(TableGridTest, RowsBelowTheScreenAreReachedByKeysAndTheScrollBar) {
     QTest::keyClick(grid.cellEditor(), Qt::Key_End);
     EXPECT_EQ(grid.row(), 4);
     EXPECT_EQ(grid.cellEditor()->cursorPosition(), 1);
+    // Left and Right move within the typed text up to its ends, then to the next cell.
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Left);
+    EXPECT_EQ(grid.col(), 1);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Right);
+    EXPECT_EQ(grid.col(), 1);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Right);
+    EXPECT_EQ(grid.col(), 2);
     QTest::keyClick(grid.cellEditor(), Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(grid.row(), 9);
     EXPECT_EQ(grid.topRow(), 7);
@@ -219,6 +226,13 @@ TEST_F(TableGridTest, RowsBelowTheScreenAreReachedByKeysAndTheScrollBar) {
     EXPECT_EQ(grid.row(), 7);
     QTest::keyClick(grid.cellEditor(), Qt::Key_PageUp);
     EXPECT_EQ(grid.row(), 4);
+    // Within the first page Page Up and Ctrl+Home go to the first row.
+    grid.setCurrentCell(1, 2);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_PageUp);
+    EXPECT_EQ(grid.row(), 1);
+    grid.setCurrentCell(1, 3);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(grid.row(), 1);
 }
 
 TEST_F(TableGridTest, AMillionRowsCostNoMoreThanTheScreen) {

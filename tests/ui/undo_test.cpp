@@ -212,6 +212,12 @@ TEST_F(Undo, ResultsOutOfDateAreMarkedInThePanelTheStatusLineAndTheReport) {
     TableGrid& soils = open(main().SpeedButtonSoils, WindowId::Properties).grid();
     enter(soils, SoilN, 1, "0.3");
     EXPECT_FALSE(problem().resultsOutOfDate);
+    // An infiltration changes the heads: marked, and its Undo takes the mark back.
+    enter(soils, SoilI, 1, "0.0001");
+    EXPECT_TRUE(problem().resultsOutOfDate);
+    EXPECT_EQ(main().StatusLine->text(), mark);
+    undo();
+    EXPECT_FALSE(problem().resultsOutOfDate);
     enter(soils, SoilK, 1, "5");
     EXPECT_EQ(contours.PanelContours->text(), legend + QStringLiteral("     ") + mark); // the picture held
     EXPECT_EQ(main().StatusLine->text(), mark);

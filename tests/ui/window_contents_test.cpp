@@ -23,9 +23,12 @@
 #include <string>
 #include <vector>
 
+#include "editors_support.h"
 #include "forms/table_form.h"
 #include "plots_support.h"
 #include "tables_support.h"
+#include "ui/edit_blocks_window.h"
+#include "ui/mesh_window.h"
 #include "ui/table_grid.h"
 
 using namespace velkor;
@@ -54,15 +57,18 @@ std::string describe(QWidget& window) {
             << " " << place.x() << "," << place.y() << " " << place.width() << "x" << place.height();
         if (&widget == &window) out << " title \"" << text(widget.windowTitle()) << "\"";
         const QFont font = widget.font();
-        out << " font " << text(font.family()) << "/" << font.pointSize() << (font.bold() ? "/bold" : "")
-            << (font.italic() ? "/italic" : "");
+        out << " font " << text(font.family()) << "/"
+            << (font.pointSize() > 0 ? std::to_string(font.pointSize())
+                                     : std::to_string(font.pixelSize()) + "px")
+            << (font.bold() ? "/bold" : "") << (font.italic() ? "/italic" : "");
         if (!widget.isEnabled()) out << " disabled";
         if (widget.autoFillBackground())
             out << " fill " << colour(widget.palette().color(widget.backgroundRole()));
         if (widget.palette().color(QPalette::WindowText) != QColor(Qt::black))
             out << " ink " << colour(widget.palette().color(QPalette::WindowText));
         if (!widget.toolTip().isEmpty()) out << " hint \"" << text(widget.toolTip()) << "\"";
-        if (auto* label = qobject_cast<QLabel*>(&widget)) out << " \"" << text(label->text()) << "\"";
+        if (auto* label = qobject_cast<QLabel*>(&widget))
+            out << " \"" << text(label->text()) << "\" align " << label->alignment().toInt();
         if (auto* button = qobject_cast<QAbstractButton*>(&widget)) {
             out << " \"" << text(button->text()) << "\"";
             if (button->isCheckable()) out << (button->isChecked() ? " checked" : " unchecked");
@@ -173,6 +179,20 @@ TEST_F(WindowContents, EveryWindowAsItOpens) {
         ASSERT_TRUE(window.isVisible()) << name;
         if (auto* plot = dynamic_cast<PlotWindow*>(&window)) waitForPicture(*plot);
         expectKept(window, name);
+        // The editors in a mode, with their operation label and coordinate boxes.
+        if (id == WindowId::EditBlocks) {
+            auto& blocks = blockEditorOf(*app);
+            click(blocks.SpeedButtonNode);
+            moveToWorld(blocks, 400, 300);
+            expectKept(window, "edit-blocks-new-node");
+            click(blocks.SpeedButtonNode);
+        } else if (id == WindowId::Mesh) {
+            auto& mesh = meshEditorOf(*app);
+            click(mesh.SpeedButtonSetNodes);
+            moveToWorld(mesh, 400, 300);
+            expectKept(window, "edit-mesh-set-nodes");
+            click(mesh.SpeedButtonSetNodes);
+        }
         if (window.isVisible()) click(button);
     }
 }
