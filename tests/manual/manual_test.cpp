@@ -426,7 +426,16 @@ TEST(ManualPrinted, SubheadingsBoldBodyRegularOnPaperAndOnScreen) {
     EXPECT_EQ(fontOf(paper, "Print Options"), "|10|bold|upright");
     EXPECT_EQ(fontOf(paper, "Figure 7 : Blocks and Elements."), "|10|regular|upright");
 
+    // The title block: the title bold, the attribution under it bold and italic.
     RecordingCanvas screen;
+    const LaidOutPage first = layoutScreenPage(screen, 1, 770);
+    ASSERT_EQ(first.texts[1].style, TextStyle::Attribution);
+    screen.calls.clear();
+    drawScreenPage(screen, 1, 770);
+    EXPECT_EQ(fontOf(screen.calls, first.texts[0].text), "|12|bold|upright");
+    EXPECT_EQ(fontOf(screen.calls, first.texts[1].text), "|12|bold|italic");
+    EXPECT_EQ(fontOf(paper, first.texts[1].text), "|12|bold|italic");
+
     for (int page = 1; page <= 14; ++page) {
         const LaidOutPage laid = layoutScreenPage(screen, page, 770);
         const PlacedText* subheading = findText(laid, "Print Options");

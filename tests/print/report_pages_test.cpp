@@ -534,4 +534,35 @@ TEST(Report, TinyPageStillBreaksEveryRow) {
 }
 
 } // namespace
+
+// The contour page draws the heads on the lines when Label contours is checked and a scale when
+// Scale bar is: each box its own addition.
+TEST(Report, ContourPageLabelsAndScaleBarFollowTheirOwnBoxes) {
+    Problem problem;
+    defaultProblem(problem);
+    auto contourTexts = [&](bool labels, bool scaleBar) {
+        OptionSettings options = only(false, false);
+        options.CheckContours = true;
+        options.CheckLabelContours = labels;
+        options.CheckScaleBar = scaleBar;
+        PageRecorder sink;
+        EXPECT_EQ(printReport(problem, sink, options).result.outcome, Outcome::Done);
+        std::vector<std::string> texts;
+        for (const PrintedText& t : textsOf(sink.recording))
+            texts.push_back(t.text);
+        return texts;
+    };
+    const std::vector<std::string> plain = contourTexts(false, false);
+    const std::vector<std::string> labelled = contourTexts(true, false);
+    const std::vector<std::string> scaled = contourTexts(false, true);
+    auto metres = [](const std::vector<std::string>& texts) {
+        return std::count_if(texts.begin(), texts.end(),
+                             [](const std::string& t) { return t.ends_with(" m"); });
+    };
+    EXPECT_GT(labelled.size(), plain.size());
+    EXPECT_EQ(metres(labelled), metres(plain)); // labels are heads, without a unit
+    EXPECT_GT(metres(scaled), metres(plain));   // the scale says its length in metres
+    EXPECT_NE(scaled, labelled);
+}
+
 } // namespace velkor

@@ -146,6 +146,9 @@ TEST_F(DesktopDialogs, HelpBoxesKeepTheLinesOfTheirTexts) {
                   auto* text = box.findChild<QLabel*>(QStringLiteral("helpText"));
                   ASSERT_NE(text, nullptr);
                   EXPECT_FALSE(text->wordWrap());
+                  // Every character as wide as every other, so that the columns of blanks align.
+                  EXPECT_EQ(text->fontMetrics().horizontalAdvance(QStringLiteral("iiii")),
+                            text->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")));
                   // The explanation of Add Well goes on under its first line, aligned with its text.
                   EXPECT_TRUE(text->text().contains(QStringLiteral(
                       "- Add Well  : create a well, in an existing node close to the well, or in the "

@@ -217,6 +217,13 @@ TEST_F(MainCommands, EveryMenuItemRunsTheCommandOfItsButton) {
         if (c.effect == Effect::OpenDialog) dialogs.openAnswers.push_back(testData("ui_square.fem"));
         if (c.effect == Effect::SaveDialog || c.effect == Effect::Solve) dialogs.saveAnswers.push_back(saved);
         expectCommand(c, [&] { choose(menuItem(text)); });
+        // From a screen without other windows, the item shows its own window and no other.
+        if (c.effect == Effect::Toggle) {
+            choose(menuItem(text));
+            for (W id : kAllWindows)
+                EXPECT_EQ(app->isShown(id), id == *c.toggled) << hint << ", window " << static_cast<int>(id);
+            app->hideSecondaryWindows();
+        }
     }
 }
 

@@ -201,6 +201,9 @@ TEST_F(TableGridTest, RowsBelowTheScreenAreReachedByKeysAndTheScrollBar) {
     EXPECT_EQ(grid.col(), 1);
     QTest::keyClick(grid.cellEditor(), Qt::Key_Right);
     EXPECT_EQ(grid.col(), 2);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Home);
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Left); // back to the first column that can be entered
+    EXPECT_EQ(grid.col(), 1);
     QTest::keyClick(grid.cellEditor(), Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(grid.row(), 9);
     EXPECT_EQ(grid.topRow(), 7);
