@@ -350,6 +350,7 @@ TEST_F(BlockEditor, EnterInTheBoxesMovesTheDraggedNodeOrPlacesTheNewNodeAsOneSte
     EXPECT_EQ(problem().nodes[1].X, 2000);
     typeAndEnter(w.EditX, "-3"); // below 0
     EXPECT_EQ(problem().nodes[1].X, 0);
+    EXPECT_EQ(text(w.EditX), "     0.000"); // the box shows where the node went
     EXPECT_EQ(problem().NA, 3);
 
     // New Node: Enter places the node at the typed point as a click there would, one step.
@@ -366,6 +367,13 @@ TEST_F(BlockEditor, EnterInTheBoxesMovesTheDraggedNodeOrPlacesTheNewNodeAsOneSte
     EXPECT_FALSE(w.PanelXY->isVisible());
     EXPECT_EQ(main().Undo1->text(), QStringLiteral("&Undo New Node"));
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // Typed beyond the left edge of the area: held to it, as a click there is.
+    click(w.SpeedButtonNode);
+    moveToWorld(w, 300, 600);
+    typeAndEnter(w.EditX, "-20");
+    EXPECT_EQ(problem().NA, 5);
+    EXPECT_EQ(problem().nodes[4].X, 0);
 }
 
 // A size of the plan that comes back by Undo while Edit Blocks is open is drawn at once.

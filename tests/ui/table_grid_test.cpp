@@ -141,6 +141,9 @@ TEST_F(TableGridTest, WithoutAHookTheFormsEnterRuleMovesDownAndWraps) {
     EXPECT_EQ(grid.col(), 2);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].fromRow, 9);
+    // The Enter key of the keypad is Enter too.
+    QTest::keyClick(grid.cellEditor(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(grid.row(), 2);
 }
 
 TEST_F(TableGridTest, TabMovesAlongTheRowAndOnToTheNext) {

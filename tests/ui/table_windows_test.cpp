@@ -276,8 +276,8 @@ TEST_F(TableColumns, OpenWindowsShowAChangeMadeElsewhereAtOnce) {
 }
 
 // The windows that show the problem follow a change typed into a table at once: the water budget
-// works it out again, the contour plot and the 3D graph are drawn again, Edit Mesh paints the wells
-// again.
+// works it out again, the contour plot and the 3D graph are drawn again (also for a particle, which
+// both draw), Edit Mesh paints the wells again.
 TEST_F(TableColumns, EveryWindowShowingTheProblemFollowsAChangeTypedIntoATable) {
     openFile(testData("io_wells_particles.fem"));
     dialogs.saveAnswers.push_back(std::nullopt); // solved; the results are not saved
@@ -315,6 +315,23 @@ TEST_F(TableColumns, EveryWindowShowingTheProblemFollowsAChangeTypedIntoATable) 
         EXPECT_GT(graph.drawingsStarted(), graphDrawings) << change.what;
         if (change.col == WellQ) EXPECT_GT(meshPaints.paints, 0) << change.what; // F is not drawn there
     }
+
+    // A particle moves no water, but both plots draw its pathline.
+    TableGrid& particles = open(main().SpeedButtonParticles, WindowId::Particles).grid();
+    for (WindowId id : {WindowId::Contours, WindowId::Graph3D})
+        app->showWindow(id);
+    waitUntil([&] { return !contours.drawingRunning() && !graph.drawingRunning(); });
+    QCoreApplication::processEvents();
+    const int computed = budget.computations(), contourDrawings = contours.drawingsStarted(),
+              graphDrawings = graph.drawingsStarted();
+    enter(particles, ParticleX, 1, "333");
+    ASSERT_EQ(problem().particles[0].X, 333);
+    waitUntil([&] {
+        return contours.drawingsStarted() > contourDrawings && graph.drawingsStarted() > graphDrawings;
+    });
+    EXPECT_GT(contours.drawingsStarted(), contourDrawings);
+    EXPECT_GT(graph.drawingsStarted(), graphDrawings);
+    EXPECT_EQ(budget.computations(), computed);
 }
 
 } // namespace
