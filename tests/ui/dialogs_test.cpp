@@ -32,8 +32,8 @@ class DesktopDialogs : public ::testing::Test {
     void TearDown() override { app.reset(); }
 
     // Runs `open` (which opens a modal dialog and waits for it); once the dialog is on the screen
-    // `look` sees it, and then it is closed as by its Cancel or OK.
-    void whenShown(const std::function<void()>& open, const std::function<void(QWidget&)>& look) {
+    // `act` is done to it, once.
+    void onceShown(const std::function<void()>& open, const std::function<void(QWidget&)>& act) {
         bool seen = false;
         QTimer poll;
         poll.setInterval(20);
@@ -41,31 +41,25 @@ class DesktopDialogs : public ::testing::Test {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal || seen || !modal->isVisible()) return;
             seen = true;
-            look(*modal);
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-            else
-                modal->close();
+            act(*modal);
         });
         poll.start();
         open();
         EXPECT_TRUE(seen);
     }
-
-    // Runs `open` and, once its dialog is on the screen, presses the key in it.
-    void pressWhenShown(const std::function<void()>& open, Qt::Key key) {
-        bool pressed = false;
-        QTimer poll;
-        poll.setInterval(20);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || pressed || !modal->isVisible()) return;
-            pressed = true;
-            QTest::keyClick(modal, key);
+    // `look` sees the dialog, and then it is closed as by its Cancel or OK.
+    void whenShown(const std::function<void()>& open, const std::function<void(QWidget&)>& look) {
+        onceShown(open, [&](QWidget& modal) {
+            look(modal);
+            if (auto* dialog = qobject_cast<QDialog*>(&modal))
+                dialog->reject();
+            else
+                modal.close();
         });
-        poll.start();
-        open();
-        EXPECT_TRUE(pressed);
+    }
+    // The key is pressed in the dialog.
+    void pressWhenShown(const std::function<void()>& open, Qt::Key key) {
+        onceShown(open, [key](QWidget& modal) { QTest::keyClick(&modal, key); });
     }
 
     QtDialogs dialogs;
