@@ -9,11 +9,26 @@
 
 #include <set>
 
+#include <QPainter>
+
+#include "paint/qt_canvas.h"
+#include "results/contour_plot.h"
 #include "ui/plot_window.h"
 
 namespace velkor::testing {
 
 // Lets the event loop run until the window has drawn its whole picture.
+// The contour plot of the problem as the window draws it, on the window's silver, for a picture
+// of the given size.
+inline QImage contourPictureOf(const Problem& problem, QSize size, const PlanOptions& options = {}) {
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(QColor(0xC0, 0xC0, 0xC0));
+    QPainter painter(&picture);
+    QtCanvas canvas(painter);
+    drawContourPlot(problem, canvas, size.width(), size.height(), {}, options);
+    return picture;
+}
+
 inline void waitForPicture(PlotWindow& window) {
     QElapsedTimer clock;
     clock.start();

@@ -196,13 +196,7 @@ TEST_F(PlotWindows, PictureIsKeptUntilWhatItShowsChangesAndResizesDrawOnce) {
     // Heads from 10 m to 15 m: interval 0.25 rounded to 0.3, sixteen steps up to 14.8 m.
     EXPECT_EQ(contours().PanelContours->text(),
               QStringLiteral("Minimum Contour : 10 m, Maximum Contour : 14.8 m, Contour Interval : 0.3 m"));
-    QImage drawn = blankImage(QSize(500, 300));
-    {
-        QPainter painter(&drawn);
-        QtCanvas canvas(painter);
-        drawContourPlot(problem(), canvas, 500, 300);
-    }
-    EXPECT_EQ(contours().picture(), drawn);
+    EXPECT_EQ(contours().picture(), contourPictureOf(problem(), QSize(500, 300)));
 
     app->document.notify(Change::FileName | Change::Options); // nothing the plan shows
     contours().repaint();

@@ -218,14 +218,7 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
     showContours();
     TFormContours& w = contours();
     const QImage unzoomed = w.picture();
-    QImage fresh(w.size(), QImage::Format_RGB32);
-    fresh.fill(QColor(0xC0, 0xC0, 0xC0));
-    {
-        QPainter painter(&fresh);
-        QtCanvas canvas(painter);
-        drawContourPlot(problem(), canvas, w.width(), w.height());
-    }
-    EXPECT_EQ(unzoomed, fresh);
+    EXPECT_EQ(unzoomed, contourPictureOf(problem(), w.size()));
 
     const QPoint cursor(350, 230);
     const PlanScale before = w.viewScale();
@@ -280,14 +273,7 @@ TEST_F(ContourViews, ZoomPanAndTheHeadUnderTheCursor) {
     // zoom of the one before does not carry over.
     const auto expectWholePlan = [&] {
         waitForPicture(w);
-        QImage whole(w.size(), QImage::Format_RGB32);
-        whole.fill(QColor(0xC0, 0xC0, 0xC0));
-        {
-            QPainter painter(&whole);
-            QtCanvas canvas(painter);
-            drawContourPlot(problem(), canvas, w.width(), w.height());
-        }
-        EXPECT_EQ(w.picture(), whole);
+        EXPECT_EQ(w.picture(), contourPictureOf(problem(), w.size()));
     };
     openFile(std::string(VELKOR_EXAMPLES_DIR) + "/Val3.fem");
     showContours();
@@ -350,14 +336,7 @@ TEST_F(ContourViews, LabelsFromTheOptionsWindowInTheSavedPicture) {
     QTest::mouseClick(options().CheckLabelContours, Qt::LeftButton);
     QTest::mouseClick(options().CheckScaleBar, Qt::LeftButton);
     showContours(QSize(900, 500));
-    QImage fresh(w.size(), QImage::Format_RGB32);
-    fresh.fill(QColor(0xC0, 0xC0, 0xC0));
-    {
-        QPainter painter(&fresh);
-        QtCanvas canvas(painter);
-        drawContourPlot(problem(), canvas, w.width(), w.height());
-    }
-    EXPECT_EQ(w.picture(), fresh);
+    EXPECT_EQ(w.picture(), contourPictureOf(problem(), w.size()));
 }
 
 // ---- sizes and frames -----------------------------------------------------------------------------

@@ -490,12 +490,7 @@ TEST_F(PlotLook, ContoursDrawnAgainForEachOfTheirOptionsAloneWithThatOptionOnly)
     options.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
     const auto drawnWith = [&](const PlanOptions& chosen) {
-        QImage fresh(contours.size(), QImage::Format_RGB32);
-        fresh.fill(QColor(0xC0, 0xC0, 0xC0));
-        QPainter painter(&fresh);
-        QtCanvas canvas(painter);
-        drawContourPlot(problem(), canvas, contours.width(), contours.height(), {}, chosen);
-        return fresh;
+        return contourPictureOf(problem(), contours.size(), chosen);
     };
     const QImage plain = drawnWith({});
     ASSERT_EQ(contours.picture(), plain);
