@@ -80,6 +80,8 @@ class AmgPart {
     // Builds the multigrid hierarchy for the values as they are (after a change of values).
     // Collective. False when hypre could not build it.
     bool setup();
+    // A hierarchy was built for the rows as they are now shared out.
+    bool hasHierarchy() const { return amg_ != nullptr; }
 
     // A number at least as large as the largest row sum of |A^-1| (the heads that unit supplies at
     // every free node would raise): an error of at most tolerance / bound in every equation then

@@ -142,9 +142,8 @@ struct FastSolver::Plan {
     bool valuesSet = false; // the parts hold the values of an earlier cycle
     bool helpersBegun = false;
     double bound = 0;
-    double change = 0;  // the largest relative change of a value in this cycle
-    double drift = 0;   // the sum of those changes since the hierarchy was built
-    bool built = false; // the parts hold a hierarchy
+    double change = 0; // the largest relative change of a value in this cycle
+    double drift = 0;  // the sum of those changes since the hierarchy was built
 
     bool put(int32_t to, double value) {
         const auto own = static_cast<int32_t>(entryFirst[1]);
@@ -373,7 +372,7 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
             // A coupling that was 0 no longer is (only a mesh with angles above 90 degrees can do
             // this): the pattern is made again with every coupling.
             if (p.helpersBegun) parallel::sendCommand(parallel::Command{End, {}});
-            p.helpersBegun = p.shared = p.valuesSet = p.built = false;
+            p.helpersBegun = p.shared = p.valuesSet = false;
             p.keepZeros = true;
             if (!p.share(system)) return fail(Outcome::OutOfMemory, noMemoryMessage(input.cycle));
             changed = true;
@@ -383,9 +382,8 @@ FastSolveResult FastSolver::solve(const FastSolveInput& input, double* heads, Fe
         p.valuesSet = true;
         // The hierarchy is built again once the values have moved far from those it was built for.
         p.drift += p.change;
-        const bool rebuild = changed && (!p.built || p.drift > kRebuildDrift);
+        const bool rebuild = changed && (!p.part.hasHierarchy() || p.drift > kRebuildDrift);
         if (rebuild) p.drift = 0;
-        p.built = true;
 
         // Rounds of refinement: each solves A y = b - A F for the change y of the heads, with the
         // right-hand side computed in extended precision, and adds y to F. The iteration on y can
