@@ -267,8 +267,8 @@ bool FastSolver::Plan::share(const SystemMatrix& system) {
     if (anyProcess(!enough)) return false;
     helpersBegun = size > 1;
 
-    std::vector<int64_t> ownStart(rowStart.begin(), rowStart.begin() + rowFirst[1] + 1);
-    part.build(0, rowFirst[1], U, ownStart.data(), columns.data());
+    // Process 0's rows are the first ones: their starts are the front of rowStart.
+    part.build(0, rowFirst[1], U, rowStart.data(), columns.data());
     auto to = [&](int32_t row, int32_t column) {
         const int32_t position = positionInRow(rowStart, columns, row, column);
         return position < own ? part.slot(position) : position;
