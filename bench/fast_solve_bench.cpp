@@ -73,7 +73,7 @@ struct Run {
     double seconds = 0;
     double peakGb = 0;
     double kernelSeconds = 0; // system CPU time of the whole run
-    std::string iterations; // per cycle
+    std::string iterations;   // per cycle
 };
 
 // Runs the command (argument list) with its output in a file; the peak is that of the largest
@@ -103,7 +103,8 @@ Run run(const std::vector<std::string>& arguments, bool asGroup) {
     Run result;
     result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     result.peakGb = static_cast<double>(usage.ru_maxrss) / 1048576.0;
-    result.kernelSeconds = static_cast<double>(usage.ru_stime.tv_sec) + 1e-6 * static_cast<double>(usage.ru_stime.tv_usec);
+    result.kernelSeconds =
+        static_cast<double>(usage.ru_stime.tv_sec) + 1e-6 * static_cast<double>(usage.ru_stime.tv_usec);
     std::ifstream summary(out);
     for (std::string line; std::getline(summary, line);) {
         std::istringstream words(line);
