@@ -234,18 +234,17 @@ void drawPlan(const Problem& problem, Canvas& canvas, const PlanView& view, cons
             }
             const Element& e = problem.elements[idx(m)];
             const ElementCorners c = cornersOf(problem, m);
-            const double(&f)[3] = c.f;
             std::size_t first = 0, last = 0;
-            crossingLevelRange(levels.levels, f, first, last);
+            crossingLevelRange(levels.levels, c.f, first, last);
             for (std::size_t k = first; k < last; ++k) {
                 ContourSegment segment;
-                if (!contourSegment(c.x, c.y, f, levels.levels[k], segment)) continue;
+                if (!contourSegment(c.x, c.y, c.f, levels.levels[k], segment)) continue;
                 CanvasPoint a, b;
                 if (view.map(segment.x1, segment.y1, a) && view.map(segment.x2, segment.y2, b))
                     canvas.line(a.x, a.y, b.x, b.y);
                 if (detail.labelContours) {
                     int sides[3];
-                    if (crossedSides(f, levels.levels[k], sides) != 2) continue;
+                    if (crossedSides(c.f, levels.levels[k], sides) != 2) continue;
                     labels.add(static_cast<int32_t>(k), scale.column(segment.x1), scale.row(segment.y1),
                                meshSideKey(e.node[sides[0]], e.node[(sides[0] + 1) % 3]),
                                scale.column(segment.x2), scale.row(segment.y2),

@@ -1140,8 +1140,7 @@ void TFormFem::storeInstallation() {
     // the status line, not in a box at every cell left.
     if (!writeInstallationFile(baseName(kInstallationFileName), app_.installation))
         showStatus(std::string(kInstallationFileName) +
-                   " could not be written: the installation data hold for "
-                   "this run only.");
+                   " could not be written: the installation data hold for this run only.");
 }
 
 void TFormFem::ButtonSaveInstallClick() {
